@@ -1,0 +1,68 @@
+// The few places where QCustomPlot 2.1 differs from the 1.3 interface the screens were designed against.
+#pragma once
+
+#include <qcustomplot.h>
+
+#include <QVector>
+
+namespace qcp {
+
+// 1.3's rpHint is rpRefreshHint in 2.1.
+inline void replot_hint(QCustomPlot *plot) { plot->replot(QCustomPlot::rpRefreshHint); }
+
+// 2.1 adds every new plottable to the legend unless told otherwise; our records join the legend only when used.
+inline void keep_new_plottables_out_of_legend(QCustomPlot *plot) { plot->setAutoAddPlottableToLegend(false); }
+
+// A curve's points as plain key and value vectors, in curve order.
+struct points {
+    QVector<double> keys;
+    QVector<double> values;
+};
+
+inline int point_count(const QCPCurve *c) { return c ? c->data()->size() : 0; }
+
+inline points read_points(const QCPCurve *c)
+{
+    points p;
+    if (!c)
+        return p;
+    const auto data = c->data();
+    p.keys.reserve(data->size());
+    p.values.reserve(data->size());
+    for (auto it = data->constBegin(); it != data->constEnd(); ++it) {
+        p.keys.push_back(it->key);
+        p.values.push_back(it->value);
+    }
+    return p;
+}
+
+// Replaces a curve's points in one pass; the sort key is the running index, so the curve keeps the given order.
+inline void set_points(QCPCurve *c, const QVector<double> &keys, const QVector<double> &values)
+{
+    if (c)
+        c->setData(keys, values);
+}
+
+inline void add_point(QCPCurve *c, double key, double value)
+{
+    if (c)
+        c->addData(key, value);
+}
+
+inline void clear_points(QCPCurve *c)
+{
+    if (c)
+        c->data()->clear();
+}
+
+// 2.1's savePng/saveJpg gained a resolution-unit argument after the resolution; 1.3 callers pass width, height, scale, quality.
+inline bool save_png(QCustomPlot *plot, const QString &path, int width = 0, int height = 0)
+{
+    return plot->savePng(path, width, height, 1.0, -1, 96, QCP::ruDotsPerInch);
+}
+inline bool save_jpg(QCustomPlot *plot, const QString &path, int width = 0, int height = 0)
+{
+    return plot->saveJpg(path, width, height, 1.0, -1, 96, QCP::ruDotsPerInch);
+}
+
+}  // namespace qcp
