@@ -1,13 +1,173 @@
-// Run screen construction.
+// Run screen construction, the experiment records and the user box.
 #include "run/mainwindow.h"
 
+#include <QActionGroup>
+#include <QDebug>
+#include <QIcon>
+#include <QMessageBox>
+#include <QSerialPort>
+#include <QTimer>
+
+#include "platform/screen_metrics.h"
+#include "run/curve_palette.h"
+#include "run/qcp_compat.h"
 #include "ui_mainwindow.h"
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
+namespace {
+const QString settings_path = QStringLiteral("Libraries/Config.txt");
+const QString window_icon_path = QStringLiteral("Libraries/icons/QV_icons/qv256.ico");
+const QString user_root = QStringLiteral("Data/User");
+
+std::array<QColor, 24> palette_copy()
 {
+    std::array<QColor, 24> colours;
+    for (int i = 0; i < 24; ++i)
+        colours[size_t(i)] = palette_colour(i);
+    return colours;
+}
+}  // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent), palette(palette_copy()), ui(new Ui::MainWindow), state(run_state)
+{
+    qRegisterMetaType<curve>("curve");
     ui->setupUi(this);
+
+    setFixedSize(maximumSize());
+    qDebug() << "horizontal pixel density ratio" << platform::horizontal_density_ratio();
+
+    state.device_count = 0;
+    state.current_device_index = 0;
+    state.close_confirmed = 0;
+    // Ports of the window of an earlier log-in are replaced by this window's own.
+    delete state.main_port;
+    delete state.probe_port;
+    state.main_port = nullptr;
+    state.probe_port = nullptr;
+
+    setWindowIcon(QIcon(window_icon_path));
+    setup_plot();
+    create_record_curves();
+
+    state.main_port = new QSerialPort(this);
+    state.probe_port = new QSerialPort(this);
+    state.connect_timer = new QTimer(this);
+    state.run_clock = new QTimer(this);
+
+    connect(ui->widget, &QCustomPlot::mouseMove, this, &MainWindow::onMouseMove);
+
+    fill_user_list();
+
+    ui->widget->setContextMenuPolicy(Qt::CustomContextMenu);
+    ui->listWidget->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    create_filter_actions();
+
+    state.experiments_dir = experiments_dir_for(ui->user_box->currentText());
+    setAcceptDrops(true);
 }
 
-MainWindow::~MainWindow() { delete ui; }
+MainWindow::~MainWindow()
+{
+    // The shared state must not keep pointers to objects that go with this window.
+    if (state.main_port && state.main_port->parent() == this)
+        state.main_port = nullptr;
+    if (state.probe_port && state.probe_port->parent() == this)
+        state.probe_port = nullptr;
+    if (state.connect_timer && state.connect_timer->parent() == this)
+        state.connect_timer = nullptr;
+    if (state.run_clock && state.run_clock->parent() == this)
+        state.run_clock = nullptr;
+    if (state.filter_actions && state.filter_actions->parent() == this)
+        state.filter_actions = nullptr;
+    if (state.live_curve1 && state.live_curve1->parentPlot() == ui->widget)
+        state.live_curve1 = nullptr;
+    if (state.live_curve2 && state.live_curve2->parentPlot() == ui->widget)
+        state.live_curve2 = nullptr;
+    delete ui;
+}
 
-void MainWindow::set_current_user(uint8_t) {}
+void MainWindow::create_record_curves()
+{
+    QCustomPlot *plot = ui->widget;
+    // A record joins the legend only once a run or a file fills it.
+    qcp::keep_new_plottables_out_of_legend(plot);
+    for (curve &record : records) {
+        record.ch1_curve = new QCPCurve(plot->xAxis, plot->yAxis);
+        record.ch2_curve = new QCPCurve(plot->xAxis, plot->yAxis);
+        record.ch1_raw_curve = new QCPCurve(plot->xAxis, plot->yAxis);
+        record.ch2_raw_curve = new QCPCurve(plot->xAxis, plot->yAxis);
+        record.ch1_raw_curve->removeFromLegend();
+        record.ch2_raw_curve->removeFromLegend();
+        record.ch1_raw_curve->setVisible(false);
+        record.ch2_raw_curve->setVisible(false);
+    }
+    state.live_curve1 = new QCPCurve(plot->xAxis, plot->yAxis);
+    state.live_curve2 = new QCPCurve(plot->xAxis, plot->yAxis);
+    state.live_curve1->setVisible(false);
+    state.live_curve2->setVisible(false);
+}
+
+void MainWindow::create_filter_actions()
+{
+    state.filter_actions = new QActionGroup(this);
+    state.filter_actions->setExclusive(true);
+    const QList<QAction *> actions = {ui->actionAutomatic, ui->actionRaw_Data, ui->action0_5Hz, ui->action1Hz,
+                                      ui->action2Hz, ui->action5Hz, ui->action10Hz};
+    int checked = -1;
+    for (int i = 0; i < actions.size(); ++i) {
+        state.filter_actions->addAction(actions[i]);
+        if (actions[i]->isChecked())
+            checked = i;
+    }
+    state.filter_cutoff = cutoff_for_filter_mode(checked);
+}
+
+int MainWindow::reserve_next_record()
+{
+    const int index = records.take_next();
+    if (index < 0)
+        QMessageBox::critical(this, QStringLiteral("Error"), QStringLiteral("You have reached maximum number of experiments!"));
+    return index;
+}
+
+void MainWindow::fill_user_list()
+{
+    // Filling an empty box would make its first entry current and run the user handling, which for a lone
+    // "Log Out" entry would log out during construction; the log-in selects the user afterwards.
+    const QSignalBlocker blocker(ui->user_box);
+    ui->user_box->addItems(user_box_items(user_root));
+}
+
+void MainWindow::set_current_user(uint8_t index)
+{
+    // Only a user entry: an index past the users (lists that differ) must not select "Log Out".
+    if (index >= ui->user_box->count() || ui->user_box->itemText(index) == QLatin1String("Log Out"))
+        return;
+    ui->user_box->setCurrentIndex(index);
+}
+
+void MainWindow::on_user_box_currentIndexChanged(const QString &text)
+{
+    if (text.isEmpty())
+        return;
+    if (text == QLatin1String("Log Out")) {
+        const user_lines lines = user_lines_for(text);
+        rewrite_settings_user_lines(settings_path, lines.name, lines.flag);
+        if (state.main_port)
+            state.main_port->close();
+        if (state.probe_port)
+            state.probe_port->close();
+        state.experiments_dir = experiments_dir_for(text);
+        close();
+        return;
+    }
+    save_current_user_config();
+    state.experiments_dir = experiments_dir_for(text);
+}
+
+void MainWindow::save_current_user_config()
+{
+    const user_lines lines = user_lines_for(ui->user_box->currentText());
+    rewrite_settings_user_lines(settings_path, lines.name, lines.flag);
+}

@@ -13,6 +13,14 @@ inline void replot_hint(QCustomPlot *plot) { plot->replot(QCustomPlot::rpRefresh
 // 2.1 adds every new plottable to the legend unless told otherwise; our records join the legend only when used.
 inline void keep_new_plottables_out_of_legend(QCustomPlot *plot) { plot->setAutoAddPlottableToLegend(false); }
 
+// The legend's smallest size holding its items: 1.3's minimumSizeHint is minimumOuterSizeHint in 2.1, and 2.1
+// applies size limits to the inner rectangle unless told to use the outer one.
+inline void limit_legend_to_contents(QCPLegend *legend)
+{
+    legend->setSizeConstraintRect(QCPLayoutElement::scrOuterRect);
+    legend->setMaximumSize(legend->minimumOuterSizeHint());
+}
+
 // A curve's points as plain key and value vectors, in curve order.
 struct points {
     QVector<double> keys;

@@ -1,0 +1,77 @@
+// The program-wide run-screen state and the small rules of a user change.
+#include "run/run_state.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+run_screen_state run_state;
+
+user_lines user_lines_for(const QString &user_box_text)
+{
+    if (user_box_text == QLatin1String("Log Out"))
+        return {QStringLiteral("Log Out"), QStringLiteral("-1")};
+    return {user_box_text, QStringLiteral("1")};
+}
+
+QString experiments_dir_for(const QString &user)
+{
+    return QStringLiteral("Data/User/") + user + QStringLiteral("/Experiments/");
+}
+
+bool rewrite_settings_user_lines(const QString &path, const QString &line0, const QString &line1)
+{
+    // SEAM: replaced by the shell's settings-file rewrite once it exists.
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray old_text = in.readAll();
+    in.close();
+
+    QList<QByteArray> lines = old_text.split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();  // the final line end leaves no extra line
+    QByteArray text;
+    for (int i = 0; i < lines.size(); ++i) {
+        QByteArray line = lines.at(i);
+        while (line.endsWith('\r'))
+            line.chop(1);
+        if (i == 0)
+            line = line0.toUtf8();
+        else if (i == 1)
+            line = line1.toUtf8();
+        text += line + "\r\n";
+    }
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    out.write(text);
+    return out.commit();
+}
+
+float cutoff_for_filter_mode(int mode)
+{
+    switch (mode) {
+    case 0: return -1.0f;
+    case 1: return 0.0f;
+    case 3: return 1.0f;
+    case 4: return 2.0f;
+    case 5: return 5.0f;
+    case 6: return 10.0f;
+    default: return 0.5f;
+    }
+}
+
+QStringList user_box_items(const QString &user_root)
+{
+    const QDir root(user_root);
+    if (!root.exists())
+        return {};
+    QStringList items;
+    for (const QString &entry : root.entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase)) {
+        if (entry != QLatin1String("Log Out"))
+            items << entry;
+    }
+    items << QStringLiteral("Log Out");
+    return items;
+}

@@ -1,0 +1,92 @@
+// Run-screen state that outlives one window: a log-out and new log-in build a new MainWindow that keeps it.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+
+#include "run/curve.h"
+
+class QActionGroup;
+class QCPCurve;
+class QSerialPort;
+class QTimer;
+class connecting;
+class dialog_warning_save_data;
+class qv_analysis_window;
+
+// Running extremes of the run under way; 999.9 is the "nothing seen yet" mark that run start writes.
+struct run_extremes {
+    float i_max = 999.9f;  // µA
+    float e_max = 999.9f;  // V
+    float i_min = 999.9f;  // µA
+    float e_min = 999.9f;  // V
+};
+
+struct run_screen_state {
+    // Instrument link
+    QSerialPort *main_port = nullptr;   // commands, parameter frames, samples
+    QSerialPort *probe_port = nullptr;  // identify exchange
+    std::array<uint8_t, max_experiments> device_ids{};
+    uint8_t device_count = 0;
+    std::array<QString, max_experiments> port_names;
+    std::array<QString, max_experiments> watch_port_names;
+    int16_t current_device_index = 0;
+    QByteArray rx_buffer;        // run bytes not yet cut into frames
+    QByteArray id_reply_buffer;  // bytes of the identify reply
+    QTimer *connect_timer = nullptr;
+    connecting *connecting_window = nullptr;
+
+    // Run control
+    QTimer *run_clock = nullptr;  // one-second run clock
+    uint8_t running_method = 0;   // Method index of the run under way
+    uint16_t remaining_s = 0;
+    uint16_t elapsed_s = 0;
+    uint8_t extra_time_s = 0;     // extra lead time, settings line 15 or a loaded protocol
+    QCPCurve *live_curve1 = nullptr;  // decoded samples of the run under way, electrode 1
+    QCPCurve *live_curve2 = nullptr;  // electrode 2
+    run_extremes run_min_max;
+
+    // Filtering: mode per method (0 automatic, 1 raw, 2 0.5 Hz, 3 1 Hz, 4 2 Hz, 5 5 Hz, 6 10 Hz)
+    std::array<uint8_t, 7> filter_choice{};
+    QActionGroup *filter_actions = nullptr;
+    float filter_cutoff = -1.0f;  // -1 automatic, 0 raw data, else Hz
+
+    // Files and documents
+    QString experiments_dir;          // "Data/User/<user>/Experiments/"
+    QString pending_open_path;  // experiment file the open operation takes next
+    uint8_t save_mode = 0;      // which name the save dialog proposes
+
+    // Windows
+    dialog_warning_save_data *close_warning = nullptr;
+    uint8_t close_confirmed = 0;  // reset by every new window
+    qv_analysis_window *analysis_window = nullptr;
+    QTimer *hide_timer = nullptr;
+};
+
+// The one instance. MainWindow keeps a reference to it; code outside the window should be handed that reference.
+extern run_screen_state run_state;
+
+// The two user lines of the settings file after a user change on the run screen: "Log Out"/"-1" or name/"1".
+struct user_lines {
+    QString name;
+    QString flag;
+};
+user_lines user_lines_for(const QString &user_box_text);
+
+// Experiment folder proposed for a user.
+QString experiments_dir_for(const QString &user);
+
+// Seam until the shell's settings-file module lands: rewrites lines 0 and 1 of the settings file, keeping the rest.
+// Only lines that already exist are rewritten; false when the file cannot be read or written.
+bool rewrite_settings_user_lines(const QString &path, const QString &line0, const QString &line1);
+
+// Working cut-off for a filter mode (index into filter_actions): -1 automatic, 0 raw data, else Hz.
+// No checked action (-1) or an unknown mode gives 0.5 Hz.
+float cutoff_for_filter_mode(int mode);
+
+// The run screen's user box: every entry of the user folder sorted by name ignoring case, then "Log Out".
+// No folder gives no items at all. An entry named "Log Out" is left out: it could not be told from the log-out entry.
+QStringList user_box_items(const QString &user_root);
