@@ -1,0 +1,34 @@
+// Confirmation before analyses on the analysis screen are deleted.
+#include "dialogs/dialog_warning_delete_analysis.h"
+
+#include "dialogs/dialog_texts.h"
+#include "ui_dialog_warning_delete_analysis.h"
+
+#include <QIcon>
+
+dialog_warning_delete_analysis::dialog_warning_delete_analysis(QWidget *parent) : QWidget(parent), ui(new Ui::dialog_warning_delete_analysis)
+{
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowIcon(QIcon(QStringLiteral("Libraries/icons/QV_icons/qv256.ico")));
+}
+
+dialog_warning_delete_analysis::~dialog_warning_delete_analysis() { delete ui; }
+
+void dialog_warning_delete_analysis::analysis_count(int count) { selected_count = count; }
+
+void dialog_warning_delete_analysis::get_the_name(QString name)
+{
+    const delete_warning_text text = analysis_delete_warning(selected_count, name);
+    setWindowTitle(text.title);
+    ui->label->setText(text.question);
+    ui->label_3->setText(text.detail);
+}
+
+void dialog_warning_delete_analysis::on_pushButton_clicked() { close(); }
+
+void dialog_warning_delete_analysis::on_pushButton_2_clicked()
+{
+    emit sendData();
+    close();
+}

@@ -1,0 +1,37 @@
+// Confirmation before the selected analyses on the analysis screen are deleted.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+namespace Ui {
+class dialog_warning_delete_analysis;
+}
+
+// The opener shows the dialog, connects sendData and its own count and name signals, then sends the number of
+// selected entries first and the current entry's text second: the text depends on the count. Delete emits
+// sendData() and closes; Cancel only closes. The dialog deletes itself when closed, so an opener must not keep a
+// plain pointer to it.
+class dialog_warning_delete_analysis : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit dialog_warning_delete_analysis(QWidget *parent = nullptr);
+    ~dialog_warning_delete_analysis() override;
+
+public slots:
+    void analysis_count(int count);
+    void get_the_name(QString name);
+
+signals:
+    void sendData();
+
+private slots:
+    void on_pushButton_clicked();
+    void on_pushButton_2_clicked();
+
+private:
+    // Each dialog keeps the count it was sent; an int, so that a full list never wraps round.
+    int selected_count = 0;
+    Ui::dialog_warning_delete_analysis *ui;
+};
