@@ -1,0 +1,47 @@
+// The user folders under "Data/User".
+#include "shell/user_folders.h"
+
+#include <QDebug>
+#include <QDir>
+
+namespace user_folders {
+
+QString users_root() { return QStringLiteral("Data/User"); }
+QString archive_root() { return QStringLiteral("Data/Archive"); }
+
+QStringList subfolder_names()
+{
+    return {QStringLiteral("Analysis"), QStringLiteral("Experiments"), QStringLiteral("Plots"),
+            QStringLiteral("Protocols")};
+}
+
+QStringList list_users(const QString &root)
+{
+    const QDir dir(root);
+    if (!dir.exists())
+        return {};
+    return dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+}
+
+void create_missing_folders(const QStringList &names, const QString &root)
+{
+    const QDir base(root);
+    for (const QString &name : names) {
+        qDebug() << "dosya olustur" << name;
+        if (QDir(base.filePath(name)).exists())
+            continue;
+        if (!base.mkdir(name)) {
+            qWarning() << "cannot create user folder" << base.filePath(name);
+            continue;
+        }
+        const QDir user(base.filePath(name));
+        for (const QString &sub : subfolder_names()) {
+            if (!user.mkdir(sub))
+                qWarning() << "cannot create" << user.filePath(sub);
+        }
+    }
+}
+
+int index_of_user(const QStringList &listing, const QString &name) { return listing.indexOf(name); }
+
+} // namespace user_folders

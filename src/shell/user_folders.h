@@ -1,0 +1,27 @@
+// The user folders under "Data/User" and their four subfolders.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace user_folders {
+
+// Relative to the working directory.
+QString users_root();    // "Data/User"
+QString archive_root();  // "Data/Archive"
+
+// The subfolders every user folder holds.
+QStringList subfolder_names();  // "Analysis", "Experiments", "Plots", "Protocols"
+
+// Every entry of `root` (files too, without "." and ".."), sorted by name ignoring case.
+// Empty when the folder does not exist. The run screen lists its users the same way.
+QStringList list_users(const QString &root = users_root());
+
+// Creates the folder of every name that has none, with its subfolders. An existing folder is left
+// as it is. Failures are only traced.
+void create_missing_folders(const QStringList &names, const QString &root = users_root());
+
+// Position of `name` (exact comparison) in `listing`, or -1.
+int index_of_user(const QStringList &listing, const QString &name);
+
+} // namespace user_folders
