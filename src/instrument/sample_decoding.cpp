@@ -74,14 +74,17 @@ double time_axis_ms(const char *data, int size, uint8_t electrode, run_decoding_
     const uint16_t index = u16_at(data, size, frame_p1);
     const double period = sample_period_ms(ctx.channel_code);
 
-    // Long amperometric runs outgrow the 16-bit index; each restart adds another 65536 samples.
+    // Long amperometric runs outgrow the 16-bit index. Where it falls back, time carries on from the
+    // last index seen instead of jumping back to the start of the run.
     uint64_t samples = index;
     if (ctx.method == method_index::amperometry) {
         const int slot = electrode - 1;
-        if (ctx.last_index[slot] >= 0 && int32_t(index) < ctx.last_index[slot])
+        if (ctx.last_index[slot] >= 0 && int32_t(index) < ctx.last_index[slot]) {
             ++ctx.index_restarts[slot];
+            ctx.index_base[slot] += uint64_t(ctx.last_index[slot]) + 1;
+        }
         ctx.last_index[slot] = index;
-        samples += uint64_t(ctx.index_restarts[slot]) * 65536u;
+        samples += ctx.index_base[slot];
     }
     double x = double(samples + 1) * period;
 

@@ -101,8 +101,10 @@ struct run_decoding_context {
     bool chrono_lead_applied = false;
 
     // Amperometry: the instrument's sample index is 16 bits and starts again at 0 on long runs.
-    int32_t last_index[2] = {-1, -1};   // per electrode; -1 before the first frame
+    // Each restart carries the count on from the last index seen, per electrode.
+    int32_t last_index[2] = {-1, -1};   // -1 before the first frame
     uint32_t index_restarts[2] = {0, 0};
+    uint64_t index_base[2] = {0, 0};    // samples counted before the latest restart
 
     // The record's start value: x of the first point of the electrode last appended to.
     bool e_start_known = false;

@@ -1,0 +1,440 @@
+// Discovery and connection against simulated instruments on pseudo-terminals.
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+#include <memory>
+#include <vector>
+
+#include "instrument/commands.h"
+#include "instrument/instrument_link.h"
+#include "instrument/parameter_frames.h"
+#include "instrument/sample_decoding.h"
+#include "instrument/serial_select.h"
+#include "support/sim_instrument.h"
+
+namespace {
+constexpr int test_connect_timeout_ms = 400;
+constexpr int test_startup_timeout_ms = 250;
+
+QByteArray burst(uint8_t command) { return QByteArray(command_repeats, char(command)); }
+
+// The simulated instruments are found the way a user's would be: through the port listing,
+// which takes them from RZ410_EXTRA_PORTS while their device nodes exist.
+void list_ports(const std::vector<sim_instrument *> &sims)
+{
+    QStringList paths;
+    for (const sim_instrument *sim : sims)
+        paths << sim->slave_path();
+    qputenv("RZ410_EXTRA_PORTS", paths.join(':').toLocal8Bit());
+}
+
+struct view_record {
+    std::vector<std::pair<link_view, QString>> views;
+    int interrupted = 0;
+    void watch(instrument_link &link)
+    {
+        QObject::connect(&link, &instrument_link::view_changed,
+                         [this](link_view v, const QString &item) { views.emplace_back(v, item); });
+        QObject::connect(&link, &instrument_link::run_interrupted, [this] { ++interrupted; });
+    }
+    bool any(link_view v) const
+    {
+        for (const auto &entry : views)
+            if (entry.first == v)
+                return true;
+        return false;
+    }
+};
+
+// Lets bytes written by either side arrive before a test looks at the logs.
+void settle(int ms = 60) { QTest::qWait(ms); }
+}  // namespace
+
+class test_instrument_link : public QObject {
+    Q_OBJECT
+    platform::system_port_lister lister;
+
+    std::unique_ptr<instrument_link> make_link()
+    {
+        return std::make_unique<instrument_link>(lister, nullptr, test_connect_timeout_ms, test_startup_timeout_ms);
+    }
+
+private slots:
+    void cleanup() { qunsetenv("RZ410_EXTRA_PORTS"); }
+
+    void startup_lists_both_and_connects_the_first()
+    {
+        sim_instrument a(9), b(10);
+        QVERIFY(a.is_plugged() && b.is_plugged());
+        list_ports({&a, &b});
+        auto link = make_link();
+        view_record record;
+        record.watch(*link);
+
+        link->find_device_port();
+        settle();
+
+        QCOMPARE(int(link->device_count()), 2);
+        QCOMPARE(link->devices().port_names[0], a.slave_path());
+        QCOMPARE(link->devices().port_names[1], b.slave_path());
+        QCOMPARE(int(link->devices().device_ids[0]), 9);
+        QCOMPARE(int(link->devices().device_ids[1]), 10);
+        QCOMPARE(link->current_device_index(), 0);
+        QVERIFY(link->is_connected());
+        // The first instrument: identify while none is known, then connect. The second is only identified.
+        QCOMPARE(a.received(), burst(0x0F) + burst(0x0B));
+        QCOMPARE(b.received(), burst(0x0D));
+        QVERIFY(!record.views.empty());
+        QCOMPARE(record.views.back().first, link_view::ready);
+        QCOMPARE(record.views.back().second, QStringLiteral("RZ410-K260509"));
+        QCOMPARE(link->device_display_name(), QStringLiteral("RZ410-K260509"));
+    }
+
+    void silent_port_is_skipped_after_its_time_out()
+    {
+        sim_instrument quiet(3), a(4);
+        quiet.set_identify_behaviour(sim_instrument::identify_behaviour::silent);
+        list_ports({&quiet, &a});
+        auto link = make_link();
+        QElapsedTimer clock;
+        clock.start();
+        link->find_device_port();
+        const qint64 took = clock.elapsed();
+        settle();
+
+        QVERIFY2(took >= test_startup_timeout_ms - 20, qPrintable(QString::number(took)));
+        QVERIFY2(took < 5 * test_startup_timeout_ms, qPrintable(QString::number(took)));
+        QCOMPARE(int(link->device_count()), 1);
+        QCOMPARE(link->devices().port_names[0], a.slave_path());
+        QVERIFY(link->is_connected());
+        QCOMPARE(quiet.received(), burst(0x0F));
+        QCOMPARE(a.received(), burst(0x0F) + burst(0x0B));
+    }
+
+    void invalid_reply_with_no_instrument_connects_nothing()
+    {
+        sim_instrument odd(5);
+        odd.set_identify_behaviour(sim_instrument::identify_behaviour::invalid);
+        list_ports({&odd});
+        auto link = make_link();
+        view_record record;
+        record.watch(*link);
+        QSignalSpy connected(link.get(), &instrument_link::connection_changed);
+
+        link->find_device_port();
+        settle();
+
+        QCOMPARE(int(link->device_count()), 0);
+        QVERIFY(!link->is_connected());
+        QVERIFY(!record.any(link_view::ready));
+        QCOMPARE(connected.count(), 0);
+        QCOMPARE(odd.received(), burst(0x0F));   // no connect command went out
+    }
+
+    void switching_moves_the_working_port_and_closes_the_old_one()
+    {
+        sim_instrument a(11), b(12);
+        list_ports({&a, &b});
+        auto link = make_link();
+        view_record record;
+        record.watch(*link);
+        link->find_device_port();
+        settle();
+        a.clear_received();
+        b.clear_received();
+
+        link->qv_select(1);
+        settle();
+        QCOMPARE(link->current_device_index(), 1);
+        QCOMPARE(b.received(), burst(0x0B));
+        QCOMPARE(a.received(), burst(0x09));
+        QCOMPARE(record.views.back().first, link_view::ready);
+        QCOMPARE(record.views.back().second, QStringLiteral("RZ410-K260512"));
+        QCOMPARE(int(link->id_command_mode()), 0);
+
+        // The entry already connected, and entries outside the table, change nothing.
+        a.clear_received();
+        b.clear_received();
+        link->qv_select(1);
+        link->qv_select(2);
+        link->qv_select(255);
+        settle();
+        QCOMPARE(link->current_device_index(), 1);
+        QVERIFY(a.received().isEmpty());
+        QVERIFY(b.received().isEmpty());
+
+        // Commands now reach the newly selected instrument only.
+        link->send_stop_command();
+        settle();
+        QCOMPARE(b.received(), burst(0x0E));
+        QVERIFY(a.received().isEmpty());
+    }
+
+    void removal_is_judged_by_which_ports_went_away()
+    {
+        auto decoy = std::make_unique<sim_instrument>(1);
+        auto a = std::make_unique<sim_instrument>(21);
+        auto b = std::make_unique<sim_instrument>(22);
+        decoy->set_identify_behaviour(sim_instrument::identify_behaviour::silent);
+        const QString b_path = b->slave_path();
+        list_ports({decoy.get(), a.get(), b.get()});
+        auto link = make_link();
+        view_record record;
+        record.watch(*link);
+        link->find_device_port();
+        settle();
+        QCOMPARE(int(link->device_count()), 2);
+        QCOMPARE(link->current_device_index(), 0);
+        b->clear_received();
+
+        // Pull the connected instrument. The decoy keeps the number of bridge ports equal to the
+        // number of instruments, which must not hide the removal.
+        a->unplug();
+        link->device_removed();
+        settle();
+        QCOMPARE(int(link->device_count()), 1);
+        QCOMPARE(link->devices().port_names[0], b_path);
+        QCOMPARE(link->current_device_index(), 0);
+        QCOMPARE(record.interrupted, 1);
+        QCOMPARE(record.views.back().first, link_view::standby);
+        QCOMPARE(record.views.back().second, QStringLiteral("Disconnected"));
+        QVERIFY(link->is_connected());
+        QCOMPARE(b->received(), burst(0x0B));   // the remaining instrument took the working port
+
+        // A removal that takes no instrument changes nothing.
+        link->device_removed();
+        QCOMPARE(int(link->device_count()), 1);
+
+        b->unplug();
+        link->device_removed();
+        QCOMPARE(int(link->device_count()), 0);
+        QCOMPARE(link->current_device_index(), 0);
+        QVERIFY(!link->is_connected());
+        QCOMPARE(record.views.back().first, link_view::all_gone);
+        QCOMPARE(record.interrupted, 2);
+    }
+
+    void removing_an_entry_before_the_current_one_keeps_the_same_instrument()
+    {
+        sim_instrument a(31), b(32);
+        list_ports({&a, &b});
+        auto link = make_link();
+        link->find_device_port();
+        link->qv_select(1);
+        settle();
+        view_record record;
+        record.watch(*link);
+
+        a.unplug();
+        link->device_removed();
+        QCOMPARE(link->current_device_index(), 0);
+        QCOMPARE(int(link->current_device_id()), 32);
+        QVERIFY(link->is_connected());
+        QCOMPARE(record.interrupted, 0);   // the running instrument was not touched
+        QVERIFY(record.views.empty());
+    }
+
+    void reset_answered_by_fa_reconnects_and_later_instruments_are_added()
+    {
+        sim_instrument a(41);
+        a.set_reply_kind(0xFA);
+        list_ports({&a});
+        auto link = make_link();
+        view_record record;
+        record.watch(*link);
+        link->find_device_port();
+        settle();
+        QCOMPARE(int(link->device_count()), 1);
+        a.clear_received();
+
+        link->reset_connection();
+        QCOMPARE(record.views.back().first, link_view::disconnected);
+        QTRY_VERIFY_WITH_TIMEOUT(link->is_connected(), 2000);
+        settle();
+        QCOMPARE(a.received(), burst(0x0F) + burst(0x0B));
+        QCOMPARE(int(link->reidentify_state()), 0);
+        QCOMPARE(int(link->device_count()), 1);   // re-identified, not added twice
+        QCOMPARE(record.views.back().first, link_view::ready);
+        QCOMPARE(record.views.back().second, QStringLiteral("RZ410-K260541"));
+
+        // A second instrument plugged in afterwards is still added (and not connected).
+        sim_instrument b(42);
+        list_ports({&a, &b});
+        link->device_arrived({b.slave_path()});
+        QVERIFY(link->connecting_shown());
+        QTRY_COMPARE_WITH_TIMEOUT(int(link->device_count()), 2, 2000);
+        settle();
+        QVERIFY(!link->connecting_shown());
+        QCOMPARE(b.received(), burst(0x0D));
+        QCOMPARE(link->current_device_index(), 0);
+    }
+
+    void reset_answered_by_c8_returns_to_normal()
+    {
+        sim_instrument a(51);
+        list_ports({&a});
+        auto link = make_link();
+        link->find_device_port();
+        settle();
+        a.set_id(52);   // the instrument reports a new id after the reset
+        link->reset_connection();
+        QTRY_VERIFY_WITH_TIMEOUT(link->is_connected(), 2000);
+        QCOMPARE(int(link->reidentify_state()), 0);
+        QCOMPARE(int(link->device_count()), 1);
+        QCOMPARE(int(link->current_device_id()), 52);
+    }
+
+    void unanswered_reset_times_out_back_to_normal()
+    {
+        sim_instrument a(61);
+        list_ports({&a});
+        auto link = make_link();
+        link->find_device_port();
+        settle();
+        a.set_identify_behaviour(sim_instrument::identify_behaviour::silent);
+        link->reset_connection();
+        QCOMPARE(int(link->reidentify_state()), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(int(link->reidentify_state()), 0, 3000);
+        QVERIFY(!link->is_connected());
+    }
+
+    void plug_in_probes_only_the_new_port()
+    {
+        sim_instrument decoy(1), a(71);
+        decoy.set_identify_behaviour(sim_instrument::identify_behaviour::silent);
+        list_ports({&decoy, &a});
+        auto link = make_link();
+        link->find_device_port();
+        settle();
+        QCOMPARE(int(link->device_count()), 1);
+        decoy.clear_received();
+
+        // The decoy is not in the table, but it did not just appear: the new instrument is probed.
+        sim_instrument b(72);
+        list_ports({&decoy, &a, &b});
+        QCOMPARE(link->watch_port_names().size(), 0);
+        link->device_arrived({b.slave_path()});
+        QCOMPARE(link->watch_port_names().size(), 3);
+        QTRY_COMPARE_WITH_TIMEOUT(int(link->device_count()), 2, 2000);
+        settle();
+        QVERIFY(decoy.received().isEmpty());
+        QCOMPARE(link->devices().port_names[1], b.slave_path());
+        QCOMPARE(link->current_device_index(), 0);
+
+        // A silent newcomer: "Connecting.." closes at the time-out and nothing is added.
+        sim_instrument quiet(73);
+        quiet.set_identify_behaviour(sim_instrument::identify_behaviour::silent);
+        list_ports({&decoy, &a, &b, &quiet});
+        link->device_arrived({quiet.slave_path()});
+        QVERIFY(link->connecting_shown());
+        QTRY_VERIFY_WITH_TIMEOUT(!link->connecting_shown(), 3000);
+        QCOMPARE(int(link->device_count()), 2);
+    }
+
+    void first_instrument_plugged_in_later_is_connected()
+    {
+        qputenv("RZ410_EXTRA_PORTS", "");
+        auto link = make_link();
+        view_record record;
+        record.watch(*link);
+        link->find_device_port();
+        QCOMPARE(int(link->device_count()), 0);
+
+        sim_instrument a(81);
+        list_ports({&a});
+        link->device_arrived({a.slave_path()});
+        QTRY_VERIFY_WITH_TIMEOUT(link->is_connected(), 2000);
+        settle();
+        QCOMPARE(a.received(), burst(0x0F) + burst(0x0B));
+        QCOMPARE(record.views.back().first, link_view::ready);
+        QCOMPARE(record.views.back().second, QStringLiteral("RZ410-K260581"));
+    }
+
+    void port_that_will_not_open_shows_disconnected()
+    {
+        qputenv("RZ410_EXTRA_PORTS", "");
+        auto link = make_link();
+        view_record record;
+        record.watch(*link);
+        QSignalSpy connected(link.get(), &instrument_link::connection_changed);
+        link->serial_select_slot(QStringLiteral("/nonexistent/rz410-port"));
+        QVERIFY(!link->is_connected());
+        QVERIFY(!record.any(link_view::ready));
+        QCOMPARE(record.views.back().first, link_view::disconnected);
+        QCOMPARE(connected.count(), 1);
+        QCOMPARE(connected.at(0).at(0).toBool(), false);
+    }
+
+    void close_command_only_when_an_instrument_was_found()
+    {
+        sim_instrument a(91);
+        list_ports({&a});
+        auto link = make_link();
+        link->send_close_command();   // nothing known: nothing opened, nothing sent
+        QVERIFY(!link->is_connected());
+        link->find_device_port();
+        settle();
+        link->main_port().close();
+        a.clear_received();
+        link->send_close_command();   // reopens the working port on its last port
+        settle();
+        QCOMPARE(a.received(), burst(0x09));
+    }
+
+    void port_selection_window_lists_display_names_and_reports_the_entry()
+    {
+        sim_instrument a(9), b(10), c(100);
+        list_ports({&a, &b, &c});
+        auto link = make_link();
+        link->find_device_port();
+        settle();
+        QCOMPARE(int(link->device_count()), 3);
+
+        serial_select *window = link->port_update();
+        QCOMPARE(window->size(), QSize(205, 62));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Select Port"));
+        QComboBox *box = window->device_box();
+        QCOMPARE(box->count(), 3);
+        QCOMPARE(box->itemText(0), QStringLiteral("RZ410-K260509"));
+        QCOMPARE(box->itemText(1), QStringLiteral("RZ410-K260510"));
+        QCOMPARE(box->itemText(2), QStringLiteral("RZ410-K2605100"));
+        box->setCurrentIndex(2);
+        c.clear_received();
+        QPointer<serial_select> guard(window);
+        QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("select")), Qt::LeftButton);
+        settle();
+        QCOMPARE(link->current_device_index(), 2);
+        QCOMPARE(c.received(), burst(0x0B));
+        QVERIFY(guard.isNull() || !guard->isVisible());
+    }
+
+    void empty_port_selection_reports_nothing()
+    {
+        std::vector<int> chosen;
+        serial_select window(true);
+        connect(&window, &serial_select::port_name, [&chosen](uint8_t i) { chosen.push_back(i); });
+        window.show();
+        QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("select")), Qt::LeftButton);
+        QVERIFY(chosen.empty());   // no entry 255 from an empty list
+        QVERIFY(!window.isVisible());
+
+        serial_select no_ports(false);
+        no_ports.add_id(3);
+        connect(&no_ports, &serial_select::port_name, [&chosen](uint8_t i) { chosen.push_back(i); });
+        QTest::mouseClick(no_ports.findChild<QPushButton *>(QStringLiteral("select")), Qt::LeftButton);
+        QVERIFY(chosen.empty());
+
+        serial_select listed(true);
+        listed.add_id(3);
+        listed.add_id(4);
+        listed.device_box()->setCurrentIndex(1);
+        connect(&listed, &serial_select::port_name, [&chosen](uint8_t i) { chosen.push_back(i); });
+        QTest::mouseClick(listed.findChild<QPushButton *>(QStringLiteral("select")), Qt::LeftButton);
+        QCOMPARE(chosen, std::vector<int>({1}));
+    }
+};
+
+QTEST_MAIN(test_instrument_link)
+#include "test_instrument_link.moc"

@@ -1,0 +1,592 @@
+// Cutting received bytes into frames and decoding them: the documented vectors, awkward splits,
+// the end-of-run frame, each method's time or potential axis, extremes, and random input.
+#include "instrument/parameter_frames.h"
+#include "instrument/sample_decoding.h"
+#include "support/frame_codec.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+#include <cmath>
+
+namespace {
+
+run_decoding_context context_for(method_index m, uint8_t channel_code = 1, uint8_t lead_time_s = 0,
+                                 float chrono_offset_ms = 0)
+{
+    run_decoding_context ctx;
+    ctx.method = m;
+    ctx.channel_code = channel_code;
+    ctx.lead_time_s = lead_time_s;
+    ctx.chrono_step_offset_ms = chrono_offset_ms;
+    return ctx;
+}
+
+raw_frame_fields blocks_of(int16_t a_word, int16_t b_word, int range_number, bool we1 = true)
+{
+    raw_frame_fields f;
+    f.block_a.fill(a_word);
+    f.block_b.fill(b_word);
+    f.range_byte = uint8_t((range_number << 4) | (we1 ? 0x02 : 0));
+    return f;
+}
+
+QByteArray time_frame(uint16_t index, bool we1, float current = 1.0f, int range_number = 3)
+{
+    sample_frame_values v;
+    v.type = sample_frame_type::time_indexed;
+    v.sample_index = index;
+    v.electrode = we1 ? 1 : 2;
+    v.current_uA = current;
+    v.range_number = range_number;
+    return encode_sample_frame(v);
+}
+
+QByteArray potential_frame(double volts, float current, int range_number = 3, bool we1 = true)
+{
+    sample_frame_values v;
+    v.potential_V = volts;
+    v.current_uA = current;
+    v.range_number = range_number;
+    v.electrode = we1 ? 1 : 2;
+    return encode_sample_frame(v);
+}
+
+decoded_sample decode_one(const QByteArray &frame, run_decoding_context &ctx)
+{
+    const frame_result r = decode_frame(frame, ctx);
+    if (r.outcome != frame_outcome::sample)
+        qFatal("frame did not decode to a sample");
+    return r.sample;
+}
+
+bool near(double a, double b, double tolerance)
+{
+    return std::abs(a - b) <= tolerance;
+}
+
+// Feeds a stream to the decoder in pieces of the given sizes, as reads from the port would.
+decoded_batch feed_in_pieces(const QByteArray &stream, const QVector<int> &pieces, run_decoding_context &ctx)
+{
+    decoded_batch all;
+    QByteArray rx;
+    int at = 0;
+    int piece = 0;
+    while (at < stream.size()) {
+        const int n = pieces.isEmpty() ? stream.size() : pieces[piece++ % pieces.size()];
+        rx.append(stream.mid(at, n));
+        at += n;
+        decoded_batch b = decode_received(rx, ctx);
+        all.samples.insert(all.samples.end(), b.samples.begin(), b.samples.end());
+        all.dropped_frames += b.dropped_frames;
+        if (b.end_of_run) {
+            all.end_of_run = true;
+            break;
+        }
+    }
+    return all;
+}
+
+}  // namespace
+
+class test_sample_decoding : public QObject {
+    Q_OBJECT
+
+private slots:
+    // ---- documented vectors ----
+
+    void potential_frame_vector()
+    {
+        raw_frame_fields f = blocks_of(0, 0, 3);
+        f.p1 = 1000;
+        f.p2 = 0;
+        run_decoding_context ctx = context_for(method_index::cyclic);
+        const decoded_sample s = decode_one(encode_raw_frame(f), ctx);
+        QVERIFY(near(s.x, -0.736, 1e-12));
+        QCOMPARE(s.current_uA, 0.0f);
+        QCOMPARE(int(s.electrode), 1);
+    }
+
+    void current_vectors()
+    {
+        raw_frame_fields f = blocks_of(1000, 0, 1);
+        QByteArray bytes = encode_raw_frame(f);
+        // Gain 2.75, no quantisation.
+        QCOMPARE(frame_current(bytes.constData(), 0), float(4000.0 / 2.75 * -0.034332275390625));
+        QVERIFY(near(frame_current(bytes.constData(), 0), -49.94, 0.005));
+        // Gain 3.5, truncated toward zero to 334 steps of 0.11743.
+        QVERIFY(near(frame_current(bytes.constData(), 1), -334 * 0.11743, 1e-5));
+        QVERIFY(near(frame_current(bytes.constData(), 1), -39.2216, 1e-4));
+    }
+
+    void quarter_sums_truncate_toward_zero()
+    {
+        raw_frame_fields f = blocks_of(0, 0, 1);
+        f.block_a[0] = -3;     // sumA = -3: -3 / 4 is 0, not -1
+        QCOMPARE(frame_current(encode_raw_frame(f).constData(), 0), 0.0f);
+        f.block_a[0] = -4;
+        QVERIFY(frame_current(encode_raw_frame(f).constData(), 0) > 0.0f);
+    }
+
+    void sums_do_not_overflow_sixteen_bits()
+    {
+        raw_frame_fields f = blocks_of(32767, -32768, 1);
+        const int32_t d = (16 * 32767) / 4 - (16 * -32768) / 4;
+        QCOMPARE(frame_current(encode_raw_frame(f).constData(), 0), float(d / 2.75 * -0.034332275390625));
+    }
+
+    void potential_difference_is_signed()
+    {
+        run_decoding_context ctx = context_for(method_index::linear_sweep);
+        raw_frame_fields f = blocks_of(0, 0, 2);
+        f.p1 = 0;
+        f.p2 = 1000;
+        QVERIFY(near(decode_one(encode_raw_frame(f), ctx).x, 0.736, 1e-12));
+        f.p1 = 60000;
+        f.p2 = 100;
+        QVERIFY(near(decode_one(encode_raw_frame(f), ctx).x, -59900 * 0.736 / 1000.0, 1e-9));
+    }
+
+    void time_axis_vectors()
+    {
+        run_decoding_context one = context_for(method_index::amperometry, 1);
+        QVERIFY(near(decode_one(time_frame(0, true), one).x, 1.3978125, 1e-12));
+        run_decoding_context both = context_for(method_index::amperometry, 3);
+        QVERIFY(near(decode_one(time_frame(9, true), both).x, 33.2643125, 1e-9));
+    }
+
+    void sample_period_follows_the_recorded_electrodes()
+    {
+        // The record's show/hide flags may change during the run; the period is that of the channels recorded.
+        for (uint8_t code : {uint8_t(1), uint8_t(2)}) {
+            run_decoding_context ctx = context_for(method_index::amperometry, code);
+            QVERIFY(near(decode_one(time_frame(9, code == 1), ctx).x, 10 * 1.3978125, 1e-9));
+        }
+        parameter_frame_result built;
+        built.channel_code = 3;
+        run_decoding_context ctx = start_decoding(method_index::amperometry, built);
+        QVERIFY(near(decode_one(time_frame(9, false), ctx).x, 10 * 3.32643125, 1e-9));
+    }
+
+    void pulse_current_sign_follows_the_run()
+    {
+        // Halves of 2 µA and 5 µA (range 1 keeps them unquantised).
+        const int32_t d1 = raw_difference_for_current(2.0f, 1);
+        const int32_t d2 = raw_difference_for_current(5.0f, 1);
+        raw_frame_fields h1 = blocks_of(0, 0, 1), h2 = blocks_of(0, 0, 1);
+        fill_blocks_for_difference(d1, h1.block_a, h1.block_b);
+        fill_blocks_for_difference(d2, h2.block_a, h2.block_b);
+        h1.kind = h2.kind = 1;
+        h1.p1 = 1100;
+        h2.p1 = 1000;
+        const QByteArray frame = encode_raw_frame(h1) + encode_raw_frame(h2);
+        const float i1 = frame_current(frame.constData(), 0);
+        const float i2 = frame_current(frame.constData() + 72, 0);
+        QVERIFY(near(i1, 2.0, 0.02) && near(i2, 5.0, 0.02));
+
+        run_decoding_context dpv = context_for(method_index::differential_pulse);
+        const decoded_sample s_dpv = decode_one(frame, dpv);
+        QCOMPARE(s_dpv.current_uA, i2 - i1);
+        QVERIFY(near(s_dpv.current_uA, 3.0, 0.04));
+        QCOMPARE(s_dpv.x, double(float(100 * 0.736 / 1000.0)));
+
+        run_decoding_context swv = context_for(method_index::square_wave);
+        QCOMPARE(decode_one(frame, swv).current_uA, i1 - i2);
+    }
+
+    void electrode_bit_chooses_the_curve()
+    {
+        run_decoding_context ctx = context_for(method_index::cyclic, 3);
+        raw_frame_fields f = blocks_of(0, 0, 3);
+        f.range_byte = 0x32;
+        QCOMPARE(int(decode_one(encode_raw_frame(f), ctx).electrode), 1);
+        f.range_byte = 0x30;
+        QCOMPARE(int(decode_one(encode_raw_frame(f), ctx).electrode), 2);
+        QCOMPARE(ctx.we1_count, 1u);
+        QCOMPARE(ctx.we2_count, 1u);
+    }
+
+    void frames_without_a_gain_are_dropped()
+    {
+        run_decoding_context ctx = context_for(method_index::cyclic);
+        for (int r : {0, 8, 15}) {
+            raw_frame_fields f = blocks_of(100, 0, r);
+            QCOMPARE(int(decode_frame(encode_raw_frame(f), ctx).outcome), int(frame_outcome::dropped));
+        }
+        QCOMPARE(ctx.we1_count, 0u);
+        QVERIFY(!ctx.extremes.any);
+
+        // In a stream, the bad frame is skipped and the good ones around it still decode.
+        QByteArray rx = potential_frame(0.1, 1.0f) + encode_raw_frame(blocks_of(1, 1, 0)) + potential_frame(0.2, 2.0f);
+        const decoded_batch b = decode_received(rx, ctx);
+        QCOMPARE(int(b.samples.size()), 2);
+        QCOMPARE(b.dropped_frames, 1);
+        QVERIFY(rx.isEmpty());
+
+        // A pulse kind in a run of single frames has no second half to read: dropped too.
+        raw_frame_fields lone = blocks_of(0, 0, 3);
+        lone.kind = 2;
+        QCOMPARE(int(decode_frame(encode_raw_frame(lone), ctx).outcome), int(frame_outcome::dropped));
+    }
+
+    void quantisation()
+    {
+        QCOMPARE(quantize_to_range(1.23456f, 0), 1.23456f);
+        QCOMPARE(quantize_to_range(1.23456f, 7), 1.23456f);
+        QVERIFY(near(quantize_to_range(0.25f, 1), 2 * 0.11743, 1e-6));
+        QVERIFY(near(quantize_to_range(-0.25f, 1), -2 * 0.11743, 1e-6));
+        QVERIFY(near(quantize_to_range(0.01f, 6), 8 * 0.00117, 1e-7));
+    }
+
+    // ---- framing ----
+
+    void frames_split_across_reads_decode_like_whole_reads()
+    {
+        QByteArray stream;
+        for (int i = 0; i < 20; ++i)
+            stream += potential_frame(-0.5 + i * 0.05, float(i) - 7.5f);
+        run_decoding_context whole_ctx = context_for(method_index::cyclic);
+        const decoded_batch whole = feed_in_pieces(stream, {}, whole_ctx);
+        QCOMPARE(int(whole.samples.size()), 20);
+
+        for (const QVector<int> &pieces : {QVector<int>{1}, QVector<int>{71}, QVector<int>{73}, QVector<int>{5, 139, 2},
+                                           QVector<int>{144, 1, 71}}) {
+            run_decoding_context ctx = context_for(method_index::cyclic);
+            const decoded_batch split = feed_in_pieces(stream, pieces, ctx);
+            QCOMPARE(split.samples.size(), whole.samples.size());
+            for (size_t i = 0; i < split.samples.size(); ++i) {
+                QCOMPARE(split.samples[i].x, whole.samples[i].x);
+                QCOMPARE(split.samples[i].current_uA, whole.samples[i].current_uA);
+            }
+        }
+    }
+
+    void partial_frames_stay_buffered()
+    {
+        run_decoding_context ctx = context_for(method_index::cyclic);
+        const QByteArray frame = potential_frame(0.3, 4.0f);
+        QByteArray rx = frame + frame.left(40);
+        decoded_batch b = decode_received(rx, ctx);
+        QCOMPARE(int(b.samples.size()), 1);
+        QCOMPARE(rx, frame.left(40));
+        rx += frame.mid(40);
+        b = decode_received(rx, ctx);
+        QCOMPARE(int(b.samples.size()), 1);
+        QVERIFY(rx.isEmpty());
+
+        QByteArray short_rx = frame.left(71);
+        QByteArray out("untouched");
+        QVERIFY(!take_frame(short_rx, 72, out));
+        QCOMPARE(short_rx.size(), 71);
+        QCOMPARE(out, QByteArray("untouched"));
+        short_rx += '\x01';
+        QVERIFY(take_frame(short_rx, 72, out));
+        QCOMPARE(out, frame.left(71) + '\x01');
+        QVERIFY(short_rx.isEmpty());
+    }
+
+    void pulse_runs_cut_144_byte_frames()
+    {
+        QCOMPARE(frame_size_for(method_index::differential_pulse), 144);
+        QCOMPARE(frame_size_for(method_index::square_wave), 144);
+        for (int m : {0, 3, 4, 5, 6})
+            QCOMPARE(frame_size_for(method_index(m)), 72);
+
+        QByteArray stream;
+        for (int i = 0; i < 5; ++i) {
+            sample_frame_values v;
+            v.type = sample_frame_type::pulse;
+            v.potential_V = 0.01 * i;
+            v.half1_current_uA = 1.0f;
+            v.half2_current_uA = 1.5f + i;
+            v.range_number = 4;
+            stream += encode_sample_frame(v);
+        }
+        QCOMPARE(stream.size(), 5 * 144);
+        run_decoding_context ctx = context_for(method_index::square_wave);
+        const decoded_batch b = feed_in_pieces(stream + encode_end_of_run_frame(144), {100, 30, 288}, ctx);
+        QCOMPARE(int(b.samples.size()), 5);
+        QVERIFY(b.end_of_run);
+        for (int i = 0; i < 5; ++i) {
+            QVERIFY(near(b.samples[size_t(i)].x, 0.01 * i, 0.0004));
+            QVERIFY(near(b.samples[size_t(i)].current_uA, -(0.5 + i), 2 * 0.01174 + 1e-4));
+        }
+    }
+
+    void end_of_run_frame_mid_batch_ends_the_run()
+    {
+        run_decoding_context ctx = context_for(method_index::cyclic);
+        QByteArray rx = potential_frame(0.1, 1.0f) + potential_frame(0.2, 2.0f) + encode_end_of_run_frame(72) +
+                        potential_frame(0.3, 3.0f) + QByteArray(10, 'x');
+        const decoded_batch b = decode_received(rx, ctx);
+        QVERIFY(b.end_of_run);
+        QCOMPARE(int(b.samples.size()), 2);
+        QVERIFY(rx.isEmpty());
+    }
+
+    void end_of_run_whatever_the_frame_kind()
+    {
+        for (uint8_t kind : {uint8_t(0), uint8_t(1), uint8_t(4), uint8_t(6), uint8_t(0x99)}) {
+            raw_frame_fields f = blocks_of(5, 5, 0);   // even a frame with no valid range
+            f.kind = kind;
+            f.p1 = 0xFFFF;
+            QByteArray frame = encode_raw_frame(f);
+            QVERIFY(is_end_of_run_frame(frame));
+            run_decoding_context ctx = context_for(method_index::cyclic);
+            QCOMPARE(int(decode_frame(frame, ctx).outcome), int(frame_outcome::end_of_run));
+            run_decoding_context pulse_ctx = context_for(method_index::differential_pulse);
+            QByteArray rx = frame + frame;
+            QVERIFY(decode_received(rx, pulse_ctx).end_of_run);
+        }
+        raw_frame_fields half = blocks_of(0, 0, 3);
+        half.p1 = 0x00FF;
+        QVERIFY(!is_end_of_run_frame(encode_raw_frame(half)));
+        half.p1 = 0xFF00;
+        QVERIFY(!is_end_of_run_frame(encode_raw_frame(half)));
+        QVERIFY(!is_end_of_run_frame(QByteArray(5, '\xFF')));
+    }
+
+    void random_bytes_and_random_splits_do_not_crash()
+    {
+        QRandomGenerator rng(4104);
+        for (int m = 0; m < method_count; ++m) {
+            for (int round = 0; round < 20; ++round) {
+                QByteArray stream(int(rng.bounded(5000)), '\0');
+                for (char &c : stream)
+                    c = char(rng.bounded(256));
+                run_decoding_context ctx = context_for(method_index(m), uint8_t(1 + rng.bounded(3)),
+                                                       uint8_t(rng.bounded(5)), float(rng.bounded(1000)));
+                QByteArray rx;
+                int at = 0;
+                int handed_out = 0;
+                while (at < stream.size()) {
+                    const int n = 1 + int(rng.bounded(300));
+                    rx.append(stream.mid(at, n));
+                    at += n;
+                    const int before = rx.size();
+                    const decoded_batch b = decode_received(rx, ctx);
+                    handed_out += int(b.samples.size());
+                    if (b.end_of_run) {
+                        QVERIFY(rx.isEmpty());
+                        rx.clear();
+                    } else {
+                        const int frames = int(b.samples.size()) + b.dropped_frames;
+                        QCOMPARE(rx.size(), before - frames * frame_size_for(method_index(m)));
+                        QVERIFY(rx.size() < frame_size_for(method_index(m)));
+                    }
+                    for (const decoded_sample &s : b.samples) {
+                        QVERIFY(std::isfinite(s.x));
+                        QVERIFY(std::isfinite(s.current_uA));
+                    }
+                }
+                QCOMPARE(uint32_t(handed_out), ctx.we1_count + ctx.we2_count);
+            }
+        }
+    }
+
+    // ---- time axes ----
+
+    void amperometric_time_keeps_rising_across_index_restarts()
+    {
+        // The index never reads 0xFFFF (that is the end-of-run marker), so it falls back after 0xFFFE.
+        run_decoding_context ctx = context_for(method_index::amperometry, 1);
+        double last = -1;
+        uint64_t sample = 0;
+        for (int round = 0; round < 3; ++round) {
+            for (uint32_t i = 0; i < 0xFFFF; ++i, ++sample) {
+                const double x = decode_one(time_frame(uint16_t(i), true), ctx).x;
+                if (x <= last)
+                    QFAIL(qPrintable(QString("time went back at index %1 of round %2").arg(i).arg(round)));
+                last = x;
+            }
+        }
+        QVERIFY(near(last, double(sample) * 1.3978125, 1e-3));
+        QCOMPARE(ctx.index_restarts[0], 2u);
+
+        // Both electrodes: each keeps its own count.
+        run_decoding_context both = context_for(method_index::amperometry, 3);
+        for (uint16_t i : {uint16_t(65534), uint16_t(0)}) {
+            const double x1 = decode_one(time_frame(i, true), both).x;
+            const double x2 = decode_one(time_frame(i, false), both).x;
+            QCOMPARE(x1, x2);
+        }
+        QCOMPARE(both.index_restarts[0], 1u);
+        QCOMPARE(both.index_restarts[1], 1u);
+    }
+
+    void chronoamperometry_steps_and_lead_time()
+    {
+        chrono_parameters p;
+        p.t1_ms = 100;
+        p.steps = 2;
+        run_settings run;
+        run.we1 = true;
+        run.we2 = false;
+        run.extra_time_s = 1;
+        const parameter_frame_result built = build_chrono_frame(p, 1, run, details_context{});
+        run_decoding_context ctx = start_decoding(method_index::chronoamperometry, built);
+        QCOMPARE(int(ctx.lead_time_s), 1);
+
+        const int lead_samples = int(float(1000.0 / 1.3978125));   // 715
+        const int per_step = int(100 / 1.3978125);                   // 71
+        std::vector<double> xs;
+        for (int i = 0; i < lead_samples; ++i)
+            xs.push_back(decode_one(time_frame(uint16_t(i), true), ctx).x);
+        for (int step = 0; step < 2; ++step)
+            for (int i = 0; i < per_step; ++i)
+                xs.push_back(decode_one(time_frame(uint16_t(i), true), ctx).x);
+
+        QVERIFY(near(xs[0], 1.3978125, 1e-9));
+        QVERIFY(near(xs[size_t(lead_samples - 1)], lead_samples * 1.3978125, 1e-6));
+        // Step 1 starts one sample after the lead; step 2 one t1 later.
+        QVERIFY(near(xs[size_t(lead_samples)], 1000 + 1.3978125, 1e-3));
+        QVERIFY(near(xs[size_t(lead_samples + per_step)], 1000 + 100 + 0.0, 1e-3));
+        for (size_t i = 1; i < xs.size(); ++i)
+            QVERIFY2(xs[i] > xs[i - 1], qPrintable(QString("time went back at sample %1").arg(i)));
+        QCOMPARE(int(ctx.chrono_step_number), 2);
+    }
+
+    void chronoamperometry_we2_shares_we1_time()
+    {
+        run_decoding_context ctx = context_for(method_index::chronoamperometry, 3, 0, 96.67357f);
+        const double x1 = decode_one(time_frame(0, true), ctx).x;
+        const double x2 = decode_one(time_frame(0, false), ctx).x;
+        QCOMPARE(x2, x1);
+        // Only the WE1 frame counts a new step when both electrodes are recorded.
+        QCOMPARE(int(ctx.chrono_step_number), 1);
+    }
+
+    void chronoamperometry_step_counter_never_wraps()
+    {
+        // A run whose first frame is not index 0 (the start was missed): the lead correction must not
+        // take the step counter below zero, which would throw the time axis out by 65535 steps.
+        run_decoding_context ctx = context_for(method_index::chronoamperometry, 1, 1, 98.6021875f);
+        for (int i = 5; i < 5 + 800; ++i) {
+            const decoded_sample s = decode_one(time_frame(uint16_t(i), true), ctx);
+            QVERIFY(s.x < 3000.0);
+        }
+        QVERIFY(ctx.chrono_lead_applied);
+        QCOMPARE(int(ctx.chrono_step_number), 0);
+    }
+
+    // ---- extremes and start value ----
+
+    void extremes_are_exact_and_the_axis_keeps_its_margin()
+    {
+        run_extremes e;
+        update_extremes(e, 0.1f, 2.0f);
+        update_extremes(e, 0.3f, 1.9f);
+        update_extremes(e, -0.2f, 2.1f);
+        QCOMPARE(e.i_min, 1.9f);
+        QCOMPARE(e.i_max, 2.1f);
+        QCOMPARE(e.e_min, -0.2f);
+        QCOMPARE(e.e_max, 0.3f);
+        // The anchors started a tenth out and have not been passed.
+        QCOMPARE(e.axis_low, float(0.9 * 2.0));
+        QCOMPARE(e.axis_high, float(1.1 * 2.0));
+
+        run_extremes neg;
+        update_extremes(neg, 0.0f, -2.0f);
+        const axis_range r = y_axis_range(neg);
+        QVERIFY(near(r.lower, -2.2, 1e-6));
+        QVERIFY(near(r.upper, -1.8, 1e-6));
+        QCOMPARE(neg.i_min, -2.0f);
+        QCOMPARE(neg.i_max, -2.0f);
+
+        run_extremes zero;
+        update_extremes(zero, 0.0f, 0.0f);
+        QCOMPARE(y_axis_range(zero).lower, 0.0);
+        QCOMPARE(y_axis_range(zero).upper, 0.0);
+
+        run_extremes mixed;
+        update_extremes(mixed, 0.0f, -1.0f);
+        update_extremes(mixed, 0.0f, 3.0f);
+        QVERIFY(near(y_axis_range(mixed).lower, -1.1, 1e-6));
+        QVERIFY(near(y_axis_range(mixed).upper, 3.3, 1e-6));
+    }
+
+    void extremes_hold_when_the_first_time_is_large()
+    {
+        // Times above 100 ms are ordinary; they must not look like "no sample yet".
+        run_decoding_context ctx = context_for(method_index::amperometry, 1);
+        decode_one(time_frame(200, true, 5.0f, 1), ctx);
+        decode_one(time_frame(201, true, 1.0f, 1), ctx);
+        decode_one(time_frame(202, true, 3.0f, 1), ctx);
+        QVERIFY(near(ctx.extremes.e_min, 201 * 1.3978125, 1e-3));
+        QVERIFY(near(ctx.extremes.e_max, 203 * 1.3978125, 1e-3));
+        QVERIFY(near(ctx.extremes.i_min, 1.0, 0.01));
+        QVERIFY(near(ctx.extremes.i_max, 5.0, 0.01));
+    }
+
+    void start_value_is_the_first_point_of_the_electrode()
+    {
+        run_decoding_context ctx = context_for(method_index::cyclic, 3);
+        decode_one(potential_frame(-0.5, 1.0f, 3, true), ctx);
+        decode_one(potential_frame(-0.45, 1.0f, 3, false), ctx);
+        decode_one(potential_frame(-0.4, 1.0f, 3, true), ctx);
+        QVERIFY(ctx.e_start_known);
+        QVERIFY(near(ctx.e_start, -0.5, 0.001));
+        decode_one(potential_frame(-0.35, 1.0f, 3, false), ctx);
+        QVERIFY(near(ctx.e_start, -0.45, 0.001));
+
+        run_decoding_context pulse = context_for(method_index::differential_pulse);
+        sample_frame_values v;
+        v.type = sample_frame_type::pulse;
+        decode_one(encode_sample_frame(v), pulse);
+        QVERIFY(!pulse.e_start_known);
+    }
+
+    // ---- the simulated instrument's encoder against the decoder ----
+
+    void encode_decode_round_trip_data()
+    {
+        QTest::addColumn<int>("method");
+        for (int m = 0; m < method_count; ++m)
+            QTest::newRow(qPrintable(method_display_name(method_index(m)))) << m;
+    }
+    void encode_decode_round_trip()
+    {
+        QFETCH(int, method);
+        const method_index m = method_index(method);
+        QRandomGenerator rng(uint32_t(77 + method));
+        run_decoding_context ctx = context_for(m, 1);
+        const double full_scale[7] = {2250, 225, 44, 22.5, 11.5, 4.4, 2.25};
+        for (int n = 0; n < 400; ++n) {
+            sample_frame_values v;
+            v.range_number = 1 + int(rng.bounded(7));
+            const double scale = full_scale[v.range_number - 1];
+            v.electrode = 1;
+            v.potential_V = -2.0 + 4.0 * rng.generateDouble();
+            v.sample_index = uint16_t(n);
+            v.time_kind = n % 2 ? 4 : 6;
+            v.current_uA = float((rng.generateDouble() * 2 - 1) * scale);
+            v.half1_current_uA = float((rng.generateDouble() * 2 - 1) * scale / 2);
+            v.half2_current_uA = float((rng.generateDouble() * 2 - 1) * scale / 2);
+            const bool pulse = m == method_index::differential_pulse || m == method_index::square_wave;
+            const bool timed = m == method_index::chronoamperometry || m == method_index::amperometry;
+            v.type = pulse ? sample_frame_type::pulse : timed ? sample_frame_type::time_indexed : sample_frame_type::potential;
+
+            const QByteArray frame = encode_sample_frame(v);
+            QCOMPARE(frame.size(), frame_size_for(m));
+            const decoded_sample s = decode_one(frame, ctx);
+            const double quantum = range_quantum_uA[v.range_number - 1];
+            const double raw_step = range_gain[v.range_number - 1] > 0 ? 0.034332275390625 / range_gain[v.range_number - 1] : 0;
+            const double tolerance = quantum + raw_step + 1e-3;
+            if (pulse) {
+                const double expected = m == method_index::differential_pulse ? v.half2_current_uA - v.half1_current_uA
+                                                                              : v.half1_current_uA - v.half2_current_uA;
+                QVERIFY2(near(s.current_uA, expected, 2 * tolerance), qPrintable(QString::number(s.current_uA)));
+                QVERIFY(near(s.x, v.potential_V, 0.000368 + 1e-6));
+            } else {
+                QVERIFY2(near(s.current_uA, v.current_uA, tolerance),
+                         qPrintable(QString("%1 vs %2").arg(s.current_uA).arg(v.current_uA)));
+                if (timed && m == method_index::amperometry)
+                    QVERIFY(near(s.x, (n + 1) * 1.3978125, 1e-6));
+                else if (!timed)
+                    QVERIFY(near(s.x, v.potential_V, 0.000368 + 1e-9));
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(test_sample_decoding)
+#include "test_sample_decoding.moc"
