@@ -17,8 +17,6 @@
 #include <QToolButton>
 #include <QtTest>
 
-Q_DECLARE_METATYPE(uint8_t)
-
 namespace {
 template <typename T> T *child(QWidget *w, const char *name)
 {
@@ -224,10 +222,8 @@ private slots:
         QTest::addColumn<QString>("question");
         QTest::addColumn<QString>("detail");
         const QString many = "All the data of the unsaved experiments will be lost.";
-        QTest::newRow("0") << 0 << "0 items are selected" << "Do you want to delete these experiments?" << many;
         QTest::newRow("1") << 1 << "Warning:Delete \"exp1\"" << "Do you want to delete this experiment?"
                            << "exp1.qve\nAll the data of the unsaved experiment will be lost.";
-        QTest::newRow("3") << 3 << "3 items are selected" << "Do you want to delete these experiments?" << many;
         QTest::newRow("256") << 256 << "256 items are selected" << "Do you want to delete these experiments?" << many;
     }
     void experiment_delete_warning_texts()
@@ -248,9 +244,7 @@ private slots:
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("question");
-        QTest::newRow("0") << 0 << "0 items are selected" << "Do you want to delete these analyses?";
         QTest::newRow("1") << 1 << "Warning:Delete \"cv_1\"" << "Do you want to delete this analysis?";
-        QTest::newRow("3") << 3 << "3 items are selected" << "Do you want to delete these analyses?";
         QTest::newRow("256") << 256 << "256 items are selected" << "Do you want to delete these analyses?";
     }
     void analysis_delete_warning_texts()
