@@ -1,0 +1,372 @@
+// The run screen's filtering rules as functions over plain data.
+#include "filtering/curve_filtering.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace curve_filtering {
+
+namespace {
+
+const QString amperometric = QStringLiteral("Amperometric");
+const QString chronoamperometry = QStringLiteral("Chronoamperometry");
+const QString differential_pulse = QStringLiteral("Diff. Pulse Voltammetry");
+const QString normal_pulse = QStringLiteral("Normal Pulse Voltammetry");
+const QString linear_sweep = QStringLiteral("Linear Sweep Voltammetry");
+const QString period_prefix = QStringLiteral("Period(ms): ");
+
+bool same_prefix(const QVector<double> &a, const QVector<double> &b, int count)
+{
+    if (a.size() < count || b.size() < count)
+        return false;
+    return count == 0 || std::memcmp(a.constData(), b.constData(), std::size_t(count) * sizeof(double)) == 0;
+}
+
+// Automatic cut-off from the method's rate figure r (all single precision, as the menu thresholds are).
+float cutoff_for_rate(float r)
+{
+    if (r > 7.5f)
+        return 10.0f;
+    if (r > 3.5f)
+        return 5.0f;
+    if (r > 1.5f)
+        return 2.0f;
+    if (r > 0.75f)
+        return 1.0f;
+    return 0.5f;
+}
+
+// Samples per second of a pulse method with this period; a period of 0 gives no rate (the lowest cut-off).
+float pulse_rate(int period_ms) { return period_ms > 0 ? 1000.0f / float(period_ms) : 0.0f; }
+
+}  // namespace
+
+float mode_cutoff_hz(int mode)
+{
+    switch (mode) {
+    case mode_raw: return 0.0f;
+    case mode_0_5hz: return 0.5f;
+    case mode_1hz: return 1.0f;
+    case mode_2hz: return 2.0f;
+    case mode_5hz: return 5.0f;
+    case mode_10hz: return 10.0f;
+    default: return -1.0f;
+    }
+}
+
+float selected_filter_cutoff(const std::array<bool, filter_mode_count> &checked)
+{
+    float result = 0.5f;
+    if (checked[mode_1hz])
+        result = 1.0f;
+    if (checked[mode_2hz])
+        result = 2.0f;
+    if (checked[mode_5hz])
+        result = 5.0f;
+    if (checked[mode_10hz])
+        result = 10.0f;
+    if (checked[mode_raw])
+        result = 0.0f;
+    if (checked[mode_automatic])
+        result = -1.0f;
+    return result;
+}
+
+float run_cutoff_hz(float selected, method_index method, const method_pages &pages)
+{
+    if (selected != -1.0f)
+        return selected;
+    switch (method) {
+    case method_index::cyclic:
+    case method_index::linear_sweep:  // the cyclic page's rate serves linear sweep as well
+        return cutoff_for_rate(float(pages.cv.rate_mV_s) / 20.0f);
+    case method_index::differential_pulse: return cutoff_for_rate(pulse_rate(pages.dpv.period_ms) / 20.0f);
+    case method_index::square_wave: return cutoff_for_rate(float(pages.swv.freq_Hz) / 20.0f);
+    case method_index::normal_pulse: return cutoff_for_rate(pulse_rate(pages.npv.period_ms) / 20.0f);
+    case method_index::chronoamperometry: return 0.0f;
+    case method_index::amperometry: return 5.0f;
+    }
+    return 0.5f;
+}
+
+bool is_raw_cutoff(float filter_hz) { return filter_hz > -0.001f && filter_hz < 0.001f; }
+
+float common_cutoff(float current, const QVector<float> &selected)
+{
+    for (float v : selected) {
+        if (!(v == current))  // NaN compares unequal, also to itself
+            return -1.0f;
+    }
+    return current;
+}
+
+double sampling_rate_hz(const QString &method, double rate, bool both_electrodes)
+{
+    if (method == differential_pulse)
+        return rate > 0 ? 1000.0 / rate : 0.0;
+    if (method == amperometric || method == chronoamperometry)
+        return both_electrodes ? double(two_electrode_rate_hz) : double(one_electrode_rate_hz);
+    return rate;
+}
+
+double record_sampling_rate_hz(const QString &method, uint16_t rate, bool both_electrodes,
+                               const QStringList &details)
+{
+    if (method == differential_pulse || method == normal_pulse) {
+        for (const QString &line : details) {
+            if (!line.startsWith(period_prefix))
+                continue;
+            bool ok = false;
+            const double period = line.mid(period_prefix.size()).trimmed().toDouble(&ok);
+            if (ok && period > 0)
+                return 1000.0 / period;
+            break;
+        }
+    }
+    return sampling_rate_hz(method, rate, both_electrodes);
+}
+
+bool both_electrodes_of_channel(uint8_t channel_code) { return channel_code == 3; }
+
+bool both_electrodes_of_raw(int raw1_points, int raw2_points) { return raw1_points > 0 && raw2_points > 0; }
+
+double normalised_cutoff(float filter_hz, double fs)
+{
+    if (is_raw_cutoff(filter_hz) || !std::isfinite(filter_hz) || !std::isfinite(fs) || fs <= 0)
+        return 0.0;
+    // The design takes a single-precision cut-off; judge the value it will actually get.
+    const float wn = float(double(filter_hz) / fs);
+    if (!std::isfinite(wn) || wn <= 0.0f || wn >= 1.0f)
+        return 0.0;
+    return wn;
+}
+
+int filter_order(int n, int cap) { return std::max(0, std::min(n / 4, cap)); }
+
+bool batch_pass_due(bool running, int live_points) { return running && live_points > 3; }
+
+// ---- live_filter_state ----
+
+void live_filter_state::reset()
+{
+    filter_.reset();
+    shown_ = series();
+    smoothed_ = false;
+}
+
+bool live_filter_state::pass(const series &live, const live_settings &s, bool final)
+{
+    const int n = std::min(live.keys.size(), live.values.size());
+    if (!final && n < s.hold_back)
+        return false;
+
+    const double wn = normalised_cutoff(s.filter_hz, s.fs);
+    const int order = filter_order(n, s.order_cap);
+    if (wn <= 0 || order < 1) {
+        shown_ = live;
+        shown_.keys.resize(n);
+        shown_.values.resize(n);
+        smoothed_ = false;
+        filter_.reset();
+        return true;
+    }
+
+    const std::size_t changed_from = filter_.update(live.values.constData(), std::size_t(n), order, float(wn));
+    const double *y = filter_.output().data();
+    // During a run the newest samples stay off the shown curve: their smoothed values still move with every batch.
+    const int m = final ? n : std::max(0, n - s.hold_back);
+
+    int keep = 0;
+    if (smoothed_) {
+        keep = std::min({int(changed_from), shown_.values.size(), m});
+        if (!same_prefix(shown_.keys, live.keys, keep))
+            keep = 0;
+    }
+    shown_.keys.resize(m);
+    shown_.values.resize(m);
+    double *keys_out = shown_.keys.data();
+    double *values_out = shown_.values.data();
+    const double *keys_in = live.keys.constData();
+    std::copy(keys_in + keep, keys_in + m, keys_out + keep);
+    std::copy(y + keep, y + m, values_out + keep);
+    smoothed_ = true;
+    return true;
+}
+
+// ---- chronoamperometry ----
+
+chrono_layout make_chrono_layout(uint16_t step_ms, uint16_t steps, uint8_t lead_time_s, bool both_electrodes)
+{
+    chrono_layout layout;
+    const double period = both_electrodes ? two_electrode_period_ms : one_electrode_period_ms;
+    // The same count of lead samples as the time axis uses to place the lead before step 1.
+    const float lead_ms = float(lead_time_s) * 1000.0f;
+    layout.lead_samples = int(std::trunc(float(double(lead_ms) / period)));
+    layout.samples_per_step = double(step_ms) / period;
+    layout.steps = steps;
+    return layout;
+}
+
+std::vector<std::pair<int, int>> chrono_segments(const chrono_layout &layout, int n)
+{
+    std::vector<std::pair<int, int>> out;
+    if (n <= 0)
+        return out;
+    const int lead = std::max(0, layout.lead_samples);
+    if (lead > 0)
+        out.emplace_back(0, std::min(lead, n));
+    if (n <= lead)
+        return out;
+    if (layout.steps <= 0 || !(layout.samples_per_step > 0)) {
+        out.emplace_back(lead, n);  // no usable step plan: the samples after the lead as one piece
+        return out;
+    }
+    for (int s = 0; s < layout.steps; ++s) {
+        const double first = std::trunc(double(s) * layout.samples_per_step);
+        if (double(lead) + first >= double(n))
+            break;
+        const int start = lead + int(first);
+        int end = n;
+        if (s + 1 < layout.steps) {
+            const double next = double(lead) + std::trunc(double(s + 1) * layout.samples_per_step);
+            if (next < double(n))
+                end = int(next);
+        }
+        if (end > start)
+            out.emplace_back(start, end);
+        if (end == n)
+            break;
+    }
+    return out;
+}
+
+void chrono_filter_state::reset()
+{
+    shown_ = series();
+    seen_values_.clear();
+    settled_end_ = 0;
+    current_first_ = -1;
+    wn_ = 0;
+    layout_ = chrono_layout();
+    cap_ = 0;
+    filter_.reset();
+}
+
+void chrono_filter_state::pass(const series &live, float filter_hz, double fs, const chrono_layout &layout, int cap)
+{
+    const int n = std::min(live.keys.size(), live.values.size());
+    const double wn = normalised_cutoff(filter_hz, fs);
+    if (wn <= 0) {
+        reset();
+        shown_ = live;
+        shown_.keys.resize(n);
+        shown_.values.resize(n);
+        return;
+    }
+
+    const bool same_plan = wn == wn_ && cap == cap_ && layout.lead_samples == layout_.lead_samples
+                           && layout.samples_per_step == layout_.samples_per_step && layout.steps == layout_.steps;
+    const int seen = int(seen_values_.size());
+    const bool continues = same_plan && n >= seen && shown_.values.size() == seen
+                           && (seen == 0
+                               || std::memcmp(seen_values_.data(), live.values.constData(),
+                                              std::size_t(seen) * sizeof(double)) == 0)
+                           && same_prefix(shown_.keys, live.keys, seen);
+    if (!continues) {
+        reset();
+        wn_ = wn;
+        cap_ = cap;
+        layout_ = layout;
+    }
+
+    shown_.keys = live.keys;
+    shown_.keys.resize(n);
+    shown_.values.resize(n);
+    double *out = shown_.values.data();
+    const double *in = live.values.constData();
+
+    const auto segments = chrono_segments(layout, n);
+    for (std::size_t k = 0; k < segments.size(); ++k) {
+        const int first = segments[k].first;
+        const int end = segments[k].second;
+        if (end <= settled_end_)
+            continue;
+        // A range is closed once a later one has begun: its end is then a fixed step boundary.
+        const bool closed = k + 1 < segments.size();
+        const int len = end - first;
+        const int order = filter_order(len, cap);
+        if (order < 1) {
+            std::copy(in + first, in + end, out + first);  // too short to filter: the samples as measured
+        } else {
+            if (current_first_ != first) {
+                filter_.reset();
+                current_first_ = first;
+            }
+            const std::size_t from = filter_.update(in + first, std::size_t(len), order, float(wn));
+            const std::vector<double> &y = filter_.output();
+            std::copy(y.begin() + std::ptrdiff_t(from), y.end(), out + first + std::ptrdiff_t(from));
+        }
+        if (closed)
+            settled_end_ = end;
+    }
+
+    seen_values_.assign(in, in + n);
+}
+
+// ---- stored records ----
+
+series refiltered(const series &raw, float filter_hz, double fs)
+{
+    const int n = std::min(raw.keys.size(), raw.values.size());
+    series out = raw;
+    out.keys.resize(n);
+    out.values.resize(n);
+    const double wn = normalised_cutoff(filter_hz, fs);
+    if (wn <= 0 || n < 5)
+        return out;
+    const int order = filter_order(n, order_cap);
+    const std::vector<double> x(raw.values.constBegin(), raw.values.constBegin() + n);
+    std::vector<double> y;
+    const arma::vec b = fir_filter::fir1(uint16_t(order), float(wn));
+    fir_filter::filtfilt(arma::conv_to<std::vector<double>>::from(b), {1.0}, x, y);
+    std::copy(y.begin(), y.end(), out.values.data());
+    return out;
+}
+
+// ---- details line ----
+
+QString filter_value_text(float filter_hz)
+{
+    if (is_raw_cutoff(filter_hz))
+        return QStringLiteral("None");
+    return QString::number(double(filter_hz), 'g', 6);
+}
+
+QString filter_line_text(const QString &value)
+{
+    QString text = QStringLiteral("Filter: ") + value;
+    if (value != QLatin1String("None"))
+        text += QStringLiteral("Hz");
+    return text;
+}
+
+int filter_line_index(const QString &method)
+{
+    if (method == amperometric)
+        return 3;
+    if (method == linear_sweep)
+        return 4;
+    return 6;
+}
+
+bool set_filter_line(QStringList &details, const QString &method, const QString &value)
+{
+    const int index = filter_line_index(method);
+    if (index >= details.size())
+        return false;
+    details[index] = filter_line_text(value);
+    return true;
+}
+
+}  // namespace curve_filtering

@@ -1,0 +1,414 @@
+// The run screen's filtering rules: cut-off choice, sampling rates, orders, live/final passes with hold-back,
+// chronoamperometry steps, re-filtering stored records and the details line.
+#include "filtering/curve_filtering.h"
+
+#include <QtTest>
+
+#include <cmath>
+#include <random>
+
+using namespace curve_filtering;
+
+namespace {
+
+series make_series(int n, unsigned seed, double step_at = -1)
+{
+    std::mt19937 gen(seed);
+    std::normal_distribution<double> noise(0.0, 0.3);
+    series s;
+    for (int i = 0; i < n; ++i) {
+        s.keys.push_back(-0.5 + 0.001 * i);
+        s.values.push_back(std::sin(i * 0.01) * 4 + (step_at >= 0 && i >= step_at ? 20 : 0) + noise(gen));
+    }
+    return s;
+}
+
+series head(const series &s, int n)
+{
+    return series{s.keys.mid(0, n), s.values.mid(0, n)};
+}
+
+std::vector<double> whole_filter(const QVector<double> &values, int first, int end, int order, double wn)
+{
+    const std::vector<double> x(values.begin() + first, values.begin() + end);
+    std::vector<double> y;
+    fir_filter::filtfilt(arma::conv_to<std::vector<double>>::from(fir_filter::fir1(uint16_t(order), float(wn))),
+                         {1.0}, x, y);
+    return y;
+}
+
+// Largest difference over [first, end) of got against want (indexed from first), relative to want's magnitude.
+double relative_error(const QVector<double> &got, int first, const std::vector<double> &want)
+{
+    double scale = 0, diff = 0;
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        scale = std::max(scale, std::fabs(want[i]));
+        diff = std::max(diff, std::fabs(got[first + int(i)] - want[i]));
+    }
+    return scale > 0 ? diff / scale : diff;
+}
+
+std::array<bool, filter_mode_count> checked(std::initializer_list<int> modes)
+{
+    std::array<bool, filter_mode_count> c{};
+    for (int m : modes)
+        c[std::size_t(m)] = true;
+    return c;
+}
+
+}  // namespace
+
+class test_curve_filtering : public QObject {
+    Q_OBJECT
+
+private slots:
+    void checked_action_precedence()
+    {
+        QCOMPARE(selected_filter_cutoff(checked({})), 0.5f);
+        QCOMPARE(selected_filter_cutoff(checked({mode_0_5hz})), 0.5f);
+        QCOMPARE(selected_filter_cutoff(checked({mode_2hz})), 2.0f);
+        QCOMPARE(selected_filter_cutoff(checked({mode_1hz, mode_10hz})), 10.0f);
+        QCOMPARE(selected_filter_cutoff(checked({mode_5hz, mode_raw})), 0.0f);
+        QCOMPARE(selected_filter_cutoff(checked({mode_raw, mode_automatic, mode_10hz})), -1.0f);
+        QCOMPARE(mode_cutoff_hz(mode_raw), 0.0f);
+        QCOMPARE(mode_cutoff_hz(mode_0_5hz), 0.5f);
+        QCOMPARE(mode_cutoff_hz(mode_10hz), 10.0f);
+        QCOMPARE(mode_cutoff_hz(mode_automatic), -1.0f);
+        QCOMPARE(mode_cutoff_hz(9), -1.0f);
+    }
+
+    void automatic_cutoff_per_method()
+    {
+        method_pages p;
+        p.cv.rate_mV_s = 20;  // r = 1
+        QCOMPARE(run_cutoff_hz(-1, method_index::cyclic, p), 1.0f);
+        p.cv.rate_mV_s = 15;  // r = 0.75 is not above 0.75
+        QCOMPARE(run_cutoff_hz(-1, method_index::cyclic, p), 0.5f);
+        p.cv.rate_mV_s = 50;  // 2.5
+        QCOMPARE(run_cutoff_hz(-1, method_index::cyclic, p), 2.0f);
+        p.cv.rate_mV_s = 100;  // 5
+        QCOMPARE(run_cutoff_hz(-1, method_index::cyclic, p), 5.0f);
+        p.cv.rate_mV_s = 151;  // 7.55
+        p.lsv.rate_mV_s = 1;   // linear sweep reads the cyclic page's rate
+        QCOMPARE(run_cutoff_hz(-1, method_index::linear_sweep, p), 10.0f);
+        p.dpv.period_ms = 20;  // 50 / 20 = 2.5
+        QCOMPARE(run_cutoff_hz(-1, method_index::differential_pulse, p), 2.0f);
+        p.swv.freq_Hz = 20;
+        QCOMPARE(run_cutoff_hz(-1, method_index::square_wave, p), 1.0f);
+        p.npv.period_ms = 0;  // no rate at all: the lowest cut-off, no division by zero
+        QCOMPARE(run_cutoff_hz(-1, method_index::normal_pulse, p), 0.5f);
+        QCOMPARE(run_cutoff_hz(-1, method_index::chronoamperometry, p), 0.0f);
+        QCOMPARE(run_cutoff_hz(-1, method_index::amperometry, p), 5.0f);
+        // A fixed choice wins for every method.
+        QCOMPARE(run_cutoff_hz(2, method_index::chronoamperometry, p), 2.0f);
+        QCOMPARE(run_cutoff_hz(0, method_index::amperometry, p), 0.0f);
+    }
+
+    void common_cutoff_of_selection()
+    {
+        QCOMPARE(common_cutoff(2.0f, {2.0f, 2.0f}), 2.0f);
+        QCOMPARE(common_cutoff(2.0f, {2.0f, 5.0f}), -1.0f);
+        QCOMPARE(common_cutoff(0.0f, {0.0f}), 0.0f);
+        QCOMPARE(common_cutoff(NAN, {NAN}), -1.0f);
+        QCOMPARE(common_cutoff(1.0f, {}), 1.0f);
+    }
+
+    void sampling_rate_table()
+    {
+        QCOMPARE(sampling_rate_hz("Cyclic Voltammetry", 100, true), 100.0);
+        QCOMPARE(sampling_rate_hz("Square Wave Voltammetry", 25, false), 25.0);
+        QCOMPARE(sampling_rate_hz("Diff. Pulse Voltammetry", 20, false), 50.0);
+        QCOMPARE(sampling_rate_hz("Amperometric", 1, true), double(300.62247f));
+        QCOMPARE(sampling_rate_hz("Amperometric", 1, false), double(715.4035f));
+        QCOMPARE(sampling_rate_hz("Chronoamperometry", 200, true), double(300.62247f));
+        QCOMPARE(sampling_rate_hz("Chronoamperometry", 200, false), double(715.4035f));
+        QCOMPARE(sampling_rate_hz("Diff. Pulse Voltammetry", 0, false), 0.0);
+
+        // Pulse records: the period line of the details decides, whichever meaning `rate` has.
+        const QStringList dpv = {"Diff. Pulse Voltammetry", "Ei(mV): -1000", "Ef(mV): 1000", "Step(mV): 2",
+                                 "Width(ms): 10",           "Period(ms): 300"};
+        QCOMPARE(record_sampling_rate_hz("Diff. Pulse Voltammetry", 3, false, dpv), 1000.0 / 300);
+        QCOMPARE(record_sampling_rate_hz("Diff. Pulse Voltammetry", 300, false, dpv), 1000.0 / 300);
+        QStringList npv = dpv;
+        npv[0] = "Normal Pulse Voltammetry";
+        npv[5] = "Period(ms): 40";
+        QCOMPARE(record_sampling_rate_hz("Normal Pulse Voltammetry", 5, false, npv), 25.0);
+        // Without the line the table applies.
+        QCOMPARE(record_sampling_rate_hz("Diff. Pulse Voltammetry", 20, false, {}), 50.0);
+        QCOMPARE(record_sampling_rate_hz("Normal Pulse Voltammetry", 25, false, {}), 25.0);
+
+        // The electrodes recorded, not the show/hide boxes.
+        QVERIFY(both_electrodes_of_channel(3));
+        QVERIFY(!both_electrodes_of_channel(1) && !both_electrodes_of_channel(2));
+        QVERIFY(both_electrodes_of_raw(10, 10));
+        QVERIFY(!both_electrodes_of_raw(10, 0) && !both_electrodes_of_raw(0, 10));
+    }
+
+    void unusable_cutoffs_mean_raw()
+    {
+        QCOMPARE(normalised_cutoff(10.0f, 100.0), double(0.1f));
+        QCOMPARE(normalised_cutoff(5.0f, double(715.4035f)), double(float(5.0 / double(715.4035f))));
+        QCOMPARE(normalised_cutoff(0.0f, 100.0), 0.0);
+        QCOMPARE(normalised_cutoff(0.0009f, 100.0), 0.0);
+        QCOMPARE(normalised_cutoff(-2.0f, 100.0), 0.0);
+        QCOMPARE(normalised_cutoff(2.0f, 0.0), 0.0);
+        QCOMPARE(normalised_cutoff(2.0f, NAN), 0.0);
+        QCOMPARE(normalised_cutoff(2.0f, INFINITY), 0.0);
+        QCOMPARE(normalised_cutoff(10.0f, 10.0), 0.0);  // exactly 1
+        QCOMPARE(normalised_cutoff(10.0f, 2.0), 0.0);   // above 1 would design a high-pass
+        QCOMPARE(normalised_cutoff(NAN, 100.0), 0.0);
+        QVERIFY(is_raw_cutoff(0.0005f) && is_raw_cutoff(-0.0005f) && !is_raw_cutoff(0.001f));
+    }
+
+    void order_caps()
+    {
+        QCOMPARE(filter_order(4000, order_cap), 500);
+        QCOMPARE(filter_order(4000, order_cap_we2), 300);
+        QCOMPARE(filter_order(100, order_cap), 25);
+        QCOMPARE(filter_order(7, order_cap), 1);
+        QCOMPARE(filter_order(3, order_cap), 0);
+        QCOMPARE(filter_order(-5, order_cap), 0);
+    }
+
+    void batch_passes_only_while_running()
+    {
+        QVERIFY(batch_pass_due(true, 4));
+        QVERIFY(!batch_pass_due(true, 3));
+        QVERIFY(!batch_pass_due(false, 1000));
+    }
+
+    void live_pass_holds_back_newest_rate_points()
+    {
+        const series all = make_series(400, 1);
+        live_settings s;
+        s.filter_hz = 2;
+        s.fs = 20;  // a 20 mV/s cyclic run
+        s.hold_back = 20;
+        live_filter_state state;
+
+        QVERIFY(!state.pass(head(all, 19), s, false));  // nothing before `rate` samples
+        QVERIFY(state.pass(head(all, 20), s, false));
+        QCOMPARE(state.shown().keys.size(), 0);
+
+        QVERIFY(state.pass(head(all, 100), s, false));
+        QCOMPARE(state.shown().keys.size(), 80);
+        QCOMPARE(state.shown().keys, all.keys.mid(0, 80));
+        // The shown points are the smoothed whole run so far, cut short.
+        const auto whole = whole_filter(all.values, 0, 100, 25, 0.1);
+        QVERIFY(relative_error(state.shown().values, 0, std::vector<double>(whole.begin(), whole.begin() + 80)) < 1e-12);
+        QVERIFY(state.smoothed());
+
+        // The final pass releases the held-back points.
+        QVERIFY(state.pass(head(all, 103), s, true));
+        QCOMPARE(state.shown().keys, all.keys.mid(0, 103));
+        QVERIFY(relative_error(state.shown().values, 0, whole_filter(all.values, 0, 103, 25, 0.1)) < 1e-12);
+
+        // The WE2 pass caps the order at 300.
+        live_filter_state we2;
+        live_settings s2 = s;
+        s2.order_cap = order_cap_we2;
+        s2.fs = 1000;
+        QVERIFY(we2.pass(head(make_series(1400, 3), 1400), s2, true));
+        QVERIFY(relative_error(we2.shown().values, 0, whole_filter(make_series(1400, 3).values, 0, 1400, 300, 0.002))
+                < 1e-12);
+    }
+
+    void live_pass_raw_and_short_runs_keep_their_data()
+    {
+        const series all = make_series(50, 2);
+        live_settings s;
+        s.filter_hz = 0;
+        s.fs = 100;
+        s.hold_back = 10;
+        live_filter_state state;
+        // Raw cut-off: every live point, held back or not.
+        QVERIFY(state.pass(all, s, false));
+        QCOMPARE(state.shown().keys, all.keys);
+        QCOMPARE(state.shown().values, all.values);
+        QVERIFY(!state.smoothed());
+
+        // A sampling rate of zero shows the samples, never NaN.
+        s.filter_hz = 5;
+        s.fs = 0;
+        QVERIFY(state.pass(all, s, true));
+        QCOMPARE(state.shown().values, all.values);
+
+        // A run that ended after 3 samples (too few to filter) still shows them, even below `rate`.
+        s.fs = 100;
+        live_filter_state shortrun;
+        QVERIFY(!shortrun.pass(head(all, 3), s, false));
+        QVERIFY(shortrun.pass(head(all, 3), s, true));
+        QCOMPARE(shortrun.shown().values, all.values.mid(0, 3));
+        // An empty run gives an empty curve.
+        QVERIFY(shortrun.pass(series(), s, true));
+        QCOMPARE(shortrun.shown().keys.size(), 0);
+    }
+
+    void live_incremental_equals_whole_refilter()
+    {
+        const series all = make_series(9000, 11);
+        live_settings s;
+        s.filter_hz = 5;
+        s.fs = double(715.4035f);
+        s.hold_back = 1;
+        live_filter_state state;
+        std::mt19937 gen(3);
+        std::uniform_int_distribution<int> batch(1, 120);
+        for (int n = 4; n <= all.keys.size(); n += batch(gen)) {
+            QVERIFY(state.pass(head(all, n), s, false));
+            const int order = filter_order(n, order_cap);
+            const auto whole = whole_filter(all.values, 0, n, order, normalised_cutoff(s.filter_hz, s.fs));
+            QCOMPARE(state.shown().values.size(), n - 1);
+            QVERIFY2(relative_error(state.shown().values, 0, std::vector<double>(whole.begin(), whole.end() - 1))
+                         < 1e-12,
+                     qPrintable(QString::number(n)));
+            QCOMPARE(state.shown().keys, all.keys.mid(0, n - 1));
+        }
+        // A new run (different samples) after reset is filtered on its own.
+        state.reset();
+        const series other = make_series(3000, 12);
+        QVERIFY(state.pass(other, s, true));
+        QVERIFY(relative_error(state.shown().values, 0, whole_filter(other.values, 0, 3000, 500, normalised_cutoff(5, s.fs)))
+                < 1e-12);
+    }
+
+    void chrono_steps_counted_after_the_lead()
+    {
+        // t1 = 1000 ms, one electrode: 715.40 samples per step.
+        chrono_layout l = make_chrono_layout(1000, 3, 0, false);
+        QCOMPARE(l.lead_samples, 0);
+        QCOMPARE(chrono_segments(l, 2000), (std::vector<std::pair<int, int>>{{0, 715}, {715, 1430}, {1430, 2000}}));
+        // Samples past the last planned step join it; none is dropped.
+        QCOMPARE(chrono_segments(l, 2500), (std::vector<std::pair<int, int>>{{0, 715}, {715, 1430}, {1430, 2500}}));
+        QCOMPARE(chrono_segments(l, 716), (std::vector<std::pair<int, int>>{{0, 715}, {715, 716}}));
+
+        // One second of lead with one electrode is 715 samples; steps start right after them.
+        l = make_chrono_layout(1000, 2, 1, false);
+        QCOMPARE(l.lead_samples, 715);
+        QCOMPARE(chrono_segments(l, 600), (std::vector<std::pair<int, int>>{{0, 600}}));
+        QCOMPARE(chrono_segments(l, 800), (std::vector<std::pair<int, int>>{{0, 715}, {715, 800}}));
+        QCOMPARE(chrono_segments(l, 2300), (std::vector<std::pair<int, int>>{{0, 715}, {715, 1430}, {1430, 2300}}));
+        // Both electrodes: the longer sample period.
+        l = make_chrono_layout(1000, 2, 2, true);
+        QCOMPARE(l.lead_samples, 601);  // 2000 / 3.32643125 = 601.25
+        QVERIFY(std::fabs(l.samples_per_step - 1000 / 3.32643125) < 1e-12);
+
+        // No steps recorded: the samples after the lead as one piece, not an empty curve.
+        l = make_chrono_layout(1000, 0, 1, false);
+        QCOMPARE(chrono_segments(l, 1000), (std::vector<std::pair<int, int>>{{0, 715}, {715, 1000}}));
+        QVERIFY(chrono_segments(l, 0).empty());
+    }
+
+    void chrono_steps_filtered_on_their_own_samples()
+    {
+        const chrono_layout l = make_chrono_layout(1000, 3, 0, false);
+        const double fs = double(715.4035f);
+        // A flat current per step with a jump between steps: the start of each step must stay at its level,
+        // not be pulled toward zero or toward the other step.
+        series flat;
+        for (int i = 0; i < 2000; ++i) {
+            flat.keys.push_back(i * 1.3978125);
+            flat.values.push_back(i < 715 ? 12.5 : (i < 1430 ? -3.0 : 40.0));
+        }
+        chrono_filter_state state;
+        state.pass(flat, 2, fs, l);
+        QCOMPARE(state.shown().keys, flat.keys);
+        for (int i = 0; i < 2000; ++i)
+            QVERIFY2(std::fabs(state.shown().values[i] - flat.values[i]) < 1e-9, qPrintable(QString::number(i)));
+
+        // Noisy data: each step equals the zero-phase filter of that step alone.
+        const series noisy = make_series(2000, 8);
+        const double wn = normalised_cutoff(2, fs);
+        state.reset();
+        state.pass(noisy, 2, fs, l);
+        for (const auto &seg : chrono_segments(l, 2000)) {
+            const int order = filter_order(seg.second - seg.first, order_cap);
+            QVERIFY(relative_error(state.shown().values, seg.first,
+                                   whole_filter(noisy.values, seg.first, seg.second, order, wn))
+                    < 1e-12);
+        }
+
+        // A step that has just begun (3 samples) shows its raw samples.
+        state.reset();
+        state.pass(head(noisy, 1433), 2, fs, l);
+        QCOMPARE(state.shown().values.size(), 1433);
+        for (int i = 1430; i < 1433; ++i)
+            QCOMPARE(state.shown().values[i], noisy.values[i]);
+        QVERIFY(state.shown().values[100] != noisy.values[100]);
+
+        // Raw cut-off: the live points as they are.
+        state.pass(noisy, 0, fs, l);
+        QCOMPARE(state.shown().values, noisy.values);
+    }
+
+    void chrono_incremental_equals_whole()
+    {
+        const chrono_layout l = make_chrono_layout(3000, 4, 1, false);  // 715 lead, 2146.2 per step
+        const series all = make_series(9700, 21, 3000);
+        const double fs = double(715.4035f);
+        chrono_filter_state live;
+        std::mt19937 gen(9);
+        std::uniform_int_distribution<int> batch(1, 150);
+        for (int n = 4; n <= all.keys.size(); n += batch(gen)) {
+            const series part = head(all, n);
+            live.pass(part, 1, fs, l);
+            chrono_filter_state fresh;
+            fresh.pass(part, 1, fs, l);
+            QCOMPARE(live.shown().keys, part.keys);
+            QVERIFY2(relative_error(live.shown().values, 0,
+                                    std::vector<double>(fresh.shown().values.begin(), fresh.shown().values.end()))
+                         < 1e-12,
+                     qPrintable(QString::number(n)));
+        }
+    }
+
+    void refilter_takes_points_from_raw_curve()
+    {
+        const series raw = make_series(300, 5);
+        const series out = refiltered(raw, 1, 20);
+        QCOMPARE(out.keys, raw.keys);
+        QVERIFY(relative_error(out.values, 0, whole_filter(raw.values, 0, 300, 75, 0.05)) < 1e-12);
+        // Too few points, a raw or an unusable cut-off: the raw points.
+        QCOMPARE(refiltered(head(raw, 4), 1, 20).values, raw.values.mid(0, 4));
+        QCOMPARE(refiltered(raw, 0, 20).values, raw.values);
+        QCOMPARE(refiltered(raw, 10, 0).values, raw.values);
+        QCOMPARE(refiltered(raw, 10, 10).values, raw.values);
+        QCOMPARE(refiltered(head(raw, 5), 1, 20).values.size(), 5);
+        QVERIFY(refiltered(head(raw, 5), 1, 20).values != raw.values.mid(0, 5));
+    }
+
+    void filter_line_positions()
+    {
+        QCOMPARE(filter_value_text(0.5f), QString("0.5"));
+        QCOMPARE(filter_value_text(10.0f), QString("10"));
+        QCOMPARE(filter_value_text(0.0f), QString("None"));
+        QCOMPARE(filter_value_text(-3.0f), QString("-3"));
+        QCOMPARE(filter_line_text("0.5"), QString("Filter: 0.5Hz"));
+        QCOMPARE(filter_line_text("None"), QString("Filter: None"));
+
+        QStringList ampero = {"Amperometric", "E(mV): -100", "Time(ms): 20", "Filter: 5Hz", "Date: x", "User: u",
+                              "Device ID: RZ410-K260507"};
+        QVERIFY(set_filter_line(ampero, "Amperometric", "2"));
+        QCOMPARE(ampero[3], QString("Filter: 2Hz"));
+        QCOMPARE(ampero[6], QString("Device ID: RZ410-K260507"));
+
+        QStringList lsv = {"Linear Sweep Voltammetry", "Ei(mV): 1", "Ef(mV): 2", "Rate(mV/sec): 3", "Filter: None",
+                           "Date: x", "User: u", "Device ID: d"};
+        QVERIFY(set_filter_line(lsv, "Linear Sweep Voltammetry", "10"));
+        QCOMPARE(lsv[4], QString("Filter: 10Hz"));
+        QCOMPARE(lsv[6], QString("User: u"));
+
+        QStringList cv = {"Cyclic Voltammetry", "Er1(mV): 1", "Er2(mV): 2", "Ei(mV): 1", "Rate(mV/sec): 20",
+                          "Cycles: 1", "Filter: 1Hz", "Date: x"};
+        QVERIFY(set_filter_line(cv, "Cyclic Voltammetry", "None"));
+        QCOMPARE(cv[6], QString("Filter: None"));
+
+        // A record without that line is left alone.
+        QStringList shortlist = {"Chronoamperometry", "Ei(mV): 1"};
+        QVERIFY(!set_filter_line(shortlist, "Chronoamperometry", "5"));
+        QCOMPARE(shortlist, (QStringList{"Chronoamperometry", "Ei(mV): 1"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(test_curve_filtering)
+#include "test_curve_filtering.moc"
