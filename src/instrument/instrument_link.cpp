@@ -1,0 +1,363 @@
+// Discovery and connection: the identify exchange on the probe port, the device table, and the
+// working port's connection, all in the GUI thread with timers and short nested event processing.
+#include "instrument/instrument_link.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+
+#include "instrument/commands.h"
+#include "instrument/connecting.h"
+#include "instrument/device_names.h"
+#include "instrument/serial_select.h"
+
+namespace {
+const QString disconnected_port = QStringLiteral("disconnected");
+const QString disconnected_text = QStringLiteral("Disconnected");
+
+// States of the re-identification that the device box's "Reset" starts.
+constexpr uint8_t reidentify_idle = 0;
+constexpr uint8_t reidentify_reset = 1;
+constexpr uint8_t reidentify_answered_c8 = 3;
+constexpr uint8_t reidentify_answered_fa = 4;
+}  // namespace
+
+instrument_link::instrument_link(const platform::port_lister &lister_, QObject *parent, int connect_timeout_,
+                                 int startup_timeout_)
+    : QObject(parent), lister(lister_), connect_timeout(connect_timeout_), startup_timeout(startup_timeout_),
+      connecting_window(new connecting)
+{
+    connect(&probe_port_, &QSerialPort::readyRead, this, &instrument_link::serialReceived_check);
+    connect(&connect_timer, &QTimer::timeout, this, &instrument_link::cancel_connection);
+    connect(this, &instrument_link::ask_id, this, &instrument_link::ask_for_id);
+}
+
+instrument_link::~instrument_link()
+{
+    connect_timer.stop();
+    probe_port_.close();
+    main_port_.close();
+}
+
+uint8_t instrument_link::current_device_id() const
+{
+    return current_index < table.device_count ? table.device_ids[current_index] : 0;
+}
+
+QString instrument_link::device_display_name() const { return ::device_display_name(current_device_id()); }
+
+QStringList instrument_link::port_names() const
+{
+    QStringList names;
+    for (int i = 0; i < table.device_count; ++i)
+        names << table.port_names[i];
+    return names;
+}
+
+bool instrument_link::connecting_shown() const { return connecting_window->isVisible(); }
+
+bool instrument_link::any_serial_port() const { return !lister.ports().empty(); }
+
+bool instrument_link::send_parameter_frame(const std::array<uint8_t, 20> &frame)
+{
+    return ::send_parameter_frame(main_port_, frame);
+}
+
+bool instrument_link::open_on(QSerialPort &port, QString &name_slot, const QString &name)
+{
+    port.close();
+    name_slot = name;
+    port.setPortName(name);
+    apply_line_settings(port);
+    const bool opened = port.open(QIODevice::ReadWrite);
+    // Settings given before opening are applied by open(); applying them again keeps them
+    // even where a driver resets the line on open.
+    if (opened)
+        apply_line_settings(port);
+    else
+        qDebug() << "cannot open" << name << port.errorString();
+    return opened;
+}
+
+void instrument_link::write_command(QSerialPort &port, uint8_t command)
+{
+    // A failed write shows up as a missing answer; nothing here can do better than the time-out.
+    send_command(port, command);
+}
+
+QStringList instrument_link::present_bridge_ports() const { return platform::bridge_port_names(lister.ports()); }
+
+// ---- Start-up search and identify exchange -----------------------------------------------------
+
+void instrument_link::find_device_port()
+{
+    scanning = true;
+    for (const QString &name : present_bridge_ports()) {
+        ask_for_id(name);
+        connect_cancelled = false;
+        connect_timer.start(startup_timeout);
+        // A reply closes the probe port; the time-out sets connect_cancelled.
+        while (probe_port_.isOpen() && !connect_cancelled)
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        connect_timer.stop();
+    }
+    scanning = false;
+}
+
+void instrument_link::ask_for_id(const QString &port)
+{
+    probe_port_.close();
+    if (port.isEmpty())
+        return;
+    QCoreApplication::processEvents();
+    open_on(probe_port_, probe_port_name, port);
+    const identify_request request = choose_identify_request(table.device_count, command_mode);
+    command_mode = request.next_mode;
+    id_reply_buffer.clear();
+    write_command(probe_port_, request.command);
+}
+
+void instrument_link::connect_to_port()
+{
+    qDebug() << "serial wait p_name:" << connect_port_name;
+    connect_cancelled = false;
+    connect_timer.start(connect_timeout);
+    if (connect_port_name.isEmpty()) {
+        probe_port_.close();
+        return;
+    }
+    connecting_window->show();
+    QCoreApplication::processEvents();
+    emit ask_id(connect_port_name);
+}
+
+void instrument_link::cancel_connection()
+{
+    connect_cancelled = true;
+    connect_timer.stop();
+    close_connecting_window();
+    // A reset nobody answered must not leave later instruments waiting for a reset reply.
+    reidentify = reidentify_idle;
+}
+
+void instrument_link::close_connecting_window() { connecting_window->close(); }
+
+void instrument_link::serialReceived_check()
+{
+    if (probe_port_.bytesAvailable() < identify_reply_size)
+        return;
+    id_reply_buffer.append(probe_port_.readAll());
+    const identify_reply reply = parse_identify_reply(id_reply_buffer);
+    const QString answered_port = probe_port_name;
+    id_reply_buffer.remove(0, identify_reply_size);
+    probe_port_.close();
+    connect_timer.stop();
+
+    if (reply.valid) {
+        const int known = table.index_of_port(answered_port);
+        if (reidentify != reidentify_idle) {
+            // The answer to a reset: refresh the id of the port that answered; nothing is added.
+            if (reply.kind == identify_kind_c8 && known >= 0)
+                table.device_ids[known] = reply.id;
+            reidentify = reply.kind == identify_kind_fa ? reidentify_answered_fa : reidentify_answered_c8;
+        } else if (known >= 0) {
+            // An instrument already in the table answered again: one port, one entry.
+            table.device_ids[known] = reply.id;
+        } else if (!table.add(reply.id, answered_port)) {
+            qDebug() << "device table full, ignoring" << answered_port;
+        }
+    }
+
+    if (table.device_count != 1 && main_port_.isOpen() && reidentify == reidentify_idle) {
+        close_connecting_window();
+        return;
+    }
+    QCoreApplication::processEvents();
+    if (table.device_count > 0 && (!main_port_.isOpen() || reidentify != reidentify_idle)) {
+        // After a reset the instrument that was connected comes back; otherwise the newest entry,
+        // which is the first instrument found while nothing was connected.
+        const int entry = reidentify != reidentify_idle ? current_index : table.device_count - 1;
+        reidentify = reidentify_idle;
+        connect_entry(entry);
+    }
+    reidentify = reidentify_idle;
+    close_connecting_window();
+}
+
+void instrument_link::connect_entry(int index)
+{
+    if (index < 0 || index >= table.device_count)
+        return;
+    current_index = index;
+    serial_select_slot(table.port_names[index]);
+}
+
+// ---- Working port --------------------------------------------------------------------------------
+
+void instrument_link::show_ready() { emit view_changed(link_view::ready, device_display_name()); }
+
+void instrument_link::show_disconnected_view(link_view view) { emit view_changed(view, disconnected_text); }
+
+void instrument_link::serial_select_slot(const QString &port)
+{
+    if (port == disconnected_port || port.isEmpty()) {
+        main_port_.close();
+        show_disconnected = false;
+        show_disconnected_view(link_view::disconnected);
+        emit connection_changed(false);
+        return;
+    }
+    main_port_.close();
+    probe_port_.close();
+    if (!open_on(main_port_, main_port_name, port)) {
+        // Claiming "Ready" on a port that did not open would let a run start into nothing.
+        show_disconnected = false;
+        show_disconnected_view(link_view::disconnected);
+        emit connection_changed(false);
+        return;
+    }
+    write_command(main_port_, connect_command);
+    if (show_disconnected) {
+        show_disconnected = false;
+        show_disconnected_view(link_view::standby);
+    } else {
+        show_ready();
+    }
+    emit connection_changed(true);
+}
+
+void instrument_link::qv_select(uint8_t index)
+{
+    if (index >= table.device_count || index == current_index)
+        return;
+    const int old_index = current_index;
+    current_index = index;
+    main_port_.close();
+    probe_port_.close();
+    serial_select_slot(table.port_names[index]);
+    // The previous instrument hears the close command through the probe port.
+    command_mode = identify_mode_switch;
+    ask_for_id(table.port_names[old_index]);
+}
+
+void instrument_link::reset_connection()
+{
+    if (main_port_.isOpen()) {
+        const QString port = main_port_name;
+        main_port_.close();
+        probe_port_.close();
+        reidentify = reidentify_reset;
+        command_mode = identify_mode_reset;
+        show_disconnected_view(link_view::disconnected);
+        connect_cancelled = false;
+        connect_timer.start(connect_timeout);
+        ask_for_id(port);
+        return;
+    }
+    show_disconnected_view(link_view::disconnected);
+}
+
+serial_select *instrument_link::port_update()
+{
+    auto *window = new serial_select(any_serial_port());
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowModality(Qt::ApplicationModal);
+    connect(window, &serial_select::port_name, this, &instrument_link::qv_select);
+    connect(this, &instrument_link::id_to_serial, window, &serial_select::add_id);
+    window->show();
+    for (int i = 0; i < table.device_count; ++i)
+        emit id_to_serial(table.device_ids[i]);
+    return window;
+}
+
+void instrument_link::send_close_command()
+{
+    if (table.device_count == 0)
+        return;
+    if (!main_port_.isOpen())
+        main_port_.open(QIODevice::ReadWrite);
+    write_command(main_port_, close_command);
+}
+
+void instrument_link::send_stop_command() { write_command(main_port_, stop_command); }
+
+void instrument_link::configure_led() { write_command(main_port_, close_command); }
+
+// ---- Plug-in and removal -------------------------------------------------------------------------
+
+void instrument_link::device_arrived(const QStringList &appeared)
+{
+    connect_port_name.clear();
+    // The start-up search is walking the ports already; it must not lose its probe port.
+    if (scanning)
+        return;
+    watch_ports.clear();
+    for (const platform::serial_port_entry &port : lister.ports()) {
+        qDebug() << "vendor id:" << port.vendor_id;
+        qDebug() << "product id:" << port.product_id;
+        if (platform::is_bridge_port(port) && !port.name.isEmpty() && watch_ports.size() < max_devices)
+            watch_ports << port.name;
+    }
+    if (table.full())
+        return;
+    // When the system says which ports appeared, only those are probed: a bridge port that is
+    // not an instrument must not be probed again in place of the one just plugged in.
+    QStringList candidates;
+    if (appeared.isEmpty()) {
+        candidates = watch_ports;
+    } else {
+        for (const QString &name : watch_ports) {
+            if (appeared.contains(name))
+                candidates << name;
+        }
+    }
+    const QString port = first_unknown_port(table, candidates);
+    if (port.isEmpty())
+        return;
+    connect_port_name = port;
+    QCoreApplication::processEvents();
+    connect_to_port();
+}
+
+void instrument_link::device_removed()
+{
+    connect_port_name.clear();
+    qDebug() << "device removed";
+    const QStringList present = present_bridge_ports();
+    if (table.device_count == 0)
+        return;
+
+    // Judged by which ports went away, not by how many bridge ports are left: another
+    // USB-serial cable must not hide the instrument's removal.
+    bool any_removed = false;
+    bool current_removed = false;
+    for (int j = table.first_missing(present); j >= 0; j = table.first_missing(present)) {
+        qDebug() << "aranan:" << j;
+        any_removed = true;
+        table.remove(j);
+        if (j == current_index) {
+            current_removed = true;
+            if (current_index > 0)
+                --current_index;
+        } else if (j < current_index) {
+            --current_index;
+        }
+    }
+    if (!any_removed)
+        return;
+
+    if (table.device_count == 0) {
+        current_index = 0;
+        main_port_.close();
+        show_disconnected = false;
+        emit run_interrupted();
+        show_disconnected_view(link_view::all_gone);
+        emit connection_changed(false);
+        return;
+    }
+    if (current_removed) {
+        main_port_.close();
+        show_disconnected = true;
+        emit run_interrupted();
+        serial_select_slot(table.port_names[current_index]);
+    }
+}
