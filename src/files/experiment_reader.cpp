@@ -1,0 +1,443 @@
+// Experiment file readers. Every header line is taken by its number; a field that is not in the line
+// reads as empty text and a number that does not convert as 0, so no input can reach past what is there.
+#include "files/experiment_reader.h"
+
+#include <QVector>
+#include <cmath>
+
+namespace {
+
+// Splits the file into lines at "\n". A last line without its line end still counts; nothing after the
+// final "\n" does. Each line ends at its first NUL byte and is decoded as UTF-8.
+class line_source {
+public:
+    explicit line_source(const QByteArray &bytes) : data(bytes) {}
+
+    bool next(QStringList &fields)
+    {
+        if (pos >= data.size())
+            return false;
+        int end = data.indexOf('\n', pos);
+        if (end < 0)
+            end = data.size();
+        int stop = pos;
+        while (stop < end && data.at(stop) != '\0')
+            ++stop;
+        fields = QString::fromUtf8(data.constData() + pos, stop - pos).split(QLatin1Char('\t'));
+        pos = end + 1;
+        return true;
+    }
+
+private:
+    const QByteArray &data;
+    int pos = 0;
+};
+
+QString field(const QStringList &fields, int i) { return fields.value(i); }
+
+// Numbers as the files hold them; text that is not a finite number reads as 0.
+float to_float(const QString &text)
+{
+    bool ok = false;
+    const float v = text.toFloat(&ok);
+    return (ok && std::isfinite(v)) ? v : 0.0f;
+}
+
+int to_int(const QString &text) { return text.toInt(); }
+
+// "nan" marks a row with no point for that electrode; overwritten files use "nan1", and a truncated
+// row may end before its current.
+bool is_missing(const QString &text)
+{
+    return text.isEmpty() || text == QLatin1String("nan") || text == QLatin1String("nan1");
+}
+
+int truncate_to_int(double x)
+{
+    const double t = std::trunc(x);
+    if (!std::isfinite(t))
+        return 0;
+    if (t > 2147483647.0)
+        return 2147483647;
+    if (t < -2147483648.0)
+        return -2147483647 - 1;
+    return static_cast<int>(t);
+}
+
+QString filter_details(float filter_hz)
+{
+    if (filter_hz >= 0.001f)
+        return QStringLiteral("Filter: ") + QString::number(filter_hz, 'g', 6) + QStringLiteral("Hz");
+    return QStringLiteral("Filter: None");
+}
+
+class reader {
+public:
+    reader(method_index m, bool legacy) : method(m), legacy(legacy)
+    {
+        out.method = m;
+        out.legacy_layout = legacy;
+    }
+
+    experiment_file_contents run(const QByteArray &bytes, int line_cap)
+    {
+        line_source lines(bytes);
+        QStringList fields;
+        int n = 0;
+        while (lines.next(fields)) {
+            ++n;
+            if (n < first_data_line)
+                header_line(n, fields);
+            else
+                data_line(fields);
+            if (n > line_cap)
+                break;
+        }
+        // Header lines the file does not reach still leave their details line, so the details keep the
+        // shape a run gives them and the writers find each line at its index.
+        for (int k = n + 1; k <= 14; ++k)
+            header_line(k, QStringList(), false);
+        finish();
+        return out;
+    }
+
+private:
+    using prefix = const char *;
+
+    void add_details(const QString &line) { out.record.details.append(line); }
+    void add_param(prefix p, const QString &value) { add_details(QLatin1String(p) + value); }
+
+    void header_line(int n, const QStringList &fields, bool present = true)
+    {
+        const QString value = field(fields, 2);
+        experiment_data &r = out.record;
+        switch (n) {
+        case 2: export_date = value; return;
+        case 3: out.experiment_name = value; return;
+        case 4: user = value; return;
+        case 6:
+            r.method = fields.isEmpty() ? QString() : fields.last();
+            add_details(r.method);
+            return;
+        default: break;
+        }
+        if (n < 7 || n > 14)
+            return;
+        if (method == method_index::cyclic)
+            cyclic_line(n, fields, present);
+        else
+            method_line(n, fields, present);
+        if (n == 14)
+            add_tail();
+    }
+
+    void cyclic_line(int n, const QStringList &fields, bool present)
+    {
+        experiment_data &r = out.record;
+        const QString value = field(fields, 2);
+        switch (n) {
+        case 7:
+            add_param("Er1(mV): ", value);
+            if (!legacy && present)
+                r.e_min = to_float(value) / 1000.0f;
+            break;
+        case 8:
+            add_param("Er2(mV): ", value);
+            if (!legacy && present)
+                r.e_max = to_float(value) / 1000.0f;
+            break;
+        case 9:
+            add_param("Ei(mV): ", value);
+            if (!legacy && present)
+                r.e_start = to_float(value) / 1000.0f;
+            break;
+        case 10:
+            add_param("Rate(mV/sec): ", value);
+            r.rate = static_cast<uint16_t>(to_int(value));
+            break;
+        case 11: {
+            const QString cycles = to_int(value) == 0 ? QStringLiteral("1") : value;
+            add_param("Cycles: ", cycles);
+            r.cycles = static_cast<uint16_t>(to_int(cycles));
+            break;
+        }
+        case 12: r.resolution = static_cast<uint16_t>(to_int(value)); break;
+        case 13: id_line(fields); break;
+        case 14: {
+            const QLatin1String label = legacy ? QLatin1String("Filter:") : QLatin1String("Filter(Hz):");
+            if (fields.size() == 1) {
+                // Older files (and overwritten short ones) have no filter line: rows start here.
+                r.filter_hz = 0;
+                first_data_line = 15;
+                raw_from_shown = true;
+            } else if (fields.size() >= 2 && field(fields, 1) == label) {
+                r.filter_hz = to_float(value);
+                first_data_line = legacy ? 16 : 17;
+            } else if (present) {
+                first_data_line = 15;
+                raw_from_shown = true;
+            }
+            add_details(filter_details(r.filter_hz));
+            break;
+        }
+        default: break;
+        }
+    }
+
+    void method_line(int n, const QStringList &fields, bool present)
+    {
+        experiment_data &r = out.record;
+        method_pages &f = out.form;
+        const QString value = field(fields, 2);
+        const int v = to_int(value);
+        switch (method) {
+        case method_index::differential_pulse:
+            switch (n) {
+            case 7: add_param("Ei(mV): ", value); f.dpv.ei_mV = v; break;
+            case 8: add_param("Ef(mV): ", value); f.dpv.ef_mV = v; break;
+            case 9: add_param("Step(mV): ", value); f.dpv.step_mV = v; break;
+            case 10: add_param("Width(ms): ", value); f.dpv.width_ms = v; break;
+            case 11:
+                add_param("Period(ms): ", value);
+                f.dpv.period_ms = v;
+                r.rate = static_cast<uint16_t>(v); // the filter takes 1000 / period as its sampling rate
+                break;
+            case 12: filter_line(fields); break;
+            case 13: id_line(fields); break;
+            default: break;
+            }
+            break;
+        case method_index::square_wave:
+            switch (n) {
+            case 7: add_param("Ei(mV): ", value); f.swv.ei_mV = v; break;
+            case 8: add_param("Ef(mV): ", value); f.swv.ef_mV = v; break;
+            case 9: add_param("Step(mV): ", value); f.swv.step_mV = v; break;
+            case 10:
+                add_param("Frequency(Hz): ", value);
+                f.swv.freq_Hz = v;
+                r.rate = static_cast<uint16_t>(v);
+                break;
+            case 11: add_param("Amplitude(mV): ", value); f.swv.amplitude_mV = v; break;
+            case 12: filter_line(fields); break;
+            case 13: id_line(fields); break;
+            default: break;
+            }
+            break;
+        case method_index::linear_sweep:
+            switch (n) {
+            case 7: add_param("Ei(mV): ", value); f.lsv.ei_mV = v; break;
+            case 8: add_param("Ef(mV): ", value); f.lsv.ef_mV = v; break;
+            case 9:
+                add_param("Rate(mV/sec): ", value);
+                f.lsv.rate_mV_s = v;
+                r.rate = static_cast<uint16_t>(v);
+                break;
+            case 10: r.resolution = static_cast<uint16_t>(v); break;
+            case 11: id_line(fields); break;
+            case 12: filter_line(fields); break;
+            default: break;
+            }
+            break;
+        case method_index::normal_pulse:
+            switch (n) {
+            case 7: add_param("Ei(mV): ", value); f.npv.ei_mV = v; break;
+            case 8: add_param("Ef(mV): ", value); f.npv.ef_mV = v; break;
+            case 9: add_param("Step(mV): ", value); f.npv.step_mV = v; break;
+            case 10: add_param("Width(ms): ", value); f.npv.width_ms = v; break;
+            case 11:
+                add_param("Period(ms): ", value);
+                f.npv.period_ms = v;
+                // As a run stores it: the pulse rate, which the filter takes as its sampling rate.
+                r.rate = v > 0 ? static_cast<uint16_t>(1000 / v) : 0;
+                break;
+            case 12: r.resolution = static_cast<uint16_t>(v); break;
+            case 13: id_line(fields); break;
+            case 14: filter_line(fields); break;
+            default: break;
+            }
+            break;
+        case method_index::chronoamperometry:
+            switch (n) {
+            case 7: add_param("Ei(mV): ", value); f.chrono.ei_mV = v; break;
+            case 8:
+                add_param("E1(mV): ", value);
+                f.chrono.e1_mV = v;
+                if (present)
+                    r.e_start = static_cast<float>(v); // as a run stores it, until the first row replaces it
+                break;
+            case 9: add_param("E2(mV): ", value); f.chrono.e2_mV = v; break;
+            case 10:
+                // The step time and the step count drive the step-wise filtering of the curves.
+                add_param("T1(ms): ", value);
+                f.chrono.t1_ms = v;
+                r.rate = static_cast<uint16_t>(v);
+                break;
+            case 11:
+                add_param("Steps: ", value);
+                f.chrono.steps = v;
+                if (present)
+                    r.cycles = static_cast<uint16_t>(v);
+                break;
+            case 12: filter_line(fields); break;
+            case 13: id_line(fields); break;
+            default: break;
+            }
+            break;
+        case method_index::amperometry:
+            switch (n) {
+            case 7: add_param("E(mV): ", value); f.ampero.potential_mV = v; break;
+            case 8: add_param("Time(ms): ", value); f.ampero.run_time_ms = v; break;
+            case 9: filter_line(fields); break;
+            case 10: id_line(fields); break;
+            default: break;
+            }
+            break;
+        case method_index::cyclic: break;
+        }
+    }
+
+    // A filter line with another label leaves the cut-off as it stands but still gives its details line.
+    void filter_line(const QStringList &fields)
+    {
+        if (field(fields, 1) == QLatin1String("Filter(Hz):"))
+            out.record.filter_hz = to_float(field(fields, 2));
+        add_details(filter_details(out.record.filter_hz));
+    }
+
+    // The device word is "RZ410-K2605" and the id in at least two digits; an id of 100 or more is read whole.
+    void id_line(const QStringList &fields)
+    {
+        if (fields.size() < 3)
+            return;
+        const QString value = fields.at(2);
+        if (value.size() < 13)
+            return;
+        bool ok = false;
+        uint id = value.mid(11).toUInt(&ok);
+        if (!ok || id > 255) {
+            id = value.mid(11, 2).toUInt(&ok);
+            if (!ok)
+                id = 0;
+        }
+        out.record.device_id = static_cast<uint8_t>(id);
+    }
+
+    void add_tail()
+    {
+        const uint8_t id = out.record.device_id;
+        add_details(QStringLiteral("Date: ") + export_date);
+        add_details(QStringLiteral("User: ") + user);
+        add_details((id <= 9 ? QStringLiteral("Device ID: RZ410-K26050") : QStringLiteral("Device ID: RZ410-K2605")) +
+                    QString::number(id));
+    }
+
+    void data_line(const QStringList &fields)
+    {
+        if (fields.size() < 3) {
+            in_raw = true; // the "RAW DATA" line; short lines later on are skipped
+            return;
+        }
+        const float e = to_float(fields.at(1));
+        const QString c1 = fields.at(2);
+        const QString c2 = field(fields, 3);
+        experiment_data &r = out.record;
+        if (in_raw) {
+            if (!is_missing(c1))
+                r.ch1_raw.append(e, to_float(c1));
+            if (!is_missing(c2))
+                r.ch2_raw.append(e, to_float(c2));
+            return;
+        }
+        if (!seen_row) {
+            // Extremes start from the first point so a curve away from 0 V keeps its own range.
+            seen_row = true;
+            e_lo = e_hi = e;
+            r.e_start = e;
+        } else {
+            e_lo = std::min(e_lo, e);
+            e_hi = std::max(e_hi, e);
+        }
+        if (!is_missing(c1)) {
+            const float i = to_float(c1);
+            r.ch1.append(e, i);
+            i_lo = std::min(i_lo, i);
+            i_hi = std::max(i_hi, i);
+        }
+        if (!is_missing(c2)) {
+            const float i = to_float(c2);
+            r.ch2.append(e, i);
+            i_lo = std::min(i_lo, i);
+            i_hi = std::max(i_hi, i);
+        }
+        r.e_min = e_lo;
+        r.e_max = e_hi;
+        r.i_min = i_lo;
+        r.i_max = i_hi;
+    }
+
+    void finish()
+    {
+        experiment_data &r = out.record;
+        // Files without a raw block keep the shown curves as their raw data.
+        if (raw_from_shown && r.ch1_raw.empty() && r.ch2_raw.empty()) {
+            r.ch1_raw = r.ch1;
+            r.ch2_raw = r.ch2;
+        }
+        const bool has1 = !r.ch1.empty() || !r.ch1_raw.empty();
+        const bool has2 = !r.ch2.empty() || !r.ch2_raw.empty();
+        r.ch1_shown = r.ch1.empty() ? 0 : 1;
+        r.ch2_shown = r.ch2.empty() ? 0 : 1;
+        r.channel_code = static_cast<uint8_t>((has1 ? 1 : 0) | (has2 ? 2 : 0));
+        if (method == method_index::amperometry)
+            r.rate = 1; // what a run stores for amperometry
+        out.we1 = !r.ch1.empty();
+        out.we2 = !r.ch2.empty();
+        if (method == method_index::cyclic) {
+            cv_parameters &cv = out.form.cv;
+            cv.er1_mV = truncate_to_int(static_cast<double>(r.e_min) * 1000.0);
+            cv.er2_mV = truncate_to_int(static_cast<double>(r.e_max) * 1000.0);
+            cv.ei_mV = truncate_to_int(static_cast<double>(r.e_start) * 1000.0);
+            cv.ei_equals_er1 = cv.ei_mV == cv.er1_mV;
+            cv.rate_mV_s = r.rate;
+            cv.repeat = r.cycles;
+            const bool usable = (r.resolution >= 1 && r.resolution <= 255) || r.resolution == step_736_uV;
+            cv.step = usable ? r.resolution : 1;
+        }
+    }
+
+    method_index method;
+    bool legacy;
+    experiment_file_contents out;
+    QString export_date, user;
+    int first_data_line = 17;
+    bool raw_from_shown = false;
+    bool in_raw = false;
+    bool seen_row = false;
+    float e_lo = 0, e_hi = 0, i_lo = 0, i_hi = 0;
+};
+
+} // namespace
+
+std::optional<experiment_file_contents> read_experiment(const QByteArray &bytes, int line_cap)
+{
+    line_source lines(bytes);
+    QStringList fields;
+    QString version, method_text;
+    int n = 0;
+    while (n < 6 && lines.next(fields)) {
+        ++n;
+        if (n == 1)
+            version = fields.last();
+        if (n == 6)
+            method_text = fields.last();
+    }
+    if (n < 6)
+        return std::nullopt;
+    // Older cyclic files are known by their version alone, whatever line 6 says.
+    if (version == QLatin1String("v2.0") || version == QLatin1String("v2.1"))
+        return reader(method_index::cyclic, true).run(bytes, line_cap);
+    const std::optional<method_index> m = method_from_name(method_text);
+    if (!m)
+        return std::nullopt;
+    return reader(*m, false).run(bytes, line_cap);
+}

@@ -1,0 +1,28 @@
+// Reading experiment files (".qve", current layout v2.4, older cyclic files marked v2.0/v2.1, and the
+// short layout of overwritten files) back into a record.
+#pragma once
+
+#include "files/experiment_data.h"
+#include "instrument/method_parameters.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// Everything one reading yields: the record, and the values the form's own Open button copies back into
+// the method page.
+struct experiment_file_contents {
+    experiment_data record;      // name and directory are the opener's business and stay empty
+    method_index method = method_index::cyclic; // the layout that was read
+    bool legacy_layout = false;  // v2.0/v2.1 cyclic file: it fills no form
+    QString experiment_name;     // header line 3, for the name box
+    method_pages form;           // the read method's page as the file gives it; other pages at defaults
+    bool we1 = false, we2 = false; // the channel boxes: ticked when that electrode has points
+};
+
+// Readers stop after this many lines; the record read so far is still finished and kept.
+constexpr int experiment_line_cap = 10000000;
+
+// No value when the file holds no record: fewer than six lines, or a method line naming none of the
+// seven methods (a file with "\r\n" line ends is such a file).
+std::optional<experiment_file_contents> read_experiment(const QByteArray &bytes, int line_cap = experiment_line_cap);

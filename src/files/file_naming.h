@@ -1,0 +1,53 @@
+// Names and paths of experiment and protocol files: the rules the open, save and drop commands share.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The file's base name: its name without folder, up to the first dot ("a.b.qve" gives "a").
+QString file_base_name(const QString &path);
+
+// The folder that holds the file, remembered as the next dialog's start folder.
+QString remembered_folder(const QString &path);
+
+// `path` with `extension` (".qve", ".qvp", ".xls") added unless it already ends so, in any letter case.
+// An empty path (a cancelled dialog) stays empty.
+QString with_extension(const QString &path, const QString &extension);
+
+// Only names ending exactly ".qve" are opened when dropped; ".QVE" and other files are ignored.
+bool is_droppable_experiment(const QString &path);
+
+// The name an opened file takes in the experiment list: its base name, or base + "_" + n with the
+// smallest n from 1 up that no row holds (names compared case-sensitively).
+QString unique_list_name(const QString &base, const QStringList &row_names);
+
+// The last row whose text is `name` exactly; none when no row has it.
+std::optional<int> last_row_named(const QStringList &row_names, const QString &name);
+
+// Where a save command points first.
+QString user_experiment_path(const QString &user, const QString &name); // Data/User/<user>/Experiments/<name>.qve
+QString user_protocol_path(const QString &user, const QString &protocol_name); // Data/User/<user>/Protocols/<name>.qvp
+QString export_proposal(const QString &name); // Data/User/<name>.xls
+QString save_proposal(const QString &folder, const QString &name); // <folder>/<name>.qve
+
+// The protocol name box's text after saving or loading `path`: the base name, at most 64 characters.
+QString protocol_name_from_path(const QString &path);
+
+// Save's proposed name by `save_mode`: 10 the name box's text, 1 the selected record's name (and the
+// mode returns to 0), anything else the current row's name.
+struct save_name_choice {
+    QString name;
+    int next_save_mode = 0;
+};
+save_name_choice proposed_save_name(int save_mode, const QString &name_box_text, const QString &selected_name,
+                                    const QString &current_row_name);
+
+// The autosave copy of a finished run: "<temp_folder>/yyyyMMdd_HHmmss.qve".
+QString autosave_path(const QDateTime &when, const QString &temp_folder = QStringLiteral("Data/Temp"));
+
+// The same path with its folder created when missing (a fresh install has none). No value when the
+// folder cannot be made.
+std::optional<QString> prepare_autosave_path(const QDateTime &when,
+                                             const QString &temp_folder = QStringLiteral("Data/Temp"));

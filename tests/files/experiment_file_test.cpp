@@ -1,0 +1,497 @@
+// Experiment files: the byte-exact layout, reading back every method, the quirks of stored files, and
+// damaged input that must neither crash nor invent a record.
+#include "files/experiment_reader.h"
+#include "files/experiment_writer.h"
+#include "support/temp_workdir.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QtTest>
+
+namespace {
+
+QByteArray fixture(const QString &name)
+{
+    QFile f(QStringLiteral(FIXTURES_DIR "/") + name);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("missing fixture %s", qPrintable(name));
+    return f.readAll();
+}
+
+const export_stamp stamp{QDateTime(QDate(2019, 2, 18), QTime(14, 30, 5)), QStringLiteral("alice")};
+
+point_series series(std::initializer_list<std::pair<double, double>> points)
+{
+    point_series s;
+    for (const auto &p : points)
+        s.append(p.first, p.second);
+    return s;
+}
+
+// The details lines a run gives each method, followed by the filter, date, user and device lines.
+QStringList run_details(method_index m, const QString &filter, int device)
+{
+    QStringList d{method_name(m)};
+    switch (m) {
+    case method_index::cyclic:
+        d << "Er1(mV): -200" << "Er2(mV): 700" << "Ei(mV): -200" << "Rate(mV/sec): 100" << "Cycles: 2";
+        break;
+    case method_index::differential_pulse:
+        d << "Ei(mV): -500" << "Ef(mV): 500" << "Step(mV): 5" << "Width(ms): 10" << "Period(ms): 50";
+        break;
+    case method_index::square_wave:
+        d << "Ei(mV): -100" << "Ef(mV): 300" << "Step(mV): 4" << "Frequency(Hz): 25" << "Amplitude(mV): 20";
+        break;
+    case method_index::linear_sweep: d << "Ei(mV): 200" << "Ef(mV): 800" << "Rate(mV/sec): 50"; break;
+    case method_index::normal_pulse:
+        d << "Ei(mV): -300" << "Ef(mV): 300" << "Step(mV): 10" << "Width(ms): 5" << "Period(ms): 20";
+        break;
+    case method_index::chronoamperometry:
+        d << "Ei(mV): 300" << "E1(mV): 1000" << "E2(mV): -1000" << "T1(ms): 200" << "Steps: 3";
+        break;
+    case method_index::amperometry: d << "E(mV): -100" << "Time(ms): 5000"; break;
+    }
+    d << filter << "Date: 2019-02-18  14:00:00" << "User: alice";
+    d << (device <= 9 ? QStringLiteral("Device ID: RZ410-K26050") : QStringLiteral("Device ID: RZ410-K2605")) +
+             QString::number(device);
+    return d;
+}
+
+experiment_data golden_record()
+{
+    experiment_data r;
+    r.name = "scan";
+    r.method = "Cyclic Voltammetry";
+    r.details = run_details(method_index::cyclic, "Filter: 0.5Hz", 7);
+    r.e_min = -0.2f;
+    r.e_max = 0.7f;
+    r.e_start = -0.2f;
+    r.rate = 100;
+    r.cycles = 2;
+    r.resolution = 736;
+    r.filter_hz = 0.5f;
+    r.ch1 = series({{-0.2, 1.5}, {0.1, 0.0000125}, {0.7, 2.5e6}});
+    r.ch2 = series({{-0.2, -2}, {0.1, 3}, {0.7, -0.125}, {0.65, 4}});
+    r.ch1_raw = series({{-0.2, 1.25}, {0.1, 2}, {0.7, -7}, {0.65, 8}});
+    r.ch2_raw = series({{-0.2, -2.5}, {0.1, 3.5}});
+    return r;
+}
+
+// A record of method m as a run leaves it, with points on both electrodes (electrode 2 shorter).
+experiment_data method_record(method_index m)
+{
+    experiment_data r;
+    r.name = "run";
+    r.method = method_name(m);
+    r.details = run_details(m, "Filter: 2Hz", m == method_index::square_wave ? 123 : 12);
+    r.filter_hz = 2;
+    r.rate = 50;
+    r.cycles = 3;
+    r.resolution = m == method_index::normal_pulse ? 10 : 736;
+    r.e_min = -0.5f;
+    r.e_max = 0.75f;
+    r.e_start = -0.5f;
+    for (int i = 0; i < 6; ++i) {
+        const double key = -0.5 + 0.25 * i;
+        r.ch1.append(key, 0.1 * i - 0.3);
+        r.ch1_raw.append(key, 0.11 * i - 0.3);
+        if (i < 4) {
+            r.ch2.append(key, 1e-5 * (i + 1));
+            r.ch2_raw.append(key, 2e-5 * (i + 1));
+        }
+    }
+    r.ch1_raw.append(0.9, 7.5); // raw curves may hold more points than the shown ones
+    return r;
+}
+
+QList<method_index> all_methods()
+{
+    QList<method_index> out;
+    for (int i = 0; i < method_count; ++i)
+        out << static_cast<method_index>(i);
+    return out;
+}
+
+int details_count(method_index m)
+{
+    switch (m) {
+    case method_index::linear_sweep: return 8;
+    case method_index::amperometry: return 7;
+    default: return 10;
+    }
+}
+
+QByteArray write_or_fail(const experiment_data &r)
+{
+    const std::optional<QByteArray> text = write_experiment(r, stamp);
+    if (!text)
+        qFatal("no text for method %s", qPrintable(r.method));
+    return *text;
+}
+
+} // namespace
+
+class experiment_file_test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void golden_file_is_byte_exact()
+    {
+        QCOMPARE(write_or_fail(golden_record()), fixture("golden_cv.qve"));
+    }
+
+    void golden_file_reads_back()
+    {
+        const auto c = read_experiment(fixture("golden_cv.qve"));
+        QVERIFY(c);
+        const experiment_data &r = c->record;
+        QCOMPARE(c->method, method_index::cyclic);
+        QCOMPARE(c->experiment_name, QStringLiteral("scan"));
+        QCOMPARE(r.details, run_details(method_index::cyclic, "Filter: 0.5Hz", 7)
+                                .replaceInStrings("Er2(mV): 700", "Er2(mV): 699")
+                                .replaceInStrings("14:00:00", "14:30:05"));
+        QCOMPARE(r.device_id, uint8_t(7));
+        QCOMPARE(r.filter_hz, 0.5f);
+        QCOMPARE(r.rate, uint16_t(100));
+        QCOMPARE(r.cycles, uint16_t(2));
+        QCOMPARE(r.resolution, uint16_t(736));
+        QCOMPARE(r.ch1.size(), 3);
+        QCOMPARE(r.ch2.size(), 4);
+        QCOMPARE(r.ch1_raw.size(), 4);
+        QCOMPARE(r.ch2_raw.size(), 2);
+        QCOMPARE(r.ch1.values[1], double(1.25e-05f));
+        QCOMPARE(r.ch2.keys[3], double(0.65f)); // the row after electrode 1 ends takes electrode 2's potential
+        QCOMPARE(r.e_min, -0.2f);
+        QCOMPARE(r.e_max, 0.7f);
+        QCOMPARE(r.e_start, -0.2f);
+        QCOMPARE(r.i_min, -2.0f);
+        QCOMPARE(r.i_max, 2.5e6f);
+        QCOMPARE(r.channel_code, uint8_t(3));
+        QVERIFY(c->we1 && c->we2);
+        QCOMPARE(c->form.cv.er1_mV, -200);
+        QCOMPARE(c->form.cv.ei_mV, -200);
+        QVERIFY(c->form.cv.ei_equals_er1);
+        QCOMPARE(c->form.cv.step, 736);
+    }
+
+    void writer_rows_follow_the_electrodes()
+    {
+        experiment_data r = golden_record();
+        r.ch1 = r.ch2 = r.ch1_raw = r.ch2_raw = point_series();
+        QVERIFY(write_or_fail(r).endsWith("\tFilter(Hz):\t0.5\nDATA\nData #\tBias E(V)\ti1(\xc2\xb5" "A)\ti2(\xc2\xb5" "A)\nRAW DATA\n"));
+
+        r.ch1 = r.ch1_raw = series({{0.1, 1}, {0.2, 2}});
+        QVERIFY(write_or_fail(r).endsWith("A)\n0\t0.1\t1\tnan\t\n1\t0.2\t2\tnan\t\nRAW DATA\n0\t0.1\t1\tnan\t\n1\t0.2\t2\tnan\t\n"));
+
+        r.ch1 = r.ch1_raw = point_series();
+        r.ch2 = r.ch2_raw = series({{0.1, 1}, {0.2, 2}});
+        QVERIFY(write_or_fail(r).endsWith("A)\n0\t0.1\tnan\t1\n1\t0.2\tnan\t2\nRAW DATA\n0\t0.1\tnan\t1\n1\t0.2\tnan\t2\n"));
+    }
+
+    void writer_parameter_values()
+    {
+        experiment_data r = golden_record();
+        auto line = [&r](int n) { return QString::fromUtf8(write_or_fail(r)).split('\n').value(n - 1); };
+        r.filter_hz = 0;
+        QCOMPARE(line(14), QStringLiteral("\tFilter(Hz):\tNone"));
+        r.filter_hz = 0.0009f;
+        QCOMPARE(line(14), QStringLiteral("\tFilter(Hz):\tNone"));
+        r.filter_hz = 0.001f;
+        QCOMPARE(line(14), QStringLiteral("\tFilter(Hz):\t0.001"));
+        r.resolution = 5;
+        QCOMPARE(line(12), QStringLiteral("\tResolution(mV):\t5"));
+        r.details[9] = "Device ID: RZ410-K260512";
+        QCOMPARE(line(13), QStringLiteral("\tID:\tRZ410-K260512"));
+
+        // Time-based methods take their potentials from the details, not from the curve's extremes.
+        r.method = "Chronoamperometry";
+        r.details = run_details(method_index::chronoamperometry, "Filter: None", 7);
+        QCOMPARE(line(7), QStringLiteral("\tEi(mV):\t300"));
+        QCOMPARE(line(11), QStringLiteral("\tSteps:\t3"));
+        QCOMPARE(line(13), QStringLiteral("\tID:\tRZ410-K260507"));
+        QCOMPARE(line(14), QString());
+
+        // A details list shorter than the layout expects gives empty words, not a crash.
+        r.details = QStringList{"Chronoamperometry"};
+        QCOMPARE(line(7), QStringLiteral("\tEi(mV):\t0"));
+        QCOMPARE(line(13), QStringLiteral("\tID:\t"));
+
+        // A name with a line end must not shift the header lines.
+        r.name = "two\nlines\tname";
+        QCOMPARE(line(3), QStringLiteral("\tExperiment:\ttwo lines name"));
+        QCOMPARE(line(6), QStringLiteral("\tMethod:\tChronoamperometry"));
+
+        r.method = "Unknown";
+        QVERIFY(!write_experiment(r, stamp));
+    }
+
+    void names_are_utf8_whatever_the_locale()
+    {
+        experiment_data r = golden_record();
+        r.name = QStringLiteral("Messung \u00e4\u00b5");
+        const QByteArray text = write_or_fail(r);
+        QVERIFY(text.contains("\tExperiment:\tMessung \xc3\xa4\xc2\xb5\n"));
+        const auto back = read_experiment(text);
+        QVERIFY(back);
+        QCOMPARE(back->experiment_name, r.name);
+    }
+
+    void write_read_write_is_stable_data() { QTest::addColumn<int>("method"); for (method_index m : all_methods()) QTest::newRow(qPrintable(method_name(m))) << int(m); }
+    void write_read_write_is_stable()
+    {
+        QFETCH(int, method);
+        const auto m = static_cast<method_index>(method);
+        const experiment_data original = method_record(m);
+        const QByteArray first = write_or_fail(original);
+        const auto c = read_experiment(first);
+        QVERIFY(c);
+        QCOMPARE(c->method, m);
+        experiment_data back = c->record;
+        QCOMPARE(back.details.size(), details_count(m));
+        QCOMPARE(back.details.last(), original.details.last());
+        QCOMPARE(back.method, original.method);
+        QCOMPARE(back.filter_hz, 2.0f);
+        QCOMPARE(back.device_id, uint8_t(m == method_index::square_wave ? 123 : 12));
+        QCOMPARE(back.ch1.size(), 6);
+        QCOMPARE(back.ch2.size(), 4);
+        QCOMPARE(back.ch1_raw.size(), 7);
+        QCOMPARE(back.ch2_raw.size(), 4);
+        QCOMPARE(back.ch1_raw.values.last(), 7.5);
+        QCOMPARE(back.channel_code, uint8_t(3));
+        if (m == method_index::cyclic || m == method_index::linear_sweep)
+            QCOMPARE(back.rate, original.rate);
+        if (m == method_index::chronoamperometry) {
+            QCOMPARE(back.rate, uint16_t(200));
+            QCOMPARE(back.cycles, uint16_t(3));
+        }
+        if (m == method_index::normal_pulse)
+            QCOMPARE(back.resolution, uint16_t(10));
+        back.name = original.name;
+        QCOMPARE(write_or_fail(back), first);
+    }
+
+    void reader_quirks()
+    {
+        // Carriage returns stay in the method name, which then names no method.
+        QVERIFY(!read_experiment(fixture("crlf_dpv.qve")));
+
+        auto swv = read_experiment(fixture("no_final_line_end_swv.qve"));
+        QVERIFY(swv);
+        QCOMPARE(swv->record.ch2_raw.size(), 2);
+        QCOMPARE(swv->record.ch2_raw.values[1], double(0.45f));
+        QCOMPARE(swv->record.device_id, uint8_t(123));
+        QCOMPARE(swv->record.details.last(), QStringLiteral("Device ID: RZ410-K2605123"));
+        QCOMPARE(swv->record.rate, uint16_t(25));
+        QCOMPARE(swv->form.swv.amplitude_mV, 20);
+
+        // The last row lost its second current: electrode 1 keeps the point, electrode 2 gets none.
+        auto lsv = read_experiment(fixture("truncated_row_lsv.qve"));
+        QVERIFY(lsv);
+        QCOMPARE(lsv->record.ch1.size(), 3);
+        QCOMPARE(lsv->record.ch2.size(), 2);
+        QCOMPARE(lsv->record.ch1_raw.size(), 0);
+        QCOMPARE(lsv->record.rate, uint16_t(50));
+        QCOMPARE(lsv->record.resolution, uint16_t(2));
+        QCOMPARE(lsv->record.device_id, uint8_t(3));
+        QCOMPARE(lsv->record.e_min, 0.2f); // extremes start at the first point, not at 0 V
+        QCOMPARE(lsv->record.e_max, 0.8f);
+        QCOMPARE(lsv->record.details,
+                 QStringList({"Linear Sweep Voltammetry", "Ei(mV): 200", "Ef(mV): 800", "Rate(mV/sec): 50",
+                              "Filter: 1Hz", "Date: 2020-01-02  03:04:05", "User: bob",
+                              "Device ID: RZ410-K260503"}));
+
+        auto npv = read_experiment(fixture("header_only_npv.qve"));
+        QVERIFY(npv);
+        QVERIFY(npv->record.ch1.empty() && npv->record.ch2.empty());
+        QCOMPARE(npv->record.details.size(), 10);
+        QCOMPARE(npv->record.details[6], QStringLiteral("Filter: 5Hz"));
+        QCOMPARE(npv->record.rate, uint16_t(50)); // 1000 / period, as a run stores it
+        QCOMPARE(npv->record.channel_code, uint8_t(0));
+        QCOMPARE(npv->form.npv.width_ms, 5);
+    }
+
+    void older_cyclic_files()
+    {
+        // Version 2.0 goes to the older cyclic layout; rows start on line 16 after a "Filter:" line.
+        auto v20 = read_experiment(fixture("legacy_v20_cv.qve"));
+        QVERIFY(v20);
+        QVERIFY(v20->legacy_layout);
+        QCOMPARE(v20->record.filter_hz, 10.0f);
+        QCOMPARE(v20->record.cycles, uint16_t(1));
+        QCOMPARE(v20->record.details[5], QStringLiteral("Cycles: 1"));
+        QCOMPARE(v20->record.details[6], QStringLiteral("Filter: 10Hz"));
+        QCOMPARE(v20->record.ch1.size(), 2);
+        QCOMPARE(v20->record.ch1_raw.values, QVector<double>({1.5, 2.5}));
+        QCOMPARE(v20->record.e_start, -0.4f);
+
+        // Version 2.1 without a filter line: rows from line 15, raw data copied from the shown curves,
+        // and the cyclic layout is used whatever line 6 names.
+        auto v21 = read_experiment(fixture("legacy_v21_old_layout.qve"));
+        QVERIFY(v21);
+        QCOMPARE(v21->method, method_index::cyclic);
+        QCOMPARE(v21->record.filter_hz, 0.0f);
+        QCOMPARE(v21->record.details[6], QStringLiteral("Filter: None"));
+        QCOMPARE(v21->record.resolution, uint16_t(736));
+        QCOMPARE(v21->record.ch1.size(), 0);
+        QCOMPARE(v21->record.ch2.size(), 2);
+        QCOMPARE(v21->record.ch2_raw, v21->record.ch2);
+        QCOMPARE(v21->record.channel_code, uint8_t(2));
+        QCOMPARE(v21->record.e_min, 0.3f);
+    }
+
+    void overwritten_short_layout_reads()
+    {
+        auto c = read_experiment(fixture("short_layout_cv.qve"));
+        QVERIFY(c);
+        const experiment_data &r = c->record;
+        QCOMPARE(r.ch1.keys, QVector<double>({double(-0.5f), double(-0.4f)}));
+        QCOMPARE(r.ch2.values, QVector<double>({2, 3}));
+        QCOMPARE(r.ch1_raw, r.ch1);
+        QCOMPARE(r.ch2_raw, r.ch2);
+        QCOMPARE(r.details[6], QStringLiteral("Filter: None"));
+        QCOMPARE(r.details.size(), 10);
+        QCOMPARE(r.resolution, uint16_t(2));
+    }
+
+    void header_values()
+    {
+        QByteArray text = write_or_fail(golden_record());
+        text.replace("\tFilter(Hz):\t0.5", "\tFilter(Hz):\t0.0005");
+        text.replace("\tCycles:\t2", "\tCycles:\t0");
+        text.replace("\tID:\tRZ410-K260507", "\tID");
+        auto c = read_experiment(text);
+        QVERIFY(c);
+        QCOMPARE(c->record.filter_hz, 0.0005f);
+        QCOMPARE(c->record.details[6], QStringLiteral("Filter: None"));
+        QCOMPARE(c->record.details[5], QStringLiteral("Cycles: 1"));
+        QCOMPARE(c->record.cycles, uint16_t(1));
+        QCOMPARE(c->record.device_id, uint8_t(0)); // an ID line without its value is not read
+
+        text.replace("\tFilter(Hz):\t0.0005", "\tFilter(Hz):\tNone");
+        c = read_experiment(text);
+        QVERIFY(c);
+        QCOMPARE(c->record.filter_hz, 0.0f);
+        QCOMPARE(c->record.details[6], QStringLiteral("Filter: None"));
+
+        // Line 1 decides the older layout even when line 6 names another method.
+        text.replace("\tv2.4\n", "\tv2.0\n");
+        text.replace("Cyclic Voltammetry", "Square Wave Voltammetry");
+        c = read_experiment(text);
+        QVERIFY(c);
+        QVERIFY(c->legacy_layout);
+    }
+
+    void reading_stops_at_the_line_cap_with_a_finished_record()
+    {
+        const QByteArray text = fixture("short_layout_cv.qve");
+        // The row that passes the cap (line 16) is still taken, then reading stops.
+        const auto c = read_experiment(text, 15);
+        QVERIFY(c);
+        QCOMPARE(c->record.ch1.size(), 2);
+        QCOMPARE(c->record.ch2.size(), 1);
+        QCOMPARE(c->record.ch1_raw.size(), 2); // the end-of-file steps still ran
+        QCOMPARE(c->record.details.size(), 10);
+    }
+
+    void every_prefix_reads_safely_data() { write_read_write_is_stable_data(); }
+    void every_prefix_reads_safely()
+    {
+        QFETCH(int, method);
+        const auto m = static_cast<method_index>(method);
+        const QByteArray full = write_or_fail(method_record(m));
+        int sixth_line_end = -1;
+        for (int i = 0; i < 6; ++i)
+            sixth_line_end = full.indexOf('\n', sixth_line_end + 1);
+        const int method_text_end = sixth_line_end;
+        for (int len = 0; len <= full.size(); ++len) {
+            const auto c = read_experiment(full.left(len));
+            // Until the method name is whole there is nothing to read.
+            QCOMPARE(bool(c), len >= method_text_end);
+            if (!c)
+                continue;
+            QCOMPARE(c->method, m);
+            QCOMPARE(c->record.details.size(), details_count(m));
+            QVERIFY(c->record.ch1.size() <= 6 && c->record.ch1_raw.size() <= 7);
+        }
+    }
+
+    void random_damage_never_crashes()
+    {
+        QRandomGenerator rng(20190218);
+        QList<QByteArray> sources;
+        for (method_index m : all_methods())
+            sources << write_or_fail(method_record(m));
+        sources << fixture("short_layout_cv.qve") << fixture("legacy_v20_cv.qve");
+        const char specials[] = {'\t', '\n', '\r', '\0', ' ', '.', '-', 'e', '9', '\xc2', '\xff'};
+        int records = 0;
+        for (int round = 0; round < 12000; ++round) {
+            QByteArray bytes = sources.at(round % sources.size());
+            const int edits = 1 + rng.bounded(6);
+            for (int e = 0; e < edits && !bytes.isEmpty(); ++e) {
+                const int at = rng.bounded(bytes.size());
+                switch (rng.bounded(4)) {
+                case 0: bytes[at] = char(rng.bounded(256)); break;
+                case 1: bytes[at] = specials[rng.bounded(int(sizeof specials))]; break;
+                case 2: bytes.remove(at, 1 + rng.bounded(8)); break;
+                default: bytes.insert(at, specials[rng.bounded(int(sizeof specials))]); break;
+                }
+            }
+            const auto c = read_experiment(bytes);
+            if (bytes.count('\n') < 5)
+                QVERIFY(!c); // fewer than six lines hold no record
+            if (!c)
+                continue;
+            ++records;
+            const experiment_data &r = c->record;
+            if (!c->legacy_layout)
+                QVERIFY(method_from_name(r.method));
+            QCOMPARE(r.details.size(), details_count(c->method));
+            for (const point_series *s : {&r.ch1, &r.ch2, &r.ch1_raw, &r.ch2_raw})
+                QCOMPARE(s->keys.size(), s->values.size());
+            if (!r.ch1.empty() || !r.ch2.empty()) {
+                QVERIFY(r.e_min <= r.e_max);
+                for (double key : r.ch1.keys + r.ch2.keys)
+                    QVERIFY(key >= r.e_min && key <= r.e_max);
+            }
+            QVERIFY(write_experiment(r, stamp) || c->legacy_layout);
+        }
+        QVERIFY(records > 1000); // most damage leaves the header readable
+    }
+
+    void failed_save_keeps_the_old_file()
+    {
+        temp_workdir dir;
+        const QString good = dir.path() + "/scan.qve";
+        QVERIFY(save_text_atomically(good, "old").ok);
+        QVERIFY(save_text_atomically(good, "new text").ok);
+        QCOMPARE(dir.read_file("scan.qve"), QByteArray("new text"));
+
+        // The longest name the file system takes leaves no room for the temporary copy, so the
+        // replacement cannot be written, even with full rights.
+        const QString longest = dir.path() + '/' + QString(250, 'x') + ".qve";
+        {
+            QFile f(longest);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("old contents");
+        }
+        const save_result failed = save_text_atomically(longest, "replacement");
+        QVERIFY(!failed.ok);
+        QVERIFY(!failed.error.isEmpty());
+        QFile f(longest);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("old contents"));
+
+        QVERIFY(!save_text_atomically(dir.path() + "/missing/folder/x.qve", "x").ok);
+        QVERIFY(!save_text_atomically(QString(), "x").ok);
+
+        experiment_data unknown = golden_record();
+        unknown.method = "Cyclic voltammetry";
+        QVERIFY(!save_experiment_file(good, unknown, stamp).ok);
+        QCOMPARE(dir.read_file("scan.qve"), QByteArray("new text"));
+        QVERIFY(save_experiment_file(good, golden_record(), stamp).ok);
+        QCOMPARE(dir.read_file("scan.qve"), fixture("golden_cv.qve"));
+    }
+};
+
+QTEST_GUILESS_MAIN(experiment_file_test)
+#include "experiment_file_test.moc"

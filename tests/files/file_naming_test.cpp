@@ -1,0 +1,93 @@
+// Naming rules of the open, save and drop commands.
+#include "files/file_naming.h"
+#include "support/temp_workdir.h"
+
+#include <QDir>
+#include <QtTest>
+
+class file_naming_test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void list_names_are_unique()
+    {
+        QCOMPARE(unique_list_name("scan", {}), QStringLiteral("scan"));
+        QCOMPARE(unique_list_name("scan", {"Scan", "scan_1"}), QStringLiteral("scan"));
+        QCOMPARE(unique_list_name("scan", {"scan", "scan_1"}), QStringLiteral("scan_2"));
+        // The walk starts again from the first row after every match.
+        QCOMPARE(unique_list_name("scan", {"scan_1", "scan"}), QStringLiteral("scan_2"));
+        QStringList taken{"scan"};
+        for (int n = 1; n <= 100; ++n)
+            taken << "scan_" + QString::number(n);
+        QCOMPARE(unique_list_name("scan", taken), QStringLiteral("scan_101"));
+        taken << "scan_101";
+        QCOMPARE(unique_list_name("scan", taken), QStringLiteral("scan_102"));
+    }
+
+    void base_names_and_folders()
+    {
+        QCOMPARE(file_base_name("/data/exp/a.b.qve"), QStringLiteral("a"));
+        QCOMPARE(file_base_name("/data/exp/scan.qve"), QStringLiteral("scan"));
+        QCOMPARE(file_base_name(QString()), QString()); // a cancelled dialog
+        QCOMPARE(remembered_folder("/data/exp/a.b.qve"), QStringLiteral("/data/exp"));
+        QCOMPARE(remembered_folder("/data/exp/noext"), QStringLiteral("/data/exp"));
+        QCOMPARE(remembered_folder("Data/User/al/Experiments/scan.qve"), QStringLiteral("Data/User/al/Experiments"));
+        QCOMPARE(protocol_name_from_path("/p/my.scan.qvp"), QStringLiteral("my"));
+        QCOMPARE(protocol_name_from_path("/p/" + QString(70, 'n') + ".qvp"), QString(64, 'n'));
+    }
+
+    void extensions_are_added_when_missing()
+    {
+        QCOMPARE(with_extension("/d/scan", ".qve"), QStringLiteral("/d/scan.qve"));
+        QCOMPARE(with_extension("/d/scan.qve", ".qve"), QStringLiteral("/d/scan.qve"));
+        QCOMPARE(with_extension("/d/scan.QVE", ".qve"), QStringLiteral("/d/scan.QVE"));
+        QCOMPARE(with_extension("/d/a.b", ".qvp"), QStringLiteral("/d/a.b.qvp"));
+        QCOMPARE(with_extension("/d/table.qve", ".xls"), QStringLiteral("/d/table.qve.xls"));
+        QCOMPARE(with_extension(QString(), ".qve"), QString());
+    }
+
+    void only_qve_drops_open()
+    {
+        QVERIFY(is_droppable_experiment("/d/scan.qve"));
+        QVERIFY(!is_droppable_experiment("/d/scan.QVE"));
+        QVERIFY(!is_droppable_experiment("/d/scan.txt"));
+        QVERIFY(!is_droppable_experiment("qve"));
+        QVERIFY(is_droppable_experiment(".qve"));
+    }
+
+    void save_targets()
+    {
+        QCOMPARE(last_row_named({"a", "b", "a"}, "a"), std::optional<int>(2));
+        QCOMPARE(last_row_named({"a", "b"}, "c"), std::optional<int>()); // no row: nothing is overwritten
+        QCOMPARE(user_experiment_path("al", "scan"), QStringLiteral("Data/User/al/Experiments/scan.qve"));
+        QCOMPARE(user_protocol_path("al", "New_Scan_Protocol"),
+                 QStringLiteral("Data/User/al/Protocols/New_Scan_Protocol.qvp"));
+        QCOMPARE(export_proposal("scan"), QStringLiteral("Data/User/scan.xls"));
+        QCOMPARE(save_proposal("Data/User/al/Experiments/", "scan"), QStringLiteral("Data/User/al/Experiments//scan.qve"));
+
+        save_name_choice c = proposed_save_name(10, "box", "sel", "cur");
+        QCOMPARE(c.name, QStringLiteral("box"));
+        QCOMPARE(c.next_save_mode, 10);
+        c = proposed_save_name(1, "box", "sel", "cur");
+        QCOMPARE(c.name, QStringLiteral("sel"));
+        QCOMPARE(c.next_save_mode, 0);
+        c = proposed_save_name(0, "box", "sel", "cur");
+        QCOMPARE(c.name, QStringLiteral("cur"));
+        QCOMPARE(c.next_save_mode, 0);
+    }
+
+    void autosave_folder_is_created()
+    {
+        temp_workdir dir(false);
+        const QDateTime when(QDate(2019, 2, 18), QTime(14, 30, 5));
+        QCOMPARE(autosave_path(when), QStringLiteral("Data/Temp/20190218_143005.qve"));
+        QVERIFY(!QDir("Data/Temp").exists());
+        QCOMPARE(prepare_autosave_path(when), std::optional<QString>("Data/Temp/20190218_143005.qve"));
+        QVERIFY(QDir("Data/Temp").exists());
+        dir.write_file("blocked", "a file where the folder should be");
+        QVERIFY(!prepare_autosave_path(when, "blocked/Temp"));
+    }
+};
+
+QTEST_GUILESS_MAIN(file_naming_test)
+#include "file_naming_test.moc"
