@@ -314,3 +314,30 @@ decoded_batch decode_received(QByteArray &rx_buffer, run_decoding_context &ctx)
     rx_buffer.remove(0, offset);
     return batch;
 }
+
+decoded_batch decode_received(QByteArray &rx_buffer, run_decoding_context &ctx,
+                              const std::function<void()> &between_frames)
+{
+    decoded_batch batch;
+    if (rx_buffer.size() < frame_size_for(ctx.method))
+        return batch;
+    QByteArray frame;
+    for (;;) {
+        if (between_frames)
+            between_frames();
+        // The run may have changed meanwhile; take the frame size afresh.
+        if (!take_frame(rx_buffer, frame_size_for(ctx.method), frame))
+            break;
+        const frame_result r = decode_frame(frame, ctx);
+        if (r.outcome == frame_outcome::end_of_run) {
+            batch.end_of_run = true;
+            rx_buffer.clear();
+            break;
+        }
+        if (r.outcome == frame_outcome::sample)
+            batch.samples.push_back(r.sample);
+        else
+            ++batch.dropped_frames;
+    }
+    return batch;
+}

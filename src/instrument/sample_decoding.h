@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 struct parameter_frame_result;
@@ -141,3 +142,9 @@ struct decoded_batch {
 // Cuts every whole frame out of rx_buffer and decodes it. An end-of-run frame ends the run: the batch stops
 // there and rx_buffer is emptied, as nothing behind it belongs to this run. A partial frame stays buffered.
 decoded_batch decode_received(QByteArray &rx_buffer, run_decoding_context &ctx);
+
+// The same, for a receive loop that does other work between frames. between_frames runs before each frame
+// and once after the last; it may process events, append newly read bytes, or empty rx_buffer (a Stop or a
+// new run). The loop re-checks for a whole frame after every call, so it never reads past the buffer.
+decoded_batch decode_received(QByteArray &rx_buffer, run_decoding_context &ctx,
+                              const std::function<void()> &between_frames);

@@ -379,8 +379,68 @@ private slots:
                     }
                 }
                 QCOMPARE(uint32_t(handed_out), ctx.we1_count + ctx.we2_count);
+
+                // The same bytes through the loop that reads more between frames, in random pieces.
+                run_decoding_context loop_ctx = context_for(method_index(m), uint8_t(1 + rng.bounded(3)));
+                QByteArray loop_rx;
+                int fed = 0;
+                const auto read_more = [&] {
+                    const int n = int(rng.bounded(200));
+                    loop_rx.append(stream.mid(fed, n));
+                    fed += n;
+                };
+                while (fed < stream.size()) {
+                    read_more();
+                    const decoded_batch b = decode_received(loop_rx, loop_ctx, read_more);
+                    if (!b.end_of_run)
+                        QVERIFY(loop_rx.size() < frame_size_for(method_index(m)));
+                }
             }
         }
+    }
+
+    void loop_with_work_between_frames()
+    {
+        const QByteArray frame = potential_frame(0.25, 2.0f);
+        // Bytes keep arriving while frames are handled: 3 frames come in 50-byte reads.
+        QByteArray pending = frame + frame + frame;
+        QByteArray rx = pending.left(72);
+        pending.remove(0, 72);
+        int calls = 0;
+        run_decoding_context ctx = context_for(method_index::cyclic);
+        decoded_batch b = decode_received(rx, ctx, [&] {
+            ++calls;
+            rx += pending.left(50);
+            pending.remove(0, 50);
+        });
+        QCOMPARE(int(b.samples.size()), 3);
+        QVERIFY(rx.isEmpty());
+        QVERIFY(calls >= 4);
+
+        // A Stop and a new run inside the event processing empty the buffer: the loop must simply end.
+        QByteArray rx2 = frame + frame + frame;
+        int frames_seen = 0;
+        run_decoding_context ctx2 = context_for(method_index::cyclic);
+        b = decode_received(rx2, ctx2, [&] {
+            if (++frames_seen == 2)
+                rx2.clear();
+        });
+        QCOMPARE(int(b.samples.size()), 1);
+        QVERIFY(rx2.isEmpty());
+
+        // Less than a frame: nothing runs.
+        QByteArray rx3 = frame.left(60);
+        calls = 0;
+        b = decode_received(rx3, ctx, [&] { ++calls; });
+        QCOMPARE(calls, 0);
+        QCOMPARE(rx3.size(), 60);
+
+        // The end-of-run frame stops the loop and drops what follows.
+        QByteArray rx4 = frame + encode_end_of_run_frame(72) + frame;
+        b = decode_received(rx4, ctx, [] {});
+        QVERIFY(b.end_of_run);
+        QCOMPARE(int(b.samples.size()), 1);
+        QVERIFY(rx4.isEmpty());
     }
 
     // ---- time axes ----
