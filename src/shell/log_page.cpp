@@ -1,0 +1,175 @@
+// The log-in page.
+#include "shell/log_page.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QTimer>
+
+#include "platform/folder_move.h"
+#include "run/mainwindow.h"
+#include "shell/add_user.h"
+#include "shell/app_state.h"
+#include "shell/settings_file.h"
+#include "shell/user_folders.h"
+#include "shell/user_names.h"
+#include "shell/window_icon.h"
+#include "ui_log_page.h"
+
+namespace {
+
+constexpr double program_version = 2.4;
+
+QStringList box_items(const QComboBox *box)
+{
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    return items;
+}
+
+} // namespace
+
+log_page::log_page(QWidget *parent) : QWidget(parent), ui(new Ui::log_page)
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(program_window_icon());
+    ui->QUELVARIN_LOGO_2->setPixmap(QPixmap(QStringLiteral("icons/tevrakov_logo_sun.png")));
+    ui->pushButton->setFocus();
+    ui->pushButton->setDefault(true);
+
+    read_saved_user();
+    load_users();
+    ui->version->setText(QStringLiteral("V ") + QString::number(program_version));
+    if (ui->comboBox->count() > 0)
+        ui->comboBox->setEnabled(true);
+    qDebug() << "user saved?:" << app_state::user_saved;
+
+    // With no user to log in the page stays open instead of closing the program's only window.
+    if (app_state::user_saved && log_in()) {
+        autologin_timer = new QTimer(this);
+        connect(autologin_timer, &QTimer::timeout, this, &log_page::close_window);
+        autologin_timer->start(1);
+    }
+}
+
+log_page::~log_page() { delete ui; }
+
+void log_page::read_saved_user()
+{
+    // A page opened after "Log Out" must not act on what an earlier page read.
+    app_state::saved_user.clear();
+    app_state::user_saved = false;
+    const auto lines = settings_file::read_lines();
+    if (!lines)
+        return;
+    const auto remembered = settings_file::remembered_from_lines(*lines);
+    app_state::saved_user = remembered.name;
+    app_state::user_saved = remembered.saved;
+}
+
+void log_page::write_saved_user()
+{
+    settings_file::write_user_lines(ui->comboBox->currentText(), QStringLiteral("1"));
+}
+
+void log_page::load_users()
+{
+    const QStringList users = user_folders::list_users();
+    for (const QString &name : users) {
+        ui->comboBox->addItem(name);
+        if (name == app_state::saved_user)
+            ui->comboBox->setCurrentIndex(ui->comboBox->count() - 1);
+    }
+    qDebug() << "users:" << users;
+}
+
+bool log_page::log_in()
+{
+    if (!ui->comboBox->isEnabled()) {
+        qDebug() << "combobox disabled";
+        return false;
+    }
+    user_folders::create_missing_folders(box_items(ui->comboBox));
+
+    // The run screen lists "Data/User" afresh in name order, so it is told the user's place in that
+    // listing; a user added on this page stands last here but takes its sorted place there.
+    const QString user = ui->comboBox->currentText();
+    const int index = user_folders::index_of_user(user_folders::list_users(), user);
+    if (index < 0) {
+        tell_user(QStringLiteral("The folder of user \"%1\" could not be created under \"%2\".")
+                      .arg(user, user_folders::users_root()));
+        return false;
+    }
+
+    main_window = new MainWindow(nullptr);
+    write_saved_user();
+    connect(this, &log_page::current_user, main_window, &MainWindow::set_current_user);
+    main_window->show();
+    emit current_user(uint8_t(index));
+    close();
+    return true;
+}
+
+void log_page::tell_user(const QString &text)
+{
+    qWarning() << text;
+    auto *box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void log_page::close_window()
+{
+    if (autologin_timer)
+        autologin_timer->stop();
+    close();
+}
+
+void log_page::on_pushButton_clicked() { log_in(); }
+
+void log_page::on_pushButton_2_clicked()
+{
+    add_user_window = new add_user(nullptr);
+    connect(add_user_window, &add_user::done_user, this, &log_page::add_done);
+    add_user_window->setWindowIcon(program_window_icon());
+    add_user_window->show();
+}
+
+void log_page::add_done(QString name)
+{
+    const user_name_problem problem = check_new_user_name(name, box_items(ui->comboBox));
+    if (problem != user_name_problem::none) {
+        tell_user(user_name_problem_text(problem, name));
+        return;
+    }
+    ui->comboBox->addItem(name);
+    ui->comboBox->setEnabled(true);
+    ui->comboBox->setCurrentIndex(ui->comboBox->count() - 1);
+    ui->pushButton->setFocus();
+    ui->pushButton->setDefault(true);
+}
+
+void log_page::on_pushButton_3_clicked()
+{
+    if (ui->comboBox->count() == 0)
+        return;
+    const QString name = ui->comboBox->currentText();
+    const QString source = QDir(user_folders::users_root()).filePath(name);
+    // A user added here but never logged in has no folder yet: there is nothing to archive.
+    if (QFileInfo::exists(source) || QFileInfo(source).isSymLink()) {
+        const auto moved = folder_move::move_folder(source, QDir(user_folders::archive_root()).filePath(name));
+        qDebug() << "archive" << source << "ok:" << moved.ok << moved.error;
+        if (!moved.ok) {
+            tell_user(QStringLiteral("The user \"%1\" could not be moved to \"%2\": %3.\nThe user is still listed.")
+                          .arg(name, user_folders::archive_root(), moved.error));
+            return;
+        }
+    }
+    ui->comboBox->removeItem(ui->comboBox->currentIndex());
+    if (ui->comboBox->count() == 0)
+        ui->comboBox->setEnabled(false);
+}
