@@ -2,6 +2,8 @@
 // reads as empty text and a number that does not convert as 0, so no input can reach past what is there.
 #include "files/experiment_reader.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QVector>
 #include <cmath>
 
@@ -440,4 +442,19 @@ std::optional<experiment_file_contents> read_experiment(const QByteArray &bytes,
     if (!m)
         return std::nullopt;
     return reader(*m, false).run(bytes, line_cap);
+}
+
+experiment_load load_experiment_file(const QString &path)
+{
+    experiment_load result;
+    const QString name = QFileInfo(path).fileName();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = QStringLiteral("Could not open %1: %2").arg(name, file.errorString());
+        return result;
+    }
+    result.contents = read_experiment(file.readAll());
+    if (!result.contents)
+        result.error = QStringLiteral("%1 holds no experiment that can be read.").arg(name);
+    return result;
 }

@@ -26,3 +26,11 @@ constexpr int experiment_line_cap = 10000000;
 // No value when the file holds no record: fewer than six lines, or a method line naming none of the
 // seven methods (a file with "\r\n" line ends is such a file).
 std::optional<experiment_file_contents> read_experiment(const QByteArray &bytes, int line_cap = experiment_line_cap);
+
+// Reads the file at `path`. On failure `contents` is empty and `error` names the file, for the message
+// the opener shows instead of listing an empty record.
+struct experiment_load {
+    std::optional<experiment_file_contents> contents;
+    QString error;
+};
+experiment_load load_experiment_file(const QString &path);

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <QTextCodec>
 #include <QtTest>
 
 namespace {
@@ -227,9 +228,12 @@ private slots:
 
     void names_are_utf8_whatever_the_locale()
     {
+        QTextCodec *const previous = QTextCodec::codecForLocale();
+        QTextCodec::setCodecForLocale(QTextCodec::codecForName("ISO-8859-1"));
         experiment_data r = golden_record();
         r.name = QStringLiteral("Messung \u00e4\u00b5");
         const QByteArray text = write_or_fail(r);
+        QTextCodec::setCodecForLocale(previous);
         QVERIFY(text.contains("\tExperiment:\tMessung \xc3\xa4\xc2\xb5\n"));
         const auto back = read_experiment(text);
         QVERIFY(back);
@@ -490,6 +494,15 @@ private slots:
         QCOMPARE(dir.read_file("scan.qve"), QByteArray("new text"));
         QVERIFY(save_experiment_file(good, golden_record(), stamp).ok);
         QCOMPARE(dir.read_file("scan.qve"), fixture("golden_cv.qve"));
+
+        const experiment_load loaded = load_experiment_file(good);
+        QVERIFY(loaded.contents && loaded.error.isEmpty());
+        QCOMPARE(loaded.contents->record.ch2.size(), 4);
+        dir.write_file("broken.qve", "\tQuelvarin\n");
+        const experiment_load broken = load_experiment_file(dir.path() + "/broken.qve");
+        QVERIFY(!broken.contents);
+        QVERIFY(broken.error.contains("broken.qve"));
+        QVERIFY(load_experiment_file(dir.path() + "/absent.qve").error.contains("absent.qve"));
     }
 };
 
