@@ -12,8 +12,8 @@
 // ---- Parameter frames -------------------------------------------------------------------------
 
 // A parameter frame read back. Only the page of `method` is filled; the others keep their defaults.
-// Pulse amplitudes come back in whole mV from the instrument's steps (truncated), so they may read
-// one lower than what was sent.
+// Pulse amplitudes travel in 0.736 mV steps; each step count belongs to at most one whole mV value,
+// so they read back exactly.
 struct parsed_frame {
     bool valid = false;             // byte 0 named a known method and channel bits, byte 1 a known range
     method_index method = method_index::cyclic;
