@@ -2,6 +2,7 @@
 // the unfiltered ones, tab-separated.
 #include "files/experiment_writer.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 #include <cmath>
 
@@ -162,19 +163,18 @@ save_result save_text_atomically(const QString &path, const QByteArray &bytes)
         return result;
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        result.error = file.errorString();
+    const auto failed = [&]() {
+        result.error = QStringLiteral("Could not write %1: %2").arg(QFileInfo(path).fileName(), file.errorString());
         return result;
-    }
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return failed();
     if (file.write(bytes) != bytes.size()) {
-        result.error = file.errorString();
         file.cancelWriting();
-        return result;
+        return failed();
     }
-    if (!file.commit()) {
-        result.error = file.errorString();
-        return result;
-    }
+    if (!file.commit())
+        return failed();
     result.ok = true;
     return result;
 }

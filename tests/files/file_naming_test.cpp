@@ -59,10 +59,6 @@ private slots:
     {
         QCOMPARE(last_row_named({"a", "b", "a"}, "a"), std::optional<int>(2));
         QCOMPARE(last_row_named({"a", "b"}, "c"), std::optional<int>()); // no row: nothing is overwritten
-        QCOMPARE(user_experiment_path("al", "scan"), QStringLiteral("Data/User/al/Experiments/scan.qve"));
-        QCOMPARE(user_protocol_path("al", "New_Scan_Protocol"),
-                 QStringLiteral("Data/User/al/Protocols/New_Scan_Protocol.qvp"));
-        QCOMPARE(export_proposal("scan"), QStringLiteral("Data/User/scan.xls"));
         QCOMPARE(save_proposal("Data/User/al/Experiments/", "scan"), QStringLiteral("Data/User/al/Experiments//scan.qve"));
 
         save_name_choice c = proposed_save_name(10, "box", "sel", "cur");
