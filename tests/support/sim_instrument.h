@@ -47,7 +47,13 @@ public:
 
     // Every byte the program sent, in order.
     const QByteArray &received() const { return log; }
-    void clear_received() { log.clear(); }
+    // Forgets the bytes, commands and frames received so far.
+    void clear_received()
+    {
+        log.clear();
+        command_log.clear();
+        frame_log.clear();
+    }
     // Commands recognised, a burst of 20 identical command bytes counting once.
     const QVector<uint8_t> &commands() const { return command_log; }
     // Parameter frames received, as 20 raw bytes each.
