@@ -9,6 +9,7 @@
 #include "instrument/connecting.h"
 #include "instrument/device_names.h"
 #include "instrument/serial_select.h"
+#include "platform/device_watcher.h"
 
 namespace {
 const QString disconnected_port = QStringLiteral("disconnected");
@@ -33,6 +34,7 @@ instrument_link::instrument_link(const platform::port_lister &lister_, QObject *
 
 instrument_link::~instrument_link()
 {
+    watcher.reset();
     connect_timer.stop();
     probe_port_.close();
     main_port_.close();
@@ -56,6 +58,17 @@ QStringList instrument_link::port_names() const
 bool instrument_link::connecting_shown() const { return connecting_window->isVisible(); }
 
 bool instrument_link::any_serial_port() const { return !lister.ports().empty(); }
+
+void instrument_link::start_device_watch(int interval_ms)
+{
+    if (!watcher) {
+        watcher.reset(new platform::device_watcher(lister, interval_ms));
+        connect(watcher.get(), &platform::device_watcher::ports_arrived, this,
+                [this](const QStringList &names) { device_arrived(names); });
+        connect(watcher.get(), &platform::device_watcher::ports_removed, this, [this] { device_removed(); });
+    }
+    watcher->start();
+}
 
 bool instrument_link::send_parameter_frame(const std::array<uint8_t, 20> &frame)
 {

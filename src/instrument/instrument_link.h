@@ -15,6 +15,8 @@
 #include "instrument/device_table.h"
 #include "platform/port_listing.h"
 
+namespace platform { class device_watcher; }
+
 class connecting;
 class serial_select;
 
@@ -58,6 +60,10 @@ public:
     uint8_t id_command_mode() const { return command_mode; }
     bool connecting_shown() const;
     bool any_serial_port() const;
+
+    // Follows plug-in and removal by polling the port list (builds without the native device-change
+    // message). Safe to call again; the interval is shortened only by tests.
+    void start_device_watch(int interval_ms = 1000);
 
     // The 20-byte parameter frame of a run, on the working port.
     bool send_parameter_frame(const std::array<uint8_t, 20> &frame);
@@ -131,4 +137,5 @@ private:
     int connect_timeout;
     int startup_timeout;
     std::unique_ptr<connecting> connecting_window;
+    std::unique_ptr<platform::device_watcher> watcher;
 };

@@ -352,6 +352,24 @@ private slots:
         QCOMPARE(record.views.back().second, QStringLiteral("RZ410-K260581"));
     }
 
+    void device_watch_follows_plug_in_and_removal()
+    {
+        qputenv("RZ410_EXTRA_PORTS", "");
+        auto link = make_link();
+        link->find_device_port();
+        link->start_device_watch(30);
+
+        auto a = std::make_unique<sim_instrument>(17);
+        list_ports({a.get()});
+        QTRY_VERIFY_WITH_TIMEOUT(link->is_connected(), 3000);
+        QCOMPARE(int(link->current_device_id()), 17);
+
+        // The device node vanishes with the instrument; the next poll notices which port went.
+        a->unplug();
+        QTRY_COMPARE_WITH_TIMEOUT(int(link->device_count()), 0, 3000);
+        QVERIFY(!link->is_connected());
+    }
+
     void port_that_will_not_open_shows_disconnected()
     {
         qputenv("RZ410_EXTRA_PORTS", "");

@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "platform/device_change.h"
 #include "platform/device_watcher.h"
 #include "platform/port_listing.h"
 
@@ -87,6 +88,14 @@ private slots:
         watcher.poll();   // nothing changed, nothing reported
         QCOMPARE(arrived.count(), 1);
         QCOMPARE(removed.count(), 1);
+    }
+
+    void device_change_messages_are_classified()
+    {
+        QCOMPARE(classify_device_message(0x219, 0x8000), device_change::arrival);
+        QCOMPARE(classify_device_message(0x219, 0x8004), device_change::removal);
+        QCOMPARE(classify_device_message(0x219, 0x8001), device_change::none);   // query removal: not gone yet
+        QCOMPARE(classify_device_message(0x218, 0x8000), device_change::none);
     }
 
     void watcher_polls_on_its_timer()
