@@ -1,6 +1,7 @@
 // An experiment record as the experiment file holds it: plain values and point lists, no plot objects.
 #pragma once
 
+#include "instrument/method_names.h"
 #include "instrument/method_parameters.h"
 
 #include <QString>
@@ -49,6 +50,3 @@ struct experiment_data {
     point_series ch1_raw, ch2_raw; // unfiltered curves ("RAW DATA")
 };
 
-// The seven method names as shown, stored and compared (case-sensitive), by method index.
-QString method_name(method_index m);
-std::optional<method_index> method_from_name(const QString &name);

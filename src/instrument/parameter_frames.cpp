@@ -66,20 +66,6 @@ void append_common_lines(QStringList &details, const details_context &ctx)
 
 }  // namespace
 
-QString method_display_name(method_index m)
-{
-    switch (m) {
-    case method_index::cyclic: return QStringLiteral("Cyclic Voltammetry");
-    case method_index::differential_pulse: return QStringLiteral("Diff. Pulse Voltammetry");
-    case method_index::square_wave: return QStringLiteral("Square Wave Voltammetry");
-    case method_index::linear_sweep: return QStringLiteral("Linear Sweep Voltammetry");
-    case method_index::normal_pulse: return QStringLiteral("Normal Pulse Voltammetry");
-    case method_index::chronoamperometry: return QStringLiteral("Chronoamperometry");
-    case method_index::amperometry: return QStringLiteral("Amperometric");
-    }
-    return {};
-}
-
 uint16_t sign_magnitude_potential(int potential_mV)
 {
     if (potential_mV >= 0)
@@ -137,7 +123,7 @@ QString device_details_line(uint8_t device_id)
 parameter_frame_result build_cv_frame(const cv_parameters &p, const run_settings &run, const details_context &ctx)
 {
     parameter_frame_result r;
-    r.details << method_display_name(method_index::cyclic) << line("Er1(mV): ", p.er1_mV)
+    r.details << method_name(method_index::cyclic) << line("Er1(mV): ", p.er1_mV)
               << line("Er2(mV): ", p.er2_mV) << line("Ei(mV): ", p.ei_mV) << line("Rate(mV/sec): ", p.rate_mV_s)
               << line("Cycles: ", p.repeat);
     append_common_lines(r.details, ctx);
@@ -162,7 +148,7 @@ parameter_frame_result build_dpv_frame(const dpv_parameters &p, int scan_step, c
     parameter_frame_result r;
     r.x_lower = p.ei_mV / 1000.0;
     r.x_upper = p.ef_mV / 1000.0;
-    r.details << method_display_name(method_index::differential_pulse) << line("Ei(mV): ", p.ei_mV)
+    r.details << method_name(method_index::differential_pulse) << line("Ei(mV): ", p.ei_mV)
               << line("Ef(mV): ", p.ef_mV) << line("Step(mV): ", p.step_mV) << line("Width(ms): ", p.width_ms)
               << line("Period(ms): ", p.period_ms);
     append_common_lines(r.details, ctx);
@@ -184,7 +170,7 @@ parameter_frame_result build_swv_frame(const swv_parameters &p, int scan_step, c
                                        const details_context &ctx)
 {
     parameter_frame_result r;
-    r.details << method_display_name(method_index::square_wave) << line("Ei(mV): ", p.ei_mV)
+    r.details << method_name(method_index::square_wave) << line("Ei(mV): ", p.ei_mV)
               << line("Ef(mV): ", p.ef_mV) << line("Step(mV): ", p.step_mV) << line("Frequency(Hz): ", p.freq_Hz)
               << line("Amplitude(mV): ", p.amplitude_mV);
     append_common_lines(r.details, ctx);
@@ -207,7 +193,7 @@ parameter_frame_result build_lsv_frame(const lsv_parameters &p, int scan_step, c
                                        const details_context &ctx)
 {
     parameter_frame_result r;
-    r.details << method_display_name(method_index::linear_sweep) << line("Ei(mV): ", p.ei_mV)
+    r.details << method_name(method_index::linear_sweep) << line("Ei(mV): ", p.ei_mV)
               << line("Ef(mV): ", p.ef_mV) << line("Rate(mV/sec): ", p.rate_mV_s);
     append_common_lines(r.details, ctx);
     r.x_lower = p.ei_mV / 1000.0;
@@ -227,7 +213,7 @@ parameter_frame_result build_npv_frame(const npv_parameters &p, int scan_step, c
                                        const details_context &ctx)
 {
     parameter_frame_result r;
-    r.details << method_display_name(method_index::normal_pulse) << line("Ei(mV): ", p.ei_mV)
+    r.details << method_name(method_index::normal_pulse) << line("Ei(mV): ", p.ei_mV)
               << line("Ef(mV): ", p.ef_mV) << line("Step(mV): ", p.step_mV) << line("Width(ms): ", p.width_ms)
               << line("Period(ms): ", p.period_ms);
     append_common_lines(r.details, ctx);
@@ -254,7 +240,7 @@ parameter_frame_result build_chrono_frame(const chrono_parameters &p, int scan_s
     r.rate = uint16_t(p.t1_ms);
     r.lead_time_s = run.extra_time_s;
     r.cycles = uint16_t(p.steps);
-    r.details << method_display_name(method_index::chronoamperometry) << line("Ei(mV): ", p.ei_mV)
+    r.details << method_name(method_index::chronoamperometry) << line("Ei(mV): ", p.ei_mV)
               << line("E1(mV): ", p.e1_mV) << line("E2(mV): ", p.e2_mV) << line("T1(ms): ", p.t1_ms)
               << line("Steps: ", p.steps);
     append_common_lines(r.details, ctx);
@@ -288,7 +274,7 @@ parameter_frame_result build_ampero_frame(const ampero_parameters &p, int scan_s
 {
     parameter_frame_result r;
     r.rate = 1;
-    r.details << method_display_name(method_index::amperometry) << line("E(mV): ", p.potential_mV)
+    r.details << method_name(method_index::amperometry) << line("E(mV): ", p.potential_mV)
               << line("Time(ms): ", p.run_time_ms);
     append_common_lines(r.details, ctx);
     r.x_lower = 0;

@@ -2,6 +2,7 @@
 // details lines, record fields and x-axis range that go with the run it starts.
 #pragma once
 
+#include "instrument/method_names.h"
 #include "instrument/method_parameters.h"
 
 #include <QDateTime>
@@ -26,8 +27,6 @@ constexpr int range_index_count = 7;
 constexpr double sample_period_one_ms = 1.3978125;
 constexpr double sample_period_both_ms = 3.32643125;
 
-// The method names as the method box shows them and records and files store them.
-QString method_display_name(method_index m);
 
 // Whole millivolts as sign and magnitude: bit 12 is the sign, bits 0-11 the magnitude.
 uint16_t sign_magnitude_potential(int potential_mV);

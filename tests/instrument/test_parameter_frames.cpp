@@ -278,7 +278,7 @@ private slots:
                 build_parameter_frame(method_index(m), pages, settings(true, true, 2, 1), sample_context());
             QCOMPARE(int(r.resolution), 9);
             QCOMPARE(int(r.frame[0] & 0x0F), int(method_codes[m]));
-            QCOMPARE(r.details.value(0), method_display_name(method_index(m)));
+            QCOMPARE(r.details.value(0), method_name(method_index(m)));
             QCOMPARE(r.details.size(), m == 3 ? 8 : m == 6 ? 7 : 10);
         }
     }
@@ -288,7 +288,7 @@ private slots:
     {
         QTest::addColumn<int>("method");
         for (int m = 0; m < method_count; ++m)
-            QTest::newRow(qPrintable(method_display_name(method_index(m)))) << m;
+            QTest::newRow(qPrintable(method_name(method_index(m)))) << m;
     }
     void frames_read_back()
     {

@@ -601,7 +601,7 @@ private slots:
     {
         QTest::addColumn<int>("method");
         for (int m = 0; m < method_count; ++m)
-            QTest::newRow(qPrintable(method_display_name(method_index(m)))) << m;
+            QTest::newRow(qPrintable(method_name(method_index(m)))) << m;
     }
     void encode_decode_round_trip()
     {
