@@ -72,7 +72,10 @@ void instrument_link::start_device_watch(int interval_ms)
 
 bool instrument_link::send_parameter_frame(const std::array<uint8_t, 20> &frame)
 {
-    return ::send_parameter_frame(main_port_, frame);
+    const bool written = ::send_parameter_frame(main_port_, frame);
+    if (main_port_.isOpen())
+        main_port_.flush();
+    return written;
 }
 
 bool instrument_link::open_on(QSerialPort &port, QString &name_slot, const QString &name)
@@ -95,6 +98,10 @@ void instrument_link::write_command(QSerialPort &port, uint8_t command)
 {
     // A failed write shows up as a missing answer; nothing here can do better than the time-out.
     send_command(port, command);
+    // Hand the bytes to the driver now: closing a port drops what is still buffered, and the
+    // close command at exit or before a switch must not be lost that way.
+    if (port.isOpen())
+        port.flush();
 }
 
 QStringList instrument_link::present_bridge_ports() const { return platform::bridge_port_names(lister.ports()); }
@@ -150,6 +157,7 @@ void instrument_link::cancel_connection()
     close_connecting_window();
     // A reset nobody answered must not leave later instruments waiting for a reset reply.
     reidentify = reidentify_idle;
+    probe_next();
 }
 
 void instrument_link::close_connecting_window() { connecting_window->close(); }
@@ -182,6 +190,7 @@ void instrument_link::serialReceived_check()
 
     if (table.device_count != 1 && main_port_.isOpen() && reidentify == reidentify_idle) {
         close_connecting_window();
+        probe_next();
         return;
     }
     QCoreApplication::processEvents();
@@ -194,6 +203,7 @@ void instrument_link::serialReceived_check()
     }
     reidentify = reidentify_idle;
     close_connecting_window();
+    probe_next();
 }
 
 void instrument_link::connect_entry(int index)
@@ -310,23 +320,33 @@ void instrument_link::device_arrived(const QStringList &appeared)
         if (platform::is_bridge_port(port) && !port.name.isEmpty() && watch_ports.size() < max_devices)
             watch_ports << port.name;
     }
-    if (table.full())
-        return;
-    // When the system says which ports appeared, only those are probed: a bridge port that is
-    // not an instrument must not be probed again in place of the one just plugged in.
-    QStringList candidates;
+    // When the system says which ports appeared, each of them is probed in turn: a bridge port
+    // that is not an instrument must not be probed again in place of the one just plugged in, and
+    // two cables plugged in together must both be identified. Without that list, the first bridge
+    // port not in the table is probed.
     if (appeared.isEmpty()) {
-        candidates = watch_ports;
+        const QString port = first_unknown_port(table, watch_ports);
+        if (!port.isEmpty() && !probe_queue.contains(port))
+            probe_queue << port;
     } else {
         for (const QString &name : watch_ports) {
-            if (appeared.contains(name))
-                candidates << name;
+            if (appeared.contains(name) && table.index_of_port(name) < 0 && !probe_queue.contains(name))
+                probe_queue << name;
         }
     }
-    const QString port = first_unknown_port(table, candidates);
-    if (port.isEmpty())
+    if (!connect_timer.isActive())
+        probe_next();
+}
+
+void instrument_link::probe_next()
+{
+    if (scanning || probe_queue.isEmpty())
         return;
-    connect_port_name = port;
+    if (table.full()) {
+        probe_queue.clear();
+        return;
+    }
+    connect_port_name = probe_queue.takeFirst();
     QCoreApplication::processEvents();
     connect_to_port();
 }

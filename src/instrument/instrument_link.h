@@ -112,6 +112,7 @@ private:
     void show_ready();
     void show_disconnected_view(link_view view);
     void close_connecting_window();
+    void probe_next();
     QStringList present_bridge_ports() const;
 
     const platform::port_lister &lister;
@@ -129,6 +130,8 @@ private:
     QByteArray id_reply_buffer;
     QString connect_port_name;
     QStringList watch_ports;
+    // Newly appeared ports still to be identified, one at a time.
+    QStringList probe_queue;
     bool connect_cancelled = false;
     bool show_disconnected = false;
     bool scanning = false;

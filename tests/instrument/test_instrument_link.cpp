@@ -370,6 +370,39 @@ private slots:
         QVERIFY(!link->is_connected());
     }
 
+    void instruments_plugged_in_together_are_all_identified()
+    {
+        sim_instrument a(101);
+        list_ports({&a});
+        auto link = make_link();
+        link->find_device_port();
+        settle();
+        sim_instrument b(102), c(103);
+        list_ports({&a, &b, &c});
+        link->device_arrived({b.slave_path(), c.slave_path()});
+        QTRY_COMPARE_WITH_TIMEOUT(int(link->device_count()), 3, 3000);
+        QCOMPARE(link->devices().port_names[1], b.slave_path());
+        QCOMPARE(link->devices().port_names[2], c.slave_path());
+        QCOMPARE(link->current_device_index(), 0);
+        settle();
+        QCOMPARE(b.received(), burst(0x0D));
+        QCOMPARE(c.received(), burst(0x0D));
+    }
+
+    void close_command_is_on_the_wire_even_if_the_port_closes_at_once()
+    {
+        sim_instrument a(111);
+        list_ports({&a});
+        auto link = make_link();
+        link->find_device_port();
+        settle();
+        a.clear_received();
+        link->send_close_command();
+        link->main_port().close();   // as when the program ends right after
+        settle();
+        QCOMPARE(a.received(), burst(0x09));
+    }
+
     void port_that_will_not_open_shows_disconnected()
     {
         qputenv("RZ410_EXTRA_PORTS", "");
