@@ -44,8 +44,9 @@ void MainWindow::mousePressSignal(QMouseEvent *event)
         return;
     QCPLayoutInset *inset = plot->axisRect()->insetLayout();
     inset->setInsetPlacement(0, QCPLayoutInset::ipFree);
-    const axis_fraction f = pointer_fraction(event->pos(), plot->axisRect()->rect());
+    const axis_fraction f = pointer_fraction(event->pos(), qcp::inset_area(plot));
     const QRectF r = inset->insetRect(0);
+    qcp::hold_range_drag(plot, true);
     legend_dragging = 1;
     legend_grab_offset = {{f.x - r.x(), f.y - r.y()}};
 }
@@ -56,7 +57,7 @@ void MainWindow::mouseMoveSignal(QMouseEvent *event)
         return;
     QCustomPlot *plot = ui->widget;
     QCPLayoutInset *inset = plot->axisRect()->insetLayout();
-    const axis_fraction f = pointer_fraction(event->pos(), plot->axisRect()->rect());
+    const axis_fraction f = pointer_fraction(event->pos(), qcp::inset_area(plot));
     QRectF r = inset->insetRect(0);
     r.moveTopLeft(QPointF(f.x - legend_grab_offset[0], f.y - legend_grab_offset[1]));
     inset->setInsetRect(0, r);
@@ -65,6 +66,8 @@ void MainWindow::mouseMoveSignal(QMouseEvent *event)
 
 void MainWindow::mouseReleaseSignal(QMouseEvent *)
 {
+    if (legend_dragging)
+        qcp::hold_range_drag(ui->widget, false);
     legend_dragging = 0;
 }
 

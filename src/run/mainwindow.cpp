@@ -10,11 +10,11 @@
 
 #include "platform/screen_metrics.h"
 #include "run/curve_palette.h"
+#include "shell/settings_file.h"
 #include "run/qcp_compat.h"
 #include "ui_mainwindow.h"
 
 namespace {
-const QString settings_path = QStringLiteral("Libraries/Config.txt");
 const QString window_icon_path = QStringLiteral("Libraries/icons/QV_icons/qv256.ico");
 const QString user_root = QStringLiteral("Data/User");
 
@@ -153,7 +153,7 @@ void MainWindow::on_user_box_currentIndexChanged(const QString &text)
         return;
     if (text == QLatin1String("Log Out")) {
         const user_lines lines = user_lines_for(text);
-        rewrite_settings_user_lines(settings_path, lines.name, lines.flag);
+        settings_file::write_user_lines(lines.name, lines.flag);
         if (state.main_port)
             state.main_port->close();
         if (state.probe_port)
@@ -169,5 +169,5 @@ void MainWindow::on_user_box_currentIndexChanged(const QString &text)
 void MainWindow::save_current_user_config()
 {
     const user_lines lines = user_lines_for(ui->user_box->currentText());
-    rewrite_settings_user_lines(settings_path, lines.name, lines.flag);
+    settings_file::write_user_lines(lines.name, lines.flag);
 }

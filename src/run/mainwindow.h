@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QMainWindow>
 #include <QPen>
+#include <QVector>
 #include <array>
 #include <cstdint>
 
@@ -25,6 +26,19 @@ public:
 
     // Takes the next free record for a new experiment; with all 255 in use it says so and returns -1.
     int reserve_next_record();
+
+    // curve colours and visibility (record indexes outside the records are ignored)
+    QPen we1_pen(int record) const;
+    QPen we2_pen(int record) const;
+    void set_record_colours(uint8_t pair1, uint8_t pair2, uint8_t record, bool no_swatches);
+    void show_record_colour_swatches(int record);
+    void apply_detail_colors(int record);
+    void reset_list_style();
+    void apply_record_visibility(int record);
+    void hide_record_graphs(int record);
+    void toggle_we1_graph(int record);
+    void toggle_we2_graph(int record);
+    void set_graphs_visible(int record);
 
 signals:
     void current_user_to_analysis(int);
@@ -60,6 +74,18 @@ public slots:
     void beforeReplot();
     void onMouseMove(QMouseEvent *event);
 
+    // curve colours, visibility and axes
+    void on_Center_clicked();
+    void on_color_clicked();
+    void update_color(uint8_t ch1_pair, uint8_t ch2_pair);
+    void on_w1_check_clicked();
+    void on_w2_check_clicked();
+    void on_Open_Experiment_2_clicked();
+    void legend_menu();
+    void set_axis();
+    void updateaxis(double y_upper, double y_lower, double x_upper, double x_lower);
+    void open_file_loc();
+
 private:
     // construction
     void fill_user_list();
@@ -67,12 +93,22 @@ private:
     void setup_plot();
     void create_record_curves();
     void create_filter_actions();
+    // display helpers
+    static bool valid_record(int record) { return record >= 0 && record < record_store::capacity; }
+    int selected_count() const;
+    QVector<int> selected_records() const;
+    int detail_record() const;  // the record the details box names, -1 for none
+    bool summary_entry_current() const;
+    void paint_swatches(const QColor &ch1, const QColor &ch2);
+    void paint_swatches_blank();
+    void toggle_electrode_graph(int record, bool ch1);
+    void redraw();
 
     const std::array<QColor, 24> palette;
     record_store records;
     Ui::MainWindow *ui;
     uint8_t legend_dragging = 0;
-    std::array<double, 2> legend_grab_offset{{0.0, 0.0}};  // x, y in fractions of the axis rectangle
+    std::array<double, 2> legend_grab_offset{{0.0, 0.0}};  // x, y in fractions of the inset area of the axis rectangle
     uint8_t legend_shown = 1;
     run_screen_state &state;
 };

@@ -21,6 +21,14 @@ inline void limit_legend_to_contents(QCPLegend *legend)
     legend->setMaximumSize(legend->minimumOuterSizeHint());
 }
 
+// Fractions of a free inset placement are measured in the inset layout's own rectangle, which lies 12 pixels
+// inside the axis rectangle; pointer fractions for placing an inset must use the same rectangle.
+inline QRect inset_area(QCustomPlot *plot) { return plot->axisRect()->insetLayout()->rect(); }
+
+// In 1.3 a press on the legend went to the legend alone; 2.1 passes it on to the axis rectangle, which then
+// drags the ranges as well. Holding range dragging off while the legend is dragged restores the 1.3 behaviour.
+inline void hold_range_drag(QCustomPlot *plot, bool hold) { plot->setInteraction(QCP::iRangeDrag, !hold); }
+
 // A curve's points as plain key and value vectors, in curve order.
 struct points {
     QVector<double> keys;
@@ -61,6 +69,17 @@ inline void clear_points(QCPCurve *c)
 {
     if (c)
         c->data()->clear();
+}
+
+// Exchanges two curves' points without copying them: 2.1 keeps them in a shared data container, so handing
+// the containers over is enough (1.3 would swap the curves' data maps instead).
+inline void swap_points(QCPCurve *a, QCPCurve *b)
+{
+    if (!a || !b || a == b)
+        return;
+    const QSharedPointer<QCPCurveDataContainer> held = a->data();
+    a->setData(b->data());
+    b->setData(held);
 }
 
 // 2.1's savePng/saveJpg gained a resolution-unit argument after the resolution; 1.3 callers pass width, height, scale, quality.

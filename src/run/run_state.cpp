@@ -2,8 +2,6 @@
 #include "run/run_state.h"
 
 #include <QDir>
-#include <QFile>
-#include <QSaveFile>
 
 run_screen_state run_state;
 
@@ -17,36 +15,6 @@ user_lines user_lines_for(const QString &user_box_text)
 QString experiments_dir_for(const QString &user)
 {
     return QStringLiteral("Data/User/") + user + QStringLiteral("/Experiments/");
-}
-
-bool rewrite_settings_user_lines(const QString &path, const QString &line0, const QString &line1)
-{
-    // SEAM: replaced by the shell's settings-file rewrite once it exists.
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray old_text = in.readAll();
-    in.close();
-
-    QList<QByteArray> lines = old_text.split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();  // the final line end leaves no extra line
-    QByteArray text;
-    for (int i = 0; i < lines.size(); ++i) {
-        QByteArray line = lines.at(i);
-        while (line.endsWith('\r'))
-            line.chop(1);
-        if (i == 0)
-            line = line0.toUtf8();
-        else if (i == 1)
-            line = line1.toUtf8();
-        text += line + "\r\n";
-    }
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    out.write(text);
-    return out.commit();
 }
 
 float cutoff_for_filter_mode(int mode)

@@ -79,10 +79,6 @@ user_lines user_lines_for(const QString &user_box_text);
 // Experiment folder proposed for a user.
 QString experiments_dir_for(const QString &user);
 
-// Seam until the shell's settings-file module lands: rewrites lines 0 and 1 of the settings file, keeping the rest.
-// Only lines that already exist are rewritten; false when the file cannot be read or written.
-bool rewrite_settings_user_lines(const QString &path, const QString &line0, const QString &line1);
-
 // Working cut-off for a filter mode (index into filter_actions): -1 automatic, 0 raw data, else Hz.
 // No checked action (-1) or an unknown mode gives 0.5 Hz.
 float cutoff_for_filter_mode(int mode);

@@ -1,6 +1,9 @@
 // Experiment records, palette pairs, user-box rules and plot arithmetic: the pure side of the run screen.
 #include <QtTest>
 
+#include <cmath>
+
+#include "run/curve_display.h"
 #include "run/curve_palette.h"
 #include "run/plot_geometry.h"
 #include "run/record_store.h"
@@ -16,9 +19,10 @@ private slots:
     void shrinking_resets_the_freed_records();
     void user_lines_and_experiment_folder();
     void user_box_lists_entries_case_insensitively();
-    void settings_user_lines_rewrite_keeps_the_rest();
     void filter_modes_give_their_cutoffs();
     void pointer_fractions_and_tooltip();
+    void pens_and_swatches();
+    void center_fits_the_selection();
 };
 
 void run_records_test::palette_pairs_by_record()
@@ -134,36 +138,6 @@ void run_records_test::user_box_lists_entries_case_insensitively()
     QCOMPARE(user_box_items(QStringLiteral("Data/User")), expected);
 }
 
-void run_records_test::settings_user_lines_rewrite_keeps_the_rest()
-{
-    temp_workdir wd;
-    const QString path = QStringLiteral("Libraries/Config.txt");
-    QVERIFY(!rewrite_settings_user_lines(path, "a", "1"));  // missing file: nothing created
-    QVERIFY(!wd.exists(path));
-
-    QByteArray full;
-    for (int i = 0; i < 17; ++i)
-        full += QByteArray::number(i) + "\r\r\n";
-    wd.write_file(path, full);
-    QVERIFY(rewrite_settings_user_lines(path, "Log Out", "-1"));
-    QByteArray expected = "Log Out\r\n-1\r\n";
-    for (int i = 2; i < 17; ++i)
-        expected += QByteArray::number(i) + "\r\n";
-    QCOMPARE(wd.read_file(path), expected);
-
-    wd.write_file(path, "old\n0\n");
-    QVERIFY(rewrite_settings_user_lines(path, "ann", "1"));
-    QCOMPARE(wd.read_file(path), QByteArray("ann\r\n1\r\n"));
-
-    wd.write_file(path, "only");
-    QVERIFY(rewrite_settings_user_lines(path, "ann", "1"));
-    QCOMPARE(wd.read_file(path), QByteArray("ann\r\n"));
-
-    wd.write_file(path, "");
-    QVERIFY(rewrite_settings_user_lines(path, "ann", "1"));
-    QCOMPARE(wd.read_file(path), QByteArray());
-}
-
 void run_records_test::filter_modes_give_their_cutoffs()
 {
     const float expected[] = {-1.0f, 0.0f, 0.5f, 1.0f, 2.0f, 5.0f, 10.0f};
@@ -185,6 +159,52 @@ void run_records_test::pointer_fractions_and_tooltip()
     QVERIFY(std::isfinite(c.x) && std::isfinite(c.y));
     QCOMPARE(pointer_tooltip(0.0, 0.0), QStringLiteral("E: 0V , I:0\u00b5A"));
     QCOMPARE(pointer_tooltip(0.1234567, -1500000.0), QStringLiteral("E: 0.123457V , I:-1.5e+06\u00b5A"));
+}
+
+void run_records_test::pens_and_swatches()
+{
+    const QPen pen = electrode_pen(QColor(0x3b99d8));
+    QCOMPARE(pen.style(), Qt::SolidLine);
+    QCOMPARE(pen.width(), 1);
+    QCOMPARE(pen.color(), QColor(0x3b99d8));
+    QCOMPARE(pen.brush().style(), Qt::SolidPattern);
+    QCOMPARE(pen.capStyle(), Qt::RoundCap);
+    QCOMPARE(pen.joinStyle(), Qt::RoundJoin);
+    QCOMPARE(swatch_style(QColor(0x7e8c8c)), QStringLiteral(" background-color : #7e8c8c"));
+    QCOMPARE(blank_swatch_style(), QStringLiteral("background-color: rgb(255,255,255);"));
+}
+
+void run_records_test::center_fits_the_selection()
+{
+    const record_extent a{-0.5, 0.25, -3.0, 4.0};
+    const record_extent b{-0.75, 0.1, -1.0, 9.0};
+
+    const fitted_ranges none = fit_ranges(a, {});
+    QVERIFY(!none.set_x && !none.set_y);
+
+    const fitted_ranges both = fit_ranges(a, {a, b});
+    QVERIFY(both.set_x && both.set_y);
+    QCOMPARE(both.x_lower, -0.75);
+    QCOMPARE(both.x_upper, 0.25);
+    QCOMPARE(both.y_lower, -3.0);
+    QCOMPARE(both.y_upper, 9.0);
+
+    // The current experiment counts even when it is not among the selected ones.
+    const fitted_ranges with_current = fit_ranges(b, {a});
+    QCOMPARE(with_current.x_lower, -0.75);
+    QCOMPARE(with_current.y_upper, 9.0);
+
+    // A run that never left one potential keeps the x range but still fits y.
+    const record_extent flat{0.2, 0.2, -1.0, 1.0};
+    const fitted_ranges f = fit_ranges(flat, {flat});
+    QVERIFY(!f.set_x);
+    QVERIFY(f.set_y);
+    QCOMPARE(f.y_lower, -1.0);
+    QCOMPARE(f.y_upper, 1.0);
+    const record_extent nearly_flat{0.2, 0.2 + 5e-8, 0, 1};
+    QVERIFY(!fit_ranges(nearly_flat, {nearly_flat}).set_x);
+    const record_extent just_wide{0.2, 0.2 + 2e-7, 0, 1};
+    QVERIFY(fit_ranges(just_wide, {just_wide}).set_x);
 }
 
 QTEST_GUILESS_MAIN(run_records_test)

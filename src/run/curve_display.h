@@ -1,0 +1,32 @@
+// How experiment curves look and where Center puts the axes: pens, colour swatches, fitted ranges.
+#pragma once
+
+#include <QColor>
+#include <QPen>
+#include <QString>
+#include <QVector>
+
+// Solid, one pixel, filled with the electrode's colour, round caps and joins.
+QPen electrode_pen(const QColor &colour);
+
+// Style sheet of a colour swatch showing one experiment's electrode colour.
+QString swatch_style(const QColor &colour);
+// Style sheet of a swatch when several experiments are in view.
+QString blank_swatch_style();
+
+// Potential (x) and current (y) extremes of one experiment.
+struct record_extent {
+    double e_min = 0, e_max = 0;  // V (ms for the time-based methods)
+    double i_min = 0, i_max = 0;  // µA
+};
+
+// The ranges Center sets: start from the current experiment, widen by every selected one. The x range is set
+// only when it has some width (a run that never changed potential keeps the present x range); nothing is
+// set when no experiment is selected.
+struct fitted_ranges {
+    bool set_x = false;
+    bool set_y = false;
+    double x_lower = 0, x_upper = 0;
+    double y_lower = 0, y_upper = 0;
+};
+fitted_ranges fit_ranges(const record_extent &current, const QVector<record_extent> &selected);
