@@ -35,9 +35,7 @@ instrument_link::instrument_link(const platform::port_lister &lister_, QObject *
 instrument_link::~instrument_link()
 {
     watcher.reset();
-    connect_timer.stop();
-    probe_port_.close();
-    main_port_.close();
+    close_ports();
 }
 
 uint8_t instrument_link::current_device_id() const
@@ -58,6 +56,15 @@ QStringList instrument_link::port_names() const
 bool instrument_link::connecting_shown() const { return connecting_window->isVisible(); }
 
 bool instrument_link::any_serial_port() const { return !lister.ports().empty(); }
+
+void instrument_link::close_ports()
+{
+    connect_timer.stop();
+    probe_queue.clear();
+    close_connecting_window();
+    probe_port_.close();
+    main_port_.close();
+}
 
 void instrument_link::start_device_watch(int interval_ms)
 {

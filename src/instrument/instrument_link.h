@@ -65,6 +65,9 @@ public:
     // message). Safe to call again; the interval is shortened only by tests.
     void start_device_watch(int interval_ms = 1000);
 
+    // Closes both ports and stops waiting for any answer, for a window that hands over to a new one.
+    void close_ports();
+
     // The 20-byte parameter frame of a run, on the working port.
     bool send_parameter_frame(const std::array<uint8_t, 20> &frame);
 
