@@ -1,1 +1,0 @@
-// Placeholder so the library exists before its first source lands; delete it then.
