@@ -84,6 +84,14 @@ run_clock_counters clock_from_estimate(clock_seconds estimate)
     return run_clock_counters{estimate, 0};
 }
 
+std::optional<run_clock_counters> idle_estimate(bool run_in_progress, int method_box_index, const method_pages &pages,
+                                                uint8_t extra_time_s)
+{
+    if (run_in_progress || method_box_index < 0 || method_box_index >= method_count)
+        return std::nullopt;
+    return clock_from_estimate(estimate_remaining_s(static_cast<method_index>(method_box_index), pages, extra_time_s));
+}
+
 QString clock_text(clock_seconds s)
 {
     return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));

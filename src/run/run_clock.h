@@ -31,6 +31,11 @@ struct run_clock_counters {
 // The counters as the estimate leaves them while no run is going.
 run_clock_counters clock_from_estimate(clock_seconds estimate);
 
+// The estimate as the Method box and the pages stand. Nothing while a run is going (its clock runs from the
+// estimate made before the start) and nothing for a box index that names no method (the last estimate stands).
+std::optional<run_clock_counters> idle_estimate(bool run_in_progress, int method_box_index, const method_pages &pages,
+                                                uint8_t extra_time_s);
+
 // Minutes, a colon and two-digit seconds: 0:07, 1:23, 12:00. Minutes are not folded into hours.
 QString clock_text(clock_seconds s);
 

@@ -10,6 +10,7 @@ private slots:
     void cyclic_estimates();
     void estimate_per_method();
     void zero_divisors_give_no_estimate();
+    void no_estimate_during_a_run_or_for_no_method();
     void longest_runs_the_form_allows();
     void estimate_saturates();
     void clock_text_forms();
@@ -119,6 +120,22 @@ void run_clock_test::zero_divisors_give_no_estimate()
     // Only the lead time is left to count.
     p.lsv.rate_mV_s = 0;
     QCOMPARE(estimate_remaining_s(method_index::linear_sweep, p, 9), clock_seconds(9));
+}
+
+void run_clock_test::no_estimate_during_a_run_or_for_no_method()
+{
+    method_pages p;
+    const auto idle = idle_estimate(false, 3, p, 2);
+    QVERIFY(idle);
+    QCOMPARE(idle->remaining_s, clock_seconds(102));
+    QCOMPARE(idle->elapsed_s, clock_seconds(0));
+    // A parameter changed during a run leaves the clock alone.
+    p.lsv.rate_mV_s = 1;
+    QVERIFY(!idle_estimate(true, 3, p, 2));
+    // No method chosen (-1) or one past the last: the last estimate stands.
+    QVERIFY(!idle_estimate(false, -1, p, 2));
+    QVERIFY(!idle_estimate(false, 7, p, 2));
+    QCOMPARE(idle_estimate(false, 6, p, 2)->remaining_s, clock_seconds(2));
 }
 
 void run_clock_test::longest_runs_the_form_allows()
