@@ -109,7 +109,7 @@ clock_display idle_display(const run_clock_counters &c)
     return clock_display{clock_text(0), clock_text(c.remaining_s), 0};
 }
 
-clock_tick tick(const run_clock_counters &before)
+clock_tick tick_run_clock(const run_clock_counters &before)
 {
     clock_tick out;
     run_clock_counters c = before;

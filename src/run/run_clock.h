@@ -59,4 +59,4 @@ struct clock_tick {
     run_clock_counters counters;
     clock_display display;
 };
-clock_tick tick(const run_clock_counters &before);
+clock_tick tick_run_clock(const run_clock_counters &before);

@@ -205,7 +205,7 @@ void run_clock_test::three_second_run_ticks_to_the_end()
     const QStringList elapsed = {"0:01", "0:02", "0:03"};
     const int progress[] = {33, 66, 100};
     for (int i = 0; i < 3; ++i) {
-        const clock_tick t = tick(c);
+        const clock_tick t = tick_run_clock(c);
         QCOMPARE(t.display.remaining_text, remaining[i]);
         QCOMPARE(t.display.elapsed_text, elapsed[i]);
         QCOMPARE(t.display.progress, std::optional<int>(progress[i]));
@@ -220,7 +220,7 @@ void run_clock_test::elapsed_keeps_counting_after_zero()
     run_clock_counters c = clock_from_estimate(0);
     clock_tick t;
     for (int i = 0; i < 61; ++i) {
-        t = tick(c);
+        t = tick_run_clock(c);
         // Nothing left: the progress bar is not touched and the remaining time does not wrap round.
         QVERIFY(!t.display.progress.has_value());
         QCOMPARE(t.display.remaining_text, QStringLiteral("0:00"));
@@ -237,7 +237,7 @@ void run_clock_test::long_run_counters_do_not_wrap()
     run_clock_counters c = clock_from_estimate(65255);
     int last_progress = 0;
     for (int i = 0; i < 65255; ++i) {
-        const clock_tick t = tick(c);
+        const clock_tick t = tick_run_clock(c);
         QVERIFY(t.display.progress.has_value());
         if (*t.display.progress < last_progress)
             QFAIL(qPrintable(QStringLiteral("progress fell from %1 to %2 at tick %3")
@@ -248,34 +248,34 @@ void run_clock_test::long_run_counters_do_not_wrap()
     QCOMPARE(last_progress, 100);
     QCOMPARE(c.remaining_s, clock_seconds(0));
     QCOMPARE(c.elapsed_s, clock_seconds(65255));
-    c = tick(tick(c).counters).counters;
+    c = tick_run_clock(tick_run_clock(c).counters).counters;
     QCOMPARE(c.elapsed_s, clock_seconds(65257));
 
     // Half-way through the longest chronoamperometry, and its last second.
     const clock_seconds chrono = 4295032 + 255;
     c = run_clock_counters{2147644, 2147643};
     QCOMPARE(c.remaining_s + c.elapsed_s, chrono);
-    clock_tick t = tick(c);
+    clock_tick t = tick_run_clock(c);
     QCOMPARE(t.display.progress, std::optional<int>(50));
     QCOMPARE(t.counters.remaining_s, clock_seconds(2147643));
     QCOMPARE(t.counters.elapsed_s, clock_seconds(2147644));
     QCOMPARE(t.display.elapsed_text, QStringLiteral("35794:04"));
-    t = tick(run_clock_counters{1, chrono - 1});
+    t = tick_run_clock(run_clock_counters{1, chrono - 1});
     QCOMPARE(t.display.progress, std::optional<int>(100));
     QCOMPARE(t.counters.remaining_s, clock_seconds(0));
     QCOMPARE(t.counters.elapsed_s, chrono);
     QCOMPARE(t.display.elapsed_text, QStringLiteral("71588:07"));
     // Early on a long run the bar shows 0, not a wrapped figure.
-    t = tick(clock_from_estimate(chrono));
+    t = tick_run_clock(clock_from_estimate(chrono));
     QCOMPARE(t.display.progress, std::optional<int>(0));
     QCOMPARE(t.counters.remaining_s, chrono - 1);
 }
 
 void run_clock_test::counters_stop_at_their_maximum()
 {
-    clock_tick t = tick(run_clock_counters{0, clock_seconds_max});
+    clock_tick t = tick_run_clock(run_clock_counters{0, clock_seconds_max});
     QCOMPARE(t.counters.elapsed_s, clock_seconds_max);
-    t = tick(run_clock_counters{clock_seconds_max, 0});
+    t = tick_run_clock(run_clock_counters{clock_seconds_max, 0});
     QCOMPARE(t.counters.remaining_s, clock_seconds_max - 1);
     QCOMPARE(t.display.progress, std::optional<int>(0));
     QCOMPARE(progress_percent(clock_seconds_max - 1, clock_seconds_max), 50);  // no overflow in the sum
