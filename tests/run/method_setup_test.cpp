@@ -1,6 +1,8 @@
 // Method page rules: potential-step units, scan-rate limits, Ei tied to Er1, method change, settings lines.
 #include "run/method_setup.h"
 
+#include "files/protocol_file.h"
+
 #include <QtTest>
 
 Q_DECLARE_METATYPE(scan_step_box)
@@ -170,6 +172,16 @@ void method_setup_test::loaded_page_keeps_736_uV_step()
     QVERIFY(load.step_box == uV_box);
     QCOMPARE(load.values.step, 736);
     QCOMPARE(load_cv_page(load.values, true, false, 20).values.step, 736);
+    // Through a protocol file and back.
+    method_pages pages;
+    pages.cv = load.values;
+    const auto text = write_protocol(method_index::cyclic, pages, 0);
+    QVERIFY(text);
+    const auto read = read_protocol(*text, method_pages{}, 0);
+    QVERIFY(read);
+    const cv_page_load reloaded = load_cv_page(read->pages.cv, true, false, 20);
+    QVERIFY(reloaded.step_box == uV_box);
+    QCOMPARE(reloaded.values.step, 736);
     // A whole-mV step the same way.
     saved.step = 42;
     QCOMPARE(load_cv_page(saved, true, false, 20).values.step, 42);
