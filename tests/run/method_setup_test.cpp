@@ -17,7 +17,6 @@ private slots:
     void rate_limit_follows_step_and_electrodes_data();
     void rate_limit_follows_step_and_electrodes();
     void rates_are_lowered_not_raised();
-    void ei_follows_er1();
     void loaded_page_keeps_736_uV_step();
     void loaded_page_limits_rates_by_new_step();
     void loaded_page_clamps_to_form();
@@ -151,16 +150,6 @@ void method_setup_test::rates_are_lowered_not_raised()
     r = rate_limits_for(736, true, true, r.scan_rate, r.lsv_rate);
     QCOMPARE(r.scan_rate, 250);
     QCOMPARE(r.lsv_rate, 250);
-}
-
-void method_setup_test::ei_follows_er1()
-{
-    ei_box b = ei_box_for(true, 300, -1000);
-    QCOMPARE(b.value_mV, 300);
-    QVERIFY(!b.enabled);
-    b = ei_box_for(false, 300, -1000);
-    QCOMPARE(b.value_mV, -1000);
-    QVERIFY(b.enabled);
 }
 
 void method_setup_test::loaded_page_keeps_736_uV_step()
