@@ -20,7 +20,10 @@ QStringList list_users(const QString &root)
     const QDir dir(root);
     if (!dir.exists())
         return {};
-    return dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    QStringList users = dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    // A folder of that name would be indistinguishable from the run screen's log-out entry.
+    users.removeAll(QStringLiteral("Log Out"));
+    return users;
 }
 
 void create_missing_folders(const QStringList &names, const QString &root)

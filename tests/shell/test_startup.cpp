@@ -120,6 +120,7 @@ private slots:
         QVERIFY(QDir().mkpath("Data/User/A"));
         QVERIFY(QDir().mkpath("Data/User/c"));
         dir.write_file("Data/User/Bz", "a file is listed too");
+        QVERIFY(QDir().mkpath("Data/User/Log Out"));  // never a user: it is the run screen's log-out entry
         QCOMPARE(user_folders::list_users(), (QStringList{"A", "b", "Bz", "c"}));
         QCOMPARE(user_folders::index_of_user(user_folders::list_users(), "Bz"), 2);
         QCOMPARE(user_folders::index_of_user(user_folders::list_users(), "bz"), -1);
