@@ -177,11 +177,12 @@ bool live_filter_state::pass(const series &live, const live_settings &s, bool fi
     // During a run the newest samples stay off the shown curve: their smoothed values still move with every batch.
     const int m = final ? n : std::max(0, n - s.hold_back);
 
-    int keep = 0;
-    if (smoothed_) {
-        keep = std::min({int(changed_from), shown_.values.size(), m});
-        if (!same_prefix(shown_.keys, live.keys, keep))
-            keep = 0;
+    // The filter compared the whole earlier series bit for bit before keeping anything, so the points it kept
+    // belong to this same run; only the tail from there on is written again.
+    const int keep = smoothed_ ? std::min({int(changed_from), shown_.values.size(), m}) : 0;
+    if (shown_.keys.capacity() < m) {
+        shown_.keys.reserve(m + m / 2);  // room for the passes to come, as in the filter itself
+        shown_.values.reserve(m + m / 2);
     }
     shown_.keys.resize(m);
     shown_.values.resize(m);

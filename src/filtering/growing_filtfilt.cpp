@@ -22,6 +22,12 @@ void growing_filtfilt::full(const double *x, std::size_t n)
     fir_detail::extend_left(x, n, nfact, s1_);
     fir_detail::append_right(x, n, nfact, s1_);
     const std::size_t len = s1_.size();
+    // Room to grow: a live run appends a few samples per pass, and moving every buffer on the next pass would
+    // cost as much as the filtering this class saves.
+    const std::size_t room = len + len / 2;
+    s1_.reserve(room);
+    s2_.reserve(room);
+    y_.reserve(room);
     s2_.resize(len);
     for (std::size_t j = 0; j < len; ++j)
         s2_[j] = fir_detail::forward_at(*taps_, s1_.data(), j);
@@ -43,7 +49,7 @@ std::size_t growing_filtfilt::update(const double *x, std::size_t n, int order, 
         order_ = order;
         wn_ = wn;
         const arma::vec b = fir_filter::fir1(uint16_t(order), wn);
-        taps_ = std::make_unique<fir_detail::fir_taps>(arma::conv_to<std::vector<double>>::from(b));
+        taps_ = std::make_shared<const fir_detail::fir_taps>(arma::conv_to<std::vector<double>>::from(b));
     }
     if (!grows) {
         full(x, n);

@@ -28,7 +28,7 @@ private:
 
     int order_ = 0;
     float wn_ = 0;
-    std::unique_ptr<fir_detail::fir_taps> taps_;
+    std::shared_ptr<const fir_detail::fir_taps> taps_;  // never changed once made, so copies may share it
     std::size_t length_ = 0;      // samples of x filtered so far
     std::vector<double> s1_;      // left extension, x, right extension
     std::vector<double> s2_;      // forward pass over s1_
