@@ -36,25 +36,20 @@ MainWindow::MainWindow(QWidget *parent)
     setFixedSize(maximumSize());
     qDebug() << "horizontal pixel density ratio" << platform::horizontal_density_ratio();
 
-    state.device_count = 0;
-    state.current_device_index = 0;
     state.close_confirmed = 0;
-    // Ports of the window of an earlier log-in are replaced by this window's own.
-    delete state.main_port;
-    delete state.probe_port;
-    state.main_port = nullptr;
-    state.probe_port = nullptr;
 
     setWindowIcon(QIcon(window_icon_path));
     setup_plot();
     create_record_curves();
 
-    state.main_port = new QSerialPort(this);
-    state.probe_port = new QSerialPort(this);
-    state.connect_timer = new QTimer(this);
+    // The ports come with the link, which replaces the link of a window of an earlier log-in.
+    create_instrument_link();
     state.run_clock = new QTimer(this);
 
     connect(ui->widget, &QCustomPlot::mouseMove, this, &MainWindow::onMouseMove);
+
+    // Before the window is first shown: the first instrument that answers is connected.
+    find_instrument();
 
     fill_user_list();
 
@@ -70,12 +65,7 @@ MainWindow::MainWindow(QWidget *parent)
 MainWindow::~MainWindow()
 {
     // The shared state must not keep pointers to objects that go with this window.
-    if (state.main_port && state.main_port->parent() == this)
-        state.main_port = nullptr;
-    if (state.probe_port && state.probe_port->parent() == this)
-        state.probe_port = nullptr;
-    if (state.connect_timer && state.connect_timer->parent() == this)
-        state.connect_timer = nullptr;
+    release_instrument_link();
     if (state.run_clock && state.run_clock->parent() == this)
         state.run_clock = nullptr;
     if (state.filter_actions && state.filter_actions->parent() == this)

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QMainWindow>
 #include <QPen>
+#include <QPointer>
 #include <QVector>
 #include <array>
 #include <cstdint>
@@ -13,6 +14,8 @@
 #include "run/run_state.h"
 
 class QMouseEvent;
+class instrument_link;
+enum class link_view;
 namespace Ui { class MainWindow; }
 
 class MainWindow : public QMainWindow {
@@ -111,4 +114,30 @@ private:
     std::array<double, 2> legend_grab_offset{{0.0, 0.0}};  // x, y in fractions of the inset area of the axis rectangle
     uint8_t legend_shown = 1;
     run_screen_state &state;
+
+    // instrument link
+public:
+    // Time-outs, in ms, of the link the next window builds: a connection attempt, each port of the
+    // start-up search, and the port-list poll that notices plug-in and removal. Tests shorten them.
+    static void set_link_timeouts(int connect_ms, int startup_ms, int watch_ms);
+    // Null only once the window of a later log-in has taken the instrument over.
+    instrument_link *instrument() const;
+    QString device_display_name() const;
+public slots:
+    void on_comboBox_2_currentIndexChanged(int index);
+    void port_update();
+    void qv_select(uint8_t index);
+    void serial_select_slot(const QString &port);
+#ifdef Q_OS_WIN
+protected:
+    bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
+#endif
+private:
+    void create_instrument_link();
+    void find_instrument();
+    void release_instrument_link();
+    void show_link_view(link_view view, const QString &device_item);
+    void link_run_interrupted();
+    void link_connection_changed(bool connected);
+    QPointer<instrument_link> link;
 };

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -13,8 +14,8 @@ class QActionGroup;
 class QCPCurve;
 class QSerialPort;
 class QTimer;
-class connecting;
 class dialog_warning_save_data;
+class instrument_link;
 class qv_analysis_window;
 
 // Running extremes of the run under way; 999.9 is the "nothing seen yet" mark that run start writes.
@@ -26,18 +27,12 @@ struct run_extremes {
 };
 
 struct run_screen_state {
-    // Instrument link
+    // Instrument link of the newest window: the device table, the identify exchange and the connection
+    // live there. The next window's constructor retires it; the two ports are the link's own.
+    QPointer<instrument_link> link;
     QSerialPort *main_port = nullptr;   // commands, parameter frames, samples
     QSerialPort *probe_port = nullptr;  // identify exchange
-    std::array<uint8_t, max_experiments> device_ids{};
-    uint8_t device_count = 0;
-    std::array<QString, max_experiments> port_names;
-    std::array<QString, max_experiments> watch_port_names;
-    int16_t current_device_index = 0;
     QByteArray rx_buffer;        // run bytes not yet cut into frames
-    QByteArray id_reply_buffer;  // bytes of the identify reply
-    QTimer *connect_timer = nullptr;
-    connecting *connecting_window = nullptr;
 
     // Run control
     QTimer *run_clock = nullptr;  // one-second run clock

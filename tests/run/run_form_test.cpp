@@ -15,6 +15,7 @@
 #include <QToolButton>
 #include <qcustomplot.h>
 
+#include "instrument/instrument_link.h"
 #include "run/mainwindow.h"
 #include "support/temp_workdir.h"
 
@@ -322,12 +323,14 @@ void run_form_test::a_new_window_replaces_the_ports_of_the_old_one()
     auto *first = new MainWindow;
     QPointer<QSerialPort> old_port = first->screen_state().main_port;
     QVERIFY(old_port);
-    first->screen_state().device_count = 3;
     auto *second = new MainWindow;
+    // The old window's link went with its ports; the new window's link owns the ports in use.
     QVERIFY(old_port.isNull());
-    QCOMPARE(second->screen_state().main_port->parent(), second);
-    QCOMPARE(second->screen_state().probe_port->parent(), second);
-    QCOMPARE(int(second->screen_state().device_count), 0);
+    QVERIFY(first->instrument() == nullptr);
+    QVERIFY(second->instrument() != nullptr);
+    QCOMPARE(second->screen_state().main_port, &second->instrument()->main_port());
+    QCOMPARE(second->screen_state().probe_port, &second->instrument()->probe_port());
+    QCOMPARE(int(second->instrument()->device_count()), 0);
     delete second;
     // The shared state no longer points into the destroyed window; a third window starts cleanly.
     QVERIFY(run_state.main_port == nullptr);

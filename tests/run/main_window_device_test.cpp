@@ -1,0 +1,303 @@
+// The run screen and the instrument: what the device box, the status label and the run buttons show
+// while simulated instruments on pseudo-terminals are found, switched, reset and unplugged.
+#include <QtTest>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QToolButton>
+#include <memory>
+#include <vector>
+
+#include "instrument/commands.h"
+#include "instrument/instrument_link.h"
+#include "instrument/serial_select.h"
+#include "run/mainwindow.h"
+#include "support/sim_instrument.h"
+#include "support/temp_workdir.h"
+
+namespace {
+constexpr int connect_timeout_ms = 400;
+constexpr int startup_timeout_ms = 250;
+constexpr int watch_interval_ms = 50;
+// Long enough for the port-list poll to notice a change and the link to act on it.
+constexpr int notice_ms = 3000;
+
+QByteArray burst(uint8_t command) { return QByteArray(command_repeats, char(command)); }
+
+// The port listing takes the simulated instruments from this variable while their device nodes exist;
+// it has to be set before the window searches for instruments in its constructor.
+void list_ports(const std::vector<const sim_instrument *> &sims)
+{
+    QStringList paths;
+    for (const sim_instrument *sim : sims)
+        paths << sim->slave_path();
+    qputenv("RZ410_EXTRA_PORTS", paths.join(':').toLocal8Bit());
+}
+
+// Lets bytes written by either side arrive before a test looks at the logs.
+void settle(int ms = 80) { QTest::qWait(ms); }
+
+template <typename T>
+T *child(const MainWindow &w, const char *name)
+{
+    T *found = w.findChild<T *>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no child %s", name);
+    return found;
+}
+
+QString device_item(const MainWindow &w) { return child<QComboBox>(w, "comboBox_2")->itemText(0); }
+QString status(const MainWindow &w) { return child<QLabel>(w, "connected_label_3")->text(); }
+bool enabled(const MainWindow &w, const char *button) { return child<QToolButton>(w, button)->isEnabled(); }
+
+serial_select *open_port_selection(MainWindow &w)
+{
+    w.findChild<QAction *>(QStringLiteral("actionChange_Port"))->trigger();
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<serial_select *>(top); window && window->isVisible())
+            return window;
+    }
+    return nullptr;
+}
+}  // namespace
+
+class main_window_device_test : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { MainWindow::set_link_timeouts(connect_timeout_ms, startup_timeout_ms, watch_interval_ms); }
+    void cleanup() { qunsetenv("RZ410_EXTRA_PORTS"); }
+
+    void two_instruments_first_connected_both_selectable();
+    void switching_connects_the_new_and_closes_the_old();
+    void nothing_answering_shows_disconnected();
+    void reset_from_the_device_box_reconnects();
+    void unplugging_the_connected_one_beside_a_decoy_disconnects();
+    void unplugging_the_connected_one_moves_to_the_other_in_standby();
+    void a_new_window_takes_the_instrument_over();
+};
+
+void main_window_device_test::two_instruments_first_connected_both_selectable()
+{
+    temp_workdir wd;
+    sim_instrument a(9), b(10);
+    QVERIFY(a.is_plugged() && b.is_plugged());
+    list_ports({&a, &b});
+    MainWindow w;
+    settle();
+
+    QCOMPARE(device_item(w), QStringLiteral("RZ410-K260509"));
+    QCOMPARE(child<QComboBox>(w, "comboBox_2")->currentIndex(), 0);
+    QCOMPARE(status(w), QStringLiteral("Ready"));
+    QVERIFY(enabled(w, "Start"));
+    QVERIFY(!enabled(w, "Stop"));
+    // The first: identify while no instrument is known, then connect. The second is only identified.
+    QCOMPARE(a.received(), burst(identify_reset_command) + burst(connect_command));
+    QCOMPARE(b.received(), burst(identify_command));
+    QCOMPARE(w.device_display_name(), QStringLiteral("RZ410-K260509"));
+
+    serial_select *selection = open_port_selection(w);
+    QVERIFY(selection);
+    QComboBox *listed = selection->device_box();
+    QCOMPARE(listed->count(), 2);
+    QCOMPARE(listed->itemText(0), QStringLiteral("RZ410-K260509"));
+    QCOMPARE(listed->itemText(1), QStringLiteral("RZ410-K260510"));
+    selection->close();
+}
+
+void main_window_device_test::switching_connects_the_new_and_closes_the_old()
+{
+    temp_workdir wd;
+    sim_instrument a(21), b(22);
+    list_ports({&a, &b});
+    MainWindow w;
+    settle();
+    QCOMPARE(device_item(w), QStringLiteral("RZ410-K260521"));
+    a.clear_received();
+    b.clear_received();
+
+    serial_select *selection = open_port_selection(w);
+    QVERIFY(selection);
+    selection->device_box()->setCurrentIndex(1);
+    selection->findChild<QPushButton *>(QStringLiteral("select"))->click();
+    settle();
+
+    QCOMPARE(b.received(), burst(connect_command));
+    QCOMPARE(a.received(), burst(close_command));
+    QCOMPARE(device_item(w), QStringLiteral("RZ410-K260522"));
+    QCOMPARE(status(w), QStringLiteral("Ready"));
+    QVERIFY(enabled(w, "Start"));
+    QCOMPARE(w.instrument()->current_device_index(), 1);
+
+    // Choosing the instrument already connected sends nothing.
+    a.clear_received();
+    b.clear_received();
+    w.qv_select(1);
+    settle();
+    QVERIFY(a.received().isEmpty());
+    QVERIFY(b.received().isEmpty());
+}
+
+void main_window_device_test::nothing_answering_shows_disconnected()
+{
+    temp_workdir wd;
+    {
+        MainWindow w;
+        settle(20);
+        QCOMPARE(status(w), QStringLiteral("Disconnected"));
+        // Not the form's "Disconnect": the hand-over to the analysis screen passes this text on.
+        QCOMPARE(device_item(w), QStringLiteral("Disconnected"));
+        QVERIFY(!enabled(w, "Start"));
+        QVERIFY(!w.instrument()->is_connected());
+    }
+    // A silent port and one with a garbled reply: neither may leave the screen claiming "Ready".
+    sim_instrument quiet(1), odd(2);
+    quiet.set_identify_behaviour(sim_instrument::identify_behaviour::silent);
+    odd.set_identify_behaviour(sim_instrument::identify_behaviour::invalid);
+    list_ports({&quiet, &odd});
+    MainWindow w;
+    settle();
+    QCOMPARE(status(w), QStringLiteral("Disconnected"));
+    QCOMPARE(device_item(w), QStringLiteral("Disconnected"));
+    QVERIFY(!enabled(w, "Start"));
+    QCOMPARE(int(w.instrument()->device_count()), 0);
+    QCOMPARE(quiet.received(), burst(identify_reset_command));
+    QCOMPARE(odd.received(), burst(identify_reset_command));
+}
+
+void main_window_device_test::reset_from_the_device_box_reconnects()
+{
+    temp_workdir wd;
+    sim_instrument a(30);
+    a.set_reply_kind(0xFA);
+    list_ports({&a});
+    MainWindow w;  // never shown: as while the analysis screen stands in front
+    settle();
+    QCOMPARE(status(w), QStringLiteral("Ready"));
+    a.clear_received();
+    QSignalSpy to_analysis(&w, &MainWindow::to_analysis);
+
+    auto *device = child<QComboBox>(w, "comboBox_2");
+    device->setCurrentIndex(1);
+    // At once: the box is back on its first item, and nothing claims a connection.
+    QCOMPARE(device->currentIndex(), 0);
+    QCOMPARE(device_item(w), QStringLiteral("Disconnected"));
+    QCOMPARE(status(w), QStringLiteral("Disconnected"));
+    QVERIFY(!enabled(w, "Start"));
+
+    QTRY_COMPARE_WITH_TIMEOUT(status(w), QStringLiteral("Ready"), notice_ms);
+    settle();
+    QCOMPARE(device_item(w), QStringLiteral("RZ410-K260530"));
+    QVERIFY(enabled(w, "Start"));
+    QCOMPARE(a.received(), burst(identify_reset_command) + burst(connect_command));
+    QCOMPARE(int(w.instrument()->reidentify_state()), 0);
+    QCOMPARE(int(w.instrument()->device_count()), 1);
+    QVERIFY(!to_analysis.isEmpty());
+    QCOMPARE(to_analysis.last().at(0).toString(), QStringLiteral("connected"));
+
+    // While the run screen is showing, the analysis screen hears nothing.
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    to_analysis.clear();
+    device->setCurrentIndex(1);
+    QTRY_COMPARE_WITH_TIMEOUT(status(w), QStringLiteral("Ready"), notice_ms);
+    QVERIFY(to_analysis.isEmpty());
+}
+
+void main_window_device_test::unplugging_the_connected_one_beside_a_decoy_disconnects()
+{
+    temp_workdir wd;
+    // Another USB-serial cable that is not an instrument stays plugged in.
+    sim_instrument a(7), decoy(8);
+    decoy.set_identify_behaviour(sim_instrument::identify_behaviour::silent);
+    list_ports({&a, &decoy});
+    MainWindow w;
+    settle();
+    QCOMPARE(status(w), QStringLiteral("Ready"));
+    QCOMPARE(int(w.instrument()->device_count()), 1);
+
+    // As during a run: the clock goes and the file buttons are off.
+    w.screen_state().run_clock->start(1000);
+    for (const char *button : {"Open", "Save", "export_2", "Center", "Image"})
+        child<QToolButton>(w, button)->setEnabled(false);
+
+    a.unplug();
+    QTRY_COMPARE_WITH_TIMEOUT(status(w), QStringLiteral("Disconnected"), notice_ms);
+    QCOMPARE(device_item(w), QStringLiteral("Disconnected"));
+    QVERIFY(!enabled(w, "Start"));
+    QVERIFY(!enabled(w, "Stop"));
+    QVERIFY(child<QComboBox>(w, "comboBox_2")->isEnabled());
+    QVERIFY(!w.screen_state().run_clock->isActive());
+    for (const char *button : {"Open", "Save", "export_2", "Center", "Image", "settings"})
+        QVERIFY2(enabled(w, button), button);
+    QCOMPARE(int(w.instrument()->device_count()), 0);
+    QVERIFY(!w.instrument()->is_connected());
+}
+
+void main_window_device_test::unplugging_the_connected_one_moves_to_the_other_in_standby()
+{
+    temp_workdir wd;
+    sim_instrument a(11), b(12);
+    list_ports({&a, &b});
+    MainWindow w;
+    settle();
+    QCOMPARE(device_item(w), QStringLiteral("RZ410-K260511"));
+    b.clear_received();
+
+    a.unplug();
+    QTRY_COMPARE_WITH_TIMEOUT(status(w), QStringLiteral("Standby"), notice_ms);
+    settle();
+    QCOMPARE(device_item(w), QStringLiteral("Disconnected"));
+    QVERIFY(!enabled(w, "Start"));
+    QVERIFY(!enabled(w, "Stop"));
+    // The remaining instrument took the working port.
+    QCOMPARE(b.received(), burst(connect_command));
+    QCOMPARE(int(w.instrument()->device_count()), 1);
+    QCOMPARE(w.instrument()->current_device_index(), 0);
+
+    // Choosing it from the port selection makes the screen ready again.
+    serial_select *selection = open_port_selection(w);
+    QVERIFY(selection);
+    QCOMPARE(selection->device_box()->count(), 1);
+    selection->close();
+    w.serial_select_slot(b.slave_path());
+    QCOMPARE(status(w), QStringLiteral("Ready"));
+    QCOMPARE(device_item(w), QStringLiteral("RZ410-K260512"));
+    QVERIFY(enabled(w, "Start"));
+}
+
+void main_window_device_test::a_new_window_takes_the_instrument_over()
+{
+    temp_workdir wd;
+    sim_instrument a(40);
+    list_ports({&a});
+    auto first = std::make_unique<MainWindow>();
+    settle();
+    QCOMPARE(status(*first), QStringLiteral("Ready"));
+    a.clear_received();
+
+    // A log-out and a new log-in: the new window searches afresh; the old one lets go of everything.
+    auto second = std::make_unique<MainWindow>();
+    settle();
+    QVERIFY(first->instrument() == nullptr);
+    QCOMPARE(status(*second), QStringLiteral("Ready"));
+    QCOMPARE(a.received(), burst(identify_reset_command) + burst(connect_command));
+    QCOMPARE(second->screen_state().main_port, &second->instrument()->main_port());
+
+    // A removal now reaches the new window only.
+    const QString old_status = status(*first);
+    a.unplug();
+    QTRY_COMPARE_WITH_TIMEOUT(status(*second), QStringLiteral("Disconnected"), notice_ms);
+    QCOMPARE(status(*first), old_status);
+    // The old window's actions no longer reach an instrument.
+    first->port_update();
+    first->qv_select(0);
+    first.reset();
+    QVERIFY(second->screen_state().main_port != nullptr);
+}
+
+QTEST_MAIN(main_window_device_test)
+#include "main_window_device_test.moc"
