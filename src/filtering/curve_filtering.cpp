@@ -16,6 +16,14 @@ const QString normal_pulse = QStringLiteral("Normal Pulse Voltammetry");
 const QString linear_sweep = QStringLiteral("Linear Sweep Voltammetry");
 const QString period_prefix = QStringLiteral("Period(ms): ");
 
+// QVector::resize detaches (copies) a shared vector even when the size stays; a pass often hands back the live
+// points unchanged, so it shares them and trims only when the lengths of keys and values differ.
+void fit(QVector<double> &v, int n)
+{
+    if (v.size() != n)
+        v.resize(n);
+}
+
 bool same_prefix(const QVector<double> &a, const QVector<double> &b, int count)
 {
     if (a.size() < count || b.size() < count)
@@ -165,8 +173,8 @@ bool live_filter_state::pass(const series &live, const live_settings &s, bool fi
     const int order = filter_order(n, s.order_cap);
     if (wn <= 0 || order < 1) {
         shown_ = live;
-        shown_.keys.resize(n);
-        shown_.values.resize(n);
+        fit(shown_.keys, n);
+        fit(shown_.values, n);
         smoothed_ = false;
         filter_.reset();
         return true;
@@ -261,8 +269,8 @@ void chrono_filter_state::pass(const series &live, float filter_hz, double fs, c
     if (wn <= 0) {
         reset();
         shown_ = live;
-        shown_.keys.resize(n);
-        shown_.values.resize(n);
+        fit(shown_.keys, n);
+        fit(shown_.values, n);
         return;
     }
 
@@ -282,8 +290,8 @@ void chrono_filter_state::pass(const series &live, float filter_hz, double fs, c
     }
 
     shown_.keys = live.keys;
-    shown_.keys.resize(n);
-    shown_.values.resize(n);
+    fit(shown_.keys, n);
+    fit(shown_.values, n);
     double *out = shown_.values.data();
     const double *in = live.values.constData();
 
@@ -321,8 +329,8 @@ series refiltered(const series &raw, float filter_hz, double fs)
 {
     const int n = std::min(raw.keys.size(), raw.values.size());
     series out = raw;
-    out.keys.resize(n);
-    out.values.resize(n);
+    fit(out.keys, n);
+    fit(out.values, n);
     const double wn = normalised_cutoff(filter_hz, fs);
     if (wn <= 0 || n < 5)
         return out;
