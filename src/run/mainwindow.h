@@ -14,6 +14,8 @@
 #include "run/run_state.h"
 
 class QMouseEvent;
+class QDragEnterEvent;
+class QListWidgetItem;
 class instrument_link;
 enum class link_view;
 namespace Ui { class MainWindow; }
@@ -140,4 +142,43 @@ private:
     void link_run_interrupted();
     void link_connection_changed(bool connected);
     QPointer<instrument_link> link;
+
+    // experiment list
+public:
+    int selected_rows() const;  // record the details box names; -1 when no selected experiment stands there
+    static bool file_exists(const QString &path);
+public slots:
+    void on_listWidget_itemClicked(QListWidgetItem *item);
+    void on_listWidget_itemDoubleClicked(QListWidgetItem *item);
+    void on_listWidget_itemChanged(QListWidgetItem *item);
+    void on_Open_Experiment_5_clicked();
+    void toggle_multi_selection();
+    void refresh_experiment_list();
+    void on_details_box_currentIndexChanged(int index);
+    void select_all();
+    void unselect_all();
+    void clear_all();
+    void clear_all_unsaved();
+    void on_Delete_Experiment_2_clicked();
+    void on_Delete_Experiment_clicked();
+    void delete_experiment();
+    void rebuild_after_delete(uint8_t row);
+    void update_buttons();
+    void add_opened_experiment(const QString &name);
+    void on_actionNew_triggered();
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+private:
+    QVector<int> selection_snapshot() const;
+    bool current_row_in_use() const;
+    void make_row_current(int row);
+    void set_electrode_boxes(bool w1, bool w2);
+    bool selected_flags_agree() const;
+    bool run_under_way() const;
+    void show_only_current_row();
+    void release_record_curves(int index);
+    void open_delete_warning(const QVector<int> &rows, const QString &name);
+    void move_record(int from, int to);
+    void remove_rows(const QVector<int> &rows);
+    QVector<int> pending_delete_rows;  // rows the open delete warning asks about
 };

@@ -1,0 +1,667 @@
+// The run screen's experiment list: selection views, details panel, renaming, deletion with record compaction.
+#include <QDebug>
+#include <QDragEnterEvent>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QMimeData>
+#include <QSignalBlocker>
+#include <QUrl>
+
+#include "dialogs/dialog_warning_delete_experiment.h"
+#include "run/curve_palette.h"
+#include "run/experiment_list_logic.h"
+#include "run/mainwindow.h"
+#include "run/qcp_compat.h"
+#include "ui_mainwindow.h"
+
+namespace {
+
+const QString row_font_family = QStringLiteral("Calibri");
+constexpr int row_font_points = 12;
+
+QFont row_font(bool italic)
+{
+    QFont font(row_font_family, row_font_points, QFont::Normal);
+    font.setItalic(italic);
+    return font;
+}
+
+bool in_legend(QCPCurve *c)
+{
+    return c && c->parentPlot() && c->parentPlot()->legend && c->parentPlot()->legend->hasItemWithPlottable(c);
+}
+
+// How a shown curve looks on the plot; it travels with the record's points when the records are compacted.
+struct curve_look {
+    QString name;
+    QPen pen;
+    QBrush brush;
+    bool visible = false;
+    bool legend = false;
+};
+
+curve_look look_of(QCPCurve *c)
+{
+    curve_look look;
+    if (!c)
+        return look;
+    look.name = c->name();
+    look.pen = c->pen();
+    look.brush = c->brush();
+    look.visible = c->visible();
+    look.legend = in_legend(c);
+    return look;
+}
+
+void give_look(QCPCurve *c, const curve_look &look)
+{
+    if (!c)
+        return;
+    c->setName(look.name);
+    c->setPen(look.pen);
+    c->setBrush(look.brush);
+    c->setVisible(look.visible);
+    // Out and in again, so that the legend lists the moved records in record order.
+    c->removeFromLegend();
+    if (look.legend)
+        c->addToLegend();
+}
+
+void set_shown(QCPCurve *c, bool shown)
+{
+    if (!c)
+        return;
+    c->setVisible(shown);
+    if (shown)
+        c->addToLegend();
+    else
+        c->removeFromLegend();
+}
+
+}  // namespace
+
+// ---- selection ----
+
+QVector<int> MainWindow::selection_snapshot() const
+{
+    // The details box lists the selected rows in this same order, so entry j >= 1 matches position j - 1.
+    QVector<int> rows;
+    const QModelIndexList indexes = ui->listWidget->selectionModel()->selectedIndexes();
+    for (const QModelIndex &index : indexes)
+        if (index.row() < records.experiment_count())
+            rows.push_back(index.row());
+    return rows;
+}
+
+int MainWindow::selected_rows() const
+{
+    const int row = experiment_list::selected_row(selection_snapshot(), ui->details_box->count(),
+                                                  ui->details_box->currentIndex());
+    return row < records.experiment_count() ? row : -1;
+}
+
+bool MainWindow::current_row_in_use() const
+{
+    const int row = ui->listWidget->currentRow();
+    return row >= 0 && row < records.experiment_count();
+}
+
+void MainWindow::make_row_current(int row)
+{
+    QItemSelectionModel *model = ui->listWidget->selectionModel();
+    // In the overlay view a row made current keeps its selection state: it must not join a selection that is
+    // about to be deleted or drawn.
+    const auto command = ui->listWidget->selectionMode() == QAbstractItemView::SingleSelection
+                             ? QItemSelectionModel::ClearAndSelect
+                             : QItemSelectionModel::NoUpdate;
+    if (row < 0 || row >= ui->listWidget->count())
+        model->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    else
+        model->setCurrentIndex(ui->listWidget->model()->index(row, 0), command);
+}
+
+void MainWindow::set_electrode_boxes(bool w1, bool w2)
+{
+    const QSignalBlocker block1(ui->w1_check);
+    const QSignalBlocker block2(ui->w2_check);
+    ui->w1_check->setChecked(w1);
+    ui->w2_check->setChecked(w2);
+}
+
+bool MainWindow::selected_flags_agree() const
+{
+    QVector<experiment_list::electrode_flags> flags;
+    for (int row : selection_snapshot())
+        flags.push_back({records[row].ch1_shown != 0, records[row].ch2_shown != 0});
+    return experiment_list::flags_agree(flags);
+}
+
+bool MainWindow::run_under_way() const
+{
+    // The run under way writes into the newest record after every batch: while it lasts no record may be
+    // removed or moved.
+    return ui->Stop->isEnabled();
+}
+
+void MainWindow::on_listWidget_itemClicked(QListWidgetItem *item)
+{
+    QListWidget *list = ui->listWidget;
+    if (list->count() == 0) {
+        ui->details->clear();
+        ui->details_box->clear();
+        return;
+    }
+    if (item && list->row(item) >= 0 && list->currentItem() != item)
+        make_row_current(list->row(item));
+    if (!current_row_in_use())
+        return;
+
+    QListWidgetItem *current = list->currentItem();
+    if (!current->isSelected()) {
+        const QVector<int> selected = selection_snapshot();
+        if (!selected.isEmpty()) {
+            // A click that deselected the current row hands the focus to the first row still selected.
+            const QSignalBlocker blocker(list);
+            make_row_current(selected.first());
+            on_listWidget_itemClicked(list->item(selected.first()));
+            return;
+        }
+    }
+
+    const int row = list->currentRow();
+    const int count = records.experiment_count();
+    QVector<bool> time_based;
+    for (int i = 0; i < count; ++i)
+        time_based.push_back(experiment_list::is_time_based(records[i].method));
+    const bool current_time_based = time_based.at(row);
+    const experiment_list::kind_filter kinds =
+        experiment_list::filter_by_kind(current_time_based, time_based, selection_snapshot());
+    for (int r : kinds.deselect)
+        list->item(r)->setSelected(false);
+    for (int r : kinds.hidden)
+        hide_record_graphs(r);
+    for (int r : kinds.shown)
+        apply_record_visibility(r);
+    ui->widget->xAxis->setLabel(kinds.x_label);
+
+    on_Center_clicked();
+
+    const curve &record = records[row];
+    ui->Open_Experiment_2->setChecked(record.hidden != 0);
+    ui->Save_Experiment_2->setEnabled(record.saved == 0);
+
+    if (list->selectionMode() == QAbstractItemView::SingleSelection) {
+        for (int i = 0; i < count; ++i) {
+            records[i].ch1_curve->setName(experiment_list::we1_curve_name(records[i].name));
+            records[i].ch2_curve->setName(experiment_list::we2_curve_name(records[i].name));
+            hide_record_graphs(i);
+        }
+        apply_record_visibility(row);
+    } else if (current->isSelected()) {
+        apply_record_visibility(row);
+    } else {
+        hide_record_graphs(row);
+    }
+    qcp::replot_hint(ui->widget);
+
+    refresh_experiment_list();
+    ui->Delete_Experiment_2->setEnabled(true);
+
+    const QVector<int> selected = selection_snapshot();
+    if (selected.isEmpty()) {
+        ui->details_box->clear();
+        ui->details->clear();
+    } else if (summary_entry_current()) {
+        const bool agree = selected_flags_agree();
+        set_electrode_boxes(agree, agree);
+    }
+    ui->Save->setEnabled(experiment_list::save_enabled(true, selected.size(), records[row].saved != 0));
+}
+
+void MainWindow::refresh_experiment_list()
+{
+    QListWidget *list = ui->listWidget;
+    const int row = current_row_in_use() ? list->currentRow() : -1;
+    QStringList texts;
+    for (int r : selection_snapshot())
+        texts << list->item(r)->text();
+    const bool single = list->selectionMode() == QAbstractItemView::SingleSelection;
+    const experiment_list::details_view view =
+        experiment_list::details_for(single, row >= 0 ? list->item(row)->text() : QString(), texts);
+
+    if (!view.keep && (view.summary || row >= 0)) {
+        {
+            // Refilling must not run the entry handler on a half-built box.
+            const QSignalBlocker blocker(ui->details_box);
+            ui->details_box->clear();
+            ui->details_box->addItems(view.box_entries);
+            ui->details_box->setCurrentIndex(0);
+        }
+        ui->details->clear();
+        ui->details->addItems(view.summary ? view.lines : records[row].details);
+    }
+    if (row < 0) {
+        qcp::replot_hint(ui->widget);
+        return;
+    }
+    set_electrode_boxes(records[row].ch1_shown != 0, records[row].ch2_shown != 0);
+    show_record_colour_swatches(row);
+    if (summary_entry_current())
+        paint_swatches_blank();
+    qcp::replot_hint(ui->widget);
+}
+
+void MainWindow::on_details_box_currentIndexChanged(int index)
+{
+    if (ui->details_box->count() <= 1 || index < 0)
+        return;
+    if (index == 0) {
+        const QVector<int> selected = selection_snapshot();
+        QStringList lines{experiment_list::summary_heading(selected.size())};
+        for (int r : selected)
+            lines << ui->listWidget->item(r)->text();
+        ui->details->clear();
+        ui->details->addItems(lines);
+        paint_swatches_blank();
+        return;
+    }
+    const int record = selected_rows();
+    if (record < 0)
+        return;
+    ui->details->clear();
+    ui->details->addItems(records[record].details);
+    show_record_colour_swatches(record);
+}
+
+// ---- views ----
+
+void MainWindow::show_only_current_row()
+{
+    const int row = ui->listWidget->currentRow();
+    for (int i = 0; i < ui->listWidget->count(); ++i) {
+        if (i < records.experiment_count())
+            hide_record_graphs(i);
+        ui->listWidget->item(i)->setSelected(false);
+    }
+    const curve &record = records[row];
+    set_shown(record.ch1_curve, record.ch1_shown && !record.hidden);
+    set_shown(record.ch2_curve, record.ch2_shown && !record.hidden);
+    ui->listWidget->item(row)->setSelected(true);
+    ui->listWidget->setSelectionMode(QAbstractItemView::SingleSelection);
+}
+
+void MainWindow::on_Open_Experiment_5_clicked()
+{
+    if (!current_row_in_use()) {
+        qcp::replot_hint(ui->widget);
+        return;
+    }
+    if (!ui->Open_Experiment_5->isChecked()) {
+        ui->listWidget->setSelectionMode(QAbstractItemView::MultiSelection);
+    } else {
+        show_only_current_row();
+        const int row = ui->listWidget->currentRow();
+        {
+            const QSignalBlocker blocker(ui->details_box);
+            ui->details_box->clear();
+            ui->details_box->addItem(ui->listWidget->item(row)->text());
+        }
+        ui->details->clear();
+        ui->details->addItems(records[row].details);
+        apply_detail_colors(row);
+    }
+    qcp::replot_hint(ui->widget);
+}
+
+void MainWindow::toggle_multi_selection()
+{
+    if (!current_row_in_use()) {
+        qcp::replot_hint(ui->widget);
+        return;
+    }
+    if (!ui->Open_Experiment_5->isChecked()) {
+        ui->listWidget->setSelectionMode(QAbstractItemView::MultiSelection);
+    } else {
+        show_only_current_row();
+        apply_detail_colors(ui->listWidget->currentRow());
+    }
+    qcp::replot_hint(ui->widget);
+}
+
+// ---- whole list ----
+
+void MainWindow::select_all()
+{
+    const int count = std::min(ui->listWidget->count(), int(records.experiment_count()));
+    for (int i = 0; i < count; ++i) {
+        ui->listWidget->item(i)->setSelected(true);
+        apply_record_visibility(i);
+    }
+    // The details box must name the new selection, or its entries would point at the wrong records.
+    refresh_experiment_list();
+    if (ui->listWidget->count() > 1) {
+        paint_swatches_blank();
+        const bool agree = selected_flags_agree();
+        set_electrode_boxes(agree, agree);
+    }
+    on_Center_clicked();
+    qcp::replot_hint(ui->widget);
+}
+
+void MainWindow::unselect_all()
+{
+    for (int i = 0; i < ui->listWidget->count(); ++i) {
+        ui->listWidget->item(i)->setSelected(false);
+        if (i < records.experiment_count())
+            hide_record_graphs(i);
+    }
+    ui->details->clear();
+    ui->details_box->clear();
+    qcp::replot_hint(ui->widget);
+}
+
+void MainWindow::release_record_curves(int index)
+{
+    curve &record = records[index];
+    for (QCPCurve *c : {record.ch1_curve, record.ch2_curve, record.ch1_raw_curve, record.ch2_raw_curve})
+        qcp::clear_points(c);
+    for (QCPCurve *c : {record.ch1_curve, record.ch2_curve}) {
+        if (!c)
+            continue;
+        c->removeFromLegend();
+        c->setVisible(false);
+        c->setName(QString());
+    }
+}
+
+void MainWindow::clear_all()
+{
+    if (run_under_way()) {
+        qDebug() << "list not cleared: a run is under way";
+        return;
+    }
+    {
+        const QSignalBlocker box_blocker(ui->details_box);
+        const QSignalBlocker list_blocker(ui->listWidget);
+        for (int i = 0; i < records.experiment_count(); ++i)
+            release_record_curves(i);
+        records.shrink_to(0);
+        ui->listWidget->clear();
+        ui->details_box->clear();
+    }
+    ui->details->clear();
+    qcp::replot_hint(ui->widget);
+}
+
+void MainWindow::clear_all_unsaved()
+{
+    QVector<int> unsaved;
+    for (int i = 0; i < records.experiment_count(); ++i)
+        if (records[i].saved == 0)
+            unsaved.push_back(i);
+    remove_rows(unsaved);
+    if (ui->listWidget->count() > 0) {
+        make_row_current(0);
+        on_listWidget_itemClicked(ui->listWidget->item(0));
+    }
+    qcp::replot_hint(ui->widget);
+}
+
+// ---- deletion ----
+
+void MainWindow::open_delete_warning(const QVector<int> &rows, const QString &name)
+{
+    pending_delete_rows = rows;
+    auto *warning = new dialog_warning_delete_experiment(nullptr);
+    // Each warning serves one request; destroyed on close, it leaves no stale connection behind.
+    warning->setAttribute(Qt::WA_DeleteOnClose);
+    warning->setWindowModality(Qt::ApplicationModal);
+    warning->show();
+    connect(warning, &dialog_warning_delete_experiment::sendData2, this, &MainWindow::delete_experiment);
+    connect(this, &MainWindow::experiment_name, warning, &dialog_warning_delete_experiment::get_the_name);
+    connect(this, &MainWindow::deney_sayisi, warning, &dialog_warning_delete_experiment::exp_count);
+    emit deney_sayisi(rows.size());
+    emit experiment_name(name);
+}
+
+void MainWindow::on_Delete_Experiment_2_clicked()
+{
+    QListWidgetItem *current = ui->listWidget->currentItem();
+    if (!current || !current->isSelected())
+        return;
+    // The rows are fixed now, as the warning names them.
+    open_delete_warning(selection_snapshot(), current->text());
+}
+
+void MainWindow::on_Delete_Experiment_clicked()
+{
+    if (ui->listWidget->count() == 0)
+        return;
+    QStringList texts;
+    for (int i = 0; i < ui->listWidget->count(); ++i)
+        texts << ui->listWidget->item(i)->text();
+    const int row = experiment_list::last_row_named(texts, ui->New_Experiment_Name->text());
+    update_buttons();
+    if (row < 0 || row >= records.experiment_count())
+        return;
+    // This button stands for the experiment named in the name field, whatever else is selected.
+    open_delete_warning({row}, texts.at(row));
+}
+
+void MainWindow::delete_experiment()
+{
+    const QVector<int> rows = pending_delete_rows.isEmpty() ? selection_snapshot() : pending_delete_rows;
+    pending_delete_rows.clear();
+    remove_rows(rows);
+    qcp::replot_hint(ui->widget);
+}
+
+void MainWindow::rebuild_after_delete(uint8_t row)
+{
+    remove_rows({int(row)});
+}
+
+void MainWindow::move_record(int from, int to)
+{
+    curve &target = records[to];
+    curve &source = records[from];
+    // The points change hands by swapping data containers; the source's old containers are emptied or
+    // refilled by a later move.
+    qcp::swap_points(target.ch1_curve, source.ch1_curve);
+    qcp::swap_points(target.ch2_curve, source.ch2_curve);
+    qcp::swap_points(target.ch1_raw_curve, source.ch1_raw_curve);
+    qcp::swap_points(target.ch2_raw_curve, source.ch2_raw_curve);
+    // Every field but the curve objects, which stay with their index.
+    curve moved = source;
+    moved.ch1_curve = target.ch1_curve;
+    moved.ch2_curve = target.ch2_curve;
+    moved.ch1_raw_curve = target.ch1_raw_curve;
+    moved.ch2_raw_curve = target.ch2_raw_curve;
+    target = moved;
+}
+
+void MainWindow::remove_rows(const QVector<int> &requested)
+{
+    if (run_under_way()) {
+        qDebug() << "experiments not deleted: a run is under way";
+        return;
+    }
+    const int count = records.experiment_count();
+    const QVector<int> rows = experiment_list::valid_rows(std::min(count, ui->listWidget->count()), requested);
+    const experiment_list::deletion_plan plan = experiment_list::plan_deletion(count, rows);
+    if (plan.deleted.isEmpty())
+        return;
+
+    // Looks first, before any curve changes, so that each moved record keeps its own.
+    QVector<QPair<curve_look, curve_look>> looks;
+    for (const auto &move : plan.moves)
+        looks.push_back({look_of(records[move.first].ch1_curve), look_of(records[move.first].ch2_curve)});
+    for (int i = 0; i < plan.moves.size(); ++i) {
+        const int to = plan.moves[i].second;
+        move_record(plan.moves[i].first, to);
+        give_look(records[to].ch1_curve, looks[i].first);
+        give_look(records[to].ch2_curve, looks[i].second);
+    }
+    for (int i = plan.count_after; i < count; ++i)
+        release_record_curves(i);
+    records.shrink_to(plan.count_after);
+
+    {
+        const QSignalBlocker blocker(ui->listWidget);
+        for (int i = plan.deleted.size() - 1; i >= 0; --i)
+            delete ui->listWidget->takeItem(plan.deleted[i]);
+    }
+    ui->details->clear();
+    make_row_current(plan.current_after);
+
+    const bool single = ui->listWidget->selectionMode() == QAbstractItemView::SingleSelection;
+    if (ui->listWidget->count() == 0 || selection_snapshot().isEmpty()) {
+        const QSignalBlocker blocker(ui->details_box);
+        ui->details_box->clear();
+    } else {
+        if (single && current_row_in_use())
+            apply_record_visibility(ui->listWidget->currentRow());
+        refresh_experiment_list();
+    }
+    update_buttons();
+}
+
+void MainWindow::update_buttons()
+{
+    if (ui->listWidget->count() == 0) {
+        ui->Delete_Experiment->setEnabled(false);
+        ui->Save_Experiment->setEnabled(false);
+        ui->Save_Experiment_2->setEnabled(false);
+        ui->Delete_Experiment_2->setEnabled(false);
+        return;
+    }
+    QStringList texts;
+    for (int i = 0; i < ui->listWidget->count(); ++i)
+        texts << ui->listWidget->item(i)->text();
+    const int named = experiment_list::last_row_named(texts, ui->New_Experiment_Name->text());
+    const bool found = named >= 0 && named < records.experiment_count();
+    ui->Delete_Experiment->setEnabled(found);
+    ui->Save_Experiment->setEnabled(found && records[named].saved == 0);
+    ui->Delete_Experiment_2->setEnabled(true);
+    const int record = selected_rows();
+    ui->Save_Experiment_2->setEnabled(record >= 0 && records[record].saved == 0);
+}
+
+// ---- renaming ----
+
+void MainWindow::on_listWidget_itemDoubleClicked(QListWidgetItem *item)
+{
+    if (!item || (item->flags() & Qt::ItemIsEditable))
+        return;
+    item->setFlags(item->flags() | Qt::ItemIsEditable);
+    ui->listWidget->editItem(item);
+}
+
+void MainWindow::on_listWidget_itemChanged(QListWidgetItem *item)
+{
+    const int row = ui->listWidget->row(item);
+    if (row < 0 || row >= records.experiment_count())
+        return;
+    curve &record = records[row];
+    const QString text = item->text();
+    if (text == record.name)
+        return;
+    {
+        // The font change is itself an item change; it must not come back here.
+        const QSignalBlocker blocker(ui->listWidget);
+        QFont font = item->font();
+        font.setFamily(row_font_family);
+        font.setItalic(true);
+        font.setWeight(QFont::Normal);
+        item->setFont(font);
+    }
+    record.name = text;
+    record.saved = 0;
+    record.ch1_curve->setName(experiment_list::we1_curve_name(text));
+    record.ch2_curve->setName(experiment_list::we2_curve_name(text));
+    apply_record_visibility(row);
+    ui->Save->setEnabled(true);
+    ui->Save_Experiment_2->setEnabled(true);
+    qcp::replot_hint(ui->widget);
+}
+
+// ---- adding and naming ----
+
+void MainWindow::add_opened_experiment(const QString &name)
+{
+    const int n = records.experiment_count() - 1;
+    if (n < 0 || n != ui->listWidget->count())
+        return;
+    curve &record = records[n];
+    record.name = name;
+
+    {
+        const QSignalBlocker blocker(ui->listWidget);
+        auto *item = new QListWidgetItem(name);
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+        item->setFont(row_font(false));
+        ui->listWidget->addItem(item);
+    }
+    {
+        const QSignalBlocker blocker(ui->details_box);
+        ui->details_box->addItem(name);
+    }
+    const int pair = palette_pair_for_record(n);
+    record.ch1_colour = pair_colour_ch1(pair);
+    record.ch2_colour = pair_colour_ch2(pair);
+    record.ch1_curve->setName(experiment_list::we1_curve_name(name));
+    record.ch2_curve->setName(experiment_list::we2_curve_name(name));
+    record.ch1_curve->addToLegend();
+    record.ch2_curve->addToLegend();
+    record.saved = 1;
+    record.ch1_shown = 1;
+    record.ch2_shown = 1;
+    set_electrode_boxes(true, true);
+    record.ch1_curve->setPen(we1_pen(n));
+    record.ch2_curve->setPen(we2_pen(n));
+    ui->widget->xAxis->setRange(record.e_min, record.e_max);
+    ui->widget->yAxis->setRange(record.i_min, record.i_max);
+    qcp::replot_hint(ui->widget);
+
+    ui->listWidget->item(n)->setSelected(true);
+    make_row_current(n);
+    on_listWidget_itemClicked(ui->listWidget->item(n));
+    if (!ui->Open_Experiment_5->isChecked())
+        on_Open_Experiment_5_clicked();
+    toggle_multi_selection();
+    on_details_box_currentIndexChanged(ui->details_box->currentIndex());
+    refresh_experiment_list();
+    qcp::replot_hint(ui->widget);
+    if (selection_snapshot().size() > 1)
+        paint_swatches_blank();
+}
+
+bool MainWindow::file_exists(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() && info.isFile();
+}
+
+void MainWindow::on_actionNew_triggered()
+{
+    ui->New_Experiment_Name->setText(experiment_list::free_experiment_name(&MainWindow::file_exists));
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!event->mimeData()->hasUrls())
+        return;
+    QStringList paths;
+    for (const QUrl &url : event->mimeData()->urls())
+        paths << url.toLocalFile();
+    switch (experiment_list::judge_drop(paths)) {
+    case experiment_list::drop_answer::accept:
+        event->acceptProposedAction();
+        break;
+    case experiment_list::drop_answer::ignore:
+        event->ignore();
+        break;
+    case experiment_list::drop_answer::none:
+        break;
+    }
+}
