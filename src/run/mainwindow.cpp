@@ -55,6 +55,8 @@ MainWindow::MainWindow(QWidget *parent)
 
     ui->widget->setContextMenuPolicy(Qt::CustomContextMenu);
     ui->listWidget->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui->widget, &QWidget::customContextMenuRequested, this, &MainWindow::ShowContextMenu);
+    connect(ui->listWidget, &QWidget::customContextMenuRequested, this, &MainWindow::show_select_menu);
 
     create_filter_actions();
 

@@ -19,6 +19,7 @@ class QListWidgetItem;
 class instrument_link;
 enum class link_view;
 namespace Ui { class MainWindow; }
+namespace context_menu { struct screen_state; }
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -181,4 +182,17 @@ private:
     void move_record(int from, int to);
     void remove_rows(const QVector<int> &rows);
     QVector<int> pending_delete_rows;  // rows the open delete warning asks about
+
+    // context menus and image export
+public:
+    // Where the image export asks for a path (caption, proposed path, filter) and tells of a failure (title,
+    // text). Unset, they use the standard save dialog and message box; tests answer them. Empty is a cancel.
+    std::function<QString(const QString &, const QString &, const QString &)> ask_image_path;
+    std::function<void(const QString &title, const QString &text)> show_image_message;
+public slots:
+    void show_select_menu(const QPoint &pos);
+    void ShowContextMenu(const QPoint &pos);
+    void on_Image_clicked();
+private:
+    context_menu::screen_state menu_state() const;
 };
