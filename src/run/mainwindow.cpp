@@ -62,6 +62,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     state.experiments_dir = experiments_dir_for(ui->user_box->currentText());
     setAcceptDrops(true);
+    open_startup_experiment();
 }
 
 MainWindow::~MainWindow()

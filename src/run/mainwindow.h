@@ -8,7 +8,9 @@
 #include <QVector>
 #include <array>
 #include <cstdint>
+#include <functional>
 
+#include "instrument/method_parameters.h"
 #include "run/curve.h"
 #include "run/record_store.h"
 #include "run/run_state.h"
@@ -16,6 +18,8 @@
 class QMouseEvent;
 class QDragEnterEvent;
 class QListWidgetItem;
+class QDropEvent;
+struct experiment_file_contents;
 class instrument_link;
 enum class link_view;
 namespace Ui { class MainWindow; }
@@ -195,4 +199,51 @@ public slots:
     void on_Image_clicked();
 private:
     context_menu::screen_state menu_state() const;
+
+    // experiment and protocol files
+public:
+    // Where the file commands ask for a path (caption, proposed path or start folder, filter) and where they
+    // tell of a failure. Unset, they use the standard dialogs and message boxes; tests set them so that
+    // nothing blocks. An empty answer is a cancel.
+    std::function<QString(const QString &, const QString &, const QString &)> ask_save_path;
+    std::function<QString(const QString &, const QString &, const QString &)> ask_open_path;
+    std::function<void(const QString &title, const QString &text)> show_file_error;
+
+    // The copy of a finished run under "Data/Temp/"; the record stays unsaved. False when nothing was written.
+    bool autosave_record(int record);
+    bool save_selected_experiment(const QString &path);
+    void save_experiment(int which);
+    bool overwrite_experiment_file(const QString &path, int record);
+    // The command-line experiment, opened once the window is built.
+    void open_startup_experiment();
+public slots:
+    void on_Open_clicked();
+    void on_actionOpen_triggered();
+    void on_Open_Experiment_clicked();
+    void onMessageReceived(const QString &message);
+    void on_Save_clicked();
+    void on_actionSave_triggered();
+    void on_export_2_clicked();
+    void on_Save_Experiment_clicked();
+    void on_Save_Experiment_2_clicked();
+    void on_Save_Protocol_clicked();
+    void on_actionSave_Protocol_triggered();
+    void on_Load_Protocol_clicked();
+    void on_actionLoad_Protocol_triggered();
+    void on_actionSave_As_triggered();
+protected:
+    void dropEvent(QDropEvent *event) override;
+private:
+    QString chosen_save_path(const QString &caption, const QString &proposal, const QString &filter);
+    QString chosen_open_path(const QString &caption, const QString &start, const QString &filter);
+    void tell_file_error(const QString &title, const QString &text);
+    bool write_record_file(const QString &path, int record, const QString &name_in_file);
+    void save_with_dialog(int record, const QString &proposed_name);
+    void give_saved_name(int record, const QString &name);
+    void show_as_saved(int record);
+    void refill_method_form(const experiment_file_contents &contents);
+    method_pages protocol_form_values() const;
+    void load_method_page(method_index method, const method_pages &pages, bool untick_allowed);
+    void set_step_box(int step);
+    uint8_t open_from_button = 0;  // the form's own Open button: the opened file's parameters fill the form
 };

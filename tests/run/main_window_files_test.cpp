@@ -1,0 +1,726 @@
+// The run screen's file commands through the window: open, drop, save, export, overwrite, autosave, protocols.
+#include <QtTest>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <memory>
+
+#include "files/experiment_reader.h"
+#include "files/experiment_writer.h"
+#include "instrument/method_names.h"
+#include "run/mainwindow.h"
+#include "run/qcp_compat.h"
+#include "run/record_conversion.h"
+#include "shell/app_state.h"
+#include "support/temp_workdir.h"
+
+namespace {
+
+const QString experiments = QStringLiteral("Data/User/alice/Experiments/");
+const QString protocols = QStringLiteral("Data/User/alice/Protocols/");
+const export_stamp stamp{QDateTime(QDate(2020, 3, 9), QTime(9, 15, 0)), QStringLiteral("alice")};
+
+// The details lines a run gives each method, then the filter, date, user and device lines.
+QStringList run_details(method_index m, int device)
+{
+    QStringList d{method_name(m)};
+    switch (m) {
+    case method_index::cyclic:
+        d << "Er1(mV): -500" << "Er2(mV): 750" << "Ei(mV): -500" << "Rate(mV/sec): 50" << "Cycles: 3";
+        break;
+    case method_index::differential_pulse:
+        d << "Ei(mV): -500" << "Ef(mV): 750" << "Step(mV): 5" << "Width(ms): 10" << "Period(ms): 50";
+        break;
+    case method_index::square_wave:
+        d << "Ei(mV): -500" << "Ef(mV): 750" << "Step(mV): 4" << "Frequency(Hz): 50" << "Amplitude(mV): 20";
+        break;
+    case method_index::linear_sweep: d << "Ei(mV): -500" << "Ef(mV): 750" << "Rate(mV/sec): 50"; break;
+    case method_index::normal_pulse:
+        d << "Ei(mV): -500" << "Ef(mV): 750" << "Step(mV): 10" << "Width(ms): 5" << "Period(ms): 20";
+        break;
+    case method_index::chronoamperometry:
+        d << "Ei(mV): 300" << "E1(mV): 1000" << "E2(mV): -1000" << "T1(ms): 50" << "Steps: 3";
+        break;
+    case method_index::amperometry: d << "E(mV): -100" << "Time(ms): 5000"; break;
+    }
+    d << "Filter: 2Hz" << "Date: 2020-03-09  09:00:00" << "User: alice";
+    d << QStringLiteral("Device ID: RZ410-K2605") + QString::number(device);
+    return d;
+}
+
+// A finished run of method m: both electrodes, electrode 2 shorter, raw curves longer than the shown ones.
+experiment_data method_record(method_index m)
+{
+    experiment_data r;
+    r.name = "run";
+    r.method = method_name(m);
+    r.details = run_details(m, m == method_index::square_wave ? 123 : 12);
+    r.filter_hz = 2;
+    r.rate = 50;
+    r.cycles = 3;
+    r.resolution = m == method_index::cyclic ? 736 : 10;
+    r.e_min = -0.5f;
+    r.e_max = 0.75f;
+    r.e_start = -0.5f;
+    for (int i = 0; i < 6; ++i) {
+        const double key = -0.5 + 0.25 * i;
+        r.ch1.append(key, 0.1 * i - 0.3);
+        r.ch1_raw.append(key, 0.11 * i - 0.3);
+        if (i < 4) {
+            r.ch2.append(key, 1e-5 * (i + 1));
+            r.ch2_raw.append(key, 2e-5 * (i + 1));
+        }
+    }
+    r.ch1_raw.append(0.9, 7.5);
+    return r;
+}
+
+QByteArray file_of(const experiment_data &r)
+{
+    const std::optional<QByteArray> text = write_experiment(r, stamp);
+    return text ? *text : QByteArray();
+}
+
+QStringList without_date(QStringList details)
+{
+    for (int i = details.size() - 1; i >= 0; --i)
+        if (details[i].startsWith("Date: "))
+            details.removeAt(i);
+    return details;
+}
+
+struct dialog_call {
+    QString caption, proposal, filter;
+};
+
+}  // namespace
+
+class main_window_files_test : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void save_then_open_gives_the_same_record_data();
+    void save_then_open_gives_the_same_record();
+    void failed_save_keeps_the_old_file_and_the_record_unsaved();
+    void save_with_current_row_not_selected_does_nothing();
+    void export_appends_xls_and_marks_saved();
+    void existing_file_is_overwritten_with_the_full_layout();
+    void panel_save_saves_the_named_row_or_nothing();
+    void unreadable_file_adds_no_record();
+    void the_256th_experiment_is_refused();
+    void drop_opens_only_lower_case_qve();
+    void opened_names_are_unique_and_folder_is_remembered();
+    void open_button_refills_the_form();
+    void startup_document_is_opened();
+    void autosave_writes_under_temp_and_leaves_unsaved();
+    void protocol_round_trip_data();
+    void protocol_round_trip();
+    void cyclic_protocol_file_text();
+    void amperometry_page_leaves_an_existing_protocol();
+    void protocol_without_method_changes_nothing();
+
+private:
+    template <typename T> T *child(const char *name) { return window->findChild<T *>(name); }
+    QString path(const QString &relative) const { return dir->path() + '/' + relative; }
+    void open(const QString &relative) { window->onMessageReceived(path(relative)); }
+    curve &record(int n) { return window->experiment_records()[n]; }
+    void compare_records(const curve &a, const curve &b);
+
+    std::unique_ptr<temp_workdir> dir;
+    std::unique_ptr<MainWindow> window;
+    QVector<dialog_call> save_calls, open_calls;
+    QString next_save_path, next_open_path;
+    QStringList messages;
+};
+
+void main_window_files_test::init()
+{
+    dir = std::make_unique<temp_workdir>();
+    QDir().mkpath(experiments);
+    QDir().mkpath(protocols);
+    app_state::startup_experiment_path.clear();
+    window = std::make_unique<MainWindow>();
+    save_calls.clear();
+    open_calls.clear();
+    messages.clear();
+    next_save_path.clear();
+    next_open_path.clear();
+    window->ask_save_path = [this](const QString &c, const QString &p, const QString &f) {
+        save_calls.push_back({c, p, f});
+        return next_save_path;
+    };
+    window->ask_open_path = [this](const QString &c, const QString &p, const QString &f) {
+        open_calls.push_back({c, p, f});
+        return next_open_path;
+    };
+    window->show_file_error = [this](const QString &title, const QString &text) { messages << title + ": " + text; };
+}
+
+void main_window_files_test::cleanup()
+{
+    window.reset();
+    dir.reset();
+    app_state::startup_experiment_path.clear();
+}
+
+void main_window_files_test::compare_records(const curve &a, const curve &b)
+{
+    QCOMPARE(b.method, a.method);
+    QCOMPARE(without_date(b.details), without_date(a.details));
+    QCOMPARE(b.filter_hz, a.filter_hz);
+    QCOMPARE(b.device_id, a.device_id);
+    QCOMPARE(b.rate, a.rate);
+    QCOMPARE(b.cycles, a.cycles);
+    QCOMPARE(b.resolution, a.resolution);
+    QCOMPARE(b.channel_code, a.channel_code);
+    QCOMPARE(b.e_min, a.e_min);
+    QCOMPARE(b.e_max, a.e_max);
+    QCOMPARE(b.e_start, a.e_start);
+    QCOMPARE(b.i_min, a.i_min);
+    QCOMPARE(b.i_max, a.i_max);
+    const QCPCurve *ca[] = {a.ch1_curve, a.ch2_curve, a.ch1_raw_curve, a.ch2_raw_curve};
+    const QCPCurve *cb[] = {b.ch1_curve, b.ch2_curve, b.ch1_raw_curve, b.ch2_raw_curve};
+    for (int i = 0; i < 4; ++i) {
+        const qcp::points pa = qcp::read_points(ca[i]);
+        const qcp::points pb = qcp::read_points(cb[i]);
+        QVERIFY2(!pa.keys.isEmpty(), qPrintable(QString("curve %1 is empty").arg(i)));
+        QCOMPARE(pb.keys, pa.keys);
+        QCOMPARE(pb.values, pa.values);
+    }
+}
+
+void main_window_files_test::save_then_open_gives_the_same_record_data()
+{
+    QTest::addColumn<int>("method");
+    for (int i = 0; i < method_count; ++i)
+        QTest::newRow(qPrintable(method_name(static_cast<method_index>(i)))) << i;
+}
+
+void main_window_files_test::save_then_open_gives_the_same_record()
+{
+    QFETCH(int, method);
+    const method_index m = static_cast<method_index>(method);
+    dir->write_file(experiments + "first.qve", file_of(method_record(m)));
+    open(experiments + "first.qve");
+    QCOMPARE(int(window->experiment_records().experiment_count()), 1);
+    record(0).saved = 0;
+
+    // The dialog's answer has no extension: Save adds it.
+    next_save_path = path(experiments + "second");
+    window->on_Save_clicked();
+    QCOMPARE(save_calls.size(), 1);
+    QCOMPARE(save_calls[0].caption, QStringLiteral("Save QV Experiment"));
+    QCOMPARE(save_calls[0].filter, QStringLiteral("Quelvarin Experiment File (*.qve)"));
+    QCOMPARE(save_calls[0].proposal, path(experiments) + "/first.qve");
+    QVERIFY(messages.isEmpty());
+    QVERIFY(dir->exists(experiments + "second.qve"));
+    QCOMPARE(record(0).name, QStringLiteral("second"));
+    QCOMPARE(record(0).saved_name, QStringLiteral("second"));
+    QCOMPARE(record(0).saved, uint8_t(1));
+    QCOMPARE(child<QListWidget>("listWidget")->item(0)->text(), QStringLiteral("second"));
+    QVERIFY(!child<QListWidget>("listWidget")->item(0)->font().italic());
+    QCOMPARE(record(0).ch1_curve->name(), QStringLiteral("second_w1"));
+    QVERIFY(dir->read_file(experiments + "second.qve").contains("\tExperiment:\tsecond\n"));
+
+    open(experiments + "second.qve");
+    QCOMPARE(int(window->experiment_records().experiment_count()), 2);
+    QCOMPARE(record(1).name, QStringLiteral("second_1"));
+    compare_records(record(0), record(1));
+}
+
+void main_window_files_test::failed_save_keeps_the_old_file_and_the_record_unsaved()
+{
+    dir->write_file(experiments + "scan.qve", file_of(method_record(method_index::cyclic)));
+    open(experiments + "scan.qve");
+    record(0).saved = 0;
+
+    // The longest name the file system takes leaves no room for the temporary copy: the write must fail.
+    const QString longest = QString(250, 'x') + ".qve";
+    dir->write_file(longest, "old contents");
+    next_save_path = path(longest);
+    window->on_Save_clicked();
+    QCOMPARE(dir->read_file(longest), QByteArray("old contents"));
+    QCOMPARE(record(0).saved, uint8_t(0));
+    QCOMPARE(record(0).name, QStringLiteral("scan"));
+    QCOMPARE(child<QListWidget>("listWidget")->item(0)->text(), QStringLiteral("scan"));
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(messages[0].startsWith("Error: "));
+    QVERIFY(messages[0].contains(QString(250, 'x')));
+
+    // A cancelled dialog writes nothing and tells nothing.
+    next_save_path.clear();
+    window->on_Save_clicked();
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(record(0).saved, uint8_t(0));
+}
+
+void main_window_files_test::save_with_current_row_not_selected_does_nothing()
+{
+    window->on_Save_clicked();  // empty list
+    QVERIFY(save_calls.isEmpty());
+
+    dir->write_file(experiments + "scan.qve", file_of(method_record(method_index::linear_sweep)));
+    open(experiments + "scan.qve");
+    auto *list = child<QListWidget>("listWidget");
+    list->item(0)->setSelected(false);
+    QCOMPARE(list->currentRow(), 0);
+    next_save_path = path(experiments + "other.qve");
+    window->on_Save_clicked();
+    window->on_actionSave_triggered();
+    QVERIFY(save_calls.isEmpty());
+    QVERIFY(!dir->exists(experiments + "other.qve"));
+}
+
+void main_window_files_test::export_appends_xls_and_marks_saved()
+{
+    window->on_export_2_clicked();  // no current row
+    QVERIFY(save_calls.isEmpty());
+
+    dir->write_file(experiments + "scan.qve", file_of(method_record(method_index::square_wave)));
+    open(experiments + "scan.qve");
+    record(0).saved = 0;
+    const QString folder_before = window->screen_state().experiments_dir;
+    next_save_path = path("sheet");
+    window->on_export_2_clicked();
+    QCOMPARE(save_calls.size(), 1);
+    QCOMPARE(save_calls[0].caption, QStringLiteral("Save"));
+    QCOMPARE(save_calls[0].filter, QStringLiteral("xls(*.xls)"));
+    QCOMPARE(save_calls[0].proposal, QStringLiteral("Data/User/scan.xls"));
+    const QByteArray sheet = dir->read_file("sheet.xls");
+    QVERIFY(sheet.startsWith("\tQuelvarin\tTevrakov\tv2.4\n\tExported\t"));
+    QVERIFY(sheet.contains("\tExperiment:\tscan\n\tUser:\talice\n"));
+    const experiment_load back = load_experiment_file(path("sheet.xls"));
+    QVERIFY(back.contents);
+    QCOMPARE(back.contents->record.ch1_raw.size(), 7);
+    QCOMPARE(record(0).saved, uint8_t(1));
+    QCOMPARE(record(0).name, QStringLiteral("scan"));
+    QCOMPARE(window->screen_state().experiments_dir, folder_before);
+}
+
+void main_window_files_test::existing_file_is_overwritten_with_the_full_layout()
+{
+    dir->write_file(experiments + "scan.qve", file_of(method_record(method_index::differential_pulse)));
+    open(experiments + "scan.qve");
+    record(0).saved = 0;
+    // A longer, different file stands where the record's file goes.
+    dir->write_file(experiments + "scan.qve", QByteArray(100000, 'z'));
+
+    window->on_Save_Experiment_2_clicked();
+    QVERIFY(save_calls.isEmpty());
+    QVERIFY(messages.isEmpty());
+    QCOMPARE(record(0).saved, uint8_t(1));
+    const QByteArray text = dir->read_file(experiments + "scan.qve");
+    QVERIFY(text.size() < 100000);
+    QVERIFY(!text.contains("zzzz"));
+    QVERIFY(text.contains("\nDATA\n"));
+    QVERIFY(text.contains("\nRAW DATA\n"));
+    QVERIFY(text.contains("\tMethod:\tDiff. Pulse Voltammetry\n"));
+    QVERIFY(text.contains("\tPeriod(ms):\t50\n"));
+
+    open(experiments + "scan.qve");
+    compare_records(record(0), record(1));
+}
+
+void main_window_files_test::panel_save_saves_the_named_row_or_nothing()
+{
+    dir->write_file(experiments + "a.qve", file_of(method_record(method_index::cyclic)));
+    dir->write_file(experiments + "b.qve", file_of(method_record(method_index::chronoamperometry)));
+    open(experiments + "a.qve");
+    open(experiments + "b.qve");
+    auto *list = child<QListWidget>("listWidget");
+    auto *name_box = child<QLineEdit>("New_Experiment_Name");
+
+    // No row of that name: an existing file of that name must not receive another row's data.
+    dir->write_file(experiments + "nothing.qve", "keep me");
+    name_box->setText("nothing");
+    window->on_Save_Experiment_clicked();
+    QCOMPARE(dir->read_file(experiments + "nothing.qve"), QByteArray("keep me"));
+    QVERIFY(save_calls.isEmpty());
+
+    // Row "a" is named while row "b" is selected: the file holds a's data.
+    QFile::remove(path(experiments + "a.qve"));
+    record(0).saved = 0;
+    list->setCurrentRow(1);
+    name_box->setText("a");
+    next_save_path = path(experiments + "a.qve");
+    window->on_Save_Experiment_clicked();
+    QCOMPARE(save_calls.size(), 1);
+    QCOMPARE(save_calls[0].proposal, window->screen_state().experiments_dir + "/a.qve");
+    const experiment_load back = load_experiment_file(path(experiments + "a.qve"));
+    QVERIFY(back.contents);
+    QCOMPARE(back.contents->record.method, QStringLiteral("Cyclic Voltammetry"));
+    QCOMPARE(record(0).saved, uint8_t(1));
+    QCOMPARE(record(1).method, QStringLiteral("Chronoamperometry"));
+
+    // The plain Save now proposes the name field's text.
+    record(1).saved = 0;
+    next_save_path.clear();
+    window->on_Save_clicked();
+    QCOMPARE(save_calls.size(), 2);
+    QVERIFY(save_calls[1].proposal.endsWith("/a.qve"));
+}
+
+void main_window_files_test::unreadable_file_adds_no_record()
+{
+    dir->write_file(experiments + "broken.qve", "\tQuelvarin\tTevrakov\tv2.4\n\tExported\t\n");
+    dir->write_file(experiments + "crlf.qve",
+                    file_of(method_record(method_index::cyclic)).replace("\n", "\r\n"));
+    const QString folder_before = window->screen_state().experiments_dir;
+    open(experiments + "broken.qve");
+    open(experiments + "crlf.qve");
+    open(experiments + "absent.qve");
+    QCOMPARE(int(window->experiment_records().experiment_count()), 0);
+    QCOMPARE(child<QListWidget>("listWidget")->count(), 0);
+    QCOMPARE(messages.size(), 3);
+    QVERIFY(messages[0].contains("broken.qve"));
+    QVERIFY(messages[1].contains("crlf.qve"));
+    QVERIFY(messages[2].contains("absent.qve"));
+    QCOMPARE(window->screen_state().experiments_dir, folder_before);
+
+    // A cancelled open dialog ends quietly.
+    window->on_Open_clicked();
+    QCOMPARE(open_calls.size(), 1);
+    QCOMPARE(open_calls[0].caption, QStringLiteral("Open Quelvarin file"));
+    QCOMPARE(open_calls[0].filter, QStringLiteral("QVE (*.qve)"));
+    QCOMPARE(messages.size(), 3);
+}
+
+void main_window_files_test::the_256th_experiment_is_refused()
+{
+    dir->write_file(experiments + "scan.qve", file_of(method_record(method_index::cyclic)));
+    for (int i = 0; i < 254; ++i)
+        QVERIFY(window->experiment_records().take_next() >= 0);
+    auto *list = child<QListWidget>("listWidget");
+    for (int i = 0; i < 254; ++i)
+        list->addItem(QString("row%1").arg(i));
+    open(experiments + "scan.qve");  // the 255th is taken
+    QCOMPARE(int(window->experiment_records().experiment_count()), 255);
+    QCOMPARE(list->count(), 255);
+    QVERIFY(messages.isEmpty());
+
+    open(experiments + "scan.qve");
+    QCOMPARE(int(window->experiment_records().experiment_count()), 255);
+    QCOMPARE(list->count(), 255);
+    QCOMPARE(messages, QStringList{"Error: You have reached maximum number of experiments!"});
+}
+
+void main_window_files_test::drop_opens_only_lower_case_qve()
+{
+    dir->write_file(experiments + "upper.QVE", file_of(method_record(method_index::cyclic)));
+    dir->write_file(experiments + "notes.txt", file_of(method_record(method_index::cyclic)));
+    dir->write_file(experiments + "good.qve", file_of(method_record(method_index::normal_pulse)));
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path(experiments + "upper.QVE")),
+                  QUrl::fromLocalFile(path(experiments + "notes.txt")),
+                  QUrl::fromLocalFile(path(experiments + "good.qve"))});
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    // Straight to the window's handler: without a drag under way the application would not deliver it.
+    static_cast<QObject *>(window.get())->event(&drop);
+    QCOMPARE(int(window->experiment_records().experiment_count()), 1);
+    QCOMPARE(record(0).name, QStringLiteral("good"));
+    QCOMPARE(record(0).method, QStringLiteral("Normal Pulse Voltammetry"));
+    QVERIFY(window->screen_state().pending_open_path.isEmpty());
+    QVERIFY(messages.isEmpty());
+}
+
+void main_window_files_test::opened_names_are_unique_and_folder_is_remembered()
+{
+    dir->write_file("elsewhere/scan.qve", file_of(method_record(method_index::cyclic)));
+    dir->write_file("elsewhere/a.b.qve", file_of(method_record(method_index::cyclic)));
+    for (int i = 0; i < 3; ++i)
+        open("elsewhere/scan.qve");
+    open("elsewhere/a.b.qve");
+    auto *list = child<QListWidget>("listWidget");
+    QCOMPARE(list->count(), 4);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("scan"));
+    QCOMPARE(list->item(1)->text(), QStringLiteral("scan_1"));
+    QCOMPARE(list->item(2)->text(), QStringLiteral("scan_2"));
+    QCOMPARE(list->item(3)->text(), QStringLiteral("a"));
+    QCOMPARE(window->screen_state().experiments_dir, path("elsewhere") + "/");
+    QCOMPARE(record(3).directory, path("elsewhere") + "/");
+    QCOMPARE(record(0).saved, uint8_t(1));
+
+    next_open_path.clear();
+    window->on_Open_clicked();
+    QCOMPARE(open_calls.last().proposal, path("elsewhere") + "/");
+}
+
+void main_window_files_test::open_button_refills_the_form()
+{
+    experiment_data dpv = method_record(method_index::differential_pulse);
+    dpv.name = "dpv run";
+    dir->write_file(experiments + "dpv.qve", file_of(dpv));
+    next_open_path = path(experiments + "dpv.qve");
+    window->on_Open_Experiment_clicked();
+    QCOMPARE(child<QComboBox>("Method")->currentIndex(), 1);
+    QCOMPARE(child<QLineEdit>("New_Experiment_Name")->text(), QStringLiteral("dpv run"));
+    QCOMPARE(child<QSpinBox>("dpv_ei")->value(), -500);
+    QCOMPARE(child<QSpinBox>("dpv_ef")->value(), 750);
+    QCOMPARE(child<QSpinBox>("dpv_step")->value(), 5);
+    QCOMPARE(child<QSpinBox>("dpv_width")->value(), 10);
+    QCOMPARE(child<QSpinBox>("dpv_period")->value(), 50);
+    QVERIFY(child<QCheckBox>("Channel_WE1")->isChecked());
+    QVERIFY(child<QCheckBox>("Channel_WE2")->isChecked());
+
+    // A plain open afterwards leaves the form alone.
+    child<QSpinBox>("dpv_step")->setValue(9);
+    open(experiments + "dpv.qve");
+    QCOMPARE(child<QSpinBox>("dpv_step")->value(), 9);
+
+    // A cyclic file with the 0.736 mV step, recorded on electrode 2 only; Ei=Er1 is ticked, never unticked.
+    experiment_data cv = method_record(method_index::cyclic);
+    cv.ch1 = point_series();
+    cv.ch1_raw = point_series();
+    dir->write_file(experiments + "cv.qve", file_of(cv));
+    child<QCheckBox>("EiEqEr1")->setChecked(false);
+    next_open_path = path(experiments + "cv.qve");
+    window->on_Open_Experiment_clicked();
+    QCOMPARE(child<QComboBox>("Method")->currentIndex(), 0);
+    QCOMPARE(child<QSpinBox>("Scan_step")->value(), 736);
+    QCOMPARE(child<QLabel>("resolution_label")->text(), QStringLiteral("uV"));
+    QCOMPARE(child<QSpinBox>("Er1")->value(), -500);
+    QCOMPARE(child<QSpinBox>("Er2")->value(), 250);  // electrode 2's last point
+    QCOMPARE(child<QSpinBox>("Ei")->value(), -500);
+    QCOMPARE(child<QSpinBox>("Scan_Rate")->value(), 50);
+    QCOMPARE(child<QSpinBox>("Repeat_No")->value(), 3);
+    QVERIFY(child<QCheckBox>("EiEqEr1")->isChecked());
+    QVERIFY(!child<QCheckBox>("Channel_WE1")->isChecked());
+    QVERIFY(child<QCheckBox>("Channel_WE2")->isChecked());
+
+    // Starting at 0.1 V above a lowest point of -0.25 V: Ei and Er1 differ, the tick stays.
+    cv.ch1 = method_record(method_index::cyclic).ch1;
+    cv.ch1.keys[0] = 0.1;
+    cv.ch2.keys[0] = 0.1;
+    dir->write_file(experiments + "cv2.qve", file_of(cv));
+    next_open_path = path(experiments + "cv2.qve");
+    window->on_Open_Experiment_clicked();
+    QCOMPARE(child<QSpinBox>("Er1")->value(), -250);
+    QCOMPARE(child<QSpinBox>("Ei")->value(), 100);
+    QVERIFY(child<QCheckBox>("EiEqEr1")->isChecked());
+
+    // A cancelled dialog uses the request up: the next drop or open does not fill the form.
+    next_open_path.clear();
+    window->on_Open_Experiment_clicked();
+    child<QSpinBox>("dpv_step")->setValue(8);
+    open(experiments + "dpv.qve");
+    QCOMPARE(child<QSpinBox>("dpv_step")->value(), 8);
+}
+
+void main_window_files_test::startup_document_is_opened()
+{
+    dir->write_file(experiments + "start.qve", file_of(method_record(method_index::amperometry)));
+    app_state::startup_experiment_path = path(experiments + "start.qve");
+    window.reset();
+    window = std::make_unique<MainWindow>();
+    QCOMPARE(int(window->experiment_records().experiment_count()), 1);
+    QCOMPARE(record(0).name, QStringLiteral("start"));
+    QCOMPARE(record(0).method, QStringLiteral("Amperometric"));
+    QVERIFY(window->screen_state().pending_open_path.isEmpty());
+
+    // A missing document is skipped without a message (none could be answered during start-up).
+    app_state::startup_experiment_path = path(experiments + "gone.qve");
+    window.reset();
+    window = std::make_unique<MainWindow>();
+    QCOMPARE(int(window->experiment_records().experiment_count()), 0);
+}
+
+void main_window_files_test::autosave_writes_under_temp_and_leaves_unsaved()
+{
+    QVERIFY(!QFileInfo::exists("Data/Temp"));
+    QVERIFY(!window->autosave_record(0));  // no record yet
+    dir->write_file(experiments + "scan.qve", file_of(method_record(method_index::chronoamperometry)));
+    open(experiments + "scan.qve");
+    QCOMPARE(record(0).saved, uint8_t(1));
+    QVERIFY(window->autosave_record(0));
+    QCOMPARE(record(0).saved, uint8_t(0));
+    const QStringList copies = QDir("Data/Temp").entryList({"*.qve"}, QDir::Files);
+    QCOMPARE(copies.size(), 1);
+    QVERIFY(QRegularExpression("^\\d{8}_\\d{6}\\.qve$").match(copies[0]).hasMatch());
+    const experiment_load back = load_experiment_file("Data/Temp/" + copies[0]);
+    QVERIFY(back.contents);
+    QCOMPARE(back.contents->record.ch1_raw.size(), 7);
+    QVERIFY(messages.isEmpty());
+
+    // "Data/Temp" taken by a file: nothing can be written, and the caller hears so.
+    QDir("Data/Temp").removeRecursively();
+    dir->write_file("Data/Temp", "in the way");
+    QVERIFY(!window->autosave_record(0));
+}
+
+void main_window_files_test::protocol_round_trip_data()
+{
+    QTest::addColumn<int>("method");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<QVector<int>>("values");
+    QTest::addColumn<int>("extra");
+    QTest::newRow("cyclic 736 uV") << 0 << QStringList{"Er1", "Er2", "Ei", "Scan_Rate", "Repeat_No", "Scan_step"}
+                                   << QVector<int>{-700, 900, 100, 120, 4, 736} << -1;
+    QTest::newRow("cyclic 3 mV") << 0 << QStringList{"Er1", "Er2", "Ei", "Scan_Rate", "Repeat_No", "Scan_step"}
+                                 << QVector<int>{-300, 600, -300, 90, 2, 3} << -1;
+    QTest::newRow("differential pulse")
+        << 1 << QStringList{"dpv_ei", "dpv_ef", "dpv_step", "dpv_width", "dpv_period", "dpv_amplitude"}
+        << QVector<int>{-800, 400, 6, 15, 60, 75} << 7;
+    QTest::newRow("square wave") << 2 << QStringList{"swv_ei", "swv_ef", "swv_step", "swv_freq", "swv_amp"}
+                                 << QVector<int>{-600, 300, 3, 40, 25} << 9;
+    QTest::newRow("linear sweep") << 3 << QStringList{"lsv_ei", "lsv_ef", "lsv_rate"}
+                                  << QVector<int>{-200, 800, 50} << 3;
+    QTest::newRow("normal pulse") << 4 << QStringList{"npv_ei", "npv_ef", "npv_step", "npv_width", "npv_period"}
+                                  << QVector<int>{-400, 500, 20, 8, 40} << 11;
+    QTest::newRow("chronoamperometry") << 5 << QStringList{"chr_ei", "chr_e1", "chr_e2", "chr_t1", "chr_steps"}
+                                       << QVector<int>{200, 700, -600, 300, 5} << 13;
+}
+
+void main_window_files_test::protocol_round_trip()
+{
+    QFETCH(int, method);
+    QFETCH(QStringList, boxes);
+    QFETCH(QVector<int>, values);
+    QFETCH(int, extra);
+    auto *step = child<QSpinBox>("Scan_step");
+    for (int i = 0; i < boxes.size(); ++i) {
+        if (boxes[i] == "Scan_step" && values[i] == 736) {
+            step->setValue(0);  // the box's own way into the 0.736 mV step, if the form handles it
+            if (step->value() != 736) {
+                step->setMaximum(737);
+                step->setValue(736);
+            }
+            continue;
+        }
+        child<QSpinBox>(qPrintable(boxes[i]))->setValue(values[i]);
+    }
+    if (method == 0)
+        QCOMPARE(step->value(), values.last());
+    if (method == 0)
+        child<QCheckBox>("EiEqEr1")->setChecked(values[0] == values[2]);
+    child<QComboBox>("Method")->setCurrentIndex(method);
+    child<QStackedWidget>("stackedWidget")->setCurrentIndex(method);
+    // After the method change: refreshing the estimate reloads the lead time from the settings file.
+    if (extra >= 0)
+        window->screen_state().extra_time_s = uint8_t(extra);
+
+    next_save_path = path(protocols + "my.scan");
+    window->on_Save_Protocol_clicked();
+    QCOMPARE(save_calls.size(), 1);
+    QCOMPARE(save_calls[0].caption, QStringLiteral("Save QV Protocol"));
+    QCOMPARE(save_calls[0].filter, QStringLiteral("QV Protocol (*.qvp)"));
+    QCOMPARE(save_calls[0].proposal, protocols + "New_Scan_Protocol.qvp");
+    QVERIFY(messages.isEmpty());
+    QVERIFY(dir->exists(protocols + "my.scan.qvp"));
+    QCOMPARE(child<QLineEdit>("Protocol_Name")->text(), QStringLiteral("my"));
+    const QList<QByteArray> lines = dir->read_file(protocols + "my.scan.qvp").split('\n');
+    QCOMPARE(lines.first(), QByteArray::number(method));
+    // The lead time sits third for the pulse methods and last for the others; cyclic protocols have none.
+    if (extra >= 0)
+        QCOMPARE(lines.value(method <= 2 ? 3 : (method == 3 ? 4 : 6)), QByteArray::number(extra));
+
+    // Everything elsewhere: another method, other values, another name, another lead time.
+    child<QComboBox>("Method")->setCurrentIndex(6);
+    child<QStackedWidget>("stackedWidget")->setCurrentIndex(6);
+    for (const QString &b : boxes)
+        if (b != "Scan_step")
+            child<QSpinBox>(qPrintable(b))->setValue(child<QSpinBox>(qPrintable(b))->minimum());
+    if (method == 0) {
+        {
+            const QSignalBlocker blocker(step);
+            step->setMinimum(0);
+            step->setMaximum(99);
+        }
+        step->setValue(50);
+        child<QCheckBox>("EiEqEr1")->setChecked(values[0] != values[2]);
+    }
+    child<QLineEdit>("Protocol_Name")->setText("other");
+    window->screen_state().extra_time_s = 200;
+
+    next_open_path = path(protocols + "my.scan.qvp");
+    window->on_Load_Protocol_clicked();
+    QCOMPARE(open_calls.size(), 1);
+    QCOMPARE(open_calls[0].caption, QStringLiteral("Open QV file"));
+    QCOMPARE(open_calls[0].proposal, protocols + "other.qvp");
+    QCOMPARE(child<QComboBox>("Method")->currentIndex(), method);
+    QCOMPARE(child<QLineEdit>("Protocol_Name")->text(), QStringLiteral("my"));
+    for (int i = 0; i < boxes.size(); ++i)
+        QCOMPARE(child<QSpinBox>(qPrintable(boxes[i]))->value(), values[i]);
+    if (method == 0) {
+        QCOMPARE(child<QLabel>("resolution_label")->text(), values.last() == 736 ? QString("uV") : QString("mV"));
+        QCOMPARE(child<QCheckBox>("EiEqEr1")->isChecked(), values[0] == values[2]);
+        QCOMPARE(child<QSpinBox>("Ei")->isEnabled(), values[0] != values[2]);
+        QCOMPARE(int(window->screen_state().extra_time_s), 200);  // cyclic protocols keep no lead time
+    } else {
+        QCOMPARE(int(window->screen_state().extra_time_s), extra);
+    }
+}
+
+void main_window_files_test::cyclic_protocol_file_text()
+{
+    child<QSpinBox>("Er1")->setValue(500);
+    child<QSpinBox>("Er2")->setValue(-500);
+    child<QCheckBox>("EiEqEr1")->setChecked(true);
+    child<QSpinBox>("Ei")->setValue(500);
+    child<QSpinBox>("Scan_Rate")->setValue(100);
+    child<QSpinBox>("Repeat_No")->setValue(1);
+    child<QSpinBox>("Scan_step")->setValue(2);
+    child<QStackedWidget>("stackedWidget")->setCurrentIndex(0);
+    next_save_path = path(protocols + "cv.qvp");
+    window->on_actionSave_Protocol_triggered();
+    QCOMPARE(dir->read_file(protocols + "cv.qvp"), QByteArray("0\n500\n-500\nchecked\n500\n100\n1\n2"));
+}
+
+void main_window_files_test::amperometry_page_leaves_an_existing_protocol()
+{
+    dir->write_file(protocols + "kept.qvp", "3\n-200\n800\n50\n3\n");
+    child<QComboBox>("Method")->setCurrentIndex(6);
+    child<QStackedWidget>("stackedWidget")->setCurrentIndex(6);
+    next_save_path = path(protocols + "kept.qvp");
+    window->on_Save_Protocol_clicked();
+    QCOMPARE(save_calls.size(), 1);
+    QCOMPARE(dir->read_file(protocols + "kept.qvp"), QByteArray("3\n-200\n800\n50\n3\n"));
+    QCOMPARE(child<QLineEdit>("Protocol_Name")->text(), QStringLiteral("New_Scan_Protocol"));
+
+    // A protocol whose file cannot be replaced keeps the old text and says so.
+    const QString longest = protocols + QString(245, 'p') + ".qvp";
+    dir->write_file(longest, "1\n");
+    child<QStackedWidget>("stackedWidget")->setCurrentIndex(3);
+    next_save_path = path(longest);
+    window->on_Save_Protocol_clicked();
+    QCOMPARE(dir->read_file(longest), QByteArray("1\n"));
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(child<QLineEdit>("Protocol_Name")->text(), QStringLiteral("New_Scan_Protocol"));
+}
+
+void main_window_files_test::protocol_without_method_changes_nothing()
+{
+    child<QComboBox>("Method")->setCurrentIndex(2);
+    child<QSpinBox>("Er1")->setValue(-1500);
+    for (const QByteArray &text : {QByteArray("9\n500\n-500\n"), QByteArray("x\n1\n"), QByteArray(), QByteArray("-1\n")}) {
+        dir->write_file(protocols + "bad.qvp", text);
+        next_open_path = path(protocols + "bad.qvp");
+        window->on_Load_Protocol_clicked();
+        QCOMPARE(child<QComboBox>("Method")->currentIndex(), 2);
+        QCOMPARE(child<QSpinBox>("Er1")->value(), -1500);
+        QCOMPARE(child<QLineEdit>("Protocol_Name")->text(), QStringLiteral("New_Scan_Protocol"));
+    }
+
+    // Index 6 selects amperometry and loads nothing else; a line feed too many does not zero the form.
+    dir->write_file(protocols + "ampero.qvp", "6\n");
+    next_open_path = path(protocols + "ampero.qvp");
+    window->on_actionLoad_Protocol_triggered();
+    QCOMPARE(child<QComboBox>("Method")->currentIndex(), 6);
+    QCOMPARE(child<QSpinBox>("Er1")->value(), -1500);
+
+    dir->write_file(protocols + "lsv.qvp", "3\n-200\n800\n50\n3\n\n");
+    next_open_path = path(protocols + "lsv.qvp");
+    window->on_actionSave_As_triggered();
+    QCOMPARE(child<QComboBox>("Method")->currentIndex(), 3);
+    QCOMPARE(child<QSpinBox>("lsv_ei")->value(), -200);
+    QCOMPARE(child<QSpinBox>("lsv_rate")->value(), 50);
+}
+
+QTEST_MAIN(main_window_files_test)
+#include "main_window_files_test.moc"
