@@ -9,7 +9,6 @@
 #include "dialogs/setaxis.h"
 #include "run/curve_display.h"
 #include "run/curve_palette.h"
-#include "run/experiment_list_logic.h"
 #include "run/mainwindow.h"
 #include "run/qcp_compat.h"
 #include "ui_mainwindow.h"
@@ -39,21 +38,6 @@ void hide_curve(QCPCurve *c)
 void MainWindow::redraw() { qcp::replot_hint(ui->widget); }
 
 int MainWindow::selected_count() const { return ui->listWidget->selectedItems().size(); }
-
-QVector<int> MainWindow::selected_records() const
-{
-    QVector<int> rows;
-    for (const QModelIndex &index : ui->listWidget->selectionModel()->selectedIndexes()) {
-        if (valid_record(index.row()))
-            rows << index.row();
-    }
-    return rows;
-}
-
-int MainWindow::detail_record() const
-{
-    return experiment_list::selected_row(selected_records(), ui->details_box->count(), ui->details_box->currentIndex());
-}
 
 bool MainWindow::summary_entry_current() const
 {
@@ -133,7 +117,7 @@ void MainWindow::on_color_clicked()
 {
     if (ui->listWidget->currentRow() < 0 || !(ui->w1_check->isChecked() || ui->w2_check->isChecked()))
         return;
-    const int record = detail_record();
+    const int record = selected_rows();
     if (!valid_record(record))
         return;
     colour_dialog = new Change_Graph_Color(nullptr);
@@ -148,11 +132,11 @@ void MainWindow::on_color_clicked()
 void MainWindow::update_color(uint8_t ch1_pair, uint8_t ch2_pair)
 {
     if (selected_count() >= 2 && ui->details_box->currentIndex() == 0) {
-        for (int record : selected_records())
+        for (int record : selection_snapshot())
             set_record_colours(ch1_pair, ch2_pair, uint8_t(record), true);
         return;
     }
-    const int record = detail_record();
+    const int record = selected_rows();
     if (valid_record(record))
         set_record_colours(ch1_pair, ch2_pair, uint8_t(record), false);
 }
@@ -214,21 +198,21 @@ void MainWindow::toggle_we2_graph(int record) { toggle_electrode_graph(record, f
 void MainWindow::on_w1_check_clicked()
 {
     if (summary_entry_current()) {
-        for (int record : selected_records())
+        for (int record : selection_snapshot())
             toggle_we1_graph(record);
         return;
     }
-    toggle_we1_graph(detail_record());
+    toggle_we1_graph(selected_rows());
 }
 
 void MainWindow::on_w2_check_clicked()
 {
     if (summary_entry_current()) {
-        for (int record : selected_records())
+        for (int record : selection_snapshot())
             toggle_we2_graph(record);
         return;
     }
-    toggle_we2_graph(detail_record());
+    toggle_we2_graph(selected_rows());
 }
 
 void MainWindow::on_Open_Experiment_2_clicked()
@@ -239,7 +223,7 @@ void MainWindow::on_Open_Experiment_2_clicked()
     const bool hide = ui->Open_Experiment_2->isChecked();
     QVector<int> targets{current};
     if (selected_count() > 1 && ui->details_box->currentIndex() == 0)
-        targets = selected_records();
+        targets = selection_snapshot();
     for (int record : targets) {
         curve &r = records[record];
         // Legend entries stay as they are; only drawing changes.
@@ -305,7 +289,7 @@ void MainWindow::on_Center_clicked()
         return record_extent{r.e_min, r.e_max, r.i_min, r.i_max};
     };
     QVector<record_extent> selected;
-    for (int record : selected_records())
+    for (int record : selection_snapshot())
         selected << extent_of(record);
     const fitted_ranges fit = fit_ranges(extent_of(current), selected);
     if (fit.set_x)

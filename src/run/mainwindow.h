@@ -106,8 +106,6 @@ private:
     // display helpers
     static bool valid_record(int record) { return record >= 0 && record < record_store::capacity; }
     int selected_count() const;
-    QVector<int> selected_records() const;
-    int detail_record() const;  // the record the details box names, -1 for none
     bool summary_entry_current() const;
     void paint_swatches(const QColor &ch1, const QColor &ch2);
     void paint_swatches_blank();
