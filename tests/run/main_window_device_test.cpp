@@ -38,6 +38,17 @@ void list_ports(const std::vector<const sim_instrument *> &sims)
     qputenv("RZ410_EXTRA_PORTS", paths.join(':').toLocal8Bit());
 }
 
+// Pulls the cable. The freed pseudo-terminal number goes to the next one opened, possibly by another
+// test running at the same time, so the path leaves the list too: it must not come back as an arrival.
+void unplug(sim_instrument &sim)
+{
+    const QString path = sim.slave_path();
+    sim.unplug();
+    QStringList paths = QString::fromLocal8Bit(qgetenv("RZ410_EXTRA_PORTS")).split(':', Qt::SkipEmptyParts);
+    paths.removeAll(path);
+    qputenv("RZ410_EXTRA_PORTS", paths.join(':').toLocal8Bit());
+}
+
 // Lets bytes written by either side arrive before a test looks at the logs.
 void settle(int ms = 80) { QTest::qWait(ms); }
 
@@ -95,8 +106,8 @@ void main_window_device_test::two_instruments_first_connected_both_selectable()
     QVERIFY(enabled(w, "Start"));
     QVERIFY(!enabled(w, "Stop"));
     // The first: identify while no instrument is known, then connect. The second is only identified.
-    QCOMPARE(a.received(), burst(identify_reset_command) + burst(connect_command));
-    QCOMPARE(b.received(), burst(identify_command));
+    QTRY_COMPARE_WITH_TIMEOUT(a.received(), burst(identify_reset_command) + burst(connect_command), notice_ms);
+    QTRY_COMPARE_WITH_TIMEOUT(b.received(), burst(identify_command), notice_ms);
     QCOMPARE(w.device_display_name(), QStringLiteral("RZ410-K260509"));
 
     serial_select *selection = open_port_selection(w);
@@ -116,6 +127,8 @@ void main_window_device_test::switching_connects_the_new_and_closes_the_old()
     MainWindow w;
     settle();
     QCOMPARE(device_item(w), QStringLiteral("RZ410-K260521"));
+    QTRY_COMPARE_WITH_TIMEOUT(a.received(), burst(identify_reset_command) + burst(connect_command), notice_ms);
+    QTRY_COMPARE_WITH_TIMEOUT(b.received(), burst(identify_command), notice_ms);
     a.clear_received();
     b.clear_received();
 
@@ -125,8 +138,8 @@ void main_window_device_test::switching_connects_the_new_and_closes_the_old()
     selection->findChild<QPushButton *>(QStringLiteral("select"))->click();
     settle();
 
-    QCOMPARE(b.received(), burst(connect_command));
-    QCOMPARE(a.received(), burst(close_command));
+    QTRY_COMPARE_WITH_TIMEOUT(b.received(), burst(connect_command), notice_ms);
+    QTRY_COMPARE_WITH_TIMEOUT(a.received(), burst(close_command), notice_ms);
     QCOMPARE(device_item(w), QStringLiteral("RZ410-K260522"));
     QCOMPARE(status(w), QStringLiteral("Ready"));
     QVERIFY(enabled(w, "Start"));
@@ -164,8 +177,8 @@ void main_window_device_test::nothing_answering_shows_disconnected()
     QCOMPARE(device_item(w), QStringLiteral("Disconnected"));
     QVERIFY(!enabled(w, "Start"));
     QCOMPARE(int(w.instrument()->device_count()), 0);
-    QCOMPARE(quiet.received(), burst(identify_reset_command));
-    QCOMPARE(odd.received(), burst(identify_reset_command));
+    QTRY_COMPARE_WITH_TIMEOUT(quiet.received(), burst(identify_reset_command), notice_ms);
+    QTRY_COMPARE_WITH_TIMEOUT(odd.received(), burst(identify_reset_command), notice_ms);
 }
 
 void main_window_device_test::reset_from_the_device_box_reconnects()
@@ -177,6 +190,7 @@ void main_window_device_test::reset_from_the_device_box_reconnects()
     MainWindow w;  // never shown: as while the analysis screen stands in front
     settle();
     QCOMPARE(status(w), QStringLiteral("Ready"));
+    QTRY_COMPARE_WITH_TIMEOUT(a.received(), burst(identify_reset_command) + burst(connect_command), notice_ms);
     a.clear_received();
     QSignalSpy to_analysis(&w, &MainWindow::to_analysis);
 
@@ -192,7 +206,7 @@ void main_window_device_test::reset_from_the_device_box_reconnects()
     settle();
     QCOMPARE(device_item(w), QStringLiteral("RZ410-K260530"));
     QVERIFY(enabled(w, "Start"));
-    QCOMPARE(a.received(), burst(identify_reset_command) + burst(connect_command));
+    QTRY_COMPARE_WITH_TIMEOUT(a.received(), burst(identify_reset_command) + burst(connect_command), notice_ms);
     QCOMPARE(int(w.instrument()->reidentify_state()), 0);
     QCOMPARE(int(w.instrument()->device_count()), 1);
     QVERIFY(!to_analysis.isEmpty());
@@ -224,7 +238,7 @@ void main_window_device_test::unplugging_the_connected_one_beside_a_decoy_discon
     for (const char *button : {"Open", "Save", "export_2", "Center", "Image"})
         child<QToolButton>(w, button)->setEnabled(false);
 
-    a.unplug();
+    unplug(a);
     QTRY_COMPARE_WITH_TIMEOUT(status(w), QStringLiteral("Disconnected"), notice_ms);
     QCOMPARE(device_item(w), QStringLiteral("Disconnected"));
     QVERIFY(!enabled(w, "Start"));
@@ -245,16 +259,17 @@ void main_window_device_test::unplugging_the_connected_one_moves_to_the_other_in
     MainWindow w;
     settle();
     QCOMPARE(device_item(w), QStringLiteral("RZ410-K260511"));
+    QTRY_COMPARE_WITH_TIMEOUT(b.received(), burst(identify_command), notice_ms);
     b.clear_received();
 
-    a.unplug();
+    unplug(a);
     QTRY_COMPARE_WITH_TIMEOUT(status(w), QStringLiteral("Standby"), notice_ms);
     settle();
     QCOMPARE(device_item(w), QStringLiteral("Disconnected"));
     QVERIFY(!enabled(w, "Start"));
     QVERIFY(!enabled(w, "Stop"));
     // The remaining instrument took the working port.
-    QCOMPARE(b.received(), burst(connect_command));
+    QTRY_COMPARE_WITH_TIMEOUT(b.received(), burst(connect_command), notice_ms);
     QCOMPARE(int(w.instrument()->device_count()), 1);
     QCOMPARE(w.instrument()->current_device_index(), 0);
 
@@ -277,6 +292,7 @@ void main_window_device_test::a_new_window_takes_the_instrument_over()
     auto first = std::make_unique<MainWindow>();
     settle();
     QCOMPARE(status(*first), QStringLiteral("Ready"));
+    QTRY_COMPARE_WITH_TIMEOUT(a.received(), burst(identify_reset_command) + burst(connect_command), notice_ms);
     a.clear_received();
 
     // A log-out and a new log-in: the new window searches afresh; the old one lets go of everything.
@@ -284,12 +300,12 @@ void main_window_device_test::a_new_window_takes_the_instrument_over()
     settle();
     QVERIFY(first->instrument() == nullptr);
     QCOMPARE(status(*second), QStringLiteral("Ready"));
-    QCOMPARE(a.received(), burst(identify_reset_command) + burst(connect_command));
+    QTRY_COMPARE_WITH_TIMEOUT(a.received(), burst(identify_reset_command) + burst(connect_command), notice_ms);
     QCOMPARE(second->screen_state().main_port, &second->instrument()->main_port());
 
     // A removal now reaches the new window only.
     const QString old_status = status(*first);
-    a.unplug();
+    unplug(a);
     QTRY_COMPARE_WITH_TIMEOUT(status(*second), QStringLiteral("Disconnected"), notice_ms);
     QCOMPARE(status(*first), old_status);
     // The old window's actions no longer reach an instrument.
