@@ -78,6 +78,20 @@ void set_shown(QCPCurve *c, bool shown)
         c->removeFromLegend();
 }
 
+// Takes rows out of the selection for good. A plain deselection stays the selection model's "current" step,
+// which a later SelectCurrent (QListWidget::setCurrentRow in the overlay view) would silently undo.
+void deselect_rows(QListWidget *list, const QVector<int> &rows)
+{
+    QItemSelectionModel *model = list->selectionModel();
+    QItemSelection gone;
+    for (int row : rows) {
+        const QModelIndex index = list->model()->index(row, 0);
+        gone.select(index, index);
+    }
+    model->select(gone, QItemSelectionModel::Deselect);
+    model->select(QItemSelection(), QItemSelectionModel::Rows);  // commits the step
+}
+
 }  // namespace
 
 // ---- selection ----
@@ -176,8 +190,7 @@ void MainWindow::on_listWidget_itemClicked(QListWidgetItem *item)
     const bool current_time_based = time_based.at(row);
     const experiment_list::kind_filter kinds =
         experiment_list::filter_by_kind(current_time_based, time_based, selection_snapshot());
-    for (int r : kinds.deselect)
-        list->item(r)->setSelected(false);
+    deselect_rows(list, kinds.deselect);
     for (int r : kinds.hidden)
         hide_record_graphs(r);
     for (int r : kinds.shown)
@@ -278,11 +291,9 @@ void MainWindow::on_details_box_currentIndexChanged(int index)
 void MainWindow::show_only_current_row()
 {
     const int row = ui->listWidget->currentRow();
-    for (int i = 0; i < ui->listWidget->count(); ++i) {
-        if (i < records.experiment_count())
-            hide_record_graphs(i);
-        ui->listWidget->item(i)->setSelected(false);
-    }
+    for (int i = 0; i < records.experiment_count(); ++i)
+        hide_record_graphs(i);
+    ui->listWidget->clearSelection();
     const curve &record = records[row];
     set_shown(record.ch1_curve, record.ch1_shown && !record.hidden);
     set_shown(record.ch2_curve, record.ch2_shown && !record.hidden);
@@ -350,11 +361,9 @@ void MainWindow::select_all()
 
 void MainWindow::unselect_all()
 {
-    for (int i = 0; i < ui->listWidget->count(); ++i) {
-        ui->listWidget->item(i)->setSelected(false);
-        if (i < records.experiment_count())
-            hide_record_graphs(i);
-    }
+    ui->listWidget->clearSelection();
+    for (int i = 0; i < records.experiment_count(); ++i)
+        hide_record_graphs(i);
     ui->details->clear();
     ui->details_box->clear();
     qcp::replot_hint(ui->widget);
@@ -418,6 +427,8 @@ void MainWindow::open_delete_warning(const QVector<int> &rows, const QString &na
     warning->setWindowModality(Qt::ApplicationModal);
     warning->show();
     connect(warning, &dialog_warning_delete_experiment::sendData2, this, &MainWindow::delete_experiment);
+    // A cancelled warning must not leave its rows behind for a later deletion.
+    connect(warning, &QObject::destroyed, this, [this] { pending_delete_rows.clear(); });
     connect(this, &MainWindow::experiment_name, warning, &dialog_warning_delete_experiment::get_the_name);
     connect(this, &MainWindow::deney_sayisi, warning, &dialog_warning_delete_experiment::exp_count);
     emit deney_sayisi(rows.size());
