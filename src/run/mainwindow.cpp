@@ -10,6 +10,7 @@
 
 #include "platform/screen_metrics.h"
 #include "run/curve_palette.h"
+#include "run/live_run.h"
 #include "shell/settings_file.h"
 #include "run/qcp_compat.h"
 #include "ui_mainwindow.h"
@@ -59,6 +60,8 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->listWidget, &QWidget::customContextMenuRequested, this, &MainWindow::show_select_menu);
 
     create_filter_actions();
+    // Clock, receive path, settings file, default experiment name and the first estimate.
+    setup_run_control();
 
     state.experiments_dir = experiments_dir_for(ui->user_box->currentText());
     setAcceptDrops(true);

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "instrument/method_parameters.h"
 #include "run/curve.h"
@@ -244,4 +245,74 @@ private:
     void load_method_page(method_index method, const method_pages &pages, bool untick_allowed);
     void set_step_box(int step);
     uint8_t open_from_button = 0;  // the form's own Open button: the opened file's parameters fill the form
-};
+
+    // run control and filtering
+public:
+    // True from Start until the end-of-run frame, Stop or the loss of the instrument. While it holds, nothing
+    // may add, remove or move records: the run writes into running_record_index() after every batch.
+    bool run_in_progress() const { return run_active; }
+    int running_record_index() const { return run_active ? run_record : -1; }
+    // Where Start tells why it refuses; unset, a critical message box. Tests set it so nothing blocks.
+    std::function<void(const QString &title, const QString &text)> show_run_error;
+    void update_duration();
+    void filter_experiment(uint16_t index);
+    float selected_filter_cutoff() const;
+    float selection_common_cutoff() const;  // the list's Filter submenu marks this cut-off; -1 when they differ
+    void set_filter_label(const QString &value);
+public slots:
+    void on_Start_clicked();
+    void on_actionStart_triggered();
+    void on_Stop_clicked();
+    void on_actionStop_triggered();
+    void update_timer();
+    void serialReceived();
+    void on_actionAutomatic_triggered();
+    void on_actionRaw_Data_triggered();
+    void on_action0_5Hz_triggered();
+    void on_action1Hz_triggered();
+    void on_action2Hz_triggered();
+    void on_action5Hz_triggered();
+    void on_action10Hz_triggered();
+    void filt_menuraw();
+    void filt_menu05();
+    void filt_menu1();
+    void filt_menu2();
+    void filt_menu5();
+    void filt_menu10();
+    void filt_menu();
+    void show_raw_data();
+    // method pages and the duration estimate
+    void on_Er1_valueChanged(int);
+    void on_Ei_valueChanged(int);
+    void on_EiEqEr1_stateChanged(int);
+    void on_EiEqEr1_clicked();
+    void on_Method_currentIndexChanged(int index);
+    void on_Scan_Rate_valueChanged(int);
+    void on_lsv_rate_valueChanged(int);
+    void on_Channel_WE1_clicked();
+    void on_Channel_WE2_clicked();
+    void on_Scan_step_valueChanged(int value);
+    void on_Repeat_No_valueChanged(int);
+    void on_Er2_valueChanged(int);
+    void on_dpv_ei_valueChanged(int);
+    void on_dpv_ef_valueChanged(int);
+    void on_dpv_step_valueChanged(int);
+    void on_dpv_period_valueChanged(int);
+    void on_swv_ei_valueChanged(int);
+    void on_swv_ef_valueChanged(int);
+    void on_swv_step_valueChanged(int);
+    void on_swv_freq_valueChanged(int);
+    void on_lsv_ei_valueChanged(int);
+    void on_lsv_ef_valueChanged(int);
+    void on_npv_ei_valueChanged(int);
+    void on_npv_ef_valueChanged(int);
+    void on_npv_step_valueChanged(int);
+    void on_npv_period_valueChanged(int);
+    void on_chr_ei_valueChanged(int);
+    void on_chr_e1_valueChanged(int);
+    void on_chr_e2_valueChanged(int);
+    void on_chr_t1_valueChanged(int);
+    void on_chr_steps_valueChanged(int);
+    void on_ampero_run_time_valueChanged(int);
+private:
+    enum class run_ending { end_frame, stop, instrument_lost };

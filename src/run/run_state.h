@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "run/curve.h"
+#include "run/run_clock.h"
 
 class QActionGroup;
 class QCPCurve;
@@ -17,14 +18,6 @@ class QTimer;
 class dialog_warning_save_data;
 class instrument_link;
 class qv_analysis_window;
-
-// Running extremes of the run under way; 999.9 is the "nothing seen yet" mark that run start writes.
-struct run_extremes {
-    float i_max = 999.9f;  // µA
-    float e_max = 999.9f;  // V
-    float i_min = 999.9f;  // µA
-    float e_min = 999.9f;  // V
-};
 
 struct run_screen_state {
     // Instrument link of the newest window: the device table, the identify exchange and the connection
@@ -37,12 +30,10 @@ struct run_screen_state {
     // Run control
     QTimer *run_clock = nullptr;  // one-second run clock
     uint8_t running_method = 0;   // Method index of the run under way
-    uint16_t remaining_s = 0;
-    uint16_t elapsed_s = 0;
+    run_clock_counters clock;     // remaining and elapsed seconds, 32 bits so the longest runs do not wrap
     uint8_t extra_time_s = 0;     // extra lead time, settings line 15 or a loaded protocol
     QCPCurve *live_curve1 = nullptr;  // decoded samples of the run under way, electrode 1
     QCPCurve *live_curve2 = nullptr;  // electrode 2
-    run_extremes run_min_max;
 
     // Filtering: mode per method (0 automatic, 1 raw, 2 0.5 Hz, 3 1 Hz, 4 2 Hz, 5 5 Hz, 6 10 Hz)
     std::array<uint8_t, 7> filter_choice{};

@@ -1,0 +1,78 @@
+// The receive path of one run, kept free of widgets so that tests and the benchmark drive it directly.
+#include "run/live_run.h"
+
+#include <qcustomplot.h>
+
+#include <algorithm>
+
+void live_run::start(const live_run_setup &setup, const parameter_frame_result &built)
+{
+    setup_ = setup;
+    ctx_ = start_decoding(setup.method, built);
+    const bool both = both_electrodes();
+    fs_ = curve_filtering::record_sampling_rate_hz(setup.method_name, setup.rate, both, setup.details);
+    layout_ = curve_filtering::make_chrono_layout(setup.rate, setup.cycles, setup.lead_time_s, both);
+    for (int e = 0; e < electrodes; ++e) {
+        live_[size_t(e)] = curve_filtering::series();
+        live_filters_[size_t(e)].reset();
+        chrono_filters_[size_t(e)].reset();
+    }
+}
+
+decoded_batch live_run::receive(QByteArray &rx)
+{
+    decoded_batch batch = decode_received(rx, ctx_);
+    for (const decoded_sample &s : batch.samples) {
+        curve_filtering::series &target = live_[s.electrode == 1 ? 0 : 1];
+        target.keys.push_back(s.x);
+        target.values.push_back(double(s.current_uA));
+    }
+    return batch;
+}
+
+bool live_run::pass(int electrode, bool final)
+{
+    const size_t e = size_t(electrode);
+    if (setup_.method == method_index::chronoamperometry) {
+        chrono_filters_[e].pass(live_[e], setup_.filter_hz, fs_, layout_);
+        return true;
+    }
+    curve_filtering::live_settings s;
+    s.filter_hz = setup_.filter_hz;
+    s.fs = fs_;
+    s.order_cap = electrode == 0 ? curve_filtering::order_cap : curve_filtering::order_cap_we2;
+    s.hold_back = setup_.rate;
+    return live_filters_[e].pass(live_[e], s, final);
+}
+
+const curve_filtering::series &live_run::shown(int electrode) const
+{
+    const size_t e = size_t(electrode);
+    return setup_.method == method_index::chronoamperometry ? chrono_filters_[e].shown() : live_filters_[e].shown();
+}
+
+void sync_curve(QCPCurve *c, const curve_filtering::series &points)
+{
+    if (!c)
+        return;
+    const QSharedPointer<QCPCurveDataContainer> data = c->data();
+    const int n = std::min(points.keys.size(), points.values.size());
+    const int held = data->size();
+    int same = 0;
+    auto it = data->constBegin();
+    for (const int limit = std::min(held, n); same < limit; ++same, ++it) {
+        if (it->t != double(same) || it->key != points.keys[same] || it->value != points.values[same])
+            break;
+    }
+    if (same == 0)
+        data->clear();
+    else if (same < held)
+        data->removeAfter(same - 0.5);   // drops running indexes same, same + 1, ...
+    if (same == n)
+        return;
+    QVector<QCPCurveData> tail;
+    tail.reserve(n - same);
+    for (int i = same; i < n; ++i)
+        tail.append(QCPCurveData(i, points.keys[i], points.values[i]));
+    data->add(tail, true);
+}

@@ -1,0 +1,515 @@
+// Run control on the run screen: Start, the run clock, receiving samples, the end of a run and Stop, and the
+// filtering of live and stored curves with the filter menus and the details' "Filter:" line.
+#include "run/mainwindow.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QDebug>
+#include <QItemSelectionModel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QSerialPort>
+#include <QSignalBlocker>
+#include <QTimer>
+
+#include "filtering/curve_filtering.h"
+#include "instrument/instrument_link.h"
+#include "instrument/parameter_frames.h"
+#include "run/curve_palette.h"
+#include "run/live_run.h"
+#include "run/method_setup.h"
+#include "run/qcp_compat.h"
+#include "run/run_start.h"
+#include "ui_mainwindow.h"
+
+namespace {
+constexpr int run_clock_interval_ms = 1000;
+
+// Points of a curve as a series, for the stored-record passes.
+curve_filtering::series series_of(const QCPCurve *c)
+{
+    qcp::points p = qcp::read_points(c);
+    return {std::move(p.keys), std::move(p.values)};
+}
+}  // namespace
+
+void MainWindow::setup_run_control()
+{
+    run_path = std::make_unique<live_run>();
+    connect(state.run_clock, &QTimer::timeout, this, &MainWindow::update_timer);
+    if (link) {
+        connect(&link->main_port(), &QSerialPort::readyRead, this, &MainWindow::serialReceived);
+        connect(link, &instrument_link::run_interrupted, this, &MainWindow::instrument_lost_during_run);
+    }
+    load_config();
+    default_experiment_name();
+    update_duration();
+}
+
+// ---- Start ----
+
+QString MainWindow::unique_experiment_name() const
+{
+    QStringList rows;
+    for (int i = 0; i < ui->listWidget->count(); ++i)
+        rows << ui->listWidget->item(i)->text();
+    const QString base = ui->New_Experiment_Name->text();
+    QString candidate = base;
+    for (int n = 1; rows.contains(candidate, Qt::CaseSensitive); ++n)
+        candidate = base + QLatin1Char('_') + QString::number(n);
+    return candidate;
+}
+
+std::array<bool, 7> MainWindow::checked_filter_modes() const
+{
+    const QAction *actions[7] = {ui->actionAutomatic, ui->actionRaw_Data, ui->action0_5Hz, ui->action1Hz,
+                                 ui->action2Hz,       ui->action5Hz,      ui->action10Hz};
+    std::array<bool, 7> checked{};
+    for (size_t i = 0; i < checked.size(); ++i)
+        checked[i] = actions[i]->isChecked();
+    return checked;
+}
+
+void MainWindow::set_method_controls_locked(bool locked)
+{
+    // The running record's method, electrodes and page are fixed at Start; the frame has been sent.
+    ui->Method->setEnabled(!locked);
+    ui->stackedWidget->setEnabled(!locked);
+}
+
+void MainWindow::set_run_controls(bool running)
+{
+    ui->Stop->setEnabled(running);
+    for (QWidget *w : {static_cast<QWidget *>(ui->comboBox_2), static_cast<QWidget *>(ui->Start),
+                       static_cast<QWidget *>(ui->Open), static_cast<QWidget *>(ui->Center),
+                       static_cast<QWidget *>(ui->Image), static_cast<QWidget *>(ui->Save),
+                       static_cast<QWidget *>(ui->export_2)})
+        w->setEnabled(!running);
+    ui->actionOpen->setEnabled(!running);
+    ui->actionChange_Port->setEnabled(!running);
+    ui->Make_Report->setEnabled(false);
+    set_method_controls_locked(running);
+}
+
+void MainWindow::on_actionStart_triggered()
+{
+    if (ui->Start->isEnabled())
+        on_Start_clicked();
+}
+
+void MainWindow::on_Start_clicked()
+{
+    if (run_active || !link)
+        return;
+    const std::optional<method_index> method = method_from_index(ui->Method->currentIndex());
+    if (!method)
+        return;
+    const method_pages pages = protocol_form_values();
+    const bool we1 = ui->Channel_WE1->isChecked();
+    const bool we2 = ui->Channel_WE2->isChecked();
+    const start_refusal refusal = check_run_start(records.full(), *method, pages, we1, we2);
+    if (refusal != start_refusal::none) {
+        if (show_run_error)
+            show_run_error(start_refusal_title(refusal), start_refusal_text(refusal));
+        else
+            QMessageBox::critical(this, start_refusal_title(refusal), start_refusal_text(refusal));
+        return;
+    }
+
+    // The new record, its row and its curves.
+    qcp::clear_points(state.live_curve1);
+    qcp::clear_points(state.live_curve2);
+    const QString name = unique_experiment_name();
+    const int n = reserve_next_record();
+    if (n < 0)
+        return;
+    curve &record = records[n];
+    const start_record_fields fields = record_fields_at_start(*method, pages, we1, we2, checked_filter_modes());
+    record.saved = 0;
+    record.name = name;
+    record.device_id = link->current_device_id();
+    record.ch1_colour = pair_colour_ch1(palette_pair_for_record(n));
+    record.ch2_colour = pair_colour_ch2(palette_pair_for_record(n));
+    record.cycles = fields.cycles;
+    record.ch1_shown = fields.ch1_shown;
+    record.ch2_shown = fields.ch2_shown;
+    record.method = fields.method;
+    record.rate = fields.rate;
+    record.filter_hz = fields.filter_hz;
+    for (QCPCurve *c : {record.ch1_curve, record.ch2_curve, record.ch1_raw_curve, record.ch2_raw_curve})
+        qcp::clear_points(c);
+    record.ch1_curve->setPen(we1_pen(n));
+    record.ch2_curve->setPen(we2_pen(n));
+    record.ch1_curve->setName(name + QStringLiteral("_w1"));
+    record.ch2_curve->setName(name + QStringLiteral("_w2"));
+
+    ui->listWidget->addItem(name);
+    QFont font(QStringLiteral("Calibri"), 12, 50, true);
+    ui->listWidget->item(ui->listWidget->count() - 1)->setFont(font);
+
+    QSerialPort &port = link->main_port();
+    port.clear(QSerialPort::AllDirections);
+    state.rx_buffer.clear();
+    ui->connected_label_3->setText(QStringLiteral("Running"));
+    set_run_controls(true);
+    if (we1)
+        record.ch1_curve->addToLegend();
+    else
+        record.ch1_curve->removeFromLegend();
+    if (we2)
+        record.ch2_curve->addToLegend();
+    else
+        record.ch2_curve->removeFromLegend();
+
+    ui->details->clear();
+    state.extra_time_s = read_config_extra_time();
+    run_settings settings;
+    settings.we1 = we1;
+    settings.we2 = we2;
+    settings.range_index = ui->Current_Range->currentIndex();
+    settings.extra_time_s = state.extra_time_s;
+    details_context context;
+    context.filter_hz = record.filter_hz;
+    context.started = QDateTime::currentDateTime();
+    context.user = ui->user_box->currentText();
+    context.device_id = record.device_id;
+    const parameter_frame_result built = build_parameter_frame(*method, pages, settings, context);
+    record.channel_code = built.channel_code;
+    record.resolution = built.resolution;
+    record.details = built.details;
+    if (built.rate)
+        record.rate = *built.rate;
+    if (built.lead_time_s)
+        record.lead_time_s = *built.lead_time_s;
+    if (built.cycles)
+        record.cycles = *built.cycles;
+    if (built.e_start)
+        record.e_start = *built.e_start;
+    ui->widget->xAxis->setRange(built.x_lower, built.x_upper);
+
+    live_run_setup setup;
+    setup.method = *method;
+    setup.method_name = record.method;
+    setup.filter_hz = record.filter_hz;
+    setup.rate = record.rate;
+    setup.cycles = record.cycles;
+    setup.lead_time_s = record.lead_time_s;
+    setup.details = record.details;
+    run_path->start(setup, built);
+    dropped_frames_told = 0;
+    run_record = n;
+    run_active = true;
+
+    state.running_method = uint8_t(*method);
+    link->send_parameter_frame(built.frame);
+    state.run_clock->start(run_clock_interval_ms);
+    update_duration();
+
+    ui->listWidget->setCurrentRow(n);
+    ui->listWidget->item(n)->setSelected(true);
+    on_listWidget_itemClicked(ui->listWidget->item(n));
+    if (!ui->Open_Experiment_5->isChecked())
+        on_Open_Experiment_5_clicked();
+    update_buttons();
+    qcp::replot_hint(ui->widget);
+}
+
+// ---- the run clock ----
+
+void MainWindow::update_timer()
+{
+    const clock_tick tick = tick_run_clock(state.clock);
+    state.clock = tick.counters;
+    show_clock(tick.display);
+}
+
+// ---- receiving ----
+
+void MainWindow::take_received_bytes()
+{
+    const decoded_batch batch = run_path->receive(state.rx_buffer);
+    if (batch.dropped_frames > 0 && dropped_frames_told++ < 10)
+        qDebug() << "frames dropped:" << batch.dropped_frames;
+    // The hidden live curves follow the samples as they come; nothing is drawn from them.
+    sync_curve(state.live_curve1, run_path->live(0));
+    sync_curve(state.live_curve2, run_path->live(1));
+    update_run_extremes();
+    if (batch.end_of_run)
+        end_run(run_ending::end_frame);
+}
+
+void MainWindow::update_run_extremes()
+{
+    const run_decoding_context &ctx = run_path->decoding();
+    if (run_record < 0 || !ctx.extremes.any)
+        return;
+    curve &record = records[run_record];
+    record.e_min = ctx.extremes.e_min;
+    record.e_max = ctx.extremes.e_max;
+    record.i_min = ctx.extremes.i_min;
+    record.i_max = ctx.extremes.i_max;
+    if (ctx.e_start_known && run_path->setup().method != method_index::chronoamperometry)
+        record.e_start = ctx.e_start;
+    const axis_range y = y_axis_range(ctx.extremes);
+    ui->widget->yAxis->setRange(y.lower, y.upper);
+}
+
+void MainWindow::serialReceived()
+{
+    QSerialPort *port = link ? &link->main_port() : nullptr;
+    if (!port)
+        return;
+    const QSignalBlocker blocker(port);
+    state.rx_buffer += port->readAll();
+    if (!run_active) {
+        // Bytes outside a run belong to no record: a late end frame must not end (and autosave) a run twice,
+        // and stray samples must not rewrite the newest record.
+        state.rx_buffer.clear();
+        return;
+    }
+    take_received_bytes();
+    if (!run_active)
+        return;  // the end frame has run the final passes
+    show_run_curves(false);
+}
+
+void MainWindow::show_run_curves(bool final)
+{
+    if (run_record < 0)
+        return;
+    const curve &record = records[run_record];
+    QCPCurve *raw[2] = {record.ch1_raw_curve, record.ch2_raw_curve};
+    QCPCurve *shown[2] = {record.ch1_curve, record.ch2_curve};
+    for (int e = 0; e < live_run::electrodes; ++e) {
+        const int n = run_path->live_count(e);
+        // A batch pass waits for a few samples; the final pass always runs, so even a very short run keeps
+        // its samples, unfiltered when there are too few to filter.
+        const bool due = final ? n > 0 : curve_filtering::batch_pass_due(run_active, n);
+        if (!due || !run_path->pass(e, final))
+            continue;
+        sync_curve(raw[e], run_path->live(e));
+        sync_curve(shown[e], run_path->shown(e));
+    }
+    if (!final && run_path->live_count(1) <= 3)
+        ui->widget->replot(QCustomPlot::rpQueuedReplot);
+    else
+        qcp::replot_hint(ui->widget);
+}
+
+// ---- the end of a run ----
+
+void MainWindow::end_run(run_ending how)
+{
+    if (!run_active)
+        return;
+    state.run_clock->stop();
+    run_active = false;
+    set_run_controls(false);
+    if (how == run_ending::instrument_lost) {
+        // The link shows what is left of the connection; nothing can start until an instrument answers.
+        ui->Start->setEnabled(false);
+        ui->connected_label_3->setText(QStringLiteral("Disconnected"));
+    } else {
+        ui->connected_label_3->setText(QStringLiteral("Ready"));
+    }
+    update_duration();
+    if (how == run_ending::end_frame && link) {
+        link->main_port().clear(QSerialPort::AllDirections);
+        state.rx_buffer.clear();
+    }
+    show_run_curves(true);
+    const int record = run_record;
+    autosave_record(record);
+    update_buttons();
+}
+
+void MainWindow::on_actionStop_triggered()
+{
+    if (ui->Stop->isEnabled())
+        on_Stop_clicked();
+}
+
+void MainWindow::on_Stop_clicked()
+{
+    if (!run_active)
+        return;
+    if (link) {
+        link->send_stop_command();
+        // Samples that arrived before the stop still belong to the run.
+        QSerialPort &port = link->main_port();
+        if (port.isOpen())
+            state.rx_buffer += port.readAll();
+    }
+    take_received_bytes();
+    end_run(run_ending::stop);
+    state.rx_buffer.clear();
+}
+
+void MainWindow::instrument_lost_during_run()
+{
+    if (!run_active)
+        return;
+    // The port is gone: what was received is kept and the run ends as with Stop, without the stop command.
+    take_received_bytes();
+    end_run(run_ending::instrument_lost);
+    state.rx_buffer.clear();
+}
+
+// ---- filter menus ----
+
+void MainWindow::choose_filter_mode(int mode)
+{
+    if (!state.filter_actions || mode < 0 || mode >= state.filter_actions->actions().size())
+        return;
+    state.filter_actions->actions().at(mode)->setChecked(true);
+    state.filter_cutoff = curve_filtering::mode_cutoff_hz(mode);
+}
+
+float MainWindow::selected_filter_cutoff() const
+{
+    return curve_filtering::selected_filter_cutoff(checked_filter_modes());
+}
+
+namespace {
+void remember_filter_mode(run_screen_state &state, int method_box_index, int mode)
+{
+    if (method_box_index >= 0 && method_box_index < int(state.filter_choice.size()))
+        state.filter_choice[size_t(method_box_index)] = uint8_t(mode);
+    state.filter_cutoff = curve_filtering::mode_cutoff_hz(mode);
+}
+}  // namespace
+
+void MainWindow::on_actionAutomatic_triggered()
+{
+    remember_filter_mode(state, ui->Method->currentIndex(), curve_filtering::mode_automatic);
+}
+void MainWindow::on_actionRaw_Data_triggered()
+{
+    remember_filter_mode(state, ui->Method->currentIndex(), curve_filtering::mode_raw);
+}
+void MainWindow::on_action0_5Hz_triggered()
+{
+    remember_filter_mode(state, ui->Method->currentIndex(), curve_filtering::mode_0_5hz);
+}
+void MainWindow::on_action1Hz_triggered()
+{
+    remember_filter_mode(state, ui->Method->currentIndex(), curve_filtering::mode_1hz);
+}
+void MainWindow::on_action2Hz_triggered()
+{
+    remember_filter_mode(state, ui->Method->currentIndex(), curve_filtering::mode_2hz);
+}
+void MainWindow::on_action5Hz_triggered()
+{
+    remember_filter_mode(state, ui->Method->currentIndex(), curve_filtering::mode_5hz);
+}
+void MainWindow::on_action10Hz_triggered()
+{
+    remember_filter_mode(state, ui->Method->currentIndex(), curve_filtering::mode_10hz);
+}
+
+// ---- stored records ----
+
+void MainWindow::filter_experiment(uint16_t index)
+{
+    if (index >= records.experiment_count() || int(index) == running_record_index())
+        return;
+    curve &record = records[index];
+    if (curve_filtering::is_raw_cutoff(record.filter_hz)) {
+        qcp::replot_hint(ui->widget);
+        return;
+    }
+    const curve_filtering::series raw1 = series_of(record.ch1_raw_curve);
+    const curve_filtering::series raw2 = series_of(record.ch2_raw_curve);
+    // The electrodes recorded are those with samples, whatever the show/hide boxes say.
+    const bool both = curve_filtering::both_electrodes_of_raw(raw1.keys.size(), raw2.keys.size());
+    const double fs = curve_filtering::record_sampling_rate_hz(record.method, record.rate, both, record.details);
+    qDebug() << "cut off:" << curve_filtering::normalised_cutoff(record.filter_hz, fs);
+    // The point counts come from the raw curves: the shown ones may have been left short by an earlier pass.
+    if (raw1.keys.size() > 4)
+        sync_curve(record.ch1_curve, curve_filtering::refiltered(raw1, record.filter_hz, fs));
+    if (raw2.keys.size() > 4)
+        sync_curve(record.ch2_curve, curve_filtering::refiltered(raw2, record.filter_hz, fs));
+    qcp::replot_hint(ui->widget);
+}
+
+void MainWindow::refilter_selection(float filter_hz)
+{
+    if (ui->listWidget->currentRow() < 0)
+        return;
+    for (const QModelIndex &row : ui->listWidget->selectionModel()->selectedRows(0)) {
+        const int r = row.row();
+        // The running record keeps the cut-off its run filters with until the run ends.
+        if (r < 0 || r >= records.experiment_count() || r == running_record_index())
+            continue;
+        curve &record = records[r];
+        record.filter_hz = filter_hz;
+        if (curve_filtering::is_raw_cutoff(filter_hz)) {
+            sync_curve(record.ch1_curve, series_of(record.ch1_raw_curve));
+            sync_curve(record.ch2_curve, series_of(record.ch2_raw_curve));
+            qcp::replot_hint(ui->widget);
+        } else {
+            filter_experiment(uint16_t(r));
+        }
+    }
+    set_filter_label(curve_filtering::filter_value_text(filter_hz));
+}
+
+void MainWindow::filt_menuraw() { refilter_selection(0.0f); }
+void MainWindow::filt_menu05() { refilter_selection(0.5f); }
+void MainWindow::filt_menu1() { refilter_selection(1.0f); }
+void MainWindow::filt_menu2() { refilter_selection(2.0f); }
+void MainWindow::filt_menu5() { refilter_selection(5.0f); }
+void MainWindow::filt_menu10() { refilter_selection(10.0f); }
+
+void MainWindow::filt_menu()
+{
+    const int row = ui->listWidget->currentRow();
+    if (row >= 0)
+        filter_experiment(uint16_t(row));
+}
+
+void MainWindow::show_raw_data()
+{
+    const int row = ui->listWidget->currentRow();
+    if (row < 0 || row >= records.experiment_count() || row == running_record_index())
+        return;
+    curve &record = records[row];
+    sync_curve(record.ch1_curve, series_of(record.ch1_raw_curve));
+    sync_curve(record.ch2_curve, series_of(record.ch2_raw_curve));
+    qDebug() << "show raw data():" << qcp::point_count(record.ch1_raw_curve) << qcp::point_count(record.ch1_curve)
+             << row;
+    qcp::replot_hint(ui->widget);
+}
+
+float MainWindow::selection_common_cutoff() const
+{
+    const int current = ui->listWidget->currentRow();
+    if (current < 0 || current >= records.experiment_count())
+        return -1.0f;
+    QVector<float> selected;
+    for (const QModelIndex &row : ui->listWidget->selectionModel()->selectedRows(0)) {
+        if (row.row() < records.experiment_count())
+            selected.push_back(records[row.row()].filter_hz);
+    }
+    return curve_filtering::common_cutoff(records[current].filter_hz, selected);
+}
+
+void MainWindow::set_filter_label(const QString &value)
+{
+    QListWidget *list = ui->listWidget;
+    for (const QModelIndex &row : list->selectionModel()->selectedRows(0)) {
+        const int r = row.row();
+        if (r < 0 || r >= records.experiment_count() || r == running_record_index())
+            continue;
+        curve &record = records[r];
+        curve_filtering::set_filter_line(record.details, record.method, value);
+        // The details list shows the current record's lines; keep them true without running the box handlers.
+        if (list->currentItem() && list->currentItem()->text() == ui->details_box->currentText()) {
+            const QSignalBlocker details_blocker(ui->details);
+            const QSignalBlocker box_blocker(ui->details_box);
+            ui->details->clear();
+            ui->details->addItems(record.details);
+        }
+    }
+}
