@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 void growing_filtfilt::reset()
 {
@@ -39,6 +40,9 @@ void growing_filtfilt::full(const double *x, std::size_t n)
 
 std::size_t growing_filtfilt::update(const double *x, std::size_t n, int order, float wn)
 {
+    // Same domain as the whole-series filter; the callers derive the order from n, so this never fires for them.
+    if (order < 1 || n <= 3 * std::size_t(order))
+        throw std::domain_error("Input data too short! Data must have length more than 3 times filter order.");
     const std::size_t m = std::size_t(order);
     const std::size_t nfact = 3 * m;
     // Bitwise comparison of the part already seen: a different series (a new run) must never reuse old results.

@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <functional>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -339,6 +340,10 @@ private slots:
             previous = g.output();
         }
         QVERIFY(incremental_updates > 50);
+
+        // Outside the filter's domain it refuses, as the whole-series filter does.
+        QVERIFY(!error_text([&] { g.update(x.data(), 30, 10, 0.01f); }).empty());
+        QVERIFY(!error_text([&] { g.update(x.data(), 30, 0, 0.01f); }).empty());
 
         // A different series of the same length is filtered afresh, not patched.
         auto other = x;
