@@ -347,7 +347,8 @@ series refiltered(const series &raw, float filter_hz, double fs)
 
 QString filter_value_text(float filter_hz)
 {
-    if (is_raw_cutoff(filter_hz))
+    // Negative and NaN cut-offs are not filtered either (see normalised_cutoff), so they read "None" as well.
+    if (!(filter_hz >= 0.001f))
         return QStringLiteral("None");
     return QString::number(double(filter_hz), 'g', 6);
 }

@@ -170,7 +170,7 @@ series refiltered(const series &raw, float filter_hz, double fs);
 
 // ---- Details line ----
 
-// The value text a Filter submenu entry writes: "None" for a raw cut-off, else up to 6 significant digits.
+// The value text of a cut-off: "None" below 0.001 (negative and NaN included), else up to 6 significant digits.
 QString filter_value_text(float filter_hz);
 
 // "Filter: " + value, then "Hz" unless the value is "None".

@@ -382,7 +382,9 @@ private slots:
         QCOMPARE(filter_value_text(0.5f), QString("0.5"));
         QCOMPARE(filter_value_text(10.0f), QString("10"));
         QCOMPARE(filter_value_text(0.0f), QString("None"));
-        QCOMPARE(filter_value_text(-3.0f), QString("-3"));
+        QCOMPARE(filter_value_text(-3.0f), QString("None"));
+        QCOMPARE(filter_value_text(NAN), QString("None"));
+        QCOMPARE(filter_value_text(0.001f), QString("0.001"));
         QCOMPARE(filter_line_text("0.5"), QString("Filter: 0.5Hz"));
         QCOMPARE(filter_line_text("None"), QString("Filter: None"));
 
