@@ -48,6 +48,7 @@ MainWindow::MainWindow(QWidget *parent)
     state.run_clock = new QTimer(this);
 
     connect(ui->widget, &QCustomPlot::mouseMove, this, &MainWindow::onMouseMove);
+    connect_session();
 
     // Before the window is first shown: the first instrument that answers is connected.
     find_instrument();
@@ -148,16 +149,12 @@ void MainWindow::on_user_box_currentIndexChanged(const QString &text)
     if (text.isEmpty())
         return;
     if (text == QLatin1String("Log Out")) {
-        const user_lines lines = user_lines_for(text);
-        settings_file::write_user_lines(lines.name, lines.flag);
-        if (state.main_port)
-            state.main_port->close();
-        if (state.probe_port)
-            state.probe_port->close();
-        state.experiments_dir = experiments_dir_for(text);
+        // The close decides: with unsaved experiments the user may keep the window, and then nothing
+        // may have changed. The user lines and the ports follow only once the window really closes.
         close();
         return;
     }
+    last_user_row = ui->user_box->currentIndex();
     save_current_user_config();
     state.experiments_dir = experiments_dir_for(text);
 }

@@ -16,6 +16,7 @@
 #include "run/record_store.h"
 #include "run/run_state.h"
 
+class QCloseEvent;
 class QMouseEvent;
 class QDragEnterEvent;
 class QListWidgetItem;
@@ -120,6 +121,38 @@ private:
     std::array<double, 2> legend_grab_offset{{0.0, 0.0}};  // x, y in fractions of the inset area of the axis rectangle
     uint8_t legend_shown = 1;
     run_screen_state &state;
+
+    // session: settings, closing, users, hand-over
+public:
+    // The analysis screen of the last hand-over while it is open; it deletes itself when it hands back.
+    qv_analysis_window *analysis_screen() const;
+public slots:
+    void on_settings_clicked();
+    void settings_closed(int8_t device_index);
+    void close_app_slot();
+    void user_update();
+    void user_select_slot(QString name);
+    void select_index(uint8_t index);
+    void close_wind();
+    void hide_exp_window();
+    void show_this_window();
+    void on_To_Analysis_Screen_Button_clicked();
+    void on_actionShow_Peaks_triggered();
+    void on_actionSettings_2_triggered();
+    void on_actionAbout_triggered();
+protected:
+    void closeEvent(QCloseEvent *event) override;
+private:
+    void connect_session();
+    bool has_unsaved_experiments() const;
+    void refuse_close_with_warning(bool logging_out);
+    void put_back_user_row();
+    void shut_down_for_close(bool logging_out);
+    int last_user_row = -1;         // the user row before the box moved to "Log Out"
+    bool log_out_on_confirm = false;  // the close the warning asks about came from "Log Out"
+    QTimer *hand_over_hide_timer = nullptr;
+    QPointer<dialog_warning_save_data> close_warning;  // one per window, made and connected once
+    bool closed_for_good = false;   // the close went through: the instrument was told and the link let go
 
     // instrument link
 public:

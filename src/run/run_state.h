@@ -48,7 +48,7 @@ struct run_screen_state {
     // Windows
     dialog_warning_save_data *close_warning = nullptr;
     uint8_t close_confirmed = 0;  // reset by every new window
-    qv_analysis_window *analysis_window = nullptr;
+    QPointer<qv_analysis_window> analysis_window;  // the window deletes itself when it hands back
     QTimer *hide_timer = nullptr;
 };
 

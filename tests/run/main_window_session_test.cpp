@@ -1,0 +1,609 @@
+// The run screen with the windows around it: closing with unsaved experiments, logging out, the settings box,
+// the user chooser, the About box and the hand-over to the analysis screen, with simulated instruments where
+// the bytes on the wire matter.
+#include <QtTest>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QToolButton>
+#include <vector>
+
+#include "analysis/qv_analysis_window.h"
+#include "dialogs/about_dialog_box.h"
+#include "dialogs/dialog_warning_save_data.h"
+#include "instrument/commands.h"
+#include "instrument/instrument_link.h"
+#include "run/mainwindow.h"
+#include "run/qcp_compat.h"
+#include "shell/log_page.h"
+#include "shell/select_user.h"
+#include "shell/settings_box.h"
+#include "support/sim_instrument.h"
+#include "support/temp_workdir.h"
+
+namespace {
+constexpr int connect_timeout_ms = 400;
+constexpr int startup_timeout_ms = 250;
+constexpr int watch_interval_ms = 50;
+
+const char config_path[] = "Libraries/Config.txt";
+
+QByteArray burst(uint8_t command) { return QByteArray(command_repeats, char(command)); }
+
+// The simulated instruments are listed from this variable; the window searches in its constructor.
+void list_ports(const std::vector<const sim_instrument *> &sims)
+{
+    QStringList paths;
+    for (const sim_instrument *sim : sims)
+        paths << sim->slave_path();
+    qputenv("RZ410_EXTRA_PORTS", paths.join(':').toLocal8Bit());
+}
+
+void settle(int ms = 80) { QTest::qWait(ms); }
+
+QByteArray config_text(const QStringList &lines)
+{
+    QByteArray text;
+    for (const QString &line : lines)
+        text += line.toUtf8() + "\r\n";
+    return text;
+}
+
+// A working folder with the users Ann and Bob and a full settings file remembering `user`.
+void prepare_users(const temp_workdir &wd, const QString &user = "Ann")
+{
+    for (const char *name : {"Ann", "Bob"})
+        QVERIFY(QDir(wd.path()).mkpath(QStringLiteral("Data/User/%1/Experiments").arg(name)));
+    wd.write_file(config_path, config_text({user, "1", "", "1", "0", "4", "1", "Pearson's RR", "1", "0", "1", "1",
+                                            "1", "1", "1", "7", "3"}));
+}
+
+QStringList config_lines(const temp_workdir &wd)
+{
+    QStringList lines = QString::fromUtf8(wd.read_file(config_path)).split("\r\n");
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+template <typename T>
+T *child(const QObject &parent, const char *name)
+{
+    T *found = parent.findChild<T *>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no child %s", name);
+    return found;
+}
+
+template <typename T>
+QList<T *> visible_windows()
+{
+    QList<T *> found;
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<T *>(top); window && window->isVisible())
+            found << window;
+    }
+    return found;
+}
+
+template <typename T>
+T *visible_window()
+{
+    const QList<T *> found = visible_windows<T>();
+    return found.size() == 1 ? found.first() : nullptr;
+}
+
+// One experiment in the list, saved or not.
+void add_experiment(MainWindow &w, const QString &name, bool saved, const QString &method = "Cyclic Voltammetry")
+{
+    const int n = w.reserve_next_record();
+    QVERIFY(n >= 0);
+    curve &r = w.experiment_records()[n];
+    r.method = method;
+    r.details = QStringList{method};
+    r.e_min = -1.0f;
+    r.e_max = 1.0f;
+    r.i_min = -2.0f;
+    r.i_max = 2.0f;
+    const QVector<double> keys{0.0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7};
+    const QVector<double> values{n + 0.0, n + 1.0, n + 2.0, n + 3.0, n + 4.0, n + 5.0, n + 6.0, n + 7.0};
+    qcp::set_points(r.ch1_curve, keys, values);
+    qcp::set_points(r.ch2_curve, keys, values);
+    w.add_opened_experiment(name);
+    r.saved = saved ? 1 : 0;
+}
+
+void click(QObject &window, const char *button) { child<QPushButton>(window, button)->click(); }
+
+settings_box *open_settings(MainWindow &w)
+{
+    w.on_settings_clicked();
+    return visible_window<settings_box>();
+}
+}  // namespace
+
+class main_window_session_test : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        MainWindow::set_link_timeouts(connect_timeout_ms, startup_timeout_ms, watch_interval_ms);
+        // The spies below are made before any window registers the signals' argument types.
+        qRegisterMetaType<int8_t>("int8_t");
+        qRegisterMetaType<curve>("curve");
+    }
+    void cleanup();
+
+    void refused_closes_then_one_confirmation_send_one_close_command();
+    void log_out_waits_for_the_warning_and_opens_one_log_in_page();
+    void closing_with_everything_saved_goes_at_once();
+    void settings_box_is_fed_users_and_instruments();
+    void reset_all_then_save_writes_the_seventeen_lines_and_the_screen_applies_them();
+    void choosing_an_instrument_in_the_settings_box_switches_like_the_device_box();
+    void a_run_keeps_the_settings_box_shut_and_a_close_stops_it_first();
+    void about_box_shows_instrument_id_zero_and_nothing_without_one();
+    void hand_over_sends_cyclic_records_users_and_state_then_comes_back();
+    void hand_over_without_current_row_asks_for_no_experiment();
+    void user_chooser_and_analysis_screen_change_the_user();
+};
+
+void main_window_session_test::cleanup()
+{
+    qunsetenv("RZ410_EXTRA_PORTS");
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (!qobject_cast<MainWindow *>(top) && top->isVisible())
+            top->close();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void main_window_session_test::refused_closes_then_one_confirmation_send_one_close_command()
+{
+    temp_workdir wd;
+    prepare_users(wd);
+    sim_instrument a(5);
+    QVERIFY(a.is_plugged());
+    list_ports({&a});
+    MainWindow w;
+    w.show();
+    settle();
+    QVERIFY(w.instrument() && w.instrument()->is_connected());
+    add_experiment(w, "kept", true);
+    add_experiment(w, "unsaved", false);
+    a.clear_received();
+
+    for (int refusal = 0; refusal < 2; ++refusal) {
+        QVERIFY(!w.close());
+        QVERIFY(w.isVisible());
+        auto *warning = visible_window<dialog_warning_save_data>();
+        QVERIFY(warning);
+        QCOMPARE(warning->windowModality(), Qt::ApplicationModal);
+        click(*warning, "pushButton_3");  // Cancel
+        QVERIFY(!warning->isVisible());
+    }
+    settle();
+    QVERIFY(a.received().isEmpty());
+
+    QVERIFY(!w.close());
+    auto *warning = visible_window<dialog_warning_save_data>();
+    QVERIFY(warning);
+    click(*warning, "pushButton");  // Exit and Discard Unsaved Data
+    settle();
+
+    QVERIFY(!w.isVisible());
+    QVERIFY(!warning->isVisible());
+    QCOMPARE(a.received(), burst(close_command));
+    QVERIFY(visible_windows<log_page>().isEmpty());
+    // The closed window lets its ports and link go.
+    QVERIFY(!w.instrument());
+    // Nothing of the close is written; the user stays remembered.
+    QCOMPARE(config_lines(wd).mid(0, 2), (QStringList{"Ann", "1"}));
+}
+
+void main_window_session_test::log_out_waits_for_the_warning_and_opens_one_log_in_page()
+{
+    temp_workdir wd;
+    prepare_users(wd, "Bob");
+    sim_instrument a(7);
+    list_ports({&a});
+    MainWindow w;
+    w.set_current_user(1);
+    w.show();
+    settle();
+    add_experiment(w, "unsaved", false);
+    a.clear_received();
+    auto *users = child<QComboBox>(w, "user_box");
+    QCOMPARE(users->currentText(), QStringLiteral("Bob"));
+
+    for (int refusal = 0; refusal < 2; ++refusal) {
+        users->setCurrentIndex(users->findText("Log Out"));
+        auto *warning = visible_window<dialog_warning_save_data>();
+        QVERIFY(warning);
+        // Kept: the same user, the same file, the instrument still connected.
+        QVERIFY(w.isVisible());
+        QCOMPARE(users->currentText(), QStringLiteral("Bob"));
+        QCOMPARE(config_lines(wd).mid(0, 2), (QStringList{"Bob", "1"}));
+        QVERIFY(w.instrument() && w.instrument()->is_connected());
+        click(*warning, "pushButton_3");
+    }
+    settle();
+    QVERIFY(a.received().isEmpty());
+    QVERIFY(visible_windows<log_page>().isEmpty());
+
+    users->setCurrentIndex(users->findText("Log Out"));
+    click(*visible_window<dialog_warning_save_data>(), "pushButton");
+    settle();
+
+    QVERIFY(!w.isVisible());
+    QCOMPARE(a.received(), burst(close_command));
+    QCOMPARE(visible_windows<log_page>().size(), 1);
+    QCOMPARE(config_lines(wd).mid(0, 2), (QStringList{"Log Out", "-1"}));
+    QCOMPARE(config_lines(wd).size(), 17);
+
+    // Closing the closed window again changes nothing.
+    w.close();
+    settle();
+    QCOMPARE(a.received(), burst(close_command));
+    QCOMPARE(visible_windows<log_page>().size(), 1);
+}
+
+void main_window_session_test::closing_with_everything_saved_goes_at_once()
+{
+    temp_workdir wd;
+    prepare_users(wd);
+    {
+        // No instrument: nothing to tell, and a plain close opens no log-in page.
+        MainWindow w;
+        w.show();
+        add_experiment(w, "saved", true);
+        QVERIFY(w.close());
+        QVERIFY(visible_window<dialog_warning_save_data>() == nullptr);
+        QVERIFY(visible_windows<log_page>().isEmpty());
+    }
+    sim_instrument a(8);
+    list_ports({&a});
+    MainWindow w;
+    w.show();
+    settle();
+    a.clear_received();
+    auto *users = child<QComboBox>(w, "user_box");
+    users->setCurrentIndex(users->findText("Log Out"));
+    settle();
+    QVERIFY(!w.isVisible());
+    QVERIFY(visible_window<dialog_warning_save_data>() == nullptr);
+    QCOMPARE(a.received(), burst(close_command));
+    QCOMPARE(visible_windows<log_page>().size(), 1);
+    QCOMPARE(config_lines(wd).mid(0, 2), (QStringList{"Log Out", "-1"}));
+}
+
+void main_window_session_test::settings_box_is_fed_users_and_instruments()
+{
+    temp_workdir wd;
+    prepare_users(wd, "Bob");
+    sim_instrument a(5), b(12);
+    list_ports({&a, &b});
+    MainWindow w;
+    w.set_current_user(1);
+    settle();
+    QCOMPARE(w.instrument()->device_count(), uint8_t(2));
+
+    QSignalSpy fed(&w, &MainWindow::settings_user);
+    settings_box *box = open_settings(w);
+    QVERIFY(box);
+    QCOMPARE(box->windowModality(), Qt::ApplicationModal);
+    QStringList messages;
+    for (const QList<QVariant> &args : fed)
+        messages << args.at(0).toString();
+    QCOMPARE(messages, (QStringList{"Ann", "itiscoming_protocol", "Bob", "go_to_protocols_configure"}));
+
+    auto *user = child<QComboBox>(*box, "User");
+    QCOMPARE(user->count(), 2);
+    QCOMPARE(user->itemText(0), QStringLiteral("Ann"));
+    QCOMPARE(user->currentText(), QStringLiteral("Bob"));
+    auto *port = child<QComboBox>(*box, "Port");
+    QCOMPARE(port->count(), 2);
+    QCOMPARE(port->itemText(0), QStringLiteral("RZ410-K260505"));
+    QCOMPARE(port->itemText(1), QStringLiteral("RZ410-K260512"));
+    // The file's values are in the box.
+    QCOMPARE(child<QSpinBox>(*box, "quiet_time")->value(), 7);
+    QCOMPARE(child<QComboBox>(*box, "Current_Range")->currentIndex(), 4);
+
+    // A second box is fed afresh; the first one, gone, hears nothing more.
+    click(*box, "cancel");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    settings_box *second = open_settings(w);
+    QVERIFY(second);
+    QCOMPARE(child<QComboBox>(*second, "User")->count(), 2);
+    QCOMPARE(child<QComboBox>(*second, "Port")->count(), 2);
+}
+
+void main_window_session_test::reset_all_then_save_writes_the_seventeen_lines_and_the_screen_applies_them()
+{
+    temp_workdir wd;
+    prepare_users(wd, "Bob");
+    sim_instrument a(31);
+    list_ports({&a});
+    MainWindow w;
+    w.set_current_user(1);
+    settle();
+
+    settings_box *box = open_settings(w);
+    QVERIFY(box);
+    click(*box, "resetall");
+    click(*box, "pushButton_3");
+    settle();
+    QVERIFY(visible_windows<settings_box>().isEmpty());
+    // The first user, the first instrument, both channels, the first item of every list, and the
+    // image type (1), quiet time (7) and filter (3) kept from the file.
+    QCOMPARE(config_lines(wd), (QStringList{"Ann", "1", "RZ410-K260531", "1", "1", "0", "0", "Tangent", "0", "0",
+                                            "1", "0", "0", "0", "0", "7", "3"}));
+
+    // The run screen took lines 3, 4, 5, 6, 9 and 16.
+    QVERIFY(child<QCheckBox>(w, "Channel_WE1")->isChecked());
+    QVERIFY(child<QCheckBox>(w, "Channel_WE2")->isChecked());
+    QCOMPARE(child<QComboBox>(w, "Current_Range")->currentIndex(), 0);
+    QCOMPARE(child<QComboBox>(w, "Method")->currentIndex(), 0);
+    QVERIFY(!child<QToolButton>(w, "Open_Experiment_5")->isChecked());
+    QVERIFY(child<QAction>(w, "action1Hz")->isChecked());
+
+    // No instrument listed: line 2 is empty, never "-1", and the connection stays as it is.
+    a.clear_received();
+    settings_box *emptied = open_settings(w);
+    QVERIFY(emptied);
+    child<QComboBox>(*emptied, "Port")->clear();
+    click(*emptied, "pushButton_3");
+    settle();
+    const QStringList lines = config_lines(wd);
+    QCOMPARE(lines.size(), 17);
+    QCOMPARE(lines.at(2), QString());
+    QVERIFY(!lines.contains("-1"));
+    QVERIFY(a.received().isEmpty());
+    QVERIFY(w.instrument()->is_connected());
+}
+
+void main_window_session_test::choosing_an_instrument_in_the_settings_box_switches_like_the_device_box()
+{
+    temp_workdir wd;
+    prepare_users(wd);
+    sim_instrument a(21), b(22);
+    list_ports({&a, &b});
+    MainWindow w;
+    settle();
+    QCOMPARE(w.instrument()->current_device_index(), 0);
+    a.clear_received();
+    b.clear_received();
+
+    settings_box *box = open_settings(w);
+    QVERIFY(box);
+    child<QComboBox>(*box, "Port")->setCurrentIndex(1);
+    click(*box, "pushButton_3");
+    settle();
+    QCOMPARE(b.received(), burst(connect_command));
+    QCOMPARE(a.received(), burst(close_command));
+    QCOMPARE(w.instrument()->current_device_index(), 1);
+    QCOMPARE(w.instrument()->current_device_id(), uint8_t(22));
+    QCOMPARE(w.device_display_name(), QStringLiteral("RZ410-K260522"));
+    QCOMPARE(config_lines(wd).at(2), QStringLiteral("RZ410-K260522"));
+
+    // The instrument already connected, and indexes the table does not hold, change nothing.
+    a.clear_received();
+    b.clear_received();
+    box = open_settings(w);
+    QVERIFY(box);
+    child<QComboBox>(*box, "Port")->setCurrentIndex(1);
+    click(*box, "pushButton_3");
+    w.settings_closed(2);
+    w.settings_closed(int8_t(127));
+    w.settings_closed(int8_t(-1));
+    settle();
+    QVERIFY(a.received().isEmpty());
+    QVERIFY(b.received().isEmpty());
+    QCOMPARE(w.instrument()->current_device_index(), 1);
+}
+
+void main_window_session_test::a_run_keeps_the_settings_box_shut_and_a_close_stops_it_first()
+{
+    temp_workdir wd;
+    prepare_users(wd);
+    sim_instrument a(3);
+    a.set_speed_up(0.01);  // a slow run: it must still be going when the window closes
+    list_ports({&a});
+    MainWindow w;
+    w.show_run_error = [](const QString &title, const QString &text) { QFAIL(qPrintable(title + ": " + text)); };
+    w.show();
+    settle();
+    child<QToolButton>(w, "Start")->click();
+    settle();
+    QVERIFY(w.run_in_progress());
+    QVERIFY(a.running());
+
+    QVERIFY(!open_settings(w));
+    w.on_settings_clicked();
+    QVERIFY(visible_windows<settings_box>().isEmpty());
+
+    a.clear_received();
+    QVERIFY(!w.close());  // the running experiment is unsaved
+    QVERIFY(w.run_in_progress());
+    click(*visible_window<dialog_warning_save_data>(), "pushButton_3");
+    settle();
+    QVERIFY(a.received().isEmpty());
+    QVERIFY(w.run_in_progress());
+
+    QVERIFY(!w.close());
+    click(*visible_window<dialog_warning_save_data>(), "pushButton");
+    settle();
+    QVERIFY(!w.run_in_progress());
+    QCOMPARE(a.received(), burst(stop_command) + burst(close_command));
+}
+
+void main_window_session_test::about_box_shows_instrument_id_zero_and_nothing_without_one()
+{
+    temp_workdir wd;
+    prepare_users(wd);
+    {
+        MainWindow w;
+        child<QAction>(w, "actionAbout")->trigger();
+        auto *box = visible_window<About_Dialog_Box>();
+        QVERIFY(box);
+        QCOMPARE(child<QLabel>(*box, "id")->text(), QString());
+        box->close();
+    }
+    sim_instrument a(0), b(14);
+    list_ports({&a, &b});
+    MainWindow w;
+    settle();
+    QCOMPARE(w.instrument()->device_count(), uint8_t(2));
+    child<QAction>(w, "actionAbout")->trigger();
+    auto *first = visible_window<About_Dialog_Box>();
+    QVERIFY(first);
+    QCOMPARE(child<QLabel>(*first, "id")->text(), QStringLiteral("K260500"));
+
+    // After a switch a new box names the new instrument, and the open one keeps what it showed.
+    w.qv_select(1);
+    settle();
+    child<QAction>(w, "actionAbout")->trigger();
+    const QList<About_Dialog_Box *> boxes = visible_windows<About_Dialog_Box>();
+    QCOMPARE(boxes.size(), 2);
+    About_Dialog_Box *second = boxes.at(0) == first ? boxes.at(1) : boxes.at(0);
+    QCOMPARE(child<QLabel>(*second, "id")->text(), QStringLiteral("K260514"));
+    QCOMPARE(child<QLabel>(*first, "id")->text(), QStringLiteral("K260500"));
+}
+
+void main_window_session_test::hand_over_sends_cyclic_records_users_and_state_then_comes_back()
+{
+    temp_workdir wd;
+    prepare_users(wd, "Bob");
+    MainWindow w;
+    w.set_current_user(1);
+    w.move(40, 30);
+    w.show();
+    add_experiment(w, "cv_a", true);
+    add_experiment(w, "chrono_b", true, "Chronoamperometry");
+    add_experiment(w, "cv_c", false);
+    child<QListWidget>(w, "listWidget")->setCurrentRow(2);
+
+    QSignalSpy records(&w, &MainWindow::pass_to_analysis);
+    QSignalSpy users(&w, &MainWindow::pass_user_from_experiment);
+    QSignalSpy state(&w, &MainWindow::to_analysis);
+    QSignalSpy user_row(&w, &MainWindow::current_user_to_analysis);
+    QSignalSpy chosen(&w, &MainWindow::current_exp_index);
+    QSignalSpy done(&w, &MainWindow::send_done);
+    child<QToolButton>(w, "To_Analysis_Screen_Button")->click();
+
+    QStringList names;
+    for (const QList<QVariant> &args : records)
+        names << args.at(0).value<curve>().name;
+    QCOMPARE(names, (QStringList{"cv_a", "cv_c"}));
+    QCOMPARE(done.count(), 1);
+    QStringList messages;
+    for (const QList<QVariant> &args : users)
+        messages << args.at(0).toString();
+    QCOMPARE(messages, (QStringList{"Ann", "0xffrecentuser\tBob", "Log Out"}));
+    QCOMPARE(state.count(), 1);
+    QCOMPARE(state.at(0).at(0).toString(), QStringLiteral("disconnected"));
+    QCOMPARE(user_row.count(), 1);
+    QCOMPARE(user_row.at(0).at(0).toInt(), 1);
+    // The current row is the second experiment handed over.
+    QCOMPARE(chosen.count(), 1);
+    QCOMPARE(chosen.at(0).at(0).value<int8_t>(), int8_t(1));
+    QCOMPARE(child<QComboBox>(w, "user_box")->currentText(), QStringLiteral("Bob"));
+
+    QPointer<qv_analysis_window> screen = w.analysis_screen();
+    QVERIFY(screen);
+    QVERIFY(screen->isVisible());
+    QVERIFY(!w.isVisible());
+    QCOMPARE(screen->experiment_count(), 2);
+    QCOMPARE(screen->experiment(1).name, QStringLiteral("cv_c"));
+    QCOMPARE(child<QComboBox>(*screen, "comboBox_2")->currentText(), QStringLiteral("Disconnected"));
+    QCOMPARE(child<QComboBox>(*screen, "Experiment_2B_Analyzed")->currentText(), QStringLiteral("cv_c"));
+    QCOMPARE(child<QComboBox>(*screen, "user_box")->currentText(), QStringLiteral("Bob"));
+    settle(20);
+    QVERIFY(!w.isVisible());
+
+    // Back: the run screen comes up where the analysis screen stood, and that window goes.
+    screen->move(120, 90);
+    screen->close();
+    QVERIFY(w.isVisible());
+    QCOMPARE(w.pos(), screen->pos());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!screen);
+    QVERIFY(!w.analysis_screen());
+    // The hide timer of the visit does not hide the window again.
+    settle(20);
+    QVERIFY(w.isVisible());
+}
+
+void main_window_session_test::hand_over_without_current_row_asks_for_no_experiment()
+{
+    temp_workdir wd;
+    prepare_users(wd);
+    sim_instrument a(9);
+    list_ports({&a});
+    MainWindow w;
+    settle();
+    w.show();
+    add_experiment(w, "cv_a", true);
+    add_experiment(w, "lsv_b", true, "Linear Sweep Voltammetry");
+    auto *list = child<QListWidget>(w, "listWidget");
+    QSignalSpy chosen(&w, &MainWindow::current_exp_index);
+    QSignalSpy state(&w, &MainWindow::to_analysis);
+
+    list->setCurrentRow(-1);
+    w.on_To_Analysis_Screen_Button_clicked();
+    QCOMPARE(chosen.count(), 0);
+    QCOMPARE(state.count(), 1);
+    QCOMPARE(state.at(0).at(0).toString(), QStringLiteral("RZ410-K260509"));
+    w.analysis_screen()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // A current row of another method asks for nothing either.
+    list->setCurrentRow(1);
+    w.on_To_Analysis_Screen_Button_clicked();
+    QCOMPARE(chosen.count(), 0);
+    QCOMPARE(w.analysis_screen()->experiment_count(), 1);
+    w.analysis_screen()->close();
+}
+
+void main_window_session_test::user_chooser_and_analysis_screen_change_the_user()
+{
+    temp_workdir wd;
+    prepare_users(wd);
+    MainWindow w;
+    w.show();
+    auto *users = child<QComboBox>(w, "user_box");
+    QCOMPARE(users->currentText(), QStringLiteral("Ann"));
+
+    child<QAction>(w, "actionChange_User")->trigger();
+    auto *chooser = visible_window<select_user>();
+    QVERIFY(chooser);
+    auto *names = child<QComboBox>(*chooser, "user_name");
+    QCOMPARE(names->count(), 2);
+    QCOMPARE(names->itemText(1), QStringLiteral("Bob"));
+    names->setCurrentIndex(1);
+    click(*chooser, "select");
+    QCOMPARE(users->currentText(), QStringLiteral("Bob"));
+    QCOMPARE(config_lines(wd).mid(0, 2), (QStringList{"Bob", "1"}));
+
+    // A name that is no user, or "Log Out", changes nothing.
+    w.user_select_slot("Log Out");
+    w.user_select_slot("Carl");
+    QCOMPARE(users->currentText(), QStringLiteral("Bob"));
+
+    // The analysis screen names users by row; the last row is no user.
+    w.select_index(0);
+    QCOMPARE(users->currentText(), QStringLiteral("Ann"));
+    w.select_index(2);
+    w.select_index(9);
+    QCOMPARE(users->currentText(), QStringLiteral("Ann"));
+    QVERIFY(w.isVisible());
+}
+
+QTEST_MAIN(main_window_session_test)
+#include "main_window_session_test.moc"
