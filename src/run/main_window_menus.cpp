@@ -72,7 +72,8 @@ void MainWindow::show_select_menu(const QPoint &pos)
 
     add(tr("Open File Location"), rules.open_file_location, &MainWindow::open_file_loc);
 
-    menu.exec(ui->listWidget->mapToGlobal(pos));
+    // The list reports the point in its viewport, inside the frame.
+    menu.exec(ui->listWidget->viewport()->mapToGlobal(pos));
 }
 
 void MainWindow::ShowContextMenu(const QPoint &pos)
