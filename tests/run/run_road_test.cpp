@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QLCDNumber>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QSocketNotifier>
 #include <QSpinBox>
@@ -306,7 +307,11 @@ private slots:
     void records_stay_put_while_a_run_goes();
     void start_refuses_runs_that_cannot_record();
     void the_estimate_follows_the_page_and_stands_still_during_a_run();
+    void a_run_shorter_than_the_filter_keeps_its_samples();
+    void step_units_and_rate_limits_follow_each_other();
+    void each_method_brings_back_its_own_filter_choice();
     void unplugging_mid_run_ends_the_run_and_keeps_its_data();
+    void the_settings_file_sets_up_a_new_window();
 };
 
 void run_road_test::every_method_runs_to_its_end_frame_data()
@@ -523,6 +528,118 @@ void run_road_test::unplugging_mid_run_ends_the_run_and_keeps_its_data()
     QCOMPARE(record.ch2_curve->data()->size(), record.ch2_raw_curve->data()->size());
     QCOMPARE(record.ch1_raw_curve->data()->size(), 0);
     QVERIFY(newest_autosave().contains(record.name.toUtf8()));
+}
+
+void run_road_test::a_run_shorter_than_the_filter_keeps_its_samples()
+{
+    // 20 samples at 200 mV/s: the live passes hold back 200 samples, so only the final pass can show them.
+    method_pages pages = short_pages();
+    pages.cv.er1_mV = pages.cv.ei_mV = -10;
+    pages.cv.er2_mV = 10;
+    const int n = start(method_index::cyclic, pages, true, false);
+    QVERIFY(n >= 0);
+    QVERIFY(wait_for([&] { return !w->run_in_progress(); }));
+    const curve &record = w->experiment_records()[n];
+    QCOMPARE(record.ch1_raw_curve->data()->size(), int(sim->samples_sent()));
+    QCOMPARE(record.ch1_curve->data()->size(), int(sim->samples_sent()));
+    for (auto it = record.ch1_curve->data()->constBegin(); it != record.ch1_curve->data()->constEnd(); ++it)
+        QVERIFY(std::isfinite(it->value));
+}
+
+void run_road_test::step_units_and_rate_limits_follow_each_other()
+{
+    fill_form(*w, method_index::cyclic, short_pages(), true, false);
+    QSpinBox *step = child<QSpinBox>(*w, "Scan_step");
+    QLabel *unit = child<QLabel>(*w, "resolution_label");
+    QSpinBox *rate = child<QSpinBox>(*w, "Scan_Rate");
+    QSpinBox *lsv_rate = child<QSpinBox>(*w, "lsv_rate");
+
+    step->setValue(0);   // stepping below 1 mV gives the instrument's own step
+    QCOMPARE(step->value(), step_736_uV);
+    QCOMPARE(unit->text(), QStringLiteral("uV"));
+    QCOMPARE(rate->maximum(), 500);
+    step->stepUp();      // and stepping up from it gives 1 mV again
+    QCOMPARE(step->value(), 1);
+    QCOMPARE(unit->text(), QStringLiteral("mV"));
+
+    step->setValue(2);
+    QCOMPARE(rate->maximum(), 1000);
+    rate->setValue(900);
+    lsv_rate->setValue(800);
+    child<QCheckBox>(*w, "Channel_WE2")->click();   // two electrodes halve the limit and lower both rates
+    QCOMPARE(rate->maximum(), 500);
+    QCOMPARE(lsv_rate->maximum(), 500);
+    QCOMPARE(rate->value(), 500);
+    QCOMPARE(lsv_rate->value(), 500);
+
+    // Ei follows Er1 while tied to it.
+    child<QCheckBox>(*w, "EiEqEr1")->setChecked(true);
+    set_box(*w, "Er1", -321);
+    QCOMPARE(child<QSpinBox>(*w, "Ei")->value(), -321);
+    QVERIFY(!child<QSpinBox>(*w, "Ei")->isEnabled());
+    fill_form(*w, method_index::cyclic, short_pages(), true, false);
+}
+
+void run_road_test::each_method_brings_back_its_own_filter_choice()
+{
+    QComboBox *method = child<QComboBox>(*w, "Method");
+    auto action = [&](const char *name) { return w->findChild<QAction *>(QString::fromLatin1(name)); };
+    method->setCurrentIndex(int(method_index::cyclic));
+    action("action1Hz")->trigger();
+    QCOMPARE(w->screen_state().filter_choice[0], uint8_t(3));
+    method->setCurrentIndex(int(method_index::linear_sweep));
+    QVERIFY(action("actionAutomatic")->isChecked());
+    action("actionRaw_Data")->trigger();
+    method->setCurrentIndex(int(method_index::cyclic));
+    QVERIFY(action("action1Hz")->isChecked());
+    QCOMPARE(w->selected_filter_cutoff(), 1.0f);
+
+    // The run takes the checked cut-off and says so in its details.
+    const int n = start(method_index::cyclic, short_pages(), true, false);
+    QVERIFY(n >= 0);
+    QVERIFY(wait_for([&] { return !w->run_in_progress(); }));
+    QCOMPARE(w->experiment_records()[n].filter_hz, 1.0f);
+    QVERIFY(w->experiment_records()[n].details.contains(QStringLiteral("Filter: 1Hz")));
+    method->setCurrentIndex(int(method_index::linear_sweep));
+    QVERIFY(action("actionRaw_Data")->isChecked());
+    action("actionAutomatic")->trigger();
+    method->setCurrentIndex(int(method_index::cyclic));
+    action("actionAutomatic")->trigger();
+}
+
+void run_road_test::the_settings_file_sets_up_a_new_window()
+{
+    disconnect_window();
+    // WE2 only, range 4, square wave, overlay on, 10 s of lead time, and 2 Hz: applied after the method, so the
+    // file's filter wins over the method's own choice.
+    QStringList lines = {QStringLiteral("Log Out"), QStringLiteral("-1"), QString(), QStringLiteral("0"),
+                         QStringLiteral("1"), QStringLiteral("4"), QStringLiteral("2"), QStringLiteral("0"),
+                         QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("0"),
+                         QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("10\t0"),
+                         QStringLiteral("4")};
+    wd->write_file(QStringLiteral("Libraries/Config.txt"), lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
+    w = std::make_unique<MainWindow>();
+    QVERIFY(!child<QCheckBox>(*w, "Channel_WE1")->isChecked());
+    QVERIFY(child<QCheckBox>(*w, "Channel_WE2")->isChecked());
+    QCOMPARE(child<QComboBox>(*w, "Current_Range")->currentIndex(), 4);
+    QCOMPARE(child<QComboBox>(*w, "Method")->currentIndex(), int(method_index::square_wave));
+    QCOMPARE(child<QStackedWidget>(*w, "stackedWidget")->currentIndex(), int(method_index::square_wave));
+    QVERIFY(child<QToolButton>(*w, "Open_Experiment_5")->isChecked());
+    QVERIFY(w->findChild<QAction *>(QStringLiteral("action2Hz"))->isChecked());
+    QCOMPARE(child<QLineEdit>(*w, "New_Experiment_Name")->text(),
+             QStringLiteral("New_Experiment_") + QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+    // The default square wave page: 2000 mV in 2 mV steps at 20 Hz is 50 s, plus the 10 s lead time.
+    QCOMPARE(w->screen_state().clock.remaining_s, clock_seconds(60));
+    QCOMPARE(w->screen_state().extra_time_s, uint8_t(10));
+
+    // A method index the box does not have is ignored, the rest still applies.
+    lines[6] = QStringLiteral("9");
+    lines[16] = QStringLiteral("12");
+    wd->write_file(QStringLiteral("Libraries/Config.txt"), lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
+    w = std::make_unique<MainWindow>();
+    QCOMPARE(child<QComboBox>(*w, "Method")->currentIndex(), int(method_index::cyclic));
+    QCOMPARE(child<QComboBox>(*w, "Current_Range")->currentIndex(), 4);
+    QVERIFY(w->findChild<QAction *>(QStringLiteral("actionAutomatic"))->isChecked());
 }
 
 QTEST_MAIN(run_road_test)
