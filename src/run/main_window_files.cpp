@@ -451,14 +451,15 @@ bool MainWindow::autosave_record(int record)
         return false;
     const QDateTime now = QDateTime::currentDateTime();
     const std::optional<QString> path = prepare_autosave_path(now);
+    // The run stays in its record either way; the user hears that no copy of it is on disk.
     if (!path) {
-        qWarning() << "autosave: the folder Data/Temp cannot be made";
+        tell_file_error(error_title, QStringLiteral("The folder Data/Temp cannot be made: the run was not autosaved."));
         return false;
     }
     const save_result result =
         save_experiment_file(*path, record_to_data(records[record]), export_stamp{now, ui->user_box->currentText()});
     if (!result.ok) {
-        qWarning().noquote() << "autosave:" << result.error;
+        tell_file_error(error_title, result.error);
         return false;
     }
     records[record].saved = 0;  // a temporary copy: the experiment still waits to be saved

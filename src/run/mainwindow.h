@@ -241,7 +241,8 @@ public:
     std::function<QString(const QString &, const QString &, const QString &)> ask_open_path;
     std::function<void(const QString &title, const QString &text)> show_file_error;
 
-    // The copy of a finished run under "Data/Temp/"; the record stays unsaved. False when nothing was written.
+    // The copy of a finished run under "Data/Temp/"; the record stays unsaved. False, after telling the user,
+    // when nothing was written.
     bool autosave_record(int record);
     bool save_selected_experiment(const QString &path);
     void save_experiment(int which);

@@ -552,6 +552,9 @@ void main_window_files_test::autosave_writes_under_temp_and_leaves_unsaved()
     QDir("Data/Temp").removeRecursively();
     dir->write_file("Data/Temp", "in the way");
     QVERIFY(!window->autosave_record(0));
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(messages[0].contains("Data/Temp"));
+    QCOMPARE(record(0).saved, uint8_t(0));
 }
 
 void main_window_files_test::protocol_round_trip_data()
