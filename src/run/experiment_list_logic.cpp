@@ -120,11 +120,6 @@ details_view details_for(bool single_view, const QString &current_text, const QS
     return view;
 }
 
-selection_kind selection_for_view(bool single_view)
-{
-    return single_view ? selection_kind::single : selection_kind::multi;
-}
-
 bool flags_agree(const QVector<electrode_flags> &selected)
 {
     for (const electrode_flags &f : selected)

@@ -60,10 +60,6 @@ struct details_view {
 // `single_view` is the checked view toggle; `current_text` the current row's text (empty when there is none).
 details_view details_for(bool single_view, const QString &current_text, const QStringList &selected_texts);
 
-// The single view allows one selected row; the overlay lets rows toggle independently.
-enum class selection_kind { single, multi };
-selection_kind selection_for_view(bool single_view);
-
 // Both electrode boxes are ticked when the selected records agree on each electrode flag.
 struct electrode_flags {
     bool ch1 = false;

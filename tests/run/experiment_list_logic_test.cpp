@@ -18,10 +18,7 @@ private slots:
     void potential_click_drops_time_rows();
     void details_texts_by_view_and_selection();
     void electrode_flags_must_agree_on_both();
-    void save_button_rule();
     void last_row_named_is_exact_and_last();
-    void free_name_skips_existing_files();
-    void drop_judged_by_last_path();
 };
 
 void experiment_list_logic_test::selected_row_follows_details_box()
@@ -193,8 +190,6 @@ void experiment_list_logic_test::details_texts_by_view_and_selection()
 
     QCOMPARE(summary_box_entry(255), QStringLiteral("255 Experiments"));
     QCOMPARE(summary_heading(2), QStringLiteral("2 experiments are selected:"));
-    QVERIFY(selection_for_view(true) == selection_kind::single);
-    QVERIFY(selection_for_view(false) == selection_kind::multi);
 }
 
 void experiment_list_logic_test::electrode_flags_must_agree_on_both()
@@ -205,15 +200,6 @@ void experiment_list_logic_test::electrode_flags_must_agree_on_both()
     QVERIFY(!flags_agree({{true, true}, {true, true}, {false, true}}));
 }
 
-void experiment_list_logic_test::save_button_rule()
-{
-    QVERIFY(save_enabled(true, 1, false));
-    QVERIFY(save_enabled(true, 0, false));
-    QVERIFY(!save_enabled(true, 2, false));
-    QVERIFY(!save_enabled(true, 1, true));
-    QVERIFY(!save_enabled(false, 1, false));
-}
-
 void experiment_list_logic_test::last_row_named_is_exact_and_last()
 {
     const QStringList rows{"Run", "run", "Run_1", "Run"};
@@ -221,32 +207,6 @@ void experiment_list_logic_test::last_row_named_is_exact_and_last()
     QCOMPARE(last_row_named(rows, "run"), 1);
     QCOMPARE(last_row_named(rows, "Ru"), -1);
     QCOMPARE(last_row_named({}, "Run"), -1);
-    QCOMPARE(we1_curve_name("Run"), QStringLiteral("Run_w1"));
-    QCOMPARE(we2_curve_name("Run"), QStringLiteral("Run_w2"));
-}
-
-void experiment_list_logic_test::free_name_skips_existing_files()
-{
-    QStringList asked;
-    const QSet<QString> present{"Data/User/Experiments/New_Experiment(1).qve",
-                                "Data/User/Experiments/New_Experiment(2).qve"};
-    const QString name = free_experiment_name([&](const QString &p) {
-        asked << p;
-        return present.contains(p);
-    });
-    QCOMPARE(name, QStringLiteral("New_Experiment(3)"));
-    QCOMPARE(asked.size(), 3);
-    QCOMPARE(free_experiment_name([](const QString &) { return false; }), QStringLiteral("New_Experiment(1)"));
-}
-
-void experiment_list_logic_test::drop_judged_by_last_path()
-{
-    QVERIFY(judge_drop({}) == drop_answer::none);
-    QVERIFY(judge_drop({"/tmp/a.qve"}) == drop_answer::accept);
-    QVERIFY(judge_drop({"/tmp/a.QVE"}) == drop_answer::ignore);
-    QVERIFY(judge_drop({"/tmp/a.qve", "/tmp/b.txt"}) == drop_answer::ignore);
-    QVERIFY(judge_drop({"/tmp/b.txt", "/tmp/a.qve"}) == drop_answer::accept);
-    QVERIFY(judge_drop({"qve"}) == drop_answer::ignore);
 }
 
 QTEST_GUILESS_MAIN(experiment_list_logic_test)
