@@ -199,7 +199,7 @@ void main_window_session_test::refused_closes_then_one_confirmation_send_one_clo
 
     QVERIFY(!w.isVisible());
     QVERIFY(!warning->isVisible());
-    QCOMPARE(a.received(), burst(close_command));
+    QTRY_COMPARE(a.received(), burst(close_command));
     QVERIFY(visible_windows<log_page>().isEmpty());
     // The closed window lets its ports and link go.
     QVERIFY(!w.instrument());
@@ -242,7 +242,7 @@ void main_window_session_test::log_out_waits_for_the_warning_and_opens_one_log_i
     settle();
 
     QVERIFY(!w.isVisible());
-    QCOMPARE(a.received(), burst(close_command));
+    QTRY_COMPARE(a.received(), burst(close_command));
     QCOMPARE(visible_windows<log_page>().size(), 1);
     QCOMPARE(config_lines(wd).mid(0, 2), (QStringList{"Log Out", "-1"}));
     QCOMPARE(config_lines(wd).size(), 17);
@@ -250,7 +250,7 @@ void main_window_session_test::log_out_waits_for_the_warning_and_opens_one_log_i
     // Closing the closed window again changes nothing.
     w.close();
     settle();
-    QCOMPARE(a.received(), burst(close_command));
+    QTRY_COMPARE(a.received(), burst(close_command));
     QCOMPARE(visible_windows<log_page>().size(), 1);
 }
 
@@ -278,7 +278,7 @@ void main_window_session_test::closing_with_everything_saved_goes_at_once()
     settle();
     QVERIFY(!w.isVisible());
     QVERIFY(visible_window<dialog_warning_save_data>() == nullptr);
-    QCOMPARE(a.received(), burst(close_command));
+    QTRY_COMPARE(a.received(), burst(close_command));
     QCOMPARE(visible_windows<log_page>().size(), 1);
     QCOMPARE(config_lines(wd).mid(0, 2), (QStringList{"Log Out", "-1"}));
 }
@@ -385,8 +385,8 @@ void main_window_session_test::choosing_an_instrument_in_the_settings_box_switch
     child<QComboBox>(*box, "Port")->setCurrentIndex(1);
     click(*box, "pushButton_3");
     settle();
-    QCOMPARE(b.received(), burst(connect_command));
-    QCOMPARE(a.received(), burst(close_command));
+    QTRY_COMPARE(b.received(), burst(connect_command));
+    QTRY_COMPARE(a.received(), burst(close_command));
     QCOMPARE(w.instrument()->current_device_index(), 1);
     QCOMPARE(w.instrument()->current_device_id(), uint8_t(22));
     QCOMPARE(w.device_display_name(), QStringLiteral("RZ410-K260522"));
@@ -422,7 +422,7 @@ void main_window_session_test::a_run_keeps_the_settings_box_shut_and_a_close_sto
     child<QToolButton>(w, "Start")->click();
     settle();
     QVERIFY(w.run_in_progress());
-    QVERIFY(a.running());
+    QTRY_VERIFY(a.running());
 
     QVERIFY(!open_settings(w));
     w.on_settings_clicked();
@@ -440,7 +440,7 @@ void main_window_session_test::a_run_keeps_the_settings_box_shut_and_a_close_sto
     click(*visible_window<dialog_warning_save_data>(), "pushButton");
     settle();
     QVERIFY(!w.run_in_progress());
-    QCOMPARE(a.received(), burst(stop_command) + burst(close_command));
+    QTRY_COMPARE(a.received(), burst(stop_command) + burst(close_command));
 }
 
 void main_window_session_test::about_box_shows_instrument_id_zero_and_nothing_without_one()
