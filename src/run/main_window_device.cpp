@@ -155,33 +155,39 @@ void MainWindow::link_connection_changed(bool connected)
     emit current_user_to_analysis(ui->user_box->currentIndex());
 }
 
+bool MainWindow::instrument_can_change() const
+{
+    // Moving or re-identifying the working port under a run would cut the run's samples off midway.
+    return link && !run_in_progress();
+}
+
 void MainWindow::on_comboBox_2_currentIndexChanged(int index)
 {
-    if (!link)
-        return;
-    if (index == device_item_reset)
-        link->reset_connection();  // shows "Disconnected" and puts the box back on its first item
-    else if (index == device_item_setup_port)
-        // The settings box belongs to the window's hand-over code; reached by name so this file
-        // does not depend on where that code stands.
-        QMetaObject::invokeMethod(this, "on_settings_clicked");
+    if (index == device_item_reset) {
+        if (instrument_can_change())
+            link->reset_connection();  // shows "Disconnected" and puts the box back on its first item
+        else
+            ui->comboBox_2->setCurrentIndex(0);
+    } else if (index == device_item_setup_port) {
+        on_settings_clicked();
+    }
 }
 
 void MainWindow::port_update()
 {
-    if (link)
+    if (instrument_can_change())
         link->port_update();
 }
 
 void MainWindow::qv_select(uint8_t index)
 {
-    if (link)
+    if (instrument_can_change())
         link->qv_select(index);
 }
 
 void MainWindow::serial_select_slot(const QString &port)
 {
-    if (link)
+    if (instrument_can_change())
         link->serial_select_slot(port);
 }
 

@@ -174,6 +174,7 @@ protected:
 private:
     void create_instrument_link();
     void find_instrument();
+    bool instrument_can_change() const;
     void release_instrument_link();
     void show_link_view(link_view view, const QString &device_item);
     void link_run_interrupted();

@@ -15,6 +15,7 @@
 #include "instrument/commands.h"
 #include "instrument/instrument_link.h"
 #include "instrument/serial_select.h"
+#include "shell/settings_box.h"
 #include "run/mainwindow.h"
 #include "support/sim_instrument.h"
 #include "support/temp_workdir.h"
@@ -89,6 +90,8 @@ private slots:
     void unplugging_the_connected_one_beside_a_decoy_disconnects();
     void unplugging_the_connected_one_moves_to_the_other_in_standby();
     void a_new_window_takes_the_instrument_over();
+    void setup_port_entry_opens_the_settings_box();
+    void no_switch_or_reset_while_a_run_goes();
 };
 
 void main_window_device_test::two_instruments_first_connected_both_selectable()
@@ -313,6 +316,60 @@ void main_window_device_test::a_new_window_takes_the_instrument_over()
     first->qv_select(0);
     first.reset();
     QVERIFY(second->screen_state().main_port != nullptr);
+}
+
+void main_window_device_test::setup_port_entry_opens_the_settings_box()
+{
+    temp_workdir wd;
+    MainWindow w;
+    auto *device = child<QComboBox>(w, "comboBox_2");
+    device->setCurrentIndex(2);
+    settings_box *box = nullptr;
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (auto *candidate = qobject_cast<settings_box *>(top); candidate && candidate->isVisible())
+            box = candidate;
+    }
+    QVERIFY(box);
+    QCOMPARE(device->currentIndex(), 0);
+    QCOMPARE(device_item(w), QStringLiteral("Disconnected"));
+    box->close();
+}
+
+void main_window_device_test::no_switch_or_reset_while_a_run_goes()
+{
+    temp_workdir wd;
+    sim_instrument a(51), b(52);
+    list_ports({&a, &b});
+    MainWindow w;
+    QStringList refusals;
+    w.show_run_error = [&refusals](const QString &title, const QString &text) { refusals << title + text; };
+    QTRY_COMPARE_WITH_TIMEOUT(a.received(), burst(identify_reset_command) + burst(connect_command), notice_ms);
+    QTRY_COMPARE_WITH_TIMEOUT(b.received(), burst(identify_command), notice_ms);
+    child<QToolButton>(w, "Start")->click();
+    QVERIFY2(w.run_in_progress(), qPrintable(refusals.join('\n')));
+    QTRY_COMPARE_WITH_TIMEOUT(a.parameter_frames().size(), 1, notice_ms);
+    a.clear_received();
+    b.clear_received();
+
+    // Neither the port selection, the settings box's choice nor "Reset" may take the port from the run.
+    w.port_update();
+    w.qv_select(1);
+    w.serial_select_slot(b.slave_path());
+    child<QComboBox>(w, "comboBox_2")->setCurrentIndex(1);
+    settle();
+    QVERIFY(w.run_in_progress());
+    QVERIFY(w.instrument()->is_connected());
+    QCOMPARE(w.instrument()->current_device_index(), 0);
+    QVERIFY(a.commands().isEmpty());
+    QVERIFY(b.received().isEmpty());
+    QCOMPARE(child<QComboBox>(w, "comboBox_2")->currentIndex(), 0);
+
+    // Once the run is stopped, switching works again.
+    child<QToolButton>(w, "Stop")->click();
+    QVERIFY(!w.run_in_progress());
+    w.qv_select(1);
+    QTRY_COMPARE_WITH_TIMEOUT(b.received(), burst(connect_command), notice_ms);
+    QCOMPARE(device_item(w), QStringLiteral("RZ410-K260552"));
 }
 
 QTEST_MAIN(main_window_device_test)
