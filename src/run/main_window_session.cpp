@@ -19,6 +19,7 @@
 #include "instrument/instrument_link.h"
 #include "run/method_setup.h"
 #include "run/session_rules.h"
+#include "shell/app_state.h"
 #include "shell/log_page.h"
 #include "shell/select_user.h"
 #include "shell/settings_box.h"
@@ -278,6 +279,18 @@ void MainWindow::on_To_Analysis_Screen_Button_clicked()
     // The signal carries a signed byte; a position past its range is left for the user to choose.
     if (position >= 0 && position <= INT8_MAX)
         emit current_exp_index(int8_t(position));
+}
+
+void MainWindow::open_startup_analysis()
+{
+    // An experiment named on the command line takes precedence, even one that could not be opened.
+    if (!app_state::startup_experiment_path.isEmpty())
+        return;
+    const QString &path = app_state::startup_analysis_path;
+    if (path.isEmpty() || !file_exists(path))
+        return;
+    // The analysis screen opens the document itself when it is built.
+    on_To_Analysis_Screen_Button_clicked();
 }
 
 void MainWindow::on_actionShow_Peaks_triggered() { on_To_Analysis_Screen_Button_clicked(); }

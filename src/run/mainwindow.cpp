@@ -67,6 +67,7 @@ MainWindow::MainWindow(QWidget *parent)
     state.experiments_dir = experiments_dir_for(ui->user_box->currentText());
     setAcceptDrops(true);
     open_startup_experiment();
+    open_startup_analysis();
 }
 
 MainWindow::~MainWindow()

@@ -144,6 +144,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 private:
     void connect_session();
+    void open_startup_analysis();  // the command-line analysis document, once the window is built
     bool has_unsaved_experiments() const;
     void refuse_close_with_warning(bool logging_out);
     void put_back_user_row();

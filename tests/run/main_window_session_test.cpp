@@ -22,6 +22,7 @@
 #include "instrument/instrument_link.h"
 #include "run/mainwindow.h"
 #include "run/qcp_compat.h"
+#include "shell/app_state.h"
 #include "shell/log_page.h"
 #include "shell/select_user.h"
 #include "shell/settings_box.h"
@@ -152,6 +153,7 @@ private slots:
     void hand_over_sends_cyclic_records_users_and_state_then_comes_back();
     void hand_over_without_current_row_asks_for_no_experiment();
     void user_chooser_and_analysis_screen_change_the_user();
+    void command_line_analysis_document_goes_to_the_analysis_screen();
 };
 
 void main_window_session_test::cleanup()
@@ -602,6 +604,47 @@ void main_window_session_test::user_chooser_and_analysis_screen_change_the_user(
     w.select_index(2);
     w.select_index(9);
     QCOMPARE(users->currentText(), QStringLiteral("Ann"));
+    QVERIFY(w.isVisible());
+}
+
+void main_window_session_test::command_line_analysis_document_goes_to_the_analysis_screen()
+{
+    temp_workdir wd;
+    prepare_users(wd);
+    wd.write_file("Data/User/Ann/Analysis/peaks.qva", "analysis\n");
+    const QString document = QDir(wd.path()).filePath("Data/User/Ann/Analysis/peaks.qva");
+    struct restore {
+        ~restore()
+        {
+            app_state::startup_analysis_path.clear();
+            app_state::startup_experiment_path.clear();
+        }
+    } restore_paths;
+
+    // A folder, or an experiment named as well (even a missing one), opens no analysis screen.
+    app_state::startup_analysis_path = QDir(wd.path()).filePath("Data/User/Ann/Analysis");
+    {
+        MainWindow w;
+        QVERIFY(!w.analysis_screen());
+    }
+    app_state::startup_analysis_path = document;
+    app_state::startup_experiment_path = QDir(wd.path()).filePath("missing.qve");
+    {
+        MainWindow w;
+        QVERIFY(!w.analysis_screen());
+    }
+
+    app_state::startup_experiment_path.clear();
+    MainWindow w;
+    QPointer<qv_analysis_window> screen = w.analysis_screen();
+    QVERIFY(screen);
+    QCOMPARE(screen->startup_document(), document);
+    QVERIFY(screen->isVisible());
+    // The log-in page shows the run screen after building it; the hand-over's timer hides it again.
+    w.show();
+    QTRY_VERIFY(!w.isVisible());
+    QVERIFY(screen->isVisible());
+    screen->close();
     QVERIFY(w.isVisible());
 }
 
