@@ -99,7 +99,8 @@ void MainWindow::on_actionStart_triggered()
 
 void MainWindow::on_Start_clicked()
 {
-    if (run_active || !link)
+    // Start is enabled only while an instrument is connected; a run without one would never end.
+    if (run_active || !link || !link->is_connected())
         return;
     const std::optional<method_index> method = method_from_index(ui->Method->currentIndex());
     if (!method)
@@ -201,8 +202,13 @@ void MainWindow::on_Start_clicked()
     run_active = true;
 
     state.running_method = uint8_t(*method);
-    link->send_parameter_frame(built.frame);
     state.run_clock->start(run_clock_interval_ms);
+    if (!link->send_parameter_frame(built.frame)) {
+        // Nothing reached the instrument: the screen must not go on saying "Running".
+        qWarning() << "the parameter frame could not be written; the run ends";
+        end_run(run_ending::instrument_lost);
+        return;
+    }
     update_duration();
 
     ui->listWidget->setCurrentRow(n);
