@@ -1,0 +1,158 @@
+// The receive path without a window: samples filed by electrode whatever the byte splits, the hold-back of the
+// live passes, and curves brought up to date point for point.
+#include <QtTest>
+
+#include <qcustomplot.h>
+
+#include "instrument/method_names.h"
+#include "run/live_run.h"
+#include "support/frame_codec.h"
+
+namespace {
+curve_filtering::series points_of(const QCPCurve *c)
+{
+    curve_filtering::series s;
+    int t = 0;
+    for (auto it = c->data()->constBegin(); it != c->data()->constEnd(); ++it, ++t) {
+        if (it->t != t)
+            return {};   // running indexes must be 0, 1, 2, ...
+        s.keys << it->key;
+        s.values << it->value;
+    }
+    return s;
+}
+
+curve_filtering::series ramp(int n, double slope)
+{
+    curve_filtering::series s;
+    for (int i = 0; i < n; ++i) {
+        s.keys << i * 0.5;
+        s.values << i * slope;
+    }
+    return s;
+}
+
+// A cyclic run on both electrodes, 20 mV/s, with the frames of `samples` potentials.
+struct cyclic_run {
+    parameter_frame_result built;
+    live_run run;
+    QByteArray stream;
+    explicit cyclic_run(int samples, float filter_hz)
+    {
+        method_pages pages;
+        run_settings settings;
+        settings.we1 = settings.we2 = true;
+        built = build_parameter_frame(method_index::cyclic, pages, settings, details_context{});
+        live_run_setup setup;
+        setup.method = method_index::cyclic;
+        setup.method_name = method_name(method_index::cyclic);
+        setup.filter_hz = filter_hz;
+        setup.rate = 20;
+        setup.details = built.details;
+        run.start(setup, built);
+        for (int k = 0; k < samples; ++k) {
+            for (uint8_t e : {uint8_t(1), uint8_t(2)}) {
+                sample_frame_values v;
+                v.electrode = e;
+                v.potential_V = -0.5 + k * 0.001;
+                v.current_uA = float(e == 1 ? k * 0.05 : -k * 0.05);
+                stream += encode_sample_frame(v);
+            }
+        }
+    }
+};
+}  // namespace
+
+class live_run_test : public QObject {
+    Q_OBJECT
+    QCustomPlot plot;
+
+private slots:
+    void curves_take_the_points_and_keep_running_indexes()
+    {
+        QCPCurve *c = new QCPCurve(plot.xAxis, plot.yAxis);
+        sync_curve(c, ramp(50, 1.0));
+        QCOMPARE(points_of(c).values, ramp(50, 1.0).values);
+
+        // A longer series whose tail differs: the whole curve ends up equal to it.
+        curve_filtering::series longer = ramp(80, 1.0);
+        for (int i = 40; i < 80; ++i)
+            longer.values[i] = -i;
+        sync_curve(c, longer);
+        QCOMPARE(points_of(c).values, longer.values);
+        QCOMPARE(points_of(c).keys, longer.keys);
+
+        // Shorter, and different from the first point on.
+        sync_curve(c, ramp(10, 2.0));
+        QCOMPARE(points_of(c).values, ramp(10, 2.0).values);
+        sync_curve(c, curve_filtering::series());
+        QCOMPARE(c->data()->size(), 0);
+
+        // Points that did not come from here (running indexes not 0, 1, 2, ...) are replaced, not merged.
+        c->data()->clear();
+        c->addData(7, 1.0, 1.0);
+        c->addData(9, 2.0, 2.0);
+        sync_curve(c, ramp(3, 1.0));
+        QCOMPARE(points_of(c).values, ramp(3, 1.0).values);
+    }
+
+    void samples_land_on_their_electrode_whatever_the_splits()
+    {
+        cyclic_run whole(120, 0.5f), pieces(120, 0.5f);
+        QByteArray rx = whole.stream;
+        const decoded_batch all = whole.run.receive(rx);
+        QCOMPARE(int(all.samples.size()), 240);
+        QCOMPARE(whole.run.live_count(0), 120);
+        QCOMPARE(whole.run.live_count(1), 120);
+
+        QByteArray buffer;
+        for (int at = 0, piece = 1; at < pieces.stream.size(); at += piece, piece = piece % 97 + 13) {
+            buffer += pieces.stream.mid(at, piece);
+            pieces.run.receive(buffer);
+        }
+        QCOMPARE(pieces.run.live(0).values, whole.run.live(0).values);
+        QCOMPARE(pieces.run.live(1).keys, whole.run.live(1).keys);
+        QVERIFY(whole.run.live(0).values.last() > 0);
+        QVERIFY(whole.run.live(1).values.last() < 0);
+    }
+
+    void live_passes_hold_back_the_newest_samples_until_the_end()
+    {
+        cyclic_run r(100, 0.5f);
+        QByteArray rx = r.stream.left(15 * 2 * sample_frame_size);
+        r.run.receive(rx);
+        QVERIFY(!r.run.pass(0, false));   // fewer than `rate` samples: nothing to show yet
+        rx += r.stream.mid(15 * 2 * sample_frame_size);
+        r.run.receive(rx);
+        QVERIFY(r.run.pass(0, false));
+        QCOMPARE(r.run.shown(0).values.size(), 100 - 20);
+        QVERIFY(r.run.pass(0, true));
+        QCOMPARE(r.run.shown(0).values.size(), 100);
+        // Smoothing keeps the ramp a ramp (odd extension at both ends) and changes nothing of its length.
+        QVERIFY(std::abs(r.run.shown(0).values[50] - r.run.live(0).values[50]) < 0.05);
+    }
+
+    void a_raw_cut_off_shows_the_samples_unchanged()
+    {
+        cyclic_run r(30, 0.0f);
+        QByteArray rx = r.stream;
+        r.run.receive(rx);
+        QVERIFY(r.run.pass(1, true));
+        QCOMPARE(r.run.shown(1).values, r.run.live(1).values);
+    }
+
+    void the_end_frame_stops_the_batch_and_empties_the_buffer()
+    {
+        cyclic_run r(10, 0.5f);
+        QByteArray rx = r.stream.left(4 * 2 * sample_frame_size) + encode_end_of_run_frame(sample_frame_size) +
+                        r.stream.mid(4 * 2 * sample_frame_size);
+        const decoded_batch b = r.run.receive(rx);
+        QVERIFY(b.end_of_run);
+        QVERIFY(rx.isEmpty());
+        QCOMPARE(r.run.live_count(0), 4);
+        QCOMPARE(r.run.live_count(1), 4);
+    }
+};
+
+QTEST_MAIN(live_run_test)
+#include "live_run_test.moc"
