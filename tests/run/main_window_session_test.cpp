@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QToolButton>
+#include <memory>
 #include <vector>
 
 #include "analysis/qv_analysis_window.h"
@@ -252,8 +253,26 @@ void main_window_session_test::log_out_waits_for_the_warning_and_opens_one_log_i
     // Closing the closed window again changes nothing.
     w.close();
     settle();
-    QTRY_COMPARE(a.received(), burst(close_command));
+    QCOMPARE(a.received(), burst(close_command));
     QCOMPARE(visible_windows<log_page>().size(), 1);
+
+    // The next log-in's window asks again before it drops unsaved experiments, and has the instrument.
+    log_page *page = visible_window<log_page>();
+    click(*page, "pushButton");
+    std::unique_ptr<MainWindow> next(page->run_screen());
+    QVERIFY(next);
+    QVERIFY(next->isVisible());
+    QVERIFY(next->instrument() && next->instrument()->is_connected());
+    add_experiment(*next, "unsaved too", false);
+    settle();
+    a.clear_received();
+    QVERIFY(!next->close());
+    auto *asking = visible_window<dialog_warning_save_data>();
+    QVERIFY(asking);
+    click(*asking, "pushButton");
+    QVERIFY(!next->isVisible());
+    QTRY_COMPARE(a.received(), burst(close_command));
+    QVERIFY(visible_windows<log_page>().isEmpty());
 }
 
 void main_window_session_test::closing_with_everything_saved_goes_at_once()
