@@ -379,12 +379,15 @@ void main_window_session_test::reset_all_then_save_writes_the_seventeen_lines_an
     settings_box *emptied = open_settings(w);
     QVERIFY(emptied);
     child<QComboBox>(*emptied, "Port")->clear();
+    child<QComboBox>(*emptied, "Plot_Mode")->setCurrentIndex(1);
     click(*emptied, "pushButton_3");
     settle();
     const QStringList lines = config_lines(wd);
     QCOMPARE(lines.size(), 17);
     QCOMPARE(lines.at(2), QString());
     QVERIFY(!lines.contains("-1"));
+    QCOMPARE(lines.at(9), QStringLiteral("1"));
+    QVERIFY(child<QToolButton>(w, "Open_Experiment_5")->isChecked());
     QVERIFY(a.received().isEmpty());
     QVERIFY(w.instrument()->is_connected());
 }
