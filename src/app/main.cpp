@@ -1,6 +1,7 @@
 // Program entry point: one running copy, an optional document on the command line, then the log-in page.
 #include <QApplication>
 #include <QDir>
+#include <QFont>
 #include <QLockFile>
 #include <QMessageBox>
 #include <QStringList>
@@ -23,6 +24,10 @@ int refuse_start(const QString &text)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // The forms name Windows faces; Carlito is Calibri's metric twin, and a condensed face keeps
+    // the narrow "Agency FB" headings from being clipped.
+    QFont::insertSubstitution(QStringLiteral("Calibri"), QStringLiteral("Carlito"));
+    QFont::insertSubstitution(QStringLiteral("Agency FB"), QStringLiteral("DejaVu Sans Condensed"));
 
     QLockFile lock_file(startup::lock_file_path());
     switch (startup::acquire_instance_lock(lock_file)) {
