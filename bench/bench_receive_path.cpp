@@ -21,8 +21,8 @@
 
 namespace {
 constexpr int stream_samples = 65000;        // per electrode
-constexpr int batch_pairs = 16;              // samples per electrode in one received batch (about 53 ms on the wire)
-constexpr int measured_batches = 20;         // batches timed per iteration, ending at the run length asked for
+constexpr int measured_pairs = 320;          // samples per electrode timed per iteration, ending at the run length
+constexpr double redraw_interval_ms = 50;    // the run screen redraws a running plot at most this often
 constexpr double pair_period_ms = sample_period_both_ms;
 
 void put16(QByteArray &f, int at, uint16_t v)
@@ -113,15 +113,15 @@ struct receive_path {
         plot->xAxis->setRange(built.x_lower, built.x_upper);
     }
 
-    // One received batch: decode, batch passes, curve update, redraw.
-    void batch(int pairs)
+    // One received batch: decode, batch passes, curve update, and the redraw when one is due.
+    void batch(int pairs, bool redraw = true)
     {
         const int bytes = pairs * 2 * sample_frame_size;
         rx += recorded_stream().mid(fed, bytes);
         fed += bytes;
         run.receive(rx);
-        sync_curve(window->screen_state().live_curve1, run.live(0));
-        sync_curve(window->screen_state().live_curve2, run.live(1));
+        sync_curve(window->screen_state().live_curve1, run.live(0), sync_mode::growing_prefix);
+        sync_curve(window->screen_state().live_curve2, run.live(1), sync_mode::growing_prefix);
         const axis_range y = y_axis_range(run.decoding().extremes);
         plot->yAxis->setRange(y.lower, y.upper);
         QCPCurve *raw[2] = {record->ch1_raw_curve, record->ch2_raw_curve};
@@ -129,39 +129,56 @@ struct receive_path {
         for (int e = 0; e < live_run::electrodes; ++e) {
             if (!curve_filtering::batch_pass_due(true, run.live_count(e)) || !run.pass(e, false))
                 continue;
-            sync_curve(raw[e], run.live(e));
-            sync_curve(shown[e], run.shown(e));
+            sync_curve(raw[e], run.live(e), sync_mode::growing_prefix);
+            sync_curve(shown[e], run.shown(e), sync_mode::growing_prefix);
         }
-        plot->replot(QCustomPlot::rpImmediateRefresh);
+        if (redraw)
+            plot->replot(QCustomPlot::rpImmediateRefresh);
     }
 };
 
-void receive_path_cpu_per_wire_second(benchmark::State &state)
+// Reads of `pairs` samples per electrode each; a redraw whenever 50 ms of wire time have passed since the last.
+void run_receive_path(benchmark::State &state, int pairs)
 {
     const int n = int(state.range(0));
-    const int lead_in = n - measured_batches * batch_pairs;
+    const int lead_in = n - measured_pairs;
+    const int reads = measured_pairs / pairs;
     double cpu = 0;
     for (auto _ : state) {
         state.PauseTiming();
         receive_path path;
-        // Reach the run length quickly in large batches, then time the last batches one by one.
+        // Reach the run length quickly in large batches, then time the last reads one by one.
         while (path.fed / (2 * sample_frame_size) + 2000 <= lead_in)
             path.batch(2000);
         path.batch(lead_in - path.fed / (2 * sample_frame_size));
         state.ResumeTiming();
         const double start = cpu_seconds();
-        for (int b = 0; b < measured_batches; ++b)
-            path.batch(batch_pairs);
+        double since_redraw_ms = redraw_interval_ms;
+        for (int r = 0; r < reads; ++r) {
+            since_redraw_ms += pairs * pair_period_ms;
+            const bool redraw = since_redraw_ms >= redraw_interval_ms;
+            if (redraw)
+                since_redraw_ms = 0;
+            path.batch(pairs, redraw);
+        }
         cpu += cpu_seconds() - start;
         state.PauseTiming();
         path.window.reset();
         state.ResumeTiming();
     }
-    const double wire_s = double(state.iterations()) * measured_batches * batch_pairs * pair_period_ms / 1000.0;
+    const double wire_s = double(state.iterations()) * reads * pairs * pair_period_ms / 1000.0;
     state.counters["cpu_s_per_wire_s"] = cpu / wire_s;
-    state.counters["batch_ms"] = cpu * 1000.0 / (double(state.iterations()) * measured_batches);
+    state.counters["read_ms"] = cpu * 1000.0 / (double(state.iterations()) * reads);
 }
+
+// Batches of 16 samples per electrode (about 53 ms on the wire), each redrawn.
+void receive_path_cpu_per_wire_second(benchmark::State &state) { run_receive_path(state, 16); }
 BENCHMARK(receive_path_cpu_per_wire_second)->Arg(5000)->Arg(20000)->Arg(65000)->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+// The port handing over one sample per electrode at a time (3.3 ms on the wire), as a USB bridge may.
+void receive_path_single_frame_reads(benchmark::State &state) { run_receive_path(state, 1); }
+BENCHMARK(receive_path_single_frame_reads)->Arg(5000)->Arg(20000)->Arg(65000)->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 }  // namespace
 

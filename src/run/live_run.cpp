@@ -51,18 +51,33 @@ const curve_filtering::series &live_run::shown(int electrode) const
     return setup_.method == method_index::chronoamperometry ? chrono_filters_[e].shown() : live_filters_[e].shown();
 }
 
-void sync_curve(QCPCurve *c, const curve_filtering::series &points)
+void sync_curve(QCPCurve *c, const curve_filtering::series &points, sync_mode mode)
 {
     if (!c)
         return;
     const QSharedPointer<QCPCurveDataContainer> data = c->data();
     const int n = std::min(points.keys.size(), points.values.size());
     const int held = data->size();
+    const int limit = std::min(held, n);
+    const auto same_at = [&](int i) {
+        const auto it = data->constBegin() + i;
+        return it->t == double(i) && it->key == points.keys[i] && it->value == points.values[i];
+    };
     int same = 0;
-    auto it = data->constBegin();
-    for (const int limit = std::min(held, n); same < limit; ++same, ++it) {
-        if (it->t != double(same) || it->key != points.keys[same] || it->value != points.values[same])
-            break;
+    if (mode == sync_mode::growing_prefix) {
+        // Points before the first change are all equal and all after it may differ: bisect for that change.
+        int lo = 0, hi = limit;
+        while (lo < hi) {
+            const int mid = lo + (hi - lo) / 2;
+            if (same_at(mid))
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        same = lo;
+    } else {
+        while (same < limit && same_at(same))
+            ++same;
     }
     if (same == 0)
         data->clear();

@@ -60,6 +60,13 @@ private:
     std::array<curve_filtering::chrono_filter_state, electrodes> chrono_filters_;
 };
 
+// How sync_curve finds the leading points that need no change.
+enum class sync_mode {
+    compare_all,      // every held point is compared: exact whatever the curve held before
+    growing_prefix,   // the curve is known to hold an earlier pass of the same run, which differs from this one
+                      // only from some index on (appended samples, a re-filtered tail): found by bisection
+};
+
 // Makes the curve hold exactly `points` (running index = position), keeping the leading points that already
 // match and rewriting only the rest. Live passes change the tail of a long run, so this stays cheap.
-void sync_curve(QCPCurve *c, const curve_filtering::series &points);
+void sync_curve(QCPCurve *c, const curve_filtering::series &points, sync_mode mode = sync_mode::compare_all);

@@ -24,6 +24,9 @@
 
 namespace {
 constexpr int run_clock_interval_ms = 1000;
+// During a run the plot is redrawn at most this often. The instrument's bytes may arrive a frame at a time, and
+// a redraw of a long run costs milliseconds; the curves themselves follow every batch.
+constexpr int live_redraw_interval_ms = 50;
 
 // Points of a curve as a series, for the stored-record passes.
 curve_filtering::series series_of(const QCPCurve *c)
@@ -36,6 +39,10 @@ curve_filtering::series series_of(const QCPCurve *c)
 void MainWindow::setup_run_control()
 {
     run_path = std::make_unique<live_run>();
+    live_redraw = new QTimer(this);
+    live_redraw->setSingleShot(true);
+    live_redraw->setInterval(live_redraw_interval_ms);
+    connect(live_redraw, &QTimer::timeout, this, [this] { qcp::replot_hint(ui->widget); });
     connect(state.run_clock, &QTimer::timeout, this, &MainWindow::update_timer);
     if (link) {
         connect(&link->main_port(), &QSerialPort::readyRead, this, &MainWindow::serialReceived);
@@ -237,8 +244,8 @@ void MainWindow::take_received_bytes()
     if (batch.dropped_frames > 0 && dropped_frames_told++ < 10)
         qDebug() << "frames dropped:" << batch.dropped_frames;
     // The hidden live curves follow the samples as they come; nothing is drawn from them.
-    sync_curve(state.live_curve1, run_path->live(0));
-    sync_curve(state.live_curve2, run_path->live(1));
+    sync_curve(state.live_curve1, run_path->live(0), sync_mode::growing_prefix);
+    sync_curve(state.live_curve2, run_path->live(1), sync_mode::growing_prefix);
     update_run_extremes();
     if (batch.end_of_run)
         end_run(run_ending::end_frame);
@@ -293,13 +300,17 @@ void MainWindow::show_run_curves(bool final)
         const bool due = final ? n > 0 : curve_filtering::batch_pass_due(run_active, n);
         if (!due || !run_path->pass(e, final))
             continue;
-        sync_curve(raw[e], run_path->live(e));
-        sync_curve(shown[e], run_path->shown(e));
+        // The final pass compares every point, so the finished record is exact whatever happened before.
+        const sync_mode mode = final ? sync_mode::compare_all : sync_mode::growing_prefix;
+        sync_curve(raw[e], run_path->live(e), mode);
+        sync_curve(shown[e], run_path->shown(e), mode);
     }
-    if (!final && run_path->live_count(1) <= 3)
-        ui->widget->replot(QCustomPlot::rpQueuedReplot);
-    else
+    if (final) {
+        live_redraw->stop();
         qcp::replot_hint(ui->widget);
+    } else if (!live_redraw->isActive()) {
+        live_redraw->start();
+    }
 }
 
 // ---- the end of a run ----
