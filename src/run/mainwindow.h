@@ -352,3 +352,26 @@ public slots:
     void on_ampero_run_time_valueChanged(int);
 private:
     enum class run_ending { end_frame, stop, instrument_lost };
+    void setup_run_control();
+    void load_config();
+    uint8_t read_config_extra_time() const;
+    void default_experiment_name();
+    QString unique_experiment_name() const;
+    void apply_rate_limits();
+    void set_method_controls_locked(bool locked);
+    void set_run_controls(bool running);
+    void show_clock(const clock_display &display);
+    void take_received_bytes();
+    void show_run_curves(bool final);
+    void update_run_extremes();
+    void end_run(run_ending how);
+    void instrument_lost_during_run();
+    void choose_filter_mode(int mode);
+    void refilter_selection(float filter_hz);
+    std::array<bool, 7> checked_filter_modes() const;
+    bool run_active = false;
+    int run_record = -1;
+    int dropped_frames_told = 0;    // the trace names the first few undecodable batches of a run, not every one
+    QTimer *live_redraw = nullptr;  // spaces out the redraws of a run
+    std::unique_ptr<class live_run> run_path;
+};
