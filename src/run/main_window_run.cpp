@@ -224,6 +224,7 @@ void MainWindow::on_Start_clicked()
     if (!ui->Open_Experiment_5->isChecked())
         on_Open_Experiment_5_clicked();
     update_buttons();
+    reset_list_style();
     qcp::replot_hint(ui->widget);
 }
 
