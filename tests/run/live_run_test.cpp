@@ -96,6 +96,30 @@ private slots:
         QCOMPARE(points_of(c).values, ramp(3, 1.0).values);
     }
 
+    void a_growing_run_is_followed_by_bisection()
+    {
+        QCPCurve *c = new QCPCurve(plot.xAxis, plot.yAxis);
+        curve_filtering::series s = ramp(1000, 1.0);
+        sync_curve(c, s, sync_mode::growing_prefix);
+        QCOMPARE(points_of(c).values, s.values);
+        // Appended samples and a re-filtered tail, as each live pass of a run gives them.
+        for (int round = 0; round < 5; ++round) {
+            const int n = s.keys.size();
+            for (int i = 0; i < 37; ++i) {
+                s.keys << (n + i) * 0.5;
+                s.values << (n + i) * 1.0;
+            }
+            for (int i = s.values.size() - 300 + round; i < s.values.size(); ++i)
+                s.values[i] += 0.25 * (round + 1);
+            sync_curve(c, s, sync_mode::growing_prefix);
+            QCOMPARE(points_of(c).values, s.values);
+            QCOMPARE(points_of(c).keys, s.keys);
+        }
+        // A shorter series of another run: nothing of the old one survives.
+        sync_curve(c, ramp(20, -3.0), sync_mode::growing_prefix);
+        QCOMPARE(points_of(c).values, ramp(20, -3.0).values);
+    }
+
     void samples_land_on_their_electrode_whatever_the_splits()
     {
         cyclic_run whole(120, 0.5f), pieces(120, 0.5f);
