@@ -78,6 +78,8 @@ public:
     {
         from_program.reset();
         from_instrument.reset();
+        to_program.clear();
+        to_instrument.clear();
         for (int *fd : {&master, &slave, &instrument}) {
             if (*fd >= 0)
                 ::close(*fd);
@@ -86,28 +88,43 @@ public:
     }
 
 private:
+    // Reads what one side wrote and passes it on in order; what the other side cannot take yet waits.
     void move(int from, int to, QByteArray *log)
     {
+        QByteArray &waiting = to == master ? to_program : to_instrument;
         char buffer[4096];
         for (;;) {
             const ssize_t n = ::read(from, buffer, sizeof buffer);
             if (n <= 0)
-                return;
+                break;
             if (log)
                 log->append(buffer, int(n));
-            // Small amounts at test speed: a full terminal buffer only needs the other side to read.
-            for (ssize_t done = 0; done < n;) {
-                const ssize_t w = ::write(to, buffer + done, size_t(n - done));
-                if (w > 0)
-                    done += w;
-                else if (w < 0 && errno != EAGAIN && errno != EINTR)
-                    return;
-                else
-                    QTest::qWait(1);
+            waiting.append(buffer, int(n));
+        }
+        flush(to, waiting);
+    }
+
+    void flush(int to, QByteArray &waiting)
+    {
+        while (!waiting.isEmpty() && to >= 0) {
+            const ssize_t w = ::write(to, waiting.constData(), size_t(waiting.size()));
+            if (w > 0) {
+                waiting.remove(0, int(w));
+            } else if (w < 0 && errno == EINTR) {
+                continue;
+            } else {
+                // A full terminal buffer empties once the other side reads; try again shortly.
+                const bool towards_program = to == master;
+                QTimer::singleShot(1, this, [this, towards_program] {
+                    // The cable may have been cut meanwhile; its descriptors are then -1.
+                    flush(towards_program ? master : instrument, towards_program ? to_program : to_instrument);
+                });
+                return;
             }
         }
     }
 
+    QByteArray to_program, to_instrument;
     int master = -1, slave = -1, instrument = -1;
     QString path;
     std::unique_ptr<QSocketNotifier> from_program, from_instrument;
@@ -381,6 +398,7 @@ void run_road_test::stop_mid_run_keeps_what_came_and_sends_the_stop_command()
 {
     method_pages pages = short_pages();
     pages.ampero.run_time_ms = 600000;   // ten minutes of instrument time: only Stop ends it
+    sim->set_end_frame_after_stop(true);   // a late end frame must not end the run a second time
     const int n = start(method_index::amperometry, pages, true, true);
     QVERIFY(n >= 0);
     QVERIFY(wait_for([&] { return w->experiment_records()[n].ch1_raw_curve->data()->size() > 50; }));
@@ -391,14 +409,18 @@ void run_road_test::stop_mid_run_keeps_what_came_and_sends_the_stop_command()
     QVERIFY(wait_for([&] { return sim->received().endsWith(QByteArray(command_repeats, char(stop_command))); }, 1000));
     QVERIFY(!sim->running());
 
-    // Bytes still on the way after Stop belong to no run: they change nothing.
-    QTest::qWait(100);
+    // Bytes still on the way after Stop, the end frame among them, belong to no run: they change nothing.
     const curve &record = w->experiment_records()[n];
     const int kept1 = record.ch1_raw_curve->data()->size();
+    const QByteArray autosave = newest_autosave();
+    QVERIFY(wait_for([&] { return tap->sent.endsWith(encode_end_of_run_frame(sample_frame_size)); }, 5000));
+    QTest::qWait(50);
+    QCOMPARE(newest_autosave(), autosave);
+    QCOMPARE(status(*w), QStringLiteral("Ready"));
     const parameter_frame_result built =
         build_parameter_frame(method_index::amperometry, pages, settings_of(true, true), details_context{});
     const expected_run sent = decode_stream(tap->sent, method_index::amperometry, built);
-    QVERIFY(!sent.ended);
+    QVERIFY(sent.ended);
     check_curve(record.ch1_raw_curve, sent.we1, true);
     check_curve(record.ch2_raw_curve, sent.we2, true);
     QCOMPARE(record.ch1_curve->data()->size(), kept1);
@@ -416,6 +438,7 @@ void run_road_test::stop_mid_run_keeps_what_came_and_sends_the_stop_command()
     QVERIFY(wait_for([&] { return !w->run_in_progress(); }));
     QCOMPARE(w->experiment_records()[second].ch1_raw_curve->data()->size(), int(sim->samples_sent()));
     QCOMPARE(record.ch1_raw_curve->data()->size(), kept1);   // the first run's record is untouched
+    sim->set_end_frame_after_stop(false);
 }
 
 void run_road_test::records_stay_put_while_a_run_goes()
