@@ -8,5 +8,5 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DRZ410_BENCH=ON -DRZ410
 cmake --build "$build" -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 for b in "$build"/bench/bench_*; do
-  [ -x "$b" ] && "$b" "$@"
+  [ -f "$b" ] && [ -x "$b" ] && "$b" "$@"
 done
