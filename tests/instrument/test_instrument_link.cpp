@@ -12,6 +12,7 @@
 #include "instrument/parameter_frames.h"
 #include "instrument/sample_decoding.h"
 #include "instrument/serial_select.h"
+#include "support/listed_ports.h"
 #include "support/sim_instrument.h"
 
 namespace {
@@ -19,16 +20,6 @@ constexpr int test_connect_timeout_ms = 400;
 constexpr int test_startup_timeout_ms = 250;
 
 QByteArray burst(uint8_t command) { return QByteArray(command_repeats, char(command)); }
-
-// The simulated instruments are found the way a user's would be: through the port listing,
-// which takes them from RZ410_EXTRA_PORTS while their device nodes exist.
-void list_ports(const std::vector<sim_instrument *> &sims)
-{
-    QStringList paths;
-    for (const sim_instrument *sim : sims)
-        paths << sim->slave_path();
-    qputenv("RZ410_EXTRA_PORTS", paths.join(':').toLocal8Bit());
-}
 
 struct view_record {
     std::vector<std::pair<link_view, QString>> views;
@@ -191,7 +182,7 @@ private slots:
 
         // Pull the connected instrument. The decoy keeps the number of bridge ports equal to the
         // number of instruments, which must not hide the removal.
-        a->unplug();
+        unplug_and_unlist(*a);
         link->device_removed();
         settle();
         QCOMPARE(int(link->device_count()), 1);
@@ -207,7 +198,7 @@ private slots:
         link->device_removed();
         QCOMPARE(int(link->device_count()), 1);
 
-        b->unplug();
+        unplug_and_unlist(*b);
         link->device_removed();
         QCOMPARE(int(link->device_count()), 0);
         QCOMPARE(link->current_device_index(), 0);
@@ -227,7 +218,7 @@ private slots:
         view_record record;
         record.watch(*link);
 
-        a.unplug();
+        unplug_and_unlist(a);
         link->device_removed();
         QCOMPARE(link->current_device_index(), 0);
         QCOMPARE(int(link->current_device_id()), 32);
@@ -365,7 +356,7 @@ private slots:
         QCOMPARE(int(link->current_device_id()), 17);
 
         // The device node vanishes with the instrument; the next poll notices which port went.
-        a->unplug();
+        unplug_and_unlist(*a);
         QTRY_COMPARE_WITH_TIMEOUT(int(link->device_count()), 0, 3000);
         QVERIFY(!link->is_connected());
     }

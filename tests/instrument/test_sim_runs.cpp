@@ -10,6 +10,7 @@
 #include "instrument/instrument_link.h"
 #include "instrument/parameter_frames.h"
 #include "instrument/sample_decoding.h"
+#include "support/listed_ports.h"
 #include "support/sim_instrument.h"
 
 namespace {
@@ -299,7 +300,7 @@ private slots:
         connect(link.get(), &instrument_link::view_changed, [&views](link_view v, const QString &) { views.push_back(v); });
         connect(link.get(), &instrument_link::run_interrupted, [&interrupted] { ++interrupted; });
         const QString path = sim->slave_path();
-        sim->unplug();
+        unplug_and_unlist(*sim);
         QVERIFY(!QFile::exists(path));   // the device node goes, as a pulled USB cable's does
         QTest::qWait(50);
         link->device_removed();
