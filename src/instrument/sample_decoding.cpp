@@ -118,7 +118,10 @@ double time_axis_ms(const char *data, int size, uint8_t electrode, run_decoding_
             ctx.chrono_lead_applied = true;
         }
     }
-    x += double(int(ctx.chrono_step_number) - 1) * double(ctx.chrono_step_offset_ms) + lead;
+    // Before any step began (a run whose index-0 frame was missed) there is no step to offset by: a
+    // step number of 0 would otherwise move every time one step earlier.
+    const int steps_before = std::max(int(ctx.chrono_step_number) - 1, 0);
+    x += double(steps_before) * double(ctx.chrono_step_offset_ms) + lead;
 
     // WE2 is measured alongside WE1: it shares WE1's time.
     if (electrode == 2 && ctx.we1_count > 0)

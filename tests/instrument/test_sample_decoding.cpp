@@ -7,6 +7,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -520,10 +521,16 @@ private slots:
         // A run whose first frame is not index 0 (the start was missed): the lead correction must not
         // take the step counter below zero, which would throw the time axis out by 65535 steps.
         run_decoding_context ctx = context_for(method_index::chronoamperometry, 1, 1, 98.6021875f);
+        // No step has begun, so no step offset applies: only the index and, once a full lead time of
+        // samples is in (1000 ms / period = 715 samples), the lead.
+        std::vector<double> times;
         for (int i = 5; i < 5 + 800; ++i) {
             const decoded_sample s = decode_one(time_frame(uint16_t(i), true), ctx);
             QVERIFY(s.x < 3000.0);
+            times.push_back(s.x);
         }
+        QCOMPARE(times.front(), 6 * sample_period_one_ms);
+        QCOMPARE(times.back(), 805 * sample_period_one_ms + 1000.0);
         QVERIFY(ctx.chrono_lead_applied);
         QCOMPARE(int(ctx.chrono_step_number), 0);
     }
