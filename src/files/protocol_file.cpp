@@ -5,6 +5,8 @@
 
 #include <QByteArrayList>
 #include <QVector>
+#include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -114,8 +116,9 @@ std::optional<protocol_contents> read_protocol(const QByteArray &bytes, const me
     out.pages = current;
     out.extra_time_s = current_extra_time_s;
     method_pages &p = out.pages;
-    // The lead time is kept as one byte: 300 loads as 44.
-    auto extra = [&out](int v) { out.extra_time_s = static_cast<uint8_t>(v & 0xff); };
+    // The lead time is kept as one byte. A value outside it is held at the nearest end, as the settings
+    // line is: wrapping would turn 300 s into 44 s and silently shorten the run.
+    auto extra = [&out](int v) { out.extra_time_s = static_cast<uint8_t>(std::clamp(v, 0, int(UINT8_MAX))); };
 
     protocol_lines lines(bytes);
     // Lines beyond a method's own values start another pass over the same boxes; blank lines alone do not.

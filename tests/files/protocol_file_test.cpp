@@ -141,15 +141,18 @@ private slots:
         QVERIFY(!cv->pages.cv.ei_equals_er1);
         QCOMPARE(cv->pages.cv.ei_mV, 0);
 
-        // The lead time is one byte; not-a-number values read as 0; CR LF line ends still load.
+        // The lead time is held to one byte; not-a-number values read as 0; CR LF line ends still load.
         auto npv = read_protocol("4\r\n-350\r\nx\r\n8\r\n7\r\n30\r\n300", current, 0);
         QVERIFY(npv);
         QCOMPARE(npv->method, method_index::normal_pulse);
         QCOMPARE(npv->pages.npv.ei_mV, -350);
         QCOMPARE(npv->pages.npv.ef_mV, 0);
         QCOMPARE(npv->pages.npv.period_ms, 30);
-        QCOMPARE(npv->extra_time_s, uint8_t(44));
+        QCOMPARE(npv->extra_time_s, uint8_t(255));  // held at the byte's end, never wrapped to 44
         QVERIFY(same(with_page(npv->pages, current, method_index::normal_pulse), current));
+        auto negative = read_protocol("4\r\n-350\r\n0\r\n8\r\n7\r\n30\r\n-5", current, 9);
+        QVERIFY(negative);
+        QCOMPARE(negative->extra_time_s, uint8_t(0));
     }
 };
 
