@@ -161,7 +161,7 @@ void log_page::on_pushButton_3_clicked()
     const QString source = QDir(user_folders::users_root()).filePath(name);
     // A user added here but never logged in has no folder yet: there is nothing to archive.
     if (QFileInfo::exists(source) || QFileInfo(source).isSymLink()) {
-        const auto moved = folder_move::move_folder(source, QDir(user_folders::archive_root()).filePath(name));
+        const auto moved = user_folders::archive_user(name);
         qDebug() << "archive" << source << "ok:" << moved.ok << moved.error;
         if (!moved.ok) {
             tell_user(QStringLiteral("The user \"%1\" could not be moved to \"%2\": %3.\nThe user is still listed.")

@@ -45,6 +45,16 @@ void create_missing_folders(const QStringList &names, const QString &root)
     }
 }
 
+folder_move::result archive_user(const QString &name, const QString &root, const QString &archive)
+{
+    if (!QDir().mkpath(archive)) {
+        folder_move::result failed;
+        failed.error = QStringLiteral("cannot create the folder \"%1\"").arg(archive);
+        return failed;
+    }
+    return folder_move::move_folder(QDir(root).filePath(name), QDir(archive).filePath(name));
+}
+
 int index_of_user(const QStringList &listing, const QString &name) { return listing.indexOf(name); }
 
 } // namespace user_folders

@@ -1,6 +1,8 @@
 // The user folders under "Data/User" and their four subfolders.
 #pragma once
 
+#include "platform/folder_move.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -20,6 +22,11 @@ QStringList list_users(const QString &root = users_root());
 // Creates the folder of every name that has none, with its subfolders. An existing folder is left
 // as it is. Failures are only traced.
 void create_missing_folders(const QStringList &names, const QString &root = users_root());
+
+// Moves the folder `name` from `root` into `archive`, creating `archive` first when a fresh
+// installation has none. An existing folder of that name in `archive` is refused, never merged.
+folder_move::result archive_user(const QString &name, const QString &root = users_root(),
+                                 const QString &archive = archive_root());
 
 // Position of `name` (exact comparison) in `listing`, or -1.
 int index_of_user(const QStringList &listing, const QString &name);

@@ -254,12 +254,28 @@ private slots:
         QVERIFY(run_screens().isEmpty());
     }
 
+    void archive_folder_is_created_on_a_fresh_installation()
+    {
+        temp_workdir dir;
+        QVERIFY(QDir().mkpath("Data/User/Ann/Plots"));
+        dir.write_file("Data/User/Ann/Plots/p.png", "png");
+        QVERIFY(!QFileInfo::exists("Data/Archive"));
+        log_page page;
+        click(page, "pushButton_3");
+        QVERIFY(shown_warning(page).isEmpty());
+        QCOMPARE(user_box(page)->count(), 0);
+        QVERIFY(!QFileInfo::exists("Data/User/Ann"));
+        QCOMPARE(dir.read_file("Data/Archive/Ann/Plots/p.png"), QByteArray("png"));
+    }
+
     void failed_archive_keeps_the_user()
     {
         temp_workdir dir;
         QVERIFY(QDir().mkpath("Data/User/Ann"));
         dir.write_file("Data/User/Ann/keep.txt", "mine");
-        log_page page;  // no "Data/Archive": the move cannot happen
+        // "Data/Archive" taken by a plain file: the archive folder cannot be made.
+        dir.write_file("Data/Archive", "not a folder");
+        log_page page;
         page.show();
         click(page, "pushButton_3");
         QCOMPARE(items(user_box(page)), QStringList{"Ann"});
@@ -269,6 +285,7 @@ private slots:
         qDeleteAll(page.findChildren<QMessageBox *>());
 
         // Target already archived once: refused as well.
+        QVERIFY(QFile::remove("Data/Archive"));
         QVERIFY(QDir().mkpath("Data/Archive/Ann"));
         click(page, "pushButton_3");
         QCOMPARE(items(user_box(page)), QStringList{"Ann"});
