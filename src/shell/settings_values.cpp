@@ -9,10 +9,13 @@ QStringList analysis_protocols() { return {QStringLiteral("Tangent"), QStringLit
 
 QStringList settings_lines(const settings_values &v)
 {
+    // An emptied list reports index -1; "-1" in the file would be refused on the next load and is written
+    // as the first item instead.
+    auto index = [](int n) { return n < 0 ? 0 : n; };
     const QStringList protocols = settings_items::analysis_protocols();
-    const QString protocol =
-        v.analysis_protocol >= 0 && v.analysis_protocol < protocols.size() ? protocols.at(v.analysis_protocol) : QString();
-    auto number = [](int n) { return QString::number(n); };
+    const int analysis = index(v.analysis_protocol);
+    const QString protocol = analysis < protocols.size() ? protocols.at(analysis) : QString();
+    auto number = [&index](int n) { return QString::number(index(n)); };
     return {v.user,
             QStringLiteral("1"),
             v.device,

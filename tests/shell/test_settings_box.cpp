@@ -150,6 +150,33 @@ private slots:
                                        "2", "0", "0"}));
     }
 
+    void emptied_lists_write_their_first_item()
+    {
+        settings_values emptied;
+        emptied.current_range = -1;
+        emptied.scan_protocol = -1;
+        emptied.analysis_protocol = -1;
+        emptied.filter = -1;
+        emptied.quiet_time_s = -1;
+        const QStringList lines = settings_lines(emptied);
+        QCOMPARE(lines.at(settings_file::current_range), QString("0"));
+        QCOMPARE(lines.at(settings_file::default_method), QString("0"));
+        QCOMPARE(lines.at(settings_file::analysis_protocol), QString("Tangent"));
+        QCOMPARE(lines.at(settings_file::filter_choice), QString("0"));
+        QCOMPARE(lines.at(settings_file::quiet_time_s), QString("0"));
+
+        temp_workdir dir;
+        settings_box box;
+        feed_users(box, {"Ann"}, 0);
+        for (const char *name : {"Current_Range", "scan_protocol", "report_type", "Plot_Mode", "Image_Type",
+                                 "Image_size", "resolution", "report_template", "Image_size_report", "filter"})
+            child<QComboBox>(box, name)->clear();
+        QTest::mouseClick(child<QPushButton>(box, "pushButton_3"), Qt::LeftButton);
+        const QStringList written = settings_file::parse_lines(dir.read_file("Libraries/Config.txt"));
+        QCOMPARE(written, (QStringList{"Ann", "1", "", "1", "1", "0", "0", "Tangent", "0", "0", "0", "0", "0", "0",
+                                       "0", "0", "0"}));
+    }
+
     void reset_all_then_save_writes_the_first_items()
     {
         temp_workdir dir;
