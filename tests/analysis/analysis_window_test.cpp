@@ -12,19 +12,9 @@
 #include "analysis/qv_analysis_window.h"
 #include "run/qcp_compat.h"
 #include "shell/app_state.h"
+#include "support/slot_warning_guard.h"
 
 namespace {
-QStringList warnings;
-QtMessageHandler previous_handler = nullptr;
-
-void capture(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (type != QtDebugMsg)
-        warnings << message;
-    if (previous_handler)
-        previous_handler(type, context, message);
-}
-
 template <typename T> T *child(QWidget *w, const char *name)
 {
     T *c = w->findChild<T *>(QLatin1String(name));
@@ -141,11 +131,13 @@ curve analysis_window_test::make_record(const QString &name, int ch1_points, int
 
 void analysis_window_test::form_builds_cleanly()
 {
-    warnings.clear();
-    previous_handler = qInstallMessageHandler(capture);
-    auto *fresh = new qv_analysis_window(nullptr);
-    qInstallMessageHandler(previous_handler);
-    const QStringList by_name = warnings.filter(QStringLiteral("connectSlotsByName"));
+    QStringList by_name;
+    qv_analysis_window *fresh = nullptr;
+    {
+        slot_warning_guard guard;
+        fresh = new qv_analysis_window(nullptr);
+        by_name = guard.slot_name_warnings();
+    }
     QVERIFY2(by_name.isEmpty(), qPrintable(by_name.join('\n')));
 
     QCOMPARE(fresh->windowTitle(), QStringLiteral("Quelvarin Controller - Analysis"));

@@ -6,7 +6,7 @@
 #include "dialogs/dialog_warning_save_data.h"
 #include "dialogs/fore_screen.h"
 #include "dialogs/setaxis.h"
-#include "message_catcher.h"
+#include "support/slot_warning_guard.h"
 
 #include <QDoubleSpinBox>
 #include <QLabel>
@@ -55,7 +55,7 @@ private slots:
 
     void forms_build_without_slot_name_warnings()
     {
-        message_catcher catcher;
+        slot_warning_guard catcher;
         {
             About_Dialog_Box about;
             Change_Graph_Color picker;

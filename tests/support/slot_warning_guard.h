@@ -1,0 +1,20 @@
+// Records the Qt messages logged while it lives, so a form test can fail on a by-name slot that has no
+// matching signal (Qt only logs those). Messages are still passed on to the previous handler.
+#pragma once
+
+#include <QStringList>
+#include <QtGlobal>
+
+class slot_warning_guard {
+public:
+    slot_warning_guard();
+    ~slot_warning_guard();
+    slot_warning_guard(const slot_warning_guard &) = delete;
+    slot_warning_guard &operator=(const slot_warning_guard &) = delete;
+
+    // Messages so far that mention connectSlotsByName.
+    QStringList slot_name_warnings() const;
+
+private:
+    QtMessageHandler previous;
+};
