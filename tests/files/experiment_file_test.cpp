@@ -2,6 +2,7 @@
 // damaged input that must neither crash nor invent a record.
 #include "files/experiment_reader.h"
 #include "files/experiment_writer.h"
+#include "support/experiment_samples.h"
 #include "support/temp_workdir.h"
 
 #include <QFile>
@@ -21,41 +22,11 @@ QByteArray fixture(const QString &name)
 
 const export_stamp stamp{QDateTime(QDate(2019, 2, 18), QTime(14, 30, 5)), QStringLiteral("alice")};
 
-point_series series(std::initializer_list<std::pair<double, double>> points)
+// The details of the run that wrote the golden file.
+QStringList golden_details()
 {
-    point_series s;
-    for (const auto &p : points)
-        s.append(p.first, p.second);
-    return s;
-}
-
-// The details lines a run gives each method, followed by the filter, date, user and device lines.
-QStringList run_details(method_index m, const QString &filter, int device)
-{
-    QStringList d{method_name(m)};
-    switch (m) {
-    case method_index::cyclic:
-        d << "Er1(mV): -200" << "Er2(mV): 700" << "Ei(mV): -200" << "Rate(mV/sec): 100" << "Cycles: 2";
-        break;
-    case method_index::differential_pulse:
-        d << "Ei(mV): -500" << "Ef(mV): 500" << "Step(mV): 5" << "Width(ms): 10" << "Period(ms): 50";
-        break;
-    case method_index::square_wave:
-        d << "Ei(mV): -100" << "Ef(mV): 300" << "Step(mV): 4" << "Frequency(Hz): 25" << "Amplitude(mV): 20";
-        break;
-    case method_index::linear_sweep: d << "Ei(mV): 200" << "Ef(mV): 800" << "Rate(mV/sec): 50"; break;
-    case method_index::normal_pulse:
-        d << "Ei(mV): -300" << "Ef(mV): 300" << "Step(mV): 10" << "Width(ms): 5" << "Period(ms): 20";
-        break;
-    case method_index::chronoamperometry:
-        d << "Ei(mV): 300" << "E1(mV): 1000" << "E2(mV): -1000" << "T1(ms): 200" << "Steps: 3";
-        break;
-    case method_index::amperometry: d << "E(mV): -100" << "Time(ms): 5000"; break;
-    }
-    d << filter << "Date: 2019-02-18  14:00:00" << "User: alice";
-    d << (device <= 9 ? QStringLiteral("Device ID: RZ410-K26050") : QStringLiteral("Device ID: RZ410-K2605")) +
-             QString::number(device);
-    return d;
+    return {"Cyclic Voltammetry", "Er1(mV): -200", "Er2(mV): 700", "Ei(mV): -200", "Rate(mV/sec): 100", "Cycles: 2",
+            "Filter: 0.5Hz", "Date: 2019-02-18  14:00:00", "User: alice", "Device ID: RZ410-K260507"};
 }
 
 experiment_data golden_record()
@@ -63,7 +34,7 @@ experiment_data golden_record()
     experiment_data r;
     r.name = "scan";
     r.method = "Cyclic Voltammetry";
-    r.details = run_details(method_index::cyclic, "Filter: 0.5Hz", 7);
+    r.details = golden_details();
     r.e_min = -0.2f;
     r.e_max = 0.7f;
     r.e_start = -0.2f;
@@ -75,33 +46,6 @@ experiment_data golden_record()
     r.ch2 = series({{-0.2, -2}, {0.1, 3}, {0.7, -0.125}, {0.65, 4}});
     r.ch1_raw = series({{-0.2, 1.25}, {0.1, 2}, {0.7, -7}, {0.65, 8}});
     r.ch2_raw = series({{-0.2, -2.5}, {0.1, 3.5}});
-    return r;
-}
-
-// A record of method m as a run leaves it, with points on both electrodes (electrode 2 shorter).
-experiment_data method_record(method_index m)
-{
-    experiment_data r;
-    r.name = "run";
-    r.method = method_name(m);
-    r.details = run_details(m, "Filter: 2Hz", m == method_index::square_wave ? 123 : 12);
-    r.filter_hz = 2;
-    r.rate = 50;
-    r.cycles = 3;
-    r.resolution = m == method_index::normal_pulse ? 10 : 736;
-    r.e_min = -0.5f;
-    r.e_max = 0.75f;
-    r.e_start = -0.5f;
-    for (int i = 0; i < 6; ++i) {
-        const double key = -0.5 + 0.25 * i;
-        r.ch1.append(key, 0.1 * i - 0.3);
-        r.ch1_raw.append(key, 0.11 * i - 0.3);
-        if (i < 4) {
-            r.ch2.append(key, 1e-5 * (i + 1));
-            r.ch2_raw.append(key, 2e-5 * (i + 1));
-        }
-    }
-    r.ch1_raw.append(0.9, 7.5); // raw curves may hold more points than the shown ones
     return r;
 }
 
@@ -148,7 +92,7 @@ private slots:
         const experiment_data &r = c->record;
         QCOMPARE(c->method, method_index::cyclic);
         QCOMPARE(c->experiment_name, QStringLiteral("scan"));
-        QCOMPARE(r.details, run_details(method_index::cyclic, "Filter: 0.5Hz", 7)
+        QCOMPARE(r.details, golden_details()
                                 .replaceInStrings("Er2(mV): 700", "Er2(mV): 699")
                                 .replaceInStrings("14:00:00", "14:30:05"));
         QCOMPARE(r.device_id, uint8_t(7));
