@@ -62,12 +62,33 @@ class test_sim_runs : public QObject {
         sim = std::make_unique<sim_instrument>(id);
         QVERIFY(sim->is_plugged());
         sim->set_speed_up(20);
-        qputenv("RZ410_EXTRA_PORTS", sim->slave_path().toLocal8Bit());
+        list_ports({sim.get()});
         link = std::make_unique<instrument_link>(lister, nullptr, 400, 250);
         link->find_device_port();
         QVERIFY(link->is_connected());
         QTest::qWait(30);
         sim->clear_received();
+    }
+
+    // Starts the run `built` describes; `capture` decodes what the working port receives.
+    bool start_run(run_capture &capture, method_index method, const parameter_frame_result &built)
+    {
+        capture.ctx = start_decoding(method, built);
+        capture.attach(link->main_port());
+        return link->send_parameter_frame(built.frame);
+    }
+
+    // A minute-long amperometric run at the instrument's own pace; false unless more than `samples` came in.
+    bool stream_long_amperometry(run_capture &capture, int samples, int potential_mV = ampero_parameters().potential_mV)
+    {
+        sim->set_speed_up(1);
+        ampero_parameters amp;
+        amp.potential_mV = potential_mV;
+        amp.run_time_ms = 60000;
+        const parameter_frame_result built = build_ampero_frame(amp, 5, run_settings(), details_context());
+        if (!start_run(capture, method_index::amperometry, built))
+            return false;
+        return QTest::qWaitFor([&] { return int(capture.samples.size()) > samples; }, 3000);
     }
 
 private slots:
@@ -92,10 +113,8 @@ private slots:
         settings.we2 = true;
         const parameter_frame_result built = build_cv_frame(cv, settings, details_context());
         run_capture capture;
-        capture.ctx = start_decoding(method_index::cyclic, built);
-        capture.attach(link->main_port());
 
-        QVERIFY(link->send_parameter_frame(built.frame));
+        QVERIFY(start_run(capture, method_index::cyclic, built));
         QTRY_VERIFY_WITH_TIMEOUT(capture.ended, 5000);
 
         // The instrument got exactly the 20 frame bytes and read them back as the same run.
@@ -145,9 +164,7 @@ private slots:
         settings.range_index = 3;
         const parameter_frame_result built = build_lsv_frame(lsv, 5, settings, details_context());
         run_capture capture;
-        capture.ctx = start_decoding(method_index::linear_sweep, built);
-        capture.attach(link->main_port());
-        link->send_parameter_frame(built.frame);
+        start_run(capture, method_index::linear_sweep, built);
         QTRY_VERIFY_WITH_TIMEOUT(capture.ended, 5000);
 
         QCOMPARE(int(capture.samples.size()), 50);
@@ -178,9 +195,7 @@ private slots:
         run_settings settings;
         const parameter_frame_result built = build_dpv_frame(dpv, 5, settings, details_context());
         run_capture capture;
-        capture.ctx = start_decoding(method_index::differential_pulse, built);
-        capture.attach(link->main_port());
-        link->send_parameter_frame(built.frame);
+        start_run(capture, method_index::differential_pulse, built);
         QTRY_VERIFY_WITH_TIMEOUT(capture.ended, 5000);
 
         capture.cut(pulse_frame_size);
@@ -211,9 +226,7 @@ private slots:
         settings.we2 = false;
         const parameter_frame_result built = build_chrono_frame(chrono, 5, settings, details_context());
         run_capture capture;
-        capture.ctx = start_decoding(method_index::chronoamperometry, built);
-        capture.attach(link->main_port());
-        link->send_parameter_frame(built.frame);
+        start_run(capture, method_index::chronoamperometry, built);
         QTRY_VERIFY_WITH_TIMEOUT(capture.ended, 5000);
 
         capture.cut(sample_frame_size);
@@ -236,18 +249,9 @@ private slots:
     void stop_ends_the_stream_and_is_logged_once()
     {
         connect_one();
-        sim->set_speed_up(1);
-        ampero_parameters amp;
-        amp.potential_mV = 100;
-        amp.run_time_ms = 60000;
-        run_settings settings;
-        const parameter_frame_result built = build_ampero_frame(amp, 5, settings, details_context());
-        run_capture capture;
-        capture.ctx = start_decoding(method_index::amperometry, built);
-        capture.attach(link->main_port());
         QSignalSpy stopped(sim.get(), &sim_instrument::run_stopped);
-        link->send_parameter_frame(built.frame);
-        QTRY_VERIFY_WITH_TIMEOUT(capture.samples.size() > 20, 3000);
+        run_capture capture;
+        QVERIFY(stream_long_amperometry(capture, 20, 100));
 
         link->send_stop_command();
         QTRY_COMPARE_WITH_TIMEOUT(stopped.count(), 1, 2000);
@@ -266,17 +270,9 @@ private slots:
     void stop_can_be_answered_with_an_end_frame()
     {
         connect_one();
-        sim->set_speed_up(1);
         sim->set_end_frame_after_stop(true);
-        ampero_parameters amp;
-        amp.run_time_ms = 60000;
-        run_settings settings;
-        const parameter_frame_result built = build_ampero_frame(amp, 5, settings, details_context());
         run_capture capture;
-        capture.ctx = start_decoding(method_index::amperometry, built);
-        capture.attach(link->main_port());
-        link->send_parameter_frame(built.frame);
-        QTRY_VERIFY_WITH_TIMEOUT(capture.samples.size() > 5, 3000);
+        QVERIFY(stream_long_amperometry(capture, 5));
         link->send_stop_command();
         QTRY_VERIFY_WITH_TIMEOUT(capture.ended, 2000);
     }
@@ -284,16 +280,8 @@ private slots:
     void unplugging_mid_run_disconnects()
     {
         connect_one();
-        sim->set_speed_up(1);
-        ampero_parameters amp;
-        amp.run_time_ms = 60000;
-        run_settings settings;
-        const parameter_frame_result built = build_ampero_frame(amp, 5, settings, details_context());
         run_capture capture;
-        capture.ctx = start_decoding(method_index::amperometry, built);
-        capture.attach(link->main_port());
-        link->send_parameter_frame(built.frame);
-        QTRY_VERIFY_WITH_TIMEOUT(capture.samples.size() > 5, 3000);
+        QVERIFY(stream_long_amperometry(capture, 5));
 
         std::vector<link_view> views;
         int interrupted = 0;
