@@ -52,6 +52,18 @@ class test_instrument_link : public QObject {
         return std::make_unique<instrument_link>(lister, nullptr, test_connect_timeout_ms, test_startup_timeout_ms);
     }
 
+    // A link that has found the listed instruments and settled; `record` sees its views from the start.
+    std::unique_ptr<instrument_link> started_link(const std::vector<sim_instrument *> &sims, view_record *record = nullptr)
+    {
+        list_ports(sims);
+        auto link = make_link();
+        if (record)
+            record->watch(*link);
+        link->find_device_port();
+        settle();
+        return link;
+    }
+
 private slots:
     void cleanup() { qunsetenv("RZ410_EXTRA_PORTS"); }
 
@@ -59,13 +71,8 @@ private slots:
     {
         sim_instrument a(9), b(10);
         QVERIFY(a.is_plugged() && b.is_plugged());
-        list_ports({&a, &b});
-        auto link = make_link();
         view_record record;
-        record.watch(*link);
-
-        link->find_device_port();
-        settle();
+        auto link = started_link({&a, &b}, &record);
 
         QCOMPARE(int(link->device_count()), 2);
         QCOMPARE(link->devices().port_names[0], a.slave_path());
@@ -127,12 +134,8 @@ private slots:
     void switching_moves_the_working_port_and_closes_the_old_one()
     {
         sim_instrument a(11), b(12);
-        list_ports({&a, &b});
-        auto link = make_link();
         view_record record;
-        record.watch(*link);
-        link->find_device_port();
-        settle();
+        auto link = started_link({&a, &b}, &record);
         a.clear_received();
         b.clear_received();
 
@@ -170,12 +173,8 @@ private slots:
         auto b = std::make_unique<sim_instrument>(22);
         decoy->set_identify_behaviour(sim_instrument::identify_behaviour::silent);
         const QString b_path = b->slave_path();
-        list_ports({decoy.get(), a.get(), b.get()});
-        auto link = make_link();
         view_record record;
-        record.watch(*link);
-        link->find_device_port();
-        settle();
+        auto link = started_link({decoy.get(), a.get(), b.get()}, &record);
         QCOMPARE(int(link->device_count()), 2);
         QCOMPARE(link->current_device_index(), 0);
         b->clear_received();
@@ -231,12 +230,8 @@ private slots:
     {
         sim_instrument a(41);
         a.set_reply_kind(0xFA);
-        list_ports({&a});
-        auto link = make_link();
         view_record record;
-        record.watch(*link);
-        link->find_device_port();
-        settle();
+        auto link = started_link({&a}, &record);
         QCOMPARE(int(link->device_count()), 1);
         a.clear_received();
 
@@ -265,10 +260,7 @@ private slots:
     void reset_answered_by_c8_returns_to_normal()
     {
         sim_instrument a(51);
-        list_ports({&a});
-        auto link = make_link();
-        link->find_device_port();
-        settle();
+        auto link = started_link({&a});
         a.set_id(52);   // the instrument reports a new id after the reset
         link->reset_connection();
         QTRY_VERIFY_WITH_TIMEOUT(link->is_connected(), 2000);
@@ -280,10 +272,7 @@ private slots:
     void unanswered_reset_times_out_back_to_normal()
     {
         sim_instrument a(61);
-        list_ports({&a});
-        auto link = make_link();
-        link->find_device_port();
-        settle();
+        auto link = started_link({&a});
         a.set_identify_behaviour(sim_instrument::identify_behaviour::silent);
         link->reset_connection();
         QCOMPARE(int(link->reidentify_state()), 1);
@@ -295,10 +284,7 @@ private slots:
     {
         sim_instrument decoy(1), a(71);
         decoy.set_identify_behaviour(sim_instrument::identify_behaviour::silent);
-        list_ports({&decoy, &a});
-        auto link = make_link();
-        link->find_device_port();
-        settle();
+        auto link = started_link({&decoy, &a});
         QCOMPARE(int(link->device_count()), 1);
         decoy.clear_received();
 
@@ -364,10 +350,7 @@ private slots:
     void instruments_plugged_in_together_are_all_identified()
     {
         sim_instrument a(101);
-        list_ports({&a});
-        auto link = make_link();
-        link->find_device_port();
-        settle();
+        auto link = started_link({&a});
         sim_instrument b(102), c(103);
         list_ports({&a, &b, &c});
         link->device_arrived({b.slave_path(), c.slave_path()});
@@ -383,10 +366,7 @@ private slots:
     void close_command_is_on_the_wire_even_if_the_port_closes_at_once()
     {
         sim_instrument a(111);
-        list_ports({&a});
-        auto link = make_link();
-        link->find_device_port();
-        settle();
+        auto link = started_link({&a});
         a.clear_received();
         link->send_close_command();
         link->main_port().close();   // as when the program ends right after
@@ -428,10 +408,7 @@ private slots:
     void port_selection_window_lists_display_names_and_reports_the_entry()
     {
         sim_instrument a(9), b(10), c(100);
-        list_ports({&a, &b, &c});
-        auto link = make_link();
-        link->find_device_port();
-        settle();
+        auto link = started_link({&a, &b, &c});
         QCOMPARE(int(link->device_count()), 3);
 
         serial_select *window = link->port_update();
