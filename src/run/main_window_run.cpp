@@ -90,7 +90,7 @@ void MainWindow::set_run_controls(bool running)
     for (QWidget *w : {static_cast<QWidget *>(ui->comboBox_2), static_cast<QWidget *>(ui->Start),
                        static_cast<QWidget *>(ui->Open), static_cast<QWidget *>(ui->Center),
                        static_cast<QWidget *>(ui->Image), static_cast<QWidget *>(ui->Save),
-                       static_cast<QWidget *>(ui->export_2)})
+                       static_cast<QWidget *>(ui->export_2), static_cast<QWidget *>(ui->settings)})
         w->setEnabled(!running);
     ui->actionOpen->setEnabled(!running);
     ui->actionChange_Port->setEnabled(!running);

@@ -447,6 +447,7 @@ void main_window_session_test::a_run_keeps_the_settings_box_shut_and_a_close_sto
     settle();
     QVERIFY(w.run_in_progress());
     QTRY_VERIFY(a.running());
+    QVERIFY(!child<QToolButton>(w, "settings")->isEnabled());
 
     QVERIFY(!open_settings(w));
     w.on_settings_clicked();
