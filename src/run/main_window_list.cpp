@@ -218,7 +218,7 @@ void MainWindow::on_listWidget_itemClicked(QListWidgetItem *item)
     qcp::replot_hint(ui->widget);
 
     refresh_experiment_list();
-    ui->Delete_Experiment_2->setEnabled(true);
+    ui->Delete_Experiment_2->setEnabled(!run_in_progress());
 
     const QVector<int> selected = selection_snapshot();
     if (selected.isEmpty()) {
@@ -551,9 +551,10 @@ void MainWindow::update_buttons()
         texts << ui->listWidget->item(i)->text();
     const int named = experiment_list::last_row_named(texts, ui->New_Experiment_Name->text());
     const bool found = named >= 0 && named < records.experiment_count();
-    ui->Delete_Experiment->setEnabled(found);
+    // No record may be removed while a run writes into one.
+    ui->Delete_Experiment->setEnabled(found && !run_in_progress());
     ui->Save_Experiment->setEnabled(found && records[named].saved == 0);
-    ui->Delete_Experiment_2->setEnabled(true);
+    ui->Delete_Experiment_2->setEnabled(!run_in_progress());
     const int record = selected_rows();
     ui->Save_Experiment_2->setEnabled(record >= 0 && records[record].saved == 0);
 }

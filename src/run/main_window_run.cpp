@@ -95,6 +95,11 @@ void MainWindow::set_run_controls(bool running)
     ui->actionOpen->setEnabled(!running);
     ui->actionChange_Port->setEnabled(!running);
     ui->Make_Report->setEnabled(false);
+    // Records cannot go while a run writes into one of them; update_buttons gives the buttons back after it.
+    if (running) {
+        ui->Delete_Experiment->setEnabled(false);
+        ui->Delete_Experiment_2->setEnabled(false);
+    }
     set_method_controls_locked(running);
 }
 

@@ -467,7 +467,15 @@ void run_road_test::records_stay_put_while_a_run_goes()
     w->filt_menu10();
     QCOMPARE(w->experiment_records()[n].filter_hz, cutoff);
 
+    // Deleting cannot even be asked for: the buttons stay off, whatever row is clicked meanwhile.
+    auto *list = child<QListWidget>(*w, "listWidget");
+    list->item(n)->setSelected(true);
+    w->on_listWidget_itemClicked(list->item(n));
+    QVERIFY(!child<QToolButton>(*w, "Delete_Experiment")->isEnabled());
+    QVERIFY(!child<QToolButton>(*w, "Delete_Experiment_2")->isEnabled());
+
     child<QToolButton>(*w, "Stop")->click();
+    QVERIFY(child<QToolButton>(*w, "Delete_Experiment_2")->isEnabled());
     QVERIFY(child<QComboBox>(*w, "Method")->isEnabled());
     QVERIFY(child<QStackedWidget>(*w, "stackedWidget")->isEnabled());
     QVERIFY(child<QToolButton>(*w, "Open")->isEnabled());
