@@ -18,7 +18,7 @@ struct list_row {
 struct screen_state {
     std::vector<list_row> rows;
     int current_row = -1;          // -1: no current row
-    bool run_in_progress = false;  // the Stop button is enabled
+    bool run_in_progress = false;  // a run writes into one of the records
     bool overlay_checked = false;  // the overlay toggle is on
 };
 

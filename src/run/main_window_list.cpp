@@ -154,7 +154,7 @@ bool MainWindow::run_under_way() const
 {
     // The run under way writes into the newest record after every batch: while it lasts no record may be
     // removed or moved.
-    return run_in_progress() || ui->Stop->isEnabled();
+    return run_in_progress();
 }
 
 void MainWindow::on_listWidget_itemClicked(QListWidgetItem *item)

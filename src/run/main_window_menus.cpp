@@ -30,7 +30,7 @@ context_menu::screen_state MainWindow::menu_state() const
         s.rows.push_back(row);
     }
     s.current_row = ui->listWidget->currentRow();
-    s.run_in_progress = ui->Stop->isEnabled();
+    s.run_in_progress = run_in_progress();
     s.overlay_checked = ui->Open_Experiment_5->isChecked();
     return s;
 }

@@ -348,7 +348,7 @@ void MainWindow::end_run(run_ending how)
 
 void MainWindow::on_actionStop_triggered()
 {
-    if (ui->Stop->isEnabled())
+    if (run_in_progress())
         on_Stop_clicked();
 }
 

@@ -455,6 +455,13 @@ void run_road_test::records_stay_put_while_a_run_goes()
 
     w->clear_all();
     QCOMPARE(int(w->experiment_records().experiment_count()), count);
+    w->experiment_records()[n].saved = 0;
+    w->clear_all_unsaved();
+    w->select_all();
+    w->delete_experiment();
+    w->rebuild_after_delete(uint8_t(n));
+    QCOMPARE(int(w->experiment_records().experiment_count()), count);
+    QCOMPARE(child<QListWidget>(*w, "listWidget")->count(), count);
     w->ask_open_path = [](const QString &, const QString &, const QString &) { return QStringLiteral("x.qve"); };
     w->on_Open_clicked();
     QCOMPARE(int(w->experiment_records().experiment_count()), count);
