@@ -10,6 +10,7 @@
 
 #include "run/context_menu_rules.h"
 #include "run/plot_image_export.h"
+#include "run/qcp_compat.h"
 #include "shell/settings_file.h"
 #include "ui_mainwindow.h"
 
@@ -104,8 +105,7 @@ void MainWindow::on_Image_clicked()
     // The chosen format decides the data, whatever ending the user typed.
     QCustomPlot *plot = ui->widget;
     const plot_image::write_result result = plot_image::write_replacing(path, [plot, format](const QString &temp_path) {
-        return format == plot_image::format::png ? plot->savePng(temp_path, 0, 0, 1.0, -1)
-                                                 : plot->saveJpg(temp_path, 0, 0, 1.0, -1);
+        return format == plot_image::format::png ? qcp::save_png(plot, temp_path) : qcp::save_jpg(plot, temp_path);
     });
     if (result.ok)
         return;
