@@ -77,6 +77,8 @@ void MainWindow::on_settings_clicked()
     if (link) {
         for (int k = 0; k < link->device_count(); ++k)
             emit qv_info(link->devices().device_ids[size_t(k)]);
+        // A Save that leaves the port alone must keep the instrument in use, not switch to the first one.
+        box->select_port(link->current_device_index());
     }
     // Later feeds are for later boxes.
     disconnect(this, &MainWindow::settings_user, box, &settings_box::get_users);

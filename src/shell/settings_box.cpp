@@ -104,6 +104,12 @@ void settings_box::get_users(QString name)
 
 void settings_box::get_qv_info(uint8_t id) { ui->Port->addItem(device_display_name(id)); }
 
+void settings_box::select_port(int index)
+{
+    if (index >= 0 && index < ui->Port->count())
+        ui->Port->setCurrentIndex(index);
+}
+
 void settings_box::serial_slot() {}
 
 void settings_box::on_pushButton_3_clicked()

@@ -22,6 +22,10 @@ public:
     settings_values form_values() const;
     void show_values(const settings_values &values);
 
+    // Shows the given instrument as the chosen one (the names arrive after the box has loaded); an index
+    // outside the list changes nothing.
+    void select_port(int index);
+
 signals:
     void settings_close(int8_t device_index);
     void save_clicked();

@@ -430,6 +430,20 @@ void main_window_session_test::choosing_an_instrument_in_the_settings_box_switch
     QVERIFY(a.received().isEmpty());
     QVERIFY(b.received().isEmpty());
     QCOMPARE(w.instrument()->current_device_index(), 1);
+
+    // A box saved without touching the port shows and keeps the instrument in use.
+    a.clear_received();
+    b.clear_received();
+    box = open_settings(w);
+    QVERIFY(box);
+    QCOMPARE(child<QComboBox>(*box, "Port")->currentIndex(), 1);
+    click(*box, "pushButton_3");
+    settle();
+    QTest::qWait(4 * watch_interval_ms);
+    QVERIFY(a.received().isEmpty());
+    QVERIFY(b.received().isEmpty());
+    QCOMPARE(w.instrument()->current_device_index(), 1);
+    QCOMPARE(config_lines(wd).at(2), QStringLiteral("RZ410-K260522"));
 }
 
 void main_window_session_test::a_run_keeps_the_settings_box_shut_and_a_close_stops_it_first()
