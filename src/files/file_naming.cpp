@@ -76,5 +76,15 @@ std::optional<QString> prepare_autosave_path(const QDateTime &when, const QStrin
 {
     if (!QDir().mkpath(temp_folder))
         return std::nullopt;
-    return autosave_path(when, temp_folder);
+    // Names have one-second resolution: a second run ending within the same second gets "_2", "_3"...
+    // instead of overwriting the first run's copy.
+    const QString first = autosave_path(when, temp_folder);
+    if (!QFileInfo::exists(first))
+        return first;
+    const QString stem = first.left(first.size() - 4);  // without ".qve"
+    for (int n = 2;; ++n) {
+        const QString candidate = stem + QLatin1Char('_') + QString::number(n) + QStringLiteral(".qve");
+        if (!QFileInfo::exists(candidate))
+            return candidate;
+    }
 }

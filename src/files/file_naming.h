@@ -47,7 +47,7 @@ save_name_choice proposed_save_name(int save_mode, const QString &name_box_text,
 // The autosave copy of a finished run: "<temp_folder>/yyyyMMdd_HHmmss.qve".
 QString autosave_path(const QDateTime &when, const QString &temp_folder = QStringLiteral("Data/Temp"));
 
-// The same path with its folder created when missing (a fresh install has none). No value when the
-// folder cannot be made.
+// The same path with its folder created when missing (a fresh install has none), made unique with "_2",
+// "_3"... when a file of that name is already there. No value when the folder cannot be made.
 std::optional<QString> prepare_autosave_path(const QDateTime &when,
                                              const QString &temp_folder = QStringLiteral("Data/Temp"));

@@ -13,6 +13,7 @@
 
 #include "files/experiment_reader.h"
 #include "files/experiment_writer.h"
+#include "files/file_naming.h"
 #include "instrument/method_names.h"
 #include "run/mainwindow.h"
 #include "run/qcp_compat.h"
@@ -547,6 +548,17 @@ void main_window_files_test::autosave_writes_under_temp_and_leaves_unsaved()
     QVERIFY(back.contents);
     QCOMPARE(back.contents->record.ch1_raw.size(), 7);
     QVERIFY(messages.isEmpty());
+
+    // Runs ending within the same second each keep their own copy.
+    QVERIFY(window->autosave_record(0));
+    QVERIFY(window->autosave_record(0));
+    QCOMPARE(QDir("Data/Temp").entryList({"*.qve"}, QDir::Files).size(), 3);
+    const QDateTime second(QDate(2026, 3, 4), QTime(5, 6, 7));
+    QCOMPARE(*prepare_autosave_path(second), QStringLiteral("Data/Temp/20260304_050607.qve"));
+    dir->write_file("Data/Temp/20260304_050607.qve", "first");
+    QCOMPARE(*prepare_autosave_path(second), QStringLiteral("Data/Temp/20260304_050607_2.qve"));
+    dir->write_file("Data/Temp/20260304_050607_2.qve", "second");
+    QCOMPARE(*prepare_autosave_path(second), QStringLiteral("Data/Temp/20260304_050607_3.qve"));
 
     // "Data/Temp" taken by a file: nothing can be written, and the caller hears so.
     QDir("Data/Temp").removeRecursively();
