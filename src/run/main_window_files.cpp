@@ -26,6 +26,7 @@
 #include "run/mainwindow.h"
 #include "run/method_setup.h"
 #include "run/qcp_compat.h"
+#include "run/run_start.h"
 #include "run/record_conversion.h"
 #include "shell/app_state.h"
 #include "ui_mainwindow.h"
@@ -33,7 +34,6 @@
 namespace {
 
 const QString error_title = QStringLiteral("Error");
-const QString full_text = QStringLiteral("You have reached maximum number of experiments!");
 const QString running_text =
     QStringLiteral("An experiment is running. Open the file when the run has ended.");
 
@@ -83,7 +83,7 @@ void MainWindow::on_Open_clicked()
     if (base.isEmpty())
         return;
     if (records.full()) {
-        tell_file_error(error_title, full_text);
+        tell_file_error(error_title, start_refusal_text(start_refusal::records_full));
         return;
     }
     // The run under way writes into its record after every batch; the records must hold still until it ends.

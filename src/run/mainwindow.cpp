@@ -13,6 +13,7 @@
 #include "run/live_run.h"
 #include "shell/settings_file.h"
 #include "run/qcp_compat.h"
+#include "run/run_start.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -125,7 +126,7 @@ int MainWindow::reserve_next_record()
 {
     const int index = records.take_next();
     if (index < 0)
-        QMessageBox::critical(this, QStringLiteral("Error"), QStringLiteral("You have reached maximum number of experiments!"));
+        QMessageBox::critical(this, QStringLiteral("Error"), start_refusal_text(start_refusal::records_full));
     return index;
 }
 

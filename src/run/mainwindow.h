@@ -23,6 +23,7 @@ class QListWidgetItem;
 class QDropEvent;
 struct experiment_file_contents;
 class instrument_link;
+class dialog_warning_save_data;
 enum class link_view;
 namespace Ui { class MainWindow; }
 namespace context_menu { struct screen_state; }

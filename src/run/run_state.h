@@ -15,7 +15,6 @@ class QActionGroup;
 class QCPCurve;
 class QSerialPort;
 class QTimer;
-class dialog_warning_save_data;
 class instrument_link;
 class qv_analysis_window;
 
@@ -46,10 +45,8 @@ struct run_screen_state {
     uint8_t save_mode = 0;      // which name the save dialog proposes
 
     // Windows
-    dialog_warning_save_data *close_warning = nullptr;
     uint8_t close_confirmed = 0;  // reset by every new window
     QPointer<qv_analysis_window> analysis_window;  // the window deletes itself when it hands back
-    QTimer *hide_timer = nullptr;
 };
 
 // The one instance. MainWindow keeps a reference to it; code outside the window should be handed that reference.
