@@ -3,6 +3,7 @@
 #include "files/experiment_reader.h"
 #include "files/experiment_writer.h"
 #include "support/experiment_samples.h"
+#include "support/method_rows.h"
 #include "support/temp_workdir.h"
 
 #include <QFile>
@@ -184,7 +185,7 @@ private slots:
         QCOMPARE(back->experiment_name, r.name);
     }
 
-    void write_read_write_is_stable_data() { QTest::addColumn<int>("method"); for (method_index m : all_methods()) QTest::newRow(qPrintable(method_name(m))) << int(m); }
+    void write_read_write_is_stable_data() { add_method_rows(); }
     void write_read_write_is_stable()
     {
         QFETCH(int, method);

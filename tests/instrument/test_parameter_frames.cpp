@@ -2,6 +2,7 @@
 // and reading frames back with the simulated instrument's parser.
 #include "instrument/parameter_frames.h"
 #include "support/frame_codec.h"
+#include "support/method_rows.h"
 
 #include <QtTest>
 
@@ -284,12 +285,7 @@ private slots:
     }
 
     // The simulated instrument reads frames back; it must recover what the builder sent for every method.
-    void frames_read_back_data()
-    {
-        QTest::addColumn<int>("method");
-        for (int m = 0; m < method_count; ++m)
-            QTest::newRow(qPrintable(method_name(method_index(m)))) << m;
-    }
+    void frames_read_back_data() { add_method_rows(); }
     void frames_read_back()
     {
         QFETCH(int, method);

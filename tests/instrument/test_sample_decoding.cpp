@@ -3,6 +3,7 @@
 #include "instrument/parameter_frames.h"
 #include "instrument/sample_decoding.h"
 #include "support/frame_codec.h"
+#include "support/method_rows.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -604,12 +605,7 @@ private slots:
 
     // ---- the simulated instrument's encoder against the decoder ----
 
-    void encode_decode_round_trip_data()
-    {
-        QTest::addColumn<int>("method");
-        for (int m = 0; m < method_count; ++m)
-            QTest::newRow(qPrintable(method_name(method_index(m)))) << m;
-    }
+    void encode_decode_round_trip_data() { add_method_rows(); }
     void encode_decode_round_trip()
     {
         QFETCH(int, method);
