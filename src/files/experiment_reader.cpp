@@ -2,6 +2,8 @@
 // reads as empty text and a number that does not convert as 0, so no input can reach past what is there.
 #include "files/experiment_reader.h"
 
+#include "files/text_lines.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QVector>
@@ -19,14 +21,7 @@ public:
     {
         if (pos >= data.size())
             return false;
-        int end = data.indexOf('\n', pos);
-        if (end < 0)
-            end = data.size();
-        int stop = pos;
-        while (stop < end && data.at(stop) != '\0')
-            ++stop;
-        fields = QString::fromUtf8(data.constData() + pos, stop - pos).split(QLatin1Char('\t'));
-        pos = end + 1;
+        fields = take_line(data, pos).split(QLatin1Char('\t'));
         return true;
     }
 

@@ -3,6 +3,8 @@
 // already stored hold exactly this layout.
 #include "files/protocol_file.h"
 
+#include "files/text_lines.h"
+
 #include <QByteArrayList>
 #include <QVector>
 #include <algorithm>
@@ -80,17 +82,7 @@ public:
 
     QString next()
     {
-        if (at_end())
-            return QString();
-        int end = data.indexOf('\n', pos);
-        if (end < 0)
-            end = data.size();
-        int stop = pos;
-        while (stop < end && data.at(stop) != '\0')
-            ++stop;
-        const QString line = QString::fromUtf8(data.constData() + pos, stop - pos);
-        pos = end + 1;
-        return line;
+        return at_end() ? QString() : take_line(data, pos);
     }
 
     int next_int() { return next().toInt(); }
