@@ -343,6 +343,24 @@ series refiltered(const series &raw, float filter_hz, double fs)
     return out;
 }
 
+series refiltered_record(const series &raw, float filter_hz, double fs, const stored_layout &layout)
+{
+    if (layout.method != chronoamperometry || layout.rate == 0 || layout.cycles == 0)
+        return refiltered(raw, filter_hz, fs);
+    const int n = std::min(raw.keys.size(), raw.values.size());
+    if (n < 5) {
+        // The same rule as for every stored record: too few points stay as measured.
+        series out = raw;
+        fit(out.keys, n);
+        fit(out.values, n);
+        return out;
+    }
+    chrono_filter_state pass;
+    pass.pass(raw, filter_hz, fs,
+              make_chrono_layout(layout.rate, layout.cycles, layout.lead_time_s, layout.both_electrodes));
+    return pass.shown();
+}
+
 // ---- details line ----
 
 QString filter_value_text(float filter_hz)

@@ -168,6 +168,20 @@ private:
 // A chronoamperometry record is smoothed here as one series.
 series refiltered(const series &raw, float filter_hz, double fs);
 
+// What a stored record needs for re-filtering beyond its raw points.
+struct stored_layout {
+    QString method;
+    uint16_t rate = 0;        // chronoamperometry: the step time in ms
+    uint16_t cycles = 0;      // chronoamperometry: the step count
+    uint8_t lead_time_s = 0;
+    bool both_electrodes = false;
+};
+
+// refiltered() for a stored record. A chronoamperometry record whose steps are known (step time and count
+// above 0) is smoothed step by step, as the run smoothed it, so no step's start is smeared with the previous
+// step's level; any other record, or one without a known plan, is smoothed as one series.
+series refiltered_record(const series &raw, float filter_hz, double fs, const stored_layout &layout);
+
 // ---- Details line ----
 
 // The value text of a cut-off: "None" below 0.001 (negative and NaN included), else up to 6 significant digits.

@@ -449,10 +449,16 @@ void MainWindow::filter_experiment(uint16_t index)
     const double fs = curve_filtering::record_sampling_rate_hz(record.method, record.rate, both, record.details);
     qDebug() << "cut off:" << curve_filtering::normalised_cutoff(record.filter_hz, fs);
     // The point counts come from the raw curves: the shown ones may have been left short by an earlier pass.
+    curve_filtering::stored_layout layout;
+    layout.method = record.method;
+    layout.rate = record.rate;
+    layout.cycles = record.cycles;
+    layout.lead_time_s = record.lead_time_s;
+    layout.both_electrodes = both;
     if (raw1.keys.size() > 4)
-        sync_curve(record.ch1_curve, curve_filtering::refiltered(raw1, record.filter_hz, fs));
+        sync_curve(record.ch1_curve, curve_filtering::refiltered_record(raw1, record.filter_hz, fs, layout));
     if (raw2.keys.size() > 4)
-        sync_curve(record.ch2_curve, curve_filtering::refiltered(raw2, record.filter_hz, fs));
+        sync_curve(record.ch2_curve, curve_filtering::refiltered_record(raw2, record.filter_hz, fs, layout));
     qcp::replot_hint(ui->widget);
 }
 

@@ -377,6 +377,50 @@ private slots:
         QVERIFY(refiltered(head(raw, 5), 1, 20).values != raw.values.mid(0, 5));
     }
 
+    void stored_chrono_record_refiltered_step_by_step()
+    {
+        // A stored run: 1 s lead, then 3 steps of 100 ms on one electrode, every part flat at its own level.
+        const double fs = double(one_electrode_rate_hz);
+        stored_layout chrono;
+        chrono.method = QStringLiteral("Chronoamperometry");
+        chrono.rate = 100;
+        chrono.cycles = 3;
+        chrono.lead_time_s = 1;
+        const chrono_layout l = make_chrono_layout(100, 3, 1, false);
+        const auto segments = chrono_segments(l, 930);
+        QCOMPARE(int(segments.size()), 4);
+        const double levels[] = {5.0, 12.5, -3.0, 40.0};
+        series flat;
+        for (std::size_t k = 0; k < segments.size(); ++k)
+            for (int i = segments[k].first; i < segments[k].second; ++i) {
+                flat.keys.push_back(i * one_electrode_period_ms);
+                flat.values.push_back(levels[k]);
+            }
+        for (float hz : {1.0f, 5.0f}) {
+            const series out = refiltered_record(flat, hz, fs, chrono);
+            QCOMPARE(out.keys, flat.keys);
+            for (int i = 0; i < flat.values.size(); ++i)
+                QVERIFY2(std::fabs(out.values[i] - flat.values[i]) < 1e-9, qPrintable(QString::number(i)));
+        }
+        // Smoothed as one series the step edges would be smeared: the plan is what keeps them.
+        QVERIFY(std::fabs(refiltered(flat, 1, fs).values[715] - 12.5) > 0.1);
+
+        // Without a step plan, or for any other method, the whole-series rule.
+        const series noisy = make_series(930, 4);
+        stored_layout no_step_time = chrono;
+        no_step_time.rate = 0;
+        QCOMPARE(refiltered_record(noisy, 1, fs, no_step_time).values, refiltered(noisy, 1, fs).values);
+        stored_layout no_steps = chrono;
+        no_steps.cycles = 0;
+        QCOMPARE(refiltered_record(noisy, 1, fs, no_steps).values, refiltered(noisy, 1, fs).values);
+        stored_layout ampero = chrono;
+        ampero.method = QStringLiteral("Amperometric");
+        QCOMPARE(refiltered_record(noisy, 1, fs, ampero).values, refiltered(noisy, 1, fs).values);
+        // A raw cut-off or too few points: the raw points.
+        QCOMPARE(refiltered_record(noisy, 0, fs, chrono).values, noisy.values);
+        QCOMPARE(refiltered_record(head(noisy, 4), 1, fs, chrono).values, noisy.values.mid(0, 4));
+    }
+
     void filter_line_positions()
     {
         QCOMPARE(filter_value_text(0.5f), QString("0.5"));

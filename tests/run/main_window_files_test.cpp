@@ -14,6 +14,7 @@
 #include "files/experiment_reader.h"
 #include "files/experiment_writer.h"
 #include "files/file_naming.h"
+#include "filtering/curve_filtering.h"
 #include "instrument/method_names.h"
 #include "run/mainwindow.h"
 #include "run/qcp_compat.h"
@@ -116,6 +117,7 @@ private slots:
     void panel_save_saves_the_named_row_or_nothing();
     void unreadable_file_adds_no_record();
     void the_256th_experiment_is_refused();
+    void list_refilter_smooths_stored_chrono_steps_apart();
     void drop_opens_only_lower_case_qve();
     void opened_names_are_unique_and_folder_is_remembered();
     void open_button_refills_the_form();
@@ -132,6 +134,8 @@ private:
     QString path(const QString &relative) const { return dir->path() + '/' + relative; }
     void open(const QString &relative) { window->onMessageReceived(path(relative)); }
     curve &record(int n) { return window->experiment_records()[n]; }
+    // Re-filters one list row through the list's Filter submenu entry `choice`.
+    void refilter_row(int row, void (MainWindow::*choice)());
     void compare_records(const curve &a, const curve &b);
 
     std::unique_ptr<temp_workdir> dir;
@@ -567,6 +571,47 @@ void main_window_files_test::autosave_writes_under_temp_and_leaves_unsaved()
     QCOMPARE(messages.size(), 1);
     QVERIFY(messages[0].contains("Data/Temp"));
     QCOMPARE(record(0).saved, uint8_t(0));
+}
+
+void main_window_files_test::refilter_row(int row, void (MainWindow::*choice)())
+{
+    auto *list = child<QListWidget>("listWidget");
+    list->setCurrentRow(row);
+    list->item(row)->setSelected(true);
+    (window.get()->*choice)();
+    list->item(row)->setSelected(false);
+}
+
+void main_window_files_test::list_refilter_smooths_stored_chrono_steps_apart()
+{
+    // A chronoamperometry record with its steps known (1 s lead, 3 steps of 100 ms, one electrode), flat at
+    // one level per part: every sample keeps its part's level, the first ones of each step included.
+    dir->write_file(experiments + "chrono.qve", file_of(method_record(method_index::chronoamperometry)));
+    open(experiments + "chrono.qve");
+    curve &chrono = record(0);
+    chrono.rate = 100;
+    chrono.cycles = 3;
+    chrono.lead_time_s = 1;
+    const auto parts =
+        curve_filtering::chrono_segments(curve_filtering::make_chrono_layout(100, 3, 1, false), 930);
+    QCOMPARE(int(parts.size()), 4);
+    const double levels[] = {5.0, 12.5, -3.0, 40.0};
+    QVector<double> chrono_keys, flat;
+    for (std::size_t k = 0; k < parts.size(); ++k)
+        for (int i = parts[k].first; i < parts[k].second; ++i) {
+            chrono_keys << i * curve_filtering::one_electrode_period_ms;
+            flat << levels[k];
+        }
+    qcp::set_points(chrono.ch1_raw_curve, chrono_keys, flat);
+    qcp::clear_points(chrono.ch2_raw_curve);
+    qcp::clear_points(chrono.ch2_curve);
+    refilter_row(0, &MainWindow::filt_menu1);
+    QCOMPARE(chrono.filter_hz, 1.0f);
+    const qcp::points shown = qcp::read_points(chrono.ch1_curve);
+    QCOMPARE(shown.keys, chrono_keys);
+    for (int i = 0; i < flat.size(); ++i)
+        QVERIFY2(std::fabs(shown.values[i] - flat[i]) < 1e-9, qPrintable(QString::number(i)));
+    QCOMPARE(qcp::point_count(chrono.ch2_curve), 0);
 }
 
 void main_window_files_test::protocol_round_trip_data()
