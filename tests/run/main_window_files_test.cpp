@@ -117,6 +117,7 @@ private slots:
     void panel_save_saves_the_named_row_or_nothing();
     void unreadable_file_adds_no_record();
     void the_256th_experiment_is_refused();
+    void list_refilter_uses_the_recorded_electrodes_rate();
     void list_refilter_smooths_stored_chrono_steps_apart();
     void drop_opens_only_lower_case_qve();
     void opened_names_are_unique_and_folder_is_remembered();
@@ -580,6 +581,31 @@ void main_window_files_test::refilter_row(int row, void (MainWindow::*choice)())
     list->item(row)->setSelected(true);
     (window.get()->*choice)();
     list->item(row)->setSelected(false);
+}
+
+void main_window_files_test::list_refilter_uses_the_recorded_electrodes_rate()
+{
+    // Both electrodes recorded: the fixed two-electrode rate, not the one-electrode one.
+    dir->write_file(experiments + "ampero.qve", file_of(method_record(method_index::amperometry)));
+    open(experiments + "ampero.qve");
+    QVector<double> keys, noisy1, noisy2;
+    for (int i = 0; i < 400; ++i) {
+        keys << i * curve_filtering::two_electrode_period_ms;
+        noisy1 << std::sin(i * 0.05) + ((i * 7919) % 13 - 6) * 0.05;
+        noisy2 << std::cos(i * 0.03) - ((i * 104729) % 11 - 5) * 0.04;
+    }
+    qcp::set_points(record(0).ch1_raw_curve, keys, noisy1);
+    qcp::set_points(record(0).ch2_raw_curve, keys, noisy2);
+    refilter_row(0, &MainWindow::filt_menu5);
+    QCOMPARE(record(0).filter_hz, 5.0f);
+    const double two = double(curve_filtering::two_electrode_rate_hz);
+    const curve_filtering::series want1 = curve_filtering::refiltered({keys, noisy1}, 5, two);
+    const curve_filtering::series want2 = curve_filtering::refiltered({keys, noisy2}, 5, two);
+    QCOMPARE(qcp::read_points(record(0).ch1_curve).keys, want1.keys);
+    QCOMPARE(qcp::read_points(record(0).ch1_curve).values, want1.values);
+    QCOMPARE(qcp::read_points(record(0).ch2_curve).values, want2.values);
+    QVERIFY(want1.values != curve_filtering::refiltered({keys, noisy1}, 5, curve_filtering::one_electrode_rate_hz).values);
+
 }
 
 void main_window_files_test::list_refilter_smooths_stored_chrono_steps_apart()
