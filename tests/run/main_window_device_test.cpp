@@ -17,50 +17,16 @@
 #include "instrument/serial_select.h"
 #include "shell/settings_box.h"
 #include "run/mainwindow.h"
+#include "run_test_fixtures.h"
+#include "support/listed_ports.h"
 #include "support/sim_instrument.h"
 #include "support/temp_workdir.h"
 
 namespace {
-constexpr int connect_timeout_ms = 400;
-constexpr int startup_timeout_ms = 250;
-constexpr int watch_interval_ms = 50;
+using namespace run_fixtures;
+
 // Long enough for the port-list poll to notice a change and the link to act on it.
 constexpr int notice_ms = 3000;
-
-QByteArray burst(uint8_t command) { return QByteArray(command_repeats, char(command)); }
-
-// The port listing takes the simulated instruments from this variable while their device nodes exist;
-// it has to be set before the window searches for instruments in its constructor.
-void list_ports(const std::vector<const sim_instrument *> &sims)
-{
-    QStringList paths;
-    for (const sim_instrument *sim : sims)
-        paths << sim->slave_path();
-    qputenv("RZ410_EXTRA_PORTS", paths.join(':').toLocal8Bit());
-}
-
-// Pulls the cable. The freed pseudo-terminal number goes to the next one opened, possibly by another
-// test running at the same time, so the path leaves the list too: it must not come back as an arrival.
-void unplug(sim_instrument &sim)
-{
-    const QString path = sim.slave_path();
-    sim.unplug();
-    QStringList paths = QString::fromLocal8Bit(qgetenv("RZ410_EXTRA_PORTS")).split(':', Qt::SkipEmptyParts);
-    paths.removeAll(path);
-    qputenv("RZ410_EXTRA_PORTS", paths.join(':').toLocal8Bit());
-}
-
-// Lets bytes written by either side arrive before a test looks at the logs.
-void settle(int ms = 80) { QTest::qWait(ms); }
-
-template <typename T>
-T *child(const MainWindow &w, const char *name)
-{
-    T *found = w.findChild<T *>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no child %s", name);
-    return found;
-}
 
 QString device_item(const MainWindow &w) { return child<QComboBox>(w, "comboBox_2")->itemText(0); }
 QString status(const MainWindow &w) { return child<QLabel>(w, "connected_label_3")->text(); }
@@ -241,7 +207,7 @@ void main_window_device_test::unplugging_the_connected_one_beside_a_decoy_discon
     for (const char *button : {"Open", "Save", "export_2", "Center", "Image"})
         child<QToolButton>(w, button)->setEnabled(false);
 
-    unplug(a);
+    unplug_and_unlist(a);
     QTRY_COMPARE_WITH_TIMEOUT(status(w), QStringLiteral("Disconnected"), notice_ms);
     QCOMPARE(device_item(w), QStringLiteral("Disconnected"));
     QVERIFY(!enabled(w, "Start"));
@@ -265,7 +231,7 @@ void main_window_device_test::unplugging_the_connected_one_moves_to_the_other_in
     QTRY_COMPARE_WITH_TIMEOUT(b.received(), burst(identify_command), notice_ms);
     b.clear_received();
 
-    unplug(a);
+    unplug_and_unlist(a);
     QTRY_COMPARE_WITH_TIMEOUT(status(w), QStringLiteral("Standby"), notice_ms);
     settle();
     QCOMPARE(device_item(w), QStringLiteral("Disconnected"));
@@ -308,7 +274,7 @@ void main_window_device_test::a_new_window_takes_the_instrument_over()
 
     // A removal now reaches the new window only.
     const QString old_status = status(*first);
-    unplug(a);
+    unplug_and_unlist(a);
     QTRY_COMPARE_WITH_TIMEOUT(status(*second), QStringLiteral("Disconnected"), notice_ms);
     QCOMPARE(status(*first), old_status);
     // The old window's actions no longer reach an instrument.

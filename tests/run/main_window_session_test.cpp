@@ -27,28 +27,16 @@
 #include "shell/log_page.h"
 #include "shell/select_user.h"
 #include "shell/settings_box.h"
+#include "run_test_fixtures.h"
+#include "support/listed_ports.h"
 #include "support/sim_instrument.h"
 #include "support/temp_workdir.h"
 
 namespace {
-constexpr int connect_timeout_ms = 400;
-constexpr int startup_timeout_ms = 250;
-constexpr int watch_interval_ms = 50;
+using namespace run_fixtures;
+
 
 const char config_path[] = "Libraries/Config.txt";
-
-QByteArray burst(uint8_t command) { return QByteArray(command_repeats, char(command)); }
-
-// The simulated instruments are listed from this variable; the window searches in its constructor.
-void list_ports(const std::vector<const sim_instrument *> &sims)
-{
-    QStringList paths;
-    for (const sim_instrument *sim : sims)
-        paths << sim->slave_path();
-    qputenv("RZ410_EXTRA_PORTS", paths.join(':').toLocal8Bit());
-}
-
-void settle(int ms = 80) { QTest::qWait(ms); }
 
 QByteArray config_text(const QStringList &lines)
 {
@@ -73,33 +61,6 @@ QStringList config_lines(const temp_workdir &wd)
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
-}
-
-template <typename T>
-T *child(const QObject &parent, const char *name)
-{
-    T *found = parent.findChild<T *>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no child %s", name);
-    return found;
-}
-
-template <typename T>
-QList<T *> visible_windows()
-{
-    QList<T *> found;
-    for (QWidget *top : QApplication::topLevelWidgets()) {
-        if (auto *window = qobject_cast<T *>(top); window && window->isVisible())
-            found << window;
-    }
-    return found;
-}
-
-template <typename T>
-T *visible_window()
-{
-    const QList<T *> found = visible_windows<T>();
-    return found.size() == 1 ? found.first() : nullptr;
 }
 
 // One experiment in the list, saved or not.

@@ -17,19 +17,12 @@
 
 #include "instrument/instrument_link.h"
 #include "run/mainwindow.h"
+#include "run_test_fixtures.h"
+#include "support/slot_warning_guard.h"
 #include "support/temp_workdir.h"
 
 namespace {
-QStringList captured;
-QtMessageHandler previous_handler = nullptr;
-
-void capture(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (type != QtDebugMsg)
-        captured << message;
-    if (previous_handler)
-        previous_handler(type, context, message);
-}
+using run_fixtures::child;
 
 QByteArray full_settings()
 {
@@ -39,13 +32,6 @@ QByteArray full_settings()
     return text;
 }
 
-template <typename T> T *child(QWidget &w, const char *name)
-{
-    T *c = w.findChild<T *>(QLatin1String(name));
-    if (!c)
-        qFatal("no child %s", name);
-    return c;
-}
 }  // namespace
 
 class run_form_test : public QObject {
@@ -73,13 +59,14 @@ void run_form_test::build_warns_of_no_slot_and_runs_none()
     wd.write_file("Libraries/Config.txt", settings);
     QDir().mkpath("Data/User/Ann");
     QDir().mkpath("Data/User/bob");
-    captured.clear();
-    previous_handler = qInstallMessageHandler(capture);
+    QStringList by_name;
     {
-        MainWindow w;
+        const slot_warning_guard guard;
+        {
+            MainWindow w;
+        }
+        by_name = guard.slot_name_warnings();
     }
-    qInstallMessageHandler(previous_handler);
-    const QStringList by_name = captured.filter(QStringLiteral("connectSlotsByName"));
     QVERIFY2(by_name.isEmpty(), qPrintable(by_name.join('\n')));
     // The user box's slot rewrites the settings file; building the window must not have run it.
     QCOMPARE(wd.read_file("Libraries/Config.txt"), settings);

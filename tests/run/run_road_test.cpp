@@ -31,13 +31,13 @@
 #include "instrument/sample_decoding.h"
 #include "run/mainwindow.h"
 #include "run/method_setup.h"
+#include "run_test_fixtures.h"
 #include "support/sim_instrument.h"
 #include "support/temp_workdir.h"
 
 namespace {
-constexpr int connect_timeout_ms = 400;
-constexpr int startup_timeout_ms = 250;
-constexpr int watch_interval_ms = 50;
+using namespace run_fixtures;
+
 constexpr double sim_speed_up = 40;
 constexpr int run_deadline_ms = 8000;
 
@@ -129,15 +129,6 @@ private:
     QString path;
     std::unique_ptr<QSocketNotifier> from_program, from_instrument;
 };
-
-template <typename T>
-T *child(const MainWindow &w, const char *name)
-{
-    T *found = w.findChild<T *>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no child %s", name);
-    return found;
-}
 
 void set_box(MainWindow &w, const char *name, int value) { child<QSpinBox>(w, name)->setValue(value); }
 QString status(const MainWindow &w) { return child<QLabel>(w, "connected_label_3")->text(); }

@@ -1,0 +1,58 @@
+// What the run screen's window tests share: link timings short enough for a test, the command bursts the
+// simulated instrument sees, waiting for bytes to arrive, and finding widgets and top-level windows.
+#pragma once
+
+#include <QApplication>
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTest>
+#include <QWidget>
+#include <cstdint>
+
+#include "instrument/commands.h"
+
+namespace run_fixtures {
+
+// Passed to MainWindow::set_link_timeouts: searches and the plug-in watch finish within a test's patience.
+constexpr int connect_timeout_ms = 400;
+constexpr int startup_timeout_ms = 250;
+constexpr int watch_interval_ms = 50;
+
+// A command as the instrument receives it.
+inline QByteArray burst(uint8_t command) { return QByteArray(command_repeats, char(command)); }
+
+// Lets bytes written by either side arrive before a test looks at the logs.
+inline void settle(int ms = 80) { QTest::qWait(ms); }
+
+// A named child that must exist: a missing one is a broken form, not a test result.
+template <typename T>
+T *child(const QObject &parent, const char *name)
+{
+    T *found = parent.findChild<T *>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no child %s", name);
+    return found;
+}
+
+template <typename T>
+QList<T *> visible_windows()
+{
+    QList<T *> found;
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<T *>(top); window && window->isVisible())
+            found << window;
+    }
+    return found;
+}
+
+// The one visible window of this kind, or null when there is none or more than one.
+template <typename T>
+T *visible_window()
+{
+    const QList<T *> found = visible_windows<T>();
+    return found.size() == 1 ? found.first() : nullptr;
+}
+
+}  // namespace run_fixtures
