@@ -2,6 +2,7 @@
 #include "shell/settings_box.h"
 
 #include <QDebug>
+#include <QMessageBox>
 
 #include "instrument/device_names.h"
 #include "platform/port_listing.h"
@@ -116,9 +117,22 @@ void settings_box::on_pushButton_3_clicked()
 {
     const QStringList lines = settings_lines(form_values());
     qDebug() << "settings:" << lines;
-    settings_file::write_lines(lines);
+    if (!settings_file::write_lines(lines))
+        tell_settings_not_saved();
     emit settings_close(int8_t(ui->Port->currentIndex()));
     close();
+}
+
+// The box still closes and hands on the chosen device, but the user must not believe the defaults were kept.
+// The message does not block, so the run screen goes on with the device that was chosen.
+void settings_box::tell_settings_not_saved()
+{
+    auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Settings"),
+                                QStringLiteral("The settings could not be saved to \"%1\".").arg(settings_file::default_path()),
+                                QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setObjectName(QStringLiteral("settings_not_saved"));
+    box->show();
 }
 
 void settings_box::on_cancel_clicked() { close(); }

@@ -42,6 +42,7 @@ private slots:
     void on_resetall_clicked();
 
 private:
+    void tell_settings_not_saved();
     Ui::settings_box *ui;
     // Set by the marker that announces the current user; cleared by the next name.
     bool next_user_is_current = false;

@@ -216,6 +216,10 @@ private slots:
         QCOMPARE(closed.indices, QList<int>{0});
         QVERIFY(!dir.exists("Libraries"));
         QVERIFY(!box.isVisible());
+        bool shown = false;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            shown |= w->objectName() == "settings_not_saved" && w->isVisible();
+        QVERIFY(shown);  // a failed save is told, not passed off as done
     }
 
     void cancel_writes_and_sends_nothing()
