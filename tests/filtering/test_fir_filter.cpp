@@ -64,16 +64,13 @@ std::vector<double> reference_pass(const std::vector<double> &b, const std::vect
 // The state the filter settles in under a long unit input, by running it (no linear algebra involved).
 std::vector<double> reference_steady_state(const std::vector<double> &b, const std::vector<double> &a)
 {
-    const std::size_t nfilt = b.size();
-    std::vector<double> z(nfilt, 0.0);
-    double y = 0;
+    std::vector<double> z(b.size(), 0.0);
     for (int i = 0; i < 4000; ++i) {
-        y = b[0] + z[0];
-        for (std::size_t k = 1; k < nfilt; ++k)
+        const double y = b[0] + z[0];
+        for (std::size_t k = 1; k < b.size(); ++k)
             z[k - 1] = b[k] - a[k] * y + z[k];
     }
-    // The state that reproduces this steady output when the input is 1: z0 = y - b0 etc. are what z holds now.
-    z.resize(nfilt - 1);
+    z.resize(b.size() - 1);
     return z;
 }
 
@@ -93,17 +90,14 @@ std::vector<double> reference_filtfilt(std::vector<double> b, std::vector<double
         padded.push_back(2 * x[n - 1] - x[n - 1 - k]);
 
     const std::vector<double> zi = reference_steady_state(b, a);
-    std::vector<double> z(zi);
-    for (double &v : z)
-        v *= padded.front();
-    std::vector<double> forward = reference_pass(b, a, padded, z);
-    std::reverse(forward.begin(), forward.end());
-    z = zi;
-    for (double &v : z)
-        v *= forward.front();
-    std::vector<double> backward = reference_pass(b, a, forward, z);
-    std::reverse(backward.begin(), backward.end());
-    return std::vector<double>(backward.begin() + std::ptrdiff_t(nfact), backward.end() - std::ptrdiff_t(nfact));
+    for (int pass = 0; pass < 2; ++pass) {
+        std::vector<double> z(zi);
+        for (double &v : z)
+            v *= padded.front();
+        padded = reference_pass(b, a, padded, z);
+        std::reverse(padded.begin(), padded.end());
+    }
+    return std::vector<double>(padded.begin() + std::ptrdiff_t(nfact), padded.end() - std::ptrdiff_t(nfact));
 }
 
 std::string error_text(const std::function<void()> &f)
@@ -131,29 +125,16 @@ private slots:
             QVERIFY(std::fabs(h[0] - 0.5) < 1e-15 && std::fabs(h[1] - 0.5) < 1e-15);
         }
         // Order 2, wn 0.5: window 0.08, 1, 0.08; outer taps 0.08 * 0.5 * sin(pi/2)/(pi/2) = 0.08/pi, centre 0.5.
-        {
-            const double outer = 0.08 / pi, sum = 0.5 + 2 * outer;
-            const auto h = taps(2, 0.5f);
-            QVERIFY(relative_error(h, {outer / sum, 0.5 / sum, outer / sum}) < 1e-12);
-            QVERIFY(std::fabs(h[1] - 0.907557) < 5e-7);
-        }
+        const double outer = 0.08 / pi, sum2 = 0.5 + 2 * outer;
+        QVERIFY(relative_error(taps(2, 0.5f), {outer / sum2, 0.5 / sum2, outer / sum2}) < 1e-12);
         // Order 4, wn 0.25: window 0.08, 0.54, 1, 0.54, 0.08; u = -0.5, -0.25, 0, 0.25, 0.5.
-        {
-            const double h0 = 0.08 * 0.25 * std::sin(pi * 0.5) / (pi * 0.5);
-            const double h1 = 0.54 * 0.25 * std::sin(pi * 0.25) / (pi * 0.25);
-            const double h2 = 0.25;
-            const double sum = h2 + 2 * (h0 + h1);
-            const auto h = taps(4, 0.25f);
-            QVERIFY(relative_error(h, {h0 / sum, h1 / sum, h2 / sum, h1 / sum, h0 / sum}) < 1e-12);
-            QVERIFY(std::fabs(h[0] - 0.024554) < 5e-7 && std::fabs(h[1] - 0.234389) < 5e-7);
-            QVERIFY(std::fabs(h[2] - 0.482113) < 5e-7);
-        }
-        // Order 3, wn 0.2 (odd: no tap on the centre 1.5).
-        {
-            const auto h = taps(3, 0.2f);
-            QVERIFY(std::fabs(h[0] - 0.041565) < 5e-7 && std::fabs(h[1] - 0.458435) < 5e-7);
-            QVERIFY(std::fabs(h[2] - 0.458435) < 5e-7 && std::fabs(h[3] - 0.041565) < 5e-7);
-        }
+        const double h0 = 0.08 * 0.25 * std::sin(pi * 0.5) / (pi * 0.5), h1 = 0.54 * 0.25 * std::sin(pi * 0.25) / (pi * 0.25);
+        const double sum4 = 0.25 + 2 * (h0 + h1);
+        QVERIFY(relative_error(taps(4, 0.25f), {h0 / sum4, h1 / sum4, 0.25 / sum4, h1 / sum4, h0 / sum4}) < 1e-12);
+        // The same designs as printed figures, and order 3 (odd: no tap on the centre 1.5).
+        QVERIFY(relative_error(taps(2, 0.5f), {0.046221, 0.907557, 0.046221}) < 1e-6);
+        QVERIFY(relative_error(taps(4, 0.25f), {0.024554, 0.234389, 0.482113, 0.234389, 0.024554}) < 1e-6);
+        QVERIFY(relative_error(taps(3, 0.2f), {0.041565, 0.458435, 0.458435, 0.041565}) < 1e-6);
     }
 
     void designs_are_symmetric_with_unit_gain()
@@ -184,22 +165,21 @@ private slots:
 
     void filtfilt_hand_worked_cases()
     {
-        std::vector<double> y;
-        // A straight line passes unchanged.
-        fir_filter::filtfilt({0.5, 0.5}, {1.0}, {1, 2, 3, 4, 5, 6, 7}, y);
-        QVERIFY(relative_error(y, {1, 2, 3, 4, 5, 6, 7}) < 1e-15);
-        // An impulse comes out symmetric about where it was.
-        fir_filter::filtfilt({0.5, 0.5}, {1.0}, {0, 0, 0, 1, 0, 0, 0}, y);
-        QVERIFY(relative_error(y, {0, 0, 0.25, 0.5, 0.25, 0, 0}) < 1e-15);
-        fir_filter::filtfilt({0.25, 0.5, 0.25}, {1.0}, {0, 0, 0, 0, 1, 0, 0, 0, 0}, y);
-        QVERIFY(relative_error(y, {0, 0, 0.0625, 0.25, 0.375, 0.25, 0.0625, 0, 0}) < 1e-15);
-        // Four samples are enough for order 1, and a constant stays constant; y's old contents are replaced.
-        y.assign(10, -1.0);
-        fir_filter::filtfilt({0.5, 0.5}, {1.0}, {5, 5, 5, 5}, y);
-        QVERIFY(relative_error(y, {5, 5, 5, 5}) < 1e-15);
-        // Any unit-gain design keeps a constant from the first sample to the last.
-        fir_filter::filtfilt(taps(40, 0.05f), {1.0}, std::vector<double>(200, -7.25), y);
-        QVERIFY(relative_error(y, std::vector<double>(200, -7.25)) < 1e-12);
+        // A ramp passes unchanged, an impulse comes out symmetric, four samples are enough for order 1 (y's old
+        // contents replaced), and any unit-gain design keeps a constant from the first sample to the last.
+        struct hand_case {
+            std::vector<double> b, x, want;
+        };
+        const std::vector<double> flat(200, -7.25);
+        for (const hand_case &c : {hand_case{{0.5, 0.5}, {1, 2, 3, 4, 5, 6, 7}, {1, 2, 3, 4, 5, 6, 7}},
+                                   hand_case{{0.5, 0.5}, {0, 0, 0, 1, 0, 0, 0}, {0, 0, 0.25, 0.5, 0.25, 0, 0}},
+                                   hand_case{{0.25, 0.5, 0.25}, {0, 0, 0, 0, 1, 0, 0, 0, 0},
+                                             {0, 0, 0.0625, 0.25, 0.375, 0.25, 0.0625, 0, 0}},
+                                   hand_case{{0.5, 0.5}, {5, 5, 5, 5}, {5, 5, 5, 5}}, hand_case{taps(40, 0.05f), flat, flat}}) {
+            std::vector<double> y(10, -1.0);
+            fir_filter::filtfilt(c.b, {1.0}, c.x, y);
+            QVERIFY(relative_error(y, c.want) < 1e-12);
+        }
     }
 
     void filtfilt_matches_reference_definition()
@@ -228,18 +208,6 @@ private slots:
         QVERIFY(relative_error(y, reference_filtfilt(b, a, x)) < 1e-12);
     }
 
-    void reversed_input_gives_reversed_output()
-    {
-        auto x = random_walk(700, 4);
-        const auto b = taps(150, 0.03f);
-        std::vector<double> y, y_rev;
-        fir_filter::filtfilt(b, {1.0}, x, y);
-        std::reverse(x.begin(), x.end());
-        fir_filter::filtfilt(b, {1.0}, x, y_rev);
-        std::reverse(y_rev.begin(), y_rev.end());
-        QVERIFY(relative_error(y_rev, y) < 1e-12);
-    }
-
     void initial_state_routes_agree()
     {
         for (uint16_t order : {1, 2, 7, 120, 500}) {
@@ -265,10 +233,10 @@ private slots:
     {
         const std::string too_short = "Input data too short! Data must have length more than 3 times filter order.";
         std::vector<double> y = {42};
-        QCOMPARE(error_text([&] { fir_filter::filtfilt({0.5, 0.5}, {1.0}, {5, 5, 5}, y); }), too_short);
+        for (const auto &x : {std::vector<double>{5, 5, 5}, std::vector<double>{}})
+            QCOMPARE(error_text([&] { fir_filter::filtfilt({0.5, 0.5}, {1.0}, x, y); }), too_short);
         QCOMPARE(error_text([&] { fir_filter::filtfilt(taps(10, 0.1f), {1.0}, std::vector<double>(30, 1), y); }),
                  too_short);
-        QCOMPARE(error_text([&] { fir_filter::filtfilt({0.5, 0.5}, {1.0}, {}, y); }), too_short);
         QCOMPARE(y, std::vector<double>{42});
 
         std::vector<double> zi = {1, 2};
