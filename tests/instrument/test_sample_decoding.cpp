@@ -61,29 +61,26 @@ decoded_sample decode_one(const QByteArray &frame, run_decoding_context &ctx)
     return r.sample;
 }
 
-bool near(double a, double b, double tolerance)
+float current_of(const raw_frame_fields &f, int electrode = 0)
 {
-    return std::abs(a - b) <= tolerance;
+    return frame_current(encode_raw_frame(f).constData(), electrode);
 }
+
+bool near(double a, double b, double tolerance) { return std::abs(a - b) <= tolerance; }
 
 // Feeds a stream to the decoder in pieces of the given sizes, as reads from the port would.
 decoded_batch feed_in_pieces(const QByteArray &stream, const QVector<int> &pieces, run_decoding_context &ctx)
 {
     decoded_batch all;
     QByteArray rx;
-    int at = 0;
-    int piece = 0;
-    while (at < stream.size()) {
+    for (int at = 0, piece = 0; at < stream.size() && !all.end_of_run;) {
         const int n = pieces.isEmpty() ? stream.size() : pieces[piece++ % pieces.size()];
         rx.append(stream.mid(at, n));
         at += n;
         decoded_batch b = decode_received(rx, ctx);
         all.samples.insert(all.samples.end(), b.samples.begin(), b.samples.end());
         all.dropped_frames += b.dropped_frames;
-        if (b.end_of_run) {
-            all.end_of_run = true;
-            break;
-        }
+        all.end_of_run = b.end_of_run;
     }
     return all;
 }
@@ -94,52 +91,16 @@ class test_sample_decoding : public QObject {
     Q_OBJECT
 
 private slots:
-    // ---- documented vectors ----
-
-    void potential_frame_vector()
+    void potential_vectors()
     {
         raw_frame_fields f = blocks_of(0, 0, 3);
         f.p1 = 1000;
-        f.p2 = 0;
         run_decoding_context ctx = context_for(method_index::cyclic);
         const decoded_sample s = decode_one(encode_raw_frame(f), ctx);
         QVERIFY(near(s.x, -0.736, 1e-12));
         QCOMPARE(s.current_uA, 0.0f);
         QCOMPARE(int(s.electrode), 1);
-    }
-
-    void current_vectors()
-    {
-        raw_frame_fields f = blocks_of(1000, 0, 1);
-        QByteArray bytes = encode_raw_frame(f);
-        // Gain 2.75, no quantisation.
-        QCOMPARE(frame_current(bytes.constData(), 0), float(4000.0 / 2.75 * -0.034332275390625));
-        QVERIFY(near(frame_current(bytes.constData(), 0), -49.94, 0.005));
-        // Gain 3.5, truncated toward zero to 334 steps of 0.11743.
-        QVERIFY(near(frame_current(bytes.constData(), 1), -334 * 0.11743, 1e-5));
-        QVERIFY(near(frame_current(bytes.constData(), 1), -39.2216, 1e-4));
-    }
-
-    void quarter_sums_truncate_toward_zero()
-    {
-        raw_frame_fields f = blocks_of(0, 0, 1);
-        f.block_a[0] = -3;     // sumA = -3: -3 / 4 is 0, not -1
-        QCOMPARE(frame_current(encode_raw_frame(f).constData(), 0), 0.0f);
-        f.block_a[0] = -4;
-        QVERIFY(frame_current(encode_raw_frame(f).constData(), 0) > 0.0f);
-    }
-
-    void sums_do_not_overflow_sixteen_bits()
-    {
-        raw_frame_fields f = blocks_of(32767, -32768, 1);
-        const int32_t d = (16 * 32767) / 4 - (16 * -32768) / 4;
-        QCOMPARE(frame_current(encode_raw_frame(f).constData(), 0), float(d / 2.75 * -0.034332275390625));
-    }
-
-    void potential_difference_is_signed()
-    {
-        run_decoding_context ctx = context_for(method_index::linear_sweep);
-        raw_frame_fields f = blocks_of(0, 0, 2);
+        // The difference is signed.
         f.p1 = 0;
         f.p2 = 1000;
         QVERIFY(near(decode_one(encode_raw_frame(f), ctx).x, 0.736, 1e-12));
@@ -148,16 +109,33 @@ private slots:
         QVERIFY(near(decode_one(encode_raw_frame(f), ctx).x, -59900 * 0.736 / 1000.0, 1e-9));
     }
 
-    void time_axis_vectors()
+    void current_vectors()
+    {
+        const raw_frame_fields f = blocks_of(1000, 0, 1);
+        // Gain 2.75, no quantisation.
+        QCOMPARE(current_of(f, 0), float(4000.0 / 2.75 * -0.034332275390625));
+        QVERIFY(near(current_of(f, 0), -49.94, 0.005));
+        // Gain 3.5, truncated toward zero to 334 steps of 0.11743.
+        QVERIFY(near(current_of(f, 1), -334 * 0.11743, 1e-5));
+        QVERIFY(near(current_of(f, 1), -39.2216, 1e-4));
+
+        raw_frame_fields q = blocks_of(0, 0, 1);
+        q.block_a[0] = -3;     // sumA = -3: -3 / 4 is 0, not -1
+        QCOMPARE(current_of(q), 0.0f);
+        q.block_a[0] = -4;
+        QVERIFY(current_of(q) > 0.0f);
+
+        // Sums of sixteen words do not overflow 16 bits.
+        const int32_t d = (16 * 32767) / 4 - (16 * -32768) / 4;
+        QCOMPARE(current_of(blocks_of(32767, -32768, 1)), float(d / 2.75 * -0.034332275390625));
+    }
+
+    void time_axis_follows_the_recorded_electrodes()
     {
         run_decoding_context one = context_for(method_index::amperometry, 1);
         QVERIFY(near(decode_one(time_frame(0, true), one).x, 1.3978125, 1e-12));
         run_decoding_context both = context_for(method_index::amperometry, 3);
         QVERIFY(near(decode_one(time_frame(9, true), both).x, 33.2643125, 1e-9));
-    }
-
-    void sample_period_follows_the_recorded_electrodes()
-    {
         // The record's show/hide flags may change during the run; the period is that of the channels recorded.
         for (uint8_t code : {uint8_t(1), uint8_t(2)}) {
             run_decoding_context ctx = context_for(method_index::amperometry, code);
@@ -172,11 +150,9 @@ private slots:
     void pulse_current_sign_follows_the_run()
     {
         // Halves of 2 µA and 5 µA (range 1 keeps them unquantised).
-        const int32_t d1 = raw_difference_for_current(2.0f, 1);
-        const int32_t d2 = raw_difference_for_current(5.0f, 1);
         raw_frame_fields h1 = blocks_of(0, 0, 1), h2 = blocks_of(0, 0, 1);
-        fill_blocks_for_difference(d1, h1.block_a, h1.block_b);
-        fill_blocks_for_difference(d2, h2.block_a, h2.block_b);
+        fill_blocks_for_difference(raw_difference_for_current(2.0f, 1), h1.block_a, h1.block_b);
+        fill_blocks_for_difference(raw_difference_for_current(5.0f, 1), h2.block_a, h2.block_b);
         h1.kind = h2.kind = 1;
         h1.p1 = 1100;
         h2.p1 = 1000;
@@ -190,7 +166,6 @@ private slots:
         QCOMPARE(s_dpv.current_uA, i2 - i1);
         QVERIFY(near(s_dpv.current_uA, 3.0, 0.04));
         QCOMPARE(s_dpv.x, double(float(100 * 0.736 / 1000.0)));
-
         run_decoding_context swv = context_for(method_index::square_wave);
         QCOMPARE(decode_one(frame, swv).current_uA, i1 - i2);
     }
@@ -210,10 +185,8 @@ private slots:
     void frames_without_a_gain_are_dropped()
     {
         run_decoding_context ctx = context_for(method_index::cyclic);
-        for (int r : {0, 8, 15}) {
-            raw_frame_fields f = blocks_of(100, 0, r);
-            QCOMPARE(int(decode_frame(encode_raw_frame(f), ctx).outcome), int(frame_outcome::dropped));
-        }
+        for (int r : {0, 8, 15})
+            QCOMPARE(int(decode_frame(encode_raw_frame(blocks_of(100, 0, r)), ctx).outcome), int(frame_outcome::dropped));
         QCOMPARE(ctx.we1_count, 0u);
         QVERIFY(!ctx.extremes.any);
 
@@ -267,12 +240,10 @@ private slots:
         run_decoding_context ctx = context_for(method_index::cyclic);
         const QByteArray frame = potential_frame(0.3, 4.0f);
         QByteArray rx = frame + frame.left(40);
-        decoded_batch b = decode_received(rx, ctx);
-        QCOMPARE(int(b.samples.size()), 1);
+        QCOMPARE(int(decode_received(rx, ctx).samples.size()), 1);
         QCOMPARE(rx, frame.left(40));
         rx += frame.mid(40);
-        b = decode_received(rx, ctx);
-        QCOMPARE(int(b.samples.size()), 1);
+        QCOMPARE(int(decode_received(rx, ctx).samples.size()), 1);
         QVERIFY(rx.isEmpty());
 
         QByteArray short_rx = frame.left(71);
@@ -288,10 +259,8 @@ private slots:
 
     void pulse_runs_cut_144_byte_frames()
     {
-        QCOMPARE(frame_size_for(method_index::differential_pulse), 144);
-        QCOMPARE(frame_size_for(method_index::square_wave), 144);
-        for (int m : {0, 3, 4, 5, 6})
-            QCOMPARE(frame_size_for(method_index(m)), 72);
+        for (int m = 0; m < method_count; ++m)
+            QCOMPARE(frame_size_for(method_index(m)), m == 1 || m == 2 ? 144 : 72);
 
         QByteArray stream;
         for (int i = 0; i < 5; ++i) {
@@ -314,8 +283,9 @@ private slots:
         }
     }
 
-    void end_of_run_frame_mid_batch_ends_the_run()
+    void end_of_run_frame()
     {
+        // Mid-batch, it ends the run and what follows is dropped.
         run_decoding_context ctx = context_for(method_index::cyclic);
         QByteArray rx = potential_frame(0.1, 1.0f) + potential_frame(0.2, 2.0f) + encode_end_of_run_frame(72) +
                         potential_frame(0.3, 3.0f) + QByteArray(10, 'x');
@@ -323,21 +293,19 @@ private slots:
         QVERIFY(b.end_of_run);
         QCOMPARE(int(b.samples.size()), 2);
         QVERIFY(rx.isEmpty());
-    }
 
-    void end_of_run_whatever_the_frame_kind()
-    {
+        // Whatever the frame kind, even with no valid range.
         for (uint8_t kind : {uint8_t(0), uint8_t(1), uint8_t(4), uint8_t(6), uint8_t(0x99)}) {
-            raw_frame_fields f = blocks_of(5, 5, 0);   // even a frame with no valid range
+            raw_frame_fields f = blocks_of(5, 5, 0);
             f.kind = kind;
             f.p1 = 0xFFFF;
-            QByteArray frame = encode_raw_frame(f);
+            const QByteArray frame = encode_raw_frame(f);
             QVERIFY(is_end_of_run_frame(frame));
-            run_decoding_context ctx = context_for(method_index::cyclic);
-            QCOMPARE(int(decode_frame(frame, ctx).outcome), int(frame_outcome::end_of_run));
+            run_decoding_context cv = context_for(method_index::cyclic);
+            QCOMPARE(int(decode_frame(frame, cv).outcome), int(frame_outcome::end_of_run));
             run_decoding_context pulse_ctx = context_for(method_index::differential_pulse);
-            QByteArray rx = frame + frame;
-            QVERIFY(decode_received(rx, pulse_ctx).end_of_run);
+            QByteArray pair = frame + frame;
+            QVERIFY(decode_received(pair, pulse_ctx).end_of_run);
         }
         raw_frame_fields half = blocks_of(0, 0, 3);
         half.p1 = 0x00FF;
@@ -351,6 +319,7 @@ private slots:
     {
         QRandomGenerator rng(4104);
         for (int m = 0; m < method_count; ++m) {
+            const int size = frame_size_for(method_index(m));
             for (int round = 0; round < 20; ++round) {
                 QByteArray stream(int(rng.bounded(5000)), '\0');
                 for (char &c : stream)
@@ -358,9 +327,8 @@ private slots:
                 run_decoding_context ctx = context_for(method_index(m), uint8_t(1 + rng.bounded(3)),
                                                        uint8_t(rng.bounded(5)), float(rng.bounded(1000)));
                 QByteArray rx;
-                int at = 0;
                 int handed_out = 0;
-                while (at < stream.size()) {
+                for (int at = 0; at < stream.size();) {
                     const int n = 1 + int(rng.bounded(300));
                     rx.append(stream.mid(at, n));
                     at += n;
@@ -369,16 +337,12 @@ private slots:
                     handed_out += int(b.samples.size());
                     if (b.end_of_run) {
                         QVERIFY(rx.isEmpty());
-                        rx.clear();
                     } else {
-                        const int frames = int(b.samples.size()) + b.dropped_frames;
-                        QCOMPARE(rx.size(), before - frames * frame_size_for(method_index(m)));
-                        QVERIFY(rx.size() < frame_size_for(method_index(m)));
+                        QCOMPARE(rx.size(), before - (int(b.samples.size()) + b.dropped_frames) * size);
+                        QVERIFY(rx.size() < size);
                     }
-                    for (const decoded_sample &s : b.samples) {
-                        QVERIFY(std::isfinite(s.x));
-                        QVERIFY(std::isfinite(s.current_uA));
-                    }
+                    for (const decoded_sample &s : b.samples)
+                        QVERIFY(std::isfinite(s.x) && std::isfinite(s.current_uA));
                 }
                 QCOMPARE(uint32_t(handed_out), ctx.we1_count + ctx.we2_count);
 
@@ -393,9 +357,8 @@ private slots:
                 };
                 while (fed < stream.size()) {
                     read_more();
-                    const decoded_batch b = decode_received(loop_rx, loop_ctx, read_more);
-                    if (!b.end_of_run)
-                        QVERIFY(loop_rx.size() < frame_size_for(method_index(m)));
+                    if (!decode_received(loop_rx, loop_ctx, read_more).end_of_run)
+                        QVERIFY(loop_rx.size() < size);
                 }
             }
         }
@@ -405,9 +368,8 @@ private slots:
     {
         const QByteArray frame = potential_frame(0.25, 2.0f);
         // Bytes keep arriving while frames are handled: 3 frames come in 50-byte reads.
-        QByteArray pending = frame + frame + frame;
-        QByteArray rx = pending.left(72);
-        pending.remove(0, 72);
+        QByteArray pending = frame + frame;
+        QByteArray rx = frame;
         int calls = 0;
         run_decoding_context ctx = context_for(method_index::cyclic);
         decoded_batch b = decode_received(rx, ctx, [&] {
@@ -422,8 +384,7 @@ private slots:
         // A Stop and a new run inside the event processing empty the buffer: the loop must simply end.
         QByteArray rx2 = frame + frame + frame;
         int frames_seen = 0;
-        run_decoding_context ctx2 = context_for(method_index::cyclic);
-        b = decode_received(rx2, ctx2, [&] {
+        b = decode_received(rx2, ctx, [&] {
             if (++frames_seen == 2)
                 rx2.clear();
         });
@@ -433,7 +394,7 @@ private slots:
         // Less than a frame: nothing runs.
         QByteArray rx3 = frame.left(60);
         calls = 0;
-        b = decode_received(rx3, ctx, [&] { ++calls; });
+        decode_received(rx3, ctx, [&] { ++calls; });
         QCOMPARE(calls, 0);
         QCOMPARE(rx3.size(), 60);
 
@@ -466,25 +427,16 @@ private slots:
 
         // Both electrodes: each keeps its own count.
         run_decoding_context both = context_for(method_index::amperometry, 3);
-        for (uint16_t i : {uint16_t(65534), uint16_t(0)}) {
-            const double x1 = decode_one(time_frame(i, true), both).x;
-            const double x2 = decode_one(time_frame(i, false), both).x;
-            QCOMPARE(x1, x2);
-        }
+        for (uint16_t i : {uint16_t(65534), uint16_t(0)})
+            QCOMPARE(decode_one(time_frame(i, true), both).x, decode_one(time_frame(i, false), both).x);
         QCOMPARE(both.index_restarts[0], 1u);
         QCOMPARE(both.index_restarts[1], 1u);
     }
 
     void chronoamperometry_steps_and_lead_time()
     {
-        chrono_parameters p;
-        p.t1_ms = 100;
-        p.steps = 2;
-        run_settings run;
-        run.we1 = true;
-        run.we2 = false;
-        run.extra_time_s = 1;
-        const parameter_frame_result built = build_chrono_frame(p, 1, run, details_context{});
+        const parameter_frame_result built = build_chrono_frame({500, 1000, -1000, 100, 2}, 1,
+                                                                run_settings{true, false, 2, 1}, details_context{});
         run_decoding_context ctx = start_decoding(method_index::chronoamperometry, built);
         QCOMPARE(int(ctx.lead_time_s), 1);
 
@@ -505,16 +457,11 @@ private slots:
         for (size_t i = 1; i < xs.size(); ++i)
             QVERIFY2(xs[i] > xs[i - 1], qPrintable(QString("time went back at sample %1").arg(i)));
         QCOMPARE(int(ctx.chrono_step_number), 2);
-    }
 
-    void chronoamperometry_we2_shares_we1_time()
-    {
-        run_decoding_context ctx = context_for(method_index::chronoamperometry, 3, 0, 96.67357f);
-        const double x1 = decode_one(time_frame(0, true), ctx).x;
-        const double x2 = decode_one(time_frame(0, false), ctx).x;
-        QCOMPARE(x2, x1);
-        // Only the WE1 frame counts a new step when both electrodes are recorded.
-        QCOMPARE(int(ctx.chrono_step_number), 1);
+        // WE2 shares WE1's time, and only the WE1 frame counts a new step when both are recorded.
+        run_decoding_context two = context_for(method_index::chronoamperometry, 3, 0, 96.67357f);
+        QCOMPARE(decode_one(time_frame(0, false), two).x, decode_one(time_frame(0, true), two).x);
+        QCOMPARE(int(two.chrono_step_number), 1);
     }
 
     void chronoamperometry_step_counter_never_wraps()
@@ -522,14 +469,12 @@ private slots:
         // A run whose first frame is not index 0 (the start was missed): the lead correction must not
         // take the step counter below zero, which would throw the time axis out by 65535 steps.
         run_decoding_context ctx = context_for(method_index::chronoamperometry, 1, 1, 98.6021875f);
-        // No step has begun, so no step offset applies: only the index and, once a full lead time of
-        // samples is in (1000 ms / period = 715 samples), the lead.
         std::vector<double> times;
         for (int i = 5; i < 5 + 800; ++i) {
-            const decoded_sample s = decode_one(time_frame(uint16_t(i), true), ctx);
-            QVERIFY(s.x < 3000.0);
-            times.push_back(s.x);
+            times.push_back(decode_one(time_frame(uint16_t(i), true), ctx).x);
+            QVERIFY(times.back() < 3000.0);
         }
+        // No step has begun: only the index and, once a lead time of samples is in, the lead.
         QCOMPARE(times.front(), 6 * sample_period_one_ms);
         QCOMPARE(times.back(), 805 * sample_period_one_ms + 1000.0);
         QVERIFY(ctx.chrono_lead_applied);
@@ -544,19 +489,15 @@ private slots:
         update_extremes(e, 0.1f, 2.0f);
         update_extremes(e, 0.3f, 1.9f);
         update_extremes(e, -0.2f, 2.1f);
-        QCOMPARE(e.i_min, 1.9f);
-        QCOMPARE(e.i_max, 2.1f);
-        QCOMPARE(e.e_min, -0.2f);
-        QCOMPARE(e.e_max, 0.3f);
+        QCOMPARE(QVector<float>({e.i_min, e.i_max, e.e_min, e.e_max}), QVector<float>({1.9f, 2.1f, -0.2f, 0.3f}));
         // The anchors started a tenth out and have not been passed.
         QCOMPARE(e.axis_low, float(0.9 * 2.0));
         QCOMPARE(e.axis_high, float(1.1 * 2.0));
 
         run_extremes neg;
         update_extremes(neg, 0.0f, -2.0f);
-        const axis_range r = y_axis_range(neg);
-        QVERIFY(near(r.lower, -2.2, 1e-6));
-        QVERIFY(near(r.upper, -1.8, 1e-6));
+        QVERIFY(near(y_axis_range(neg).lower, -2.2, 1e-6));
+        QVERIFY(near(y_axis_range(neg).upper, -1.8, 1e-6));
         QCOMPARE(neg.i_min, -2.0f);
         QCOMPARE(neg.i_max, -2.0f);
 
@@ -570,15 +511,11 @@ private slots:
         update_extremes(mixed, 0.0f, 3.0f);
         QVERIFY(near(y_axis_range(mixed).lower, -1.1, 1e-6));
         QVERIFY(near(y_axis_range(mixed).upper, 3.3, 1e-6));
-    }
 
-    void extremes_hold_when_the_first_time_is_large()
-    {
         // Times above 100 ms are ordinary; they must not look like "no sample yet".
         run_decoding_context ctx = context_for(method_index::amperometry, 1);
-        decode_one(time_frame(200, true, 5.0f, 1), ctx);
-        decode_one(time_frame(201, true, 1.0f, 1), ctx);
-        decode_one(time_frame(202, true, 3.0f, 1), ctx);
+        for (const auto &p : {std::make_pair(200, 5.0f), std::make_pair(201, 1.0f), std::make_pair(202, 3.0f)})
+            decode_one(time_frame(uint16_t(p.first), true, p.second, 1), ctx);
         QVERIFY(near(ctx.extremes.e_min, 201 * 1.3978125, 1e-3));
         QVERIFY(near(ctx.extremes.e_max, 203 * 1.3978125, 1e-3));
         QVERIFY(near(ctx.extremes.i_min, 1.0, 0.01));
@@ -610,30 +547,29 @@ private slots:
     {
         QFETCH(int, method);
         const method_index m = method_index(method);
+        const bool pulse = m == method_index::differential_pulse || m == method_index::square_wave;
+        const bool timed = m == method_index::chronoamperometry || m == method_index::amperometry;
         QRandomGenerator rng(uint32_t(77 + method));
         run_decoding_context ctx = context_for(m, 1);
         const double full_scale[7] = {2250, 225, 44, 22.5, 11.5, 4.4, 2.25};
+        const auto random_current = [&](double scale) { return float((rng.generateDouble() * 2 - 1) * scale); };
         for (int n = 0; n < 400; ++n) {
             sample_frame_values v;
             v.range_number = 1 + int(rng.bounded(7));
             const double scale = full_scale[v.range_number - 1];
-            v.electrode = 1;
             v.potential_V = -2.0 + 4.0 * rng.generateDouble();
             v.sample_index = uint16_t(n);
             v.time_kind = n % 2 ? 4 : 6;
-            v.current_uA = float((rng.generateDouble() * 2 - 1) * scale);
-            v.half1_current_uA = float((rng.generateDouble() * 2 - 1) * scale / 2);
-            v.half2_current_uA = float((rng.generateDouble() * 2 - 1) * scale / 2);
-            const bool pulse = m == method_index::differential_pulse || m == method_index::square_wave;
-            const bool timed = m == method_index::chronoamperometry || m == method_index::amperometry;
+            v.current_uA = random_current(scale);
+            v.half1_current_uA = random_current(scale / 2);
+            v.half2_current_uA = random_current(scale / 2);
             v.type = pulse ? sample_frame_type::pulse : timed ? sample_frame_type::time_indexed : sample_frame_type::potential;
 
             const QByteArray frame = encode_sample_frame(v);
             QCOMPARE(frame.size(), frame_size_for(m));
             const decoded_sample s = decode_one(frame, ctx);
-            const double quantum = range_quantum_uA[v.range_number - 1];
-            const double raw_step = range_gain[v.range_number - 1] > 0 ? 0.034332275390625 / range_gain[v.range_number - 1] : 0;
-            const double tolerance = quantum + raw_step + 1e-3;
+            const double gain = range_gain[v.range_number - 1];
+            const double tolerance = range_quantum_uA[v.range_number - 1] + (gain > 0 ? 0.034332275390625 / gain : 0) + 1e-3;
             if (pulse) {
                 const double expected = m == method_index::differential_pulse ? v.half2_current_uA - v.half1_current_uA
                                                                               : v.half1_current_uA - v.half2_current_uA;
@@ -642,7 +578,7 @@ private slots:
             } else {
                 QVERIFY2(near(s.current_uA, v.current_uA, tolerance),
                          qPrintable(QString("%1 vs %2").arg(s.current_uA).arg(v.current_uA)));
-                if (timed && m == method_index::amperometry)
+                if (m == method_index::amperometry)
                     QVERIFY(near(s.x, (n + 1) * 1.3978125, 1e-6));
                 else if (!timed)
                     QVERIFY(near(s.x, v.potential_V, 0.000368 + 1e-9));
