@@ -50,13 +50,8 @@ experiment_data golden_record()
     return r;
 }
 
-QList<method_index> all_methods()
-{
-    QList<method_index> out;
-    for (int i = 0; i < method_count; ++i)
-        out << static_cast<method_index>(i);
-    return out;
-}
+// Point counts of electrode 1, electrode 2 and their raw curves.
+QVector<int> sizes(const experiment_data &r) { return {r.ch1.size(), r.ch2.size(), r.ch1_raw.size(), r.ch2_raw.size()}; }
 
 int details_count(method_index m)
 {
@@ -96,28 +91,15 @@ private slots:
         QCOMPARE(r.details, golden_details()
                                 .replaceInStrings("Er2(mV): 700", "Er2(mV): 699")
                                 .replaceInStrings("14:00:00", "14:30:05"));
-        QCOMPARE(r.device_id, uint8_t(7));
-        QCOMPARE(r.filter_hz, 0.5f);
-        QCOMPARE(r.rate, uint16_t(100));
-        QCOMPARE(r.cycles, uint16_t(2));
-        QCOMPARE(r.resolution, uint16_t(736));
-        QCOMPARE(r.ch1.size(), 3);
-        QCOMPARE(r.ch2.size(), 4);
-        QCOMPARE(r.ch1_raw.size(), 4);
-        QCOMPARE(r.ch2_raw.size(), 2);
+        QCOMPARE((QVector<int>{r.device_id, r.rate, r.cycles, r.resolution, r.channel_code}),
+                 QVector<int>({7, 100, 2, 736, 3}));
+        QCOMPARE(sizes(r), QVector<int>({3, 4, 4, 2}));
         QCOMPARE(r.ch1.values[1], double(1.25e-05f));
         QCOMPARE(r.ch2.keys[3], double(0.65f)); // the row after electrode 1 ends takes electrode 2's potential
-        QCOMPARE(r.e_min, -0.2f);
-        QCOMPARE(r.e_max, 0.7f);
-        QCOMPARE(r.e_start, -0.2f);
-        QCOMPARE(r.i_min, -2.0f);
-        QCOMPARE(r.i_max, 2.5e6f);
-        QCOMPARE(r.channel_code, uint8_t(3));
-        QVERIFY(c->we1 && c->we2);
-        QCOMPARE(c->form.cv.er1_mV, -200);
-        QCOMPARE(c->form.cv.ei_mV, -200);
-        QVERIFY(c->form.cv.ei_equals_er1);
-        QCOMPARE(c->form.cv.step, 736);
+        QCOMPARE((QVector<float>{r.filter_hz, r.e_min, r.e_max, r.e_start, r.i_min, r.i_max}),
+                 QVector<float>({0.5f, -0.2f, 0.7f, -0.2f, -2.0f, 2.5e6f}));
+        QVERIFY(c->we1 && c->we2 && c->form.cv.ei_equals_er1);
+        QCOMPARE((QVector<int>{c->form.cv.er1_mV, c->form.cv.ei_mV, c->form.cv.step}), QVector<int>({-200, -200, 736}));
     }
 
     void writer_rows_follow_the_electrodes()
@@ -138,12 +120,10 @@ private slots:
     {
         experiment_data r = golden_record();
         auto line = [&r](int n) { return QString::fromUtf8(write_or_fail(r)).split('\n').value(n - 1); };
-        r.filter_hz = 0;
-        QCOMPARE(line(14), QStringLiteral("\tFilter(Hz):\tNone"));
-        r.filter_hz = 0.0009f;
-        QCOMPARE(line(14), QStringLiteral("\tFilter(Hz):\tNone"));
-        r.filter_hz = 0.001f;
-        QCOMPARE(line(14), QStringLiteral("\tFilter(Hz):\t0.001"));
+        for (auto f : {std::pair<float, QString>{0, "None"}, {0.0009f, "None"}, {0.001f, "0.001"}}) {
+            r.filter_hz = f.first;
+            QCOMPARE(line(14), "\tFilter(Hz):\t" + f.second);
+        }
         r.resolution = 5;
         QCOMPARE(line(12), QStringLiteral("\tResolution(mV):\t5"));
         r.details[9] = "Device ID: RZ410-K260512";
@@ -200,19 +180,13 @@ private slots:
         QCOMPARE(back.details.last(), original.details.last());
         QCOMPARE(back.method, original.method);
         QCOMPARE(back.filter_hz, 2.0f);
-        QCOMPARE(back.device_id, uint8_t(m == method_index::square_wave ? 123 : 12));
-        QCOMPARE(back.ch1.size(), 6);
-        QCOMPARE(back.ch2.size(), 4);
-        QCOMPARE(back.ch1_raw.size(), 7);
-        QCOMPARE(back.ch2_raw.size(), 4);
+        QCOMPARE((QVector<int>{back.device_id, back.channel_code}), QVector<int>({m == method_index::square_wave ? 123 : 12, 3}));
+        QCOMPARE(sizes(back), QVector<int>({6, 4, 7, 4}));
         QCOMPARE(back.ch1_raw.values.last(), 7.5);
-        QCOMPARE(back.channel_code, uint8_t(3));
         if (m == method_index::cyclic || m == method_index::linear_sweep)
             QCOMPARE(back.rate, original.rate);
-        if (m == method_index::chronoamperometry) {
-            QCOMPARE(back.rate, uint16_t(200));
-            QCOMPARE(back.cycles, uint16_t(3));
-        }
+        if (m == method_index::chronoamperometry)
+            QCOMPARE((QVector<int>{back.rate, back.cycles}), QVector<int>({200, 3}));
         if (m == method_index::normal_pulse)
             QCOMPARE(back.resolution, uint16_t(10));
         back.name = original.name;
@@ -228,22 +202,17 @@ private slots:
         QVERIFY(swv);
         QCOMPARE(swv->record.ch2_raw.size(), 2);
         QCOMPARE(swv->record.ch2_raw.values[1], double(0.45f));
-        QCOMPARE(swv->record.device_id, uint8_t(123));
         QCOMPARE(swv->record.details.last(), QStringLiteral("Device ID: RZ410-K2605123"));
-        QCOMPARE(swv->record.rate, uint16_t(25));
-        QCOMPARE(swv->form.swv.amplitude_mV, 20);
+        QCOMPARE((QVector<int>{swv->record.device_id, swv->record.rate, swv->form.swv.amplitude_mV}),
+                 QVector<int>({123, 25, 20}));
 
         // The last row lost its second current: electrode 1 keeps the point, electrode 2 gets none.
         auto lsv = read_experiment(fixture("truncated_row_lsv.qve"));
         QVERIFY(lsv);
-        QCOMPARE(lsv->record.ch1.size(), 3);
-        QCOMPARE(lsv->record.ch2.size(), 2);
-        QCOMPARE(lsv->record.ch1_raw.size(), 0);
-        QCOMPARE(lsv->record.rate, uint16_t(50));
-        QCOMPARE(lsv->record.resolution, uint16_t(2));
-        QCOMPARE(lsv->record.device_id, uint8_t(3));
-        QCOMPARE(lsv->record.e_min, 0.2f); // extremes start at the first point, not at 0 V
-        QCOMPARE(lsv->record.e_max, 0.8f);
+        QCOMPARE(sizes(lsv->record).mid(0, 3), QVector<int>({3, 2, 0}));
+        QCOMPARE((QVector<int>{lsv->record.rate, lsv->record.resolution, lsv->record.device_id}), QVector<int>({50, 2, 3}));
+        // Extremes start at the first point, not at 0 V.
+        QCOMPARE((QVector<float>{lsv->record.e_min, lsv->record.e_max}), QVector<float>({0.2f, 0.8f}));
         QCOMPARE(lsv->record.details,
                  QStringList({"Linear Sweep Voltammetry", "Ei(mV): 200", "Ef(mV): 800", "Rate(mV/sec): 50",
                               "Filter: 1Hz", "Date: 2020-01-02  03:04:05", "User: bob",
@@ -254,38 +223,31 @@ private slots:
         QVERIFY(npv->record.ch1.empty() && npv->record.ch2.empty());
         QCOMPARE(npv->record.details.size(), 10);
         QCOMPARE(npv->record.details[6], QStringLiteral("Filter: 5Hz"));
-        QCOMPARE(npv->record.rate, uint16_t(50)); // 1000 / period, as a run stores it
-        QCOMPARE(npv->record.channel_code, uint8_t(0));
-        QCOMPARE(npv->form.npv.width_ms, 5);
+        // The rate is 1000 / period, as a run stores it.
+        QCOMPARE((QVector<int>{npv->record.rate, npv->record.channel_code, npv->form.npv.width_ms}), QVector<int>({50, 0, 5}));
     }
 
     void older_cyclic_files()
     {
         // Version 2.0 goes to the older cyclic layout; rows start on line 16 after a "Filter:" line.
         auto v20 = read_experiment(fixture("legacy_v20_cv.qve"));
-        QVERIFY(v20);
-        QVERIFY(v20->legacy_layout);
-        QCOMPARE(v20->record.filter_hz, 10.0f);
+        QVERIFY(v20 && v20->legacy_layout);
+        QCOMPARE((QVector<float>{v20->record.filter_hz, v20->record.e_start}), QVector<float>({10.0f, -0.4f}));
         QCOMPARE(v20->record.cycles, uint16_t(1));
-        QCOMPARE(v20->record.details[5], QStringLiteral("Cycles: 1"));
-        QCOMPARE(v20->record.details[6], QStringLiteral("Filter: 10Hz"));
+        QCOMPARE(v20->record.details.mid(5, 2), (QStringList{"Cycles: 1", "Filter: 10Hz"}));
         QCOMPARE(v20->record.ch1.size(), 2);
         QCOMPARE(v20->record.ch1_raw.values, QVector<double>({1.5, 2.5}));
-        QCOMPARE(v20->record.e_start, -0.4f);
 
         // Version 2.1 without a filter line: rows from line 15, raw data copied from the shown curves,
         // and the cyclic layout is used whatever line 6 names.
         auto v21 = read_experiment(fixture("legacy_v21_old_layout.qve"));
         QVERIFY(v21);
         QCOMPARE(v21->method, method_index::cyclic);
-        QCOMPARE(v21->record.filter_hz, 0.0f);
+        QCOMPARE((QVector<float>{v21->record.filter_hz, v21->record.e_min}), QVector<float>({0.0f, 0.3f}));
         QCOMPARE(v21->record.details[6], QStringLiteral("Filter: None"));
-        QCOMPARE(v21->record.resolution, uint16_t(736));
-        QCOMPARE(v21->record.ch1.size(), 0);
-        QCOMPARE(v21->record.ch2.size(), 2);
+        QCOMPARE((QVector<int>{v21->record.resolution, v21->record.channel_code}), QVector<int>({736, 2}));
+        QCOMPARE(sizes(v21->record).mid(0, 2), QVector<int>({0, 2}));
         QCOMPARE(v21->record.ch2_raw, v21->record.ch2);
-        QCOMPARE(v21->record.channel_code, uint8_t(2));
-        QCOMPARE(v21->record.e_min, 0.3f);
     }
 
     void overwritten_short_layout_reads()
@@ -311,10 +273,9 @@ private slots:
         auto c = read_experiment(text);
         QVERIFY(c);
         QCOMPARE(c->record.filter_hz, 0.0005f);
-        QCOMPARE(c->record.details[6], QStringLiteral("Filter: None"));
-        QCOMPARE(c->record.details[5], QStringLiteral("Cycles: 1"));
-        QCOMPARE(c->record.cycles, uint16_t(1));
-        QCOMPARE(c->record.device_id, uint8_t(0)); // an ID line without its value is not read
+        QCOMPARE(c->record.details.mid(5, 2), (QStringList{"Cycles: 1", "Filter: None"}));
+        // An ID line without its value is not read.
+        QCOMPARE((QVector<int>{c->record.cycles, c->record.device_id}), QVector<int>({1, 0}));
 
         text.replace("\tFilter(Hz):\t0.0005", "\tFilter(Hz):\tNone");
         c = read_experiment(text);
@@ -332,13 +293,10 @@ private slots:
 
     void reading_stops_at_the_line_cap_with_a_finished_record()
     {
-        const QByteArray text = fixture("short_layout_cv.qve");
-        // The row that passes the cap (line 16) is still taken, then reading stops.
-        const auto c = read_experiment(text, 15);
+        // The row that passes the cap (line 16) is still taken, then reading stops; the end-of-file steps still run.
+        const auto c = read_experiment(fixture("short_layout_cv.qve"), 15);
         QVERIFY(c);
-        QCOMPARE(c->record.ch1.size(), 2);
-        QCOMPARE(c->record.ch2.size(), 1);
-        QCOMPARE(c->record.ch1_raw.size(), 2); // the end-of-file steps still ran
+        QCOMPARE(sizes(c->record).mid(0, 3), QVector<int>({2, 1, 2}));
         QCOMPARE(c->record.details.size(), 10);
     }
 
@@ -348,10 +306,9 @@ private slots:
         QFETCH(int, method);
         const auto m = static_cast<method_index>(method);
         const QByteArray full = write_or_fail(method_record(m));
-        int sixth_line_end = -1;
+        int method_text_end = -1; // the end of line 6
         for (int i = 0; i < 6; ++i)
-            sixth_line_end = full.indexOf('\n', sixth_line_end + 1);
-        const int method_text_end = sixth_line_end;
+            method_text_end = full.indexOf('\n', method_text_end + 1);
         for (int len = 0; len <= full.size(); ++len) {
             const auto c = read_experiment(full.left(len));
             // Until the method name is whole there is nothing to read.
@@ -368,8 +325,8 @@ private slots:
     {
         QRandomGenerator rng(20190218);
         QList<QByteArray> sources;
-        for (method_index m : all_methods())
-            sources << write_or_fail(method_record(m));
+        for (int m = 0; m < method_count; ++m)
+            sources << write_or_fail(method_record(static_cast<method_index>(m)));
         sources << fixture("short_layout_cv.qve") << fixture("legacy_v20_cv.qve");
         const char specials[] = {'\t', '\n', '\r', '\0', ' ', '.', '-', 'e', '9', '\xc2', '\xff'};
         int records = 0;
@@ -417,18 +374,12 @@ private slots:
 
         // The longest name the file system takes leaves no room for the temporary copy, so the
         // replacement cannot be written, even with full rights.
-        const QString longest = dir.path() + '/' + QString(250, 'x') + ".qve";
-        {
-            QFile f(longest);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("old contents");
-        }
-        const save_result failed = save_text_atomically(longest, "replacement");
+        const QString longest = QString(250, 'x') + ".qve";
+        dir.write_file(longest, "old contents");
+        const save_result failed = save_text_atomically(dir.path() + '/' + longest, "replacement");
         QVERIFY(!failed.ok);
         QVERIFY(failed.error.contains(QString(250, 'x')));
-        QFile f(longest);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("old contents"));
+        QCOMPARE(dir.read_file(longest), QByteArray("old contents"));
 
         QVERIFY(!save_text_atomically(dir.path() + "/missing/folder/x.qve", "x").ok);
         QVERIFY(!save_text_atomically(QString(), "x").ok);
