@@ -9,8 +9,6 @@
 
 #include "instrument/commands.h"
 #include "instrument/instrument_link.h"
-#include "instrument/parameter_frames.h"
-#include "instrument/sample_decoding.h"
 #include "instrument/serial_select.h"
 #include "support/listed_ports.h"
 #include "support/sim_instrument.h"
@@ -18,6 +16,7 @@
 namespace {
 constexpr int test_connect_timeout_ms = 400;
 constexpr int test_startup_timeout_ms = 250;
+using behaviour = sim_instrument::identify_behaviour;
 
 QByteArray burst(uint8_t command) { return QByteArray(command_repeats, char(command)); }
 
@@ -32,33 +31,47 @@ struct view_record {
     }
     bool any(link_view v) const
     {
-        for (const auto &entry : views)
-            if (entry.first == v)
-                return true;
-        return false;
+        return std::any_of(views.begin(), views.end(), [v](const auto &entry) { return entry.first == v; });
+    }
+    bool last_is(link_view v, const QString &item) const
+    {
+        return !views.empty() && views.back().first == v && views.back().second == item;
     }
 };
 
 // Lets bytes written by either side arrive before a test looks at the logs.
 void settle(int ms = 60) { QTest::qWait(ms); }
+
+void clear_logs(std::initializer_list<sim_instrument *> sims)
+{
+    for (sim_instrument *s : sims)
+        s->clear_received();
+}
+
+void click_select(QWidget &window) { QTest::mouseClick(window.findChild<QPushButton *>("select"), Qt::LeftButton); }
 }  // namespace
 
 class test_instrument_link : public QObject {
     Q_OBJECT
     platform::system_port_lister lister;
 
-    std::unique_ptr<instrument_link> make_link()
+    // A link over the listed instruments (none listed: no ports at all); `record` sees its views from the start.
+    std::unique_ptr<instrument_link> make_link(const std::vector<sim_instrument *> &sims, view_record *record = nullptr)
     {
-        return std::make_unique<instrument_link>(lister, nullptr, test_connect_timeout_ms, test_startup_timeout_ms);
-    }
-
-    // A link that has found the listed instruments and settled; `record` sees its views from the start.
-    std::unique_ptr<instrument_link> started_link(const std::vector<sim_instrument *> &sims, view_record *record = nullptr)
-    {
-        list_ports(sims);
-        auto link = make_link();
+        if (sims.empty())
+            qputenv("RZ410_EXTRA_PORTS", "");
+        else
+            list_ports(sims);
+        auto link = std::make_unique<instrument_link>(lister, nullptr, test_connect_timeout_ms, test_startup_timeout_ms);
         if (record)
             record->watch(*link);
+        return link;
+    }
+
+    // A link that has found the listed instruments and settled.
+    std::unique_ptr<instrument_link> started_link(const std::vector<sim_instrument *> &sims, view_record *record = nullptr)
+    {
+        auto link = make_link(sims, record);
         link->find_device_port();
         settle();
         return link;
@@ -84,26 +97,22 @@ private slots:
         // The first instrument: identify while none is known, then connect. The second is only identified.
         QCOMPARE(a.received(), burst(0x0F) + burst(0x0B));
         QCOMPARE(b.received(), burst(0x0D));
-        QVERIFY(!record.views.empty());
-        QCOMPARE(record.views.back().first, link_view::ready);
-        QCOMPARE(record.views.back().second, QStringLiteral("RZ410-K260509"));
+        QVERIFY(record.last_is(link_view::ready, "RZ410-K260509"));
         QCOMPARE(link->device_display_name(), QStringLiteral("RZ410-K260509"));
     }
 
     void silent_port_is_skipped_after_its_time_out()
     {
         sim_instrument quiet(3), a(4);
-        quiet.set_identify_behaviour(sim_instrument::identify_behaviour::silent);
-        list_ports({&quiet, &a});
-        auto link = make_link();
+        quiet.set_identify_behaviour(behaviour::silent);
+        auto link = make_link({&quiet, &a});
         QElapsedTimer clock;
         clock.start();
         link->find_device_port();
         const qint64 took = clock.elapsed();
         settle();
 
-        QVERIFY2(took >= test_startup_timeout_ms - 20, qPrintable(QString::number(took)));
-        QVERIFY2(took < 5 * test_startup_timeout_ms, qPrintable(QString::number(took)));
+        QVERIFY2(took >= test_startup_timeout_ms - 20 && took < 5 * test_startup_timeout_ms, qPrintable(QString::number(took)));
         QCOMPARE(int(link->device_count()), 1);
         QCOMPARE(link->devices().port_names[0], a.slave_path());
         QVERIFY(link->is_connected());
@@ -114,13 +123,10 @@ private slots:
     void invalid_reply_with_no_instrument_connects_nothing()
     {
         sim_instrument odd(5);
-        odd.set_identify_behaviour(sim_instrument::identify_behaviour::invalid);
-        list_ports({&odd});
-        auto link = make_link();
+        odd.set_identify_behaviour(behaviour::invalid);
         view_record record;
-        record.watch(*link);
+        auto link = make_link({&odd}, &record);
         QSignalSpy connected(link.get(), &instrument_link::connection_changed);
-
         link->find_device_port();
         settle();
 
@@ -136,28 +142,22 @@ private slots:
         sim_instrument a(11), b(12);
         view_record record;
         auto link = started_link({&a, &b}, &record);
-        a.clear_received();
-        b.clear_received();
-
+        clear_logs({&a, &b});
         link->qv_select(1);
         settle();
         QCOMPARE(link->current_device_index(), 1);
         QCOMPARE(b.received(), burst(0x0B));
         QCOMPARE(a.received(), burst(0x09));
-        QCOMPARE(record.views.back().first, link_view::ready);
-        QCOMPARE(record.views.back().second, QStringLiteral("RZ410-K260512"));
+        QVERIFY(record.last_is(link_view::ready, "RZ410-K260512"));
         QCOMPARE(int(link->id_command_mode()), 0);
 
         // The entry already connected, and entries outside the table, change nothing.
-        a.clear_received();
-        b.clear_received();
-        link->qv_select(1);
-        link->qv_select(2);
-        link->qv_select(255);
+        clear_logs({&a, &b});
+        for (int entry : {1, 2, 255})
+            link->qv_select(uint8_t(entry));
         settle();
         QCOMPARE(link->current_device_index(), 1);
-        QVERIFY(a.received().isEmpty());
-        QVERIFY(b.received().isEmpty());
+        QVERIFY(a.received().isEmpty() && b.received().isEmpty());
 
         // Commands now reach the newly selected instrument only.
         link->send_stop_command();
@@ -168,36 +168,31 @@ private slots:
 
     void removal_is_judged_by_which_ports_went_away()
     {
-        auto decoy = std::make_unique<sim_instrument>(1);
-        auto a = std::make_unique<sim_instrument>(21);
-        auto b = std::make_unique<sim_instrument>(22);
-        decoy->set_identify_behaviour(sim_instrument::identify_behaviour::silent);
-        const QString b_path = b->slave_path();
+        sim_instrument decoy(1), a(21), b(22);
+        decoy.set_identify_behaviour(behaviour::silent);
         view_record record;
-        auto link = started_link({decoy.get(), a.get(), b.get()}, &record);
+        auto link = started_link({&decoy, &a, &b}, &record);
         QCOMPARE(int(link->device_count()), 2);
         QCOMPARE(link->current_device_index(), 0);
-        b->clear_received();
+        b.clear_received();
 
         // Pull the connected instrument. The decoy keeps the number of bridge ports equal to the
         // number of instruments, which must not hide the removal.
-        unplug_and_unlist(*a);
+        unplug_and_unlist(a);
         link->device_removed();
         settle();
         QCOMPARE(int(link->device_count()), 1);
-        QCOMPARE(link->devices().port_names[0], b_path);
+        QCOMPARE(link->devices().port_names[0], b.slave_path());
         QCOMPARE(link->current_device_index(), 0);
         QCOMPARE(record.interrupted, 1);
-        QCOMPARE(record.views.back().first, link_view::standby);
-        QCOMPARE(record.views.back().second, QStringLiteral("Disconnected"));
+        QVERIFY(record.last_is(link_view::standby, "Disconnected"));
         QVERIFY(link->is_connected());
-        QCOMPARE(b->received(), burst(0x0B));   // the remaining instrument took the working port
+        QCOMPARE(b.received(), burst(0x0B));   // the remaining instrument took the working port
 
-        // A removal that takes no instrument changes nothing.
-        link->device_removed();
+        link->device_removed();   // a removal that takes no instrument changes nothing
         QCOMPARE(int(link->device_count()), 1);
 
-        unplug_and_unlist(*b);
+        unplug_and_unlist(b);
         link->device_removed();
         QCOMPARE(int(link->device_count()), 0);
         QCOMPARE(link->current_device_index(), 0);
@@ -209,8 +204,7 @@ private slots:
     void removing_an_entry_before_the_current_one_keeps_the_same_instrument()
     {
         sim_instrument a(31), b(32);
-        list_ports({&a, &b});
-        auto link = make_link();
+        auto link = make_link({&a, &b});
         link->find_device_port();
         link->qv_select(1);
         settle();
@@ -242,8 +236,7 @@ private slots:
         QCOMPARE(a.received(), burst(0x0F) + burst(0x0B));
         QCOMPARE(int(link->reidentify_state()), 0);
         QCOMPARE(int(link->device_count()), 1);   // re-identified, not added twice
-        QCOMPARE(record.views.back().first, link_view::ready);
-        QCOMPARE(record.views.back().second, QStringLiteral("RZ410-K260541"));
+        QVERIFY(record.last_is(link_view::ready, "RZ410-K260541"));
 
         // A second instrument plugged in afterwards is still added (and not connected).
         sim_instrument b(42);
@@ -257,7 +250,7 @@ private slots:
         QCOMPARE(link->current_device_index(), 0);
     }
 
-    void reset_answered_by_c8_returns_to_normal()
+    void reset_answered_by_c8_or_not_at_all_returns_to_normal()
     {
         sim_instrument a(51);
         auto link = started_link({&a});
@@ -267,13 +260,8 @@ private slots:
         QCOMPARE(int(link->reidentify_state()), 0);
         QCOMPARE(int(link->device_count()), 1);
         QCOMPARE(int(link->current_device_id()), 52);
-    }
 
-    void unanswered_reset_times_out_back_to_normal()
-    {
-        sim_instrument a(61);
-        auto link = started_link({&a});
-        a.set_identify_behaviour(sim_instrument::identify_behaviour::silent);
+        a.set_identify_behaviour(behaviour::silent);
         link->reset_connection();
         QCOMPARE(int(link->reidentify_state()), 1);
         QTRY_COMPARE_WITH_TIMEOUT(int(link->reidentify_state()), 0, 3000);
@@ -283,7 +271,7 @@ private slots:
     void plug_in_probes_only_the_new_port()
     {
         sim_instrument decoy(1), a(71);
-        decoy.set_identify_behaviour(sim_instrument::identify_behaviour::silent);
+        decoy.set_identify_behaviour(behaviour::silent);
         auto link = started_link({&decoy, &a});
         QCOMPARE(int(link->device_count()), 1);
         decoy.clear_received();
@@ -302,7 +290,7 @@ private slots:
 
         // A silent newcomer: "Connecting.." closes at the time-out and nothing is added.
         sim_instrument quiet(73);
-        quiet.set_identify_behaviour(sim_instrument::identify_behaviour::silent);
+        quiet.set_identify_behaviour(behaviour::silent);
         list_ports({&decoy, &a, &b, &quiet});
         link->device_arrived({quiet.slave_path()});
         QVERIFY(link->connecting_shown());
@@ -312,10 +300,8 @@ private slots:
 
     void first_instrument_plugged_in_later_is_connected()
     {
-        qputenv("RZ410_EXTRA_PORTS", "");
-        auto link = make_link();
         view_record record;
-        record.watch(*link);
+        auto link = make_link({}, &record);
         link->find_device_port();
         QCOMPARE(int(link->device_count()), 0);
 
@@ -325,24 +311,22 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(link->is_connected(), 2000);
         settle();
         QCOMPARE(a.received(), burst(0x0F) + burst(0x0B));
-        QCOMPARE(record.views.back().first, link_view::ready);
-        QCOMPARE(record.views.back().second, QStringLiteral("RZ410-K260581"));
+        QVERIFY(record.last_is(link_view::ready, "RZ410-K260581"));
     }
 
     void device_watch_follows_plug_in_and_removal()
     {
-        qputenv("RZ410_EXTRA_PORTS", "");
-        auto link = make_link();
+        auto link = make_link({});
         link->find_device_port();
         link->start_device_watch(30);
 
-        auto a = std::make_unique<sim_instrument>(17);
-        list_ports({a.get()});
+        sim_instrument a(17);
+        list_ports({&a});
         QTRY_VERIFY_WITH_TIMEOUT(link->is_connected(), 3000);
         QCOMPARE(int(link->current_device_id()), 17);
 
         // The device node vanishes with the instrument; the next poll notices which port went.
-        unplug_and_unlist(*a);
+        unplug_and_unlist(a);
         QTRY_COMPARE_WITH_TIMEOUT(int(link->device_count()), 0, 3000);
         QVERIFY(!link->is_connected());
     }
@@ -363,37 +347,10 @@ private slots:
         QCOMPARE(c.received(), burst(0x0D));
     }
 
-    void close_command_is_on_the_wire_even_if_the_port_closes_at_once()
-    {
-        sim_instrument a(111);
-        auto link = started_link({&a});
-        a.clear_received();
-        link->send_close_command();
-        link->main_port().close();   // as when the program ends right after
-        settle();
-        QCOMPARE(a.received(), burst(0x09));
-    }
-
-    void port_that_will_not_open_shows_disconnected()
-    {
-        qputenv("RZ410_EXTRA_PORTS", "");
-        auto link = make_link();
-        view_record record;
-        record.watch(*link);
-        QSignalSpy connected(link.get(), &instrument_link::connection_changed);
-        link->serial_select_slot(QStringLiteral("/nonexistent/rz410-port"));
-        QVERIFY(!link->is_connected());
-        QVERIFY(!record.any(link_view::ready));
-        QCOMPARE(record.views.back().first, link_view::disconnected);
-        QCOMPARE(connected.count(), 1);
-        QCOMPARE(connected.at(0).at(0).toBool(), false);
-    }
-
-    void close_command_only_when_an_instrument_was_found()
+    void close_command_goes_out_only_when_an_instrument_was_found()
     {
         sim_instrument a(91);
-        list_ports({&a});
-        auto link = make_link();
+        auto link = make_link({&a});
         link->send_close_command();   // nothing known: nothing opened, nothing sent
         QVERIFY(!link->is_connected());
         link->find_device_port();
@@ -403,6 +360,26 @@ private slots:
         link->send_close_command();   // reopens the working port on its last port
         settle();
         QCOMPARE(a.received(), burst(0x09));
+
+        // On the wire even if the port closes at once, as when the program ends right after.
+        a.clear_received();
+        link->send_close_command();
+        link->main_port().close();
+        settle();
+        QCOMPARE(a.received(), burst(0x09));
+    }
+
+    void port_that_will_not_open_shows_disconnected()
+    {
+        view_record record;
+        auto link = make_link({}, &record);
+        QSignalSpy connected(link.get(), &instrument_link::connection_changed);
+        link->serial_select_slot(QStringLiteral("/nonexistent/rz410-port"));
+        QVERIFY(!link->is_connected());
+        QVERIFY(!record.any(link_view::ready));
+        QCOMPARE(record.views.back().first, link_view::disconnected);
+        QCOMPARE(connected.count(), 1);
+        QCOMPARE(connected.at(0).at(0).toBool(), false);
     }
 
     void port_selection_window_lists_display_names_and_reports_the_entry()
@@ -422,7 +399,7 @@ private slots:
         box->setCurrentIndex(2);
         c.clear_received();
         QPointer<serial_select> guard(window);
-        QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("select")), Qt::LeftButton);
+        click_select(*window);
         settle();
         QCOMPARE(link->current_device_index(), 2);
         QCOMPARE(c.received(), burst(0x0B));
@@ -432,25 +409,28 @@ private slots:
     void empty_port_selection_reports_nothing()
     {
         std::vector<int> chosen;
+        const auto watch = [&chosen](serial_select &w) {
+            connect(&w, &serial_select::port_name, [&chosen](uint8_t i) { chosen.push_back(i); });
+        };
         serial_select window(true);
-        connect(&window, &serial_select::port_name, [&chosen](uint8_t i) { chosen.push_back(i); });
+        watch(window);
         window.show();
-        QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("select")), Qt::LeftButton);
+        click_select(window);
         QVERIFY(chosen.empty());   // no entry 255 from an empty list
         QVERIFY(!window.isVisible());
 
         serial_select no_ports(false);
         no_ports.add_id(3);
-        connect(&no_ports, &serial_select::port_name, [&chosen](uint8_t i) { chosen.push_back(i); });
-        QTest::mouseClick(no_ports.findChild<QPushButton *>(QStringLiteral("select")), Qt::LeftButton);
+        watch(no_ports);
+        click_select(no_ports);
         QVERIFY(chosen.empty());
 
         serial_select listed(true);
         listed.add_id(3);
         listed.add_id(4);
         listed.device_box()->setCurrentIndex(1);
-        connect(&listed, &serial_select::port_name, [&chosen](uint8_t i) { chosen.push_back(i); });
-        QTest::mouseClick(listed.findChild<QPushButton *>(QStringLiteral("select")), Qt::LeftButton);
+        watch(listed);
+        click_select(listed);
         QCOMPARE(chosen, std::vector<int>({1}));
     }
 };
