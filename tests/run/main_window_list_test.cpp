@@ -9,18 +9,19 @@
 #include <qcustomplot.h>
 
 #include "dialogs/dialog_warning_delete_experiment.h"
-#include "run/curve_palette.h"
 #include "run/mainwindow.h"
 #include "run/qcp_compat.h"
+#include "run_test_fixtures.h"
 #include "support/temp_workdir.h"
 
 namespace {
+using run_fixtures::visible_window;
 
 bool in_legend(QCPCurve *c) { return c->parentPlot()->legend->hasItemWithPlottable(c); }
+double first_value(QCPCurve *c) { return qcp::read_points(c).values.first(); }
 
-// What a test experiment looks like; its points are made from its number so that each record is recognisable.
-void add_experiment(MainWindow &w, const QString &name, const QString &method = "Cyclic Voltammetry",
-                    int points = 4)
+// Each experiment's points are made from its number so that each record is recognisable.
+void add_experiment(MainWindow &w, const QString &name, const QString &method = "Cyclic Voltammetry", int points = 4)
 {
     const int n = w.reserve_next_record();
     QVERIFY(n >= 0);
@@ -52,14 +53,7 @@ QStringList row_texts(QListWidget *list)
     return texts;
 }
 
-dialog_warning_delete_experiment *open_warning()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *d = qobject_cast<dialog_warning_delete_experiment *>(w))
-            if (d->isVisible())
-                return d;
-    return nullptr;
-}
+dialog_warning_delete_experiment *open_warning() { return visible_window<dialog_warning_delete_experiment>(); }
 
 }  // namespace
 
@@ -74,7 +68,6 @@ private slots:
     void deleting_in_a_full_list();
     void deleting_the_only_row_empties_the_list();
     void toolbar_delete_takes_the_named_experiment();
-    void an_enabled_stop_button_is_no_run();
     void selected_rows_without_experiment_is_minus_one();
     void time_based_click_drops_potential_rows();
     void rename_makes_row_italic_and_unsaved();
@@ -84,6 +77,21 @@ private slots:
     void new_name_skips_existing_files();
 
 private:
+    void add(const QStringList &names)
+    {
+        for (const QString &name : names)
+            add_experiment(*window, name);
+    }
+    void answer_warning(const char *button)
+    {
+        dialog_warning_delete_experiment *warning = open_warning();
+        QVERIFY(warning);
+        warning->findChild<QPushButton *>(button)->click();
+    }
+    bool enabled(const char *name) { return window->findChild<QToolButton *>(name)->isEnabled(); }
+    curve &record(int n) { return window->experiment_records()[n]; }
+    int count() { return int(window->experiment_records().experiment_count()); }
+
     std::unique_ptr<temp_workdir> dir;
     std::unique_ptr<MainWindow> window;
     QListWidget *list = nullptr;
@@ -109,8 +117,7 @@ void main_window_list_test::cleanup()
 
 void main_window_list_test::overlay_delete_of_c_and_e_keeps_a_b_d()
 {
-    for (const char *name : {"A", "B", "C", "D", "E"})
-        add_experiment(*window, name);
+    add({"A", "B", "C", "D", "E"});
     QCOMPARE(list->selectionMode(), QAbstractItemView::MultiSelection);
     window->unselect_all();
     list->item(2)->setSelected(true);
@@ -121,94 +128,86 @@ void main_window_list_test::overlay_delete_of_c_and_e_keeps_a_b_d()
     QCOMPARE(box->itemText(0), QStringLiteral("2 Experiments"));
 
     window->on_Delete_Experiment_2_clicked();
-    dialog_warning_delete_experiment *warning = open_warning();
-    QVERIFY(warning);
-    QCOMPARE(warning->windowTitle(), QStringLiteral("2 items are selected"));
-    warning->findChild<QPushButton *>("pushButton_2")->click();
+    QVERIFY(open_warning());
+    QCOMPARE(open_warning()->windowTitle(), QStringLiteral("2 items are selected"));
+    answer_warning("pushButton_2");
 
     QCOMPARE(row_texts(list), (QStringList{"A", "B", "D"}));
-    record_store &records = window->experiment_records();
-    QCOMPARE(int(records.experiment_count()), 3);
-    QCOMPARE(records[0].name, QStringLiteral("A"));
-    QCOMPARE(records[1].name, QStringLiteral("B"));
-    QCOMPARE(records[2].name, QStringLiteral("D"));
+    QCOMPARE(count(), 3);
+    QCOMPARE((QStringList{record(0).name, record(1).name, record(2).name}), (QStringList{"A", "B", "D"}));
     // D's own points moved with it (it was record 3).
-    QCOMPARE(qcp::read_points(records[2].ch1_curve).values.first(), 300.0);
-    QCOMPARE(qcp::read_points(records[2].ch1_raw_curve).values.first(), 3000.0);
-    QCOMPARE(qcp::read_points(records[1].ch1_curve).values.first(), 100.0);
+    QCOMPARE(first_value(record(2).ch1_curve), 300.0);
+    QCOMPARE(first_value(record(2).ch1_raw_curve), 3000.0);
+    QCOMPARE(first_value(record(1).ch1_curve), 100.0);
     // No surviving row was pulled into the selection by becoming current.
-    for (int i = 0; i < list->count(); ++i)
-        QVERIFY2(!list->item(i)->isSelected(), qPrintable(list->item(i)->text()));
+    QVERIFY(list->selectedItems().isEmpty());
     // The freed records are empty and out of the legend.
     for (int i = 3; i < 5; ++i) {
-        QCOMPARE(qcp::point_count(records[i].ch1_curve), 0);
-        QCOMPARE(qcp::point_count(records[i].ch2_raw_curve), 0);
-        QVERIFY(!in_legend(records[i].ch1_curve));
-        QVERIFY(!in_legend(records[i].ch2_curve));
-        QVERIFY(records[i].name.isEmpty());
+        QCOMPARE(qcp::point_count(record(i).ch1_curve), 0);
+        QCOMPARE(qcp::point_count(record(i).ch2_raw_curve), 0);
+        QVERIFY(!in_legend(record(i).ch1_curve) && !in_legend(record(i).ch2_curve));
+        QVERIFY(record(i).name.isEmpty());
     }
 }
 
 void main_window_list_test::moved_records_keep_their_own_look()
 {
-    for (const char *name : {"A", "B", "C", "D"})
-        add_experiment(*window, name);
-    record_store &records = window->experiment_records();
-    const QColor c_colour = records[2].ch1_colour;
-    const QColor d_colour = records[3].ch1_colour;
+    add({"A", "B", "C", "D"});
+    const QColor c_colour = record(2).ch1_colour;
+    const QColor d_colour = record(3).ch1_colour;
     QVERIFY(c_colour != d_colour);
 
+    // A Stop button left enabled by some other path is no run: it must not lock the list for good.
+    window->findChild<QToolButton *>("Stop")->setEnabled(true);
+    QVERIFY(!window->run_in_progress());
     window->unselect_all();
     list->item(1)->setSelected(true);
     list->setCurrentRow(1);
     window->on_listWidget_itemClicked(list->item(1));
+    QVERIFY(enabled("Delete_Experiment_2"));
     // C shows electrode 1 only, D both: as the overlay left them before B goes.
-    records[2].ch2_shown = 0;
-    for (QCPCurve *c : {records[2].ch1_curve, records[3].ch1_curve, records[3].ch2_curve}) {
+    record(2).ch2_shown = 0;
+    for (QCPCurve *c : {record(2).ch1_curve, record(3).ch1_curve, record(3).ch2_curve}) {
         c->setVisible(true);
         c->addToLegend();
     }
-    records[2].ch2_curve->setVisible(false);
-    records[2].ch2_curve->removeFromLegend();
+    record(2).ch2_curve->setVisible(false);
+    record(2).ch2_curve->removeFromLegend();
 
     window->on_Delete_Experiment_2_clicked();
-    QVERIFY(open_warning());
-    open_warning()->findChild<QPushButton *>("pushButton_2")->click();
+    answer_warning("pushButton_2");
 
     QCOMPARE(row_texts(list), (QStringList{"A", "C", "D"}));
+    QCOMPARE(count(), 3);
     // C, now record 1: its name, colour and electrode 2 still off.
-    QCOMPARE(records[1].name, QStringLiteral("C"));
-    QCOMPARE(records[1].ch1_curve->name(), QStringLiteral("C_w1"));
-    QCOMPARE(records[1].ch2_curve->name(), QStringLiteral("C_w2"));
-    QCOMPARE(records[1].ch1_colour, c_colour);
-    QCOMPARE(records[1].ch1_curve->pen().color(), c_colour);
-    QVERIFY(records[1].ch1_curve->visible());
-    QVERIFY(in_legend(records[1].ch1_curve));
-    QVERIFY(!records[1].ch2_curve->visible());
-    QVERIFY(!in_legend(records[1].ch2_curve));
-    QCOMPARE(int(records[1].ch2_shown), 0);
+    QCOMPARE(record(1).name, QStringLiteral("C"));
+    QCOMPARE(record(1).ch1_curve->name(), QStringLiteral("C_w1"));
+    QCOMPARE(record(1).ch2_curve->name(), QStringLiteral("C_w2"));
+    QCOMPARE(record(1).ch1_colour, c_colour);
+    QCOMPARE(record(1).ch1_curve->pen().color(), c_colour);
+    QVERIFY(record(1).ch1_curve->visible() && in_legend(record(1).ch1_curve));
+    QVERIFY(!record(1).ch2_curve->visible() && !in_legend(record(1).ch2_curve));
+    QCOMPARE(int(record(1).ch2_shown), 0);
     // D, now record 2: both electrodes, its own pens.
-    QCOMPARE(records[2].ch2_curve->name(), QStringLiteral("D_w2"));
-    QCOMPARE(records[2].ch1_curve->pen().color(), d_colour);
-    QCOMPARE(records[2].ch2_curve->pen().color(), records[2].ch2_colour);
-    QVERIFY(in_legend(records[2].ch1_curve) && in_legend(records[2].ch2_curve));
-    QVERIFY(records[2].ch2_curve->visible());
+    QCOMPARE(record(2).ch2_curve->name(), QStringLiteral("D_w2"));
+    QCOMPARE(record(2).ch1_curve->pen().color(), d_colour);
+    QCOMPARE(record(2).ch2_curve->pen().color(), record(2).ch2_colour);
+    QVERIFY(in_legend(record(2).ch1_curve) && in_legend(record(2).ch2_curve));
+    QVERIFY(record(2).ch2_curve->visible());
     // Each curve keeps its own container: emptying one leaves the others alone.
-    QVERIFY(records[1].ch1_curve->data() != records[2].ch1_curve->data());
-    QVERIFY(records[2].ch1_curve->data() != records[3].ch1_curve->data());
+    QVERIFY(record(1).ch1_curve->data() != record(2).ch1_curve->data());
+    QVERIFY(record(2).ch1_curve->data() != record(3).ch1_curve->data());
 }
 
 void main_window_list_test::cancelled_warning_deletes_nothing()
 {
-    for (const char *name : {"A", "B"})
-        add_experiment(*window, name);
+    add({"A", "B"});
     window->on_Delete_Experiment_2_clicked();
     QPointer<dialog_warning_delete_experiment> warning = open_warning();
-    QVERIFY(warning);
-    warning->findChild<QPushButton *>("pushButton")->click();
+    answer_warning("pushButton");
     QVERIFY(!open_warning());
     QCOMPARE(row_texts(list), (QStringList{"A", "B"}));
-    QCOMPARE(int(window->experiment_records().experiment_count()), 2);
+    QCOMPARE(count(), 2);
 
     // The rows the cancelled warning asked about (B) are forgotten: a later deletion takes the selection then.
     QTRY_VERIFY(!warning);
@@ -222,8 +221,7 @@ void main_window_list_test::deleting_in_a_full_list()
 {
     for (int i = 0; i < max_experiments; ++i)
         add_experiment(*window, QString::number(i), "Cyclic Voltammetry", 2);
-    record_store &records = window->experiment_records();
-    QCOMPARE(int(records.experiment_count()), 255);
+    QCOMPARE(count(), 255);
 
     window->unselect_all();
     // Made current first: in the overlay view making a row current replaces the latest selection step.
@@ -232,77 +230,53 @@ void main_window_list_test::deleting_in_a_full_list()
     QCOMPARE(list->selectedItems().size(), 2);
     window->delete_experiment();
 
-
-    QCOMPARE(int(records.experiment_count()), 253);
+    QCOMPARE(count(), 253);
     QCOMPARE(list->count(), 253);
     for (int i = 0; i < 253; ++i) {
-        QCOMPARE(records[i].name, QString::number(i + 1));
+        QCOMPARE(record(i).name, QString::number(i + 1));
         QCOMPARE(list->item(i)->text(), QString::number(i + 1));
-        QCOMPARE(qcp::read_points(records[i].ch2_curve).values.first(), (i + 1) * 100.0);
+        QCOMPARE(first_value(record(i).ch2_curve), (i + 1) * 100.0);
     }
-    QCOMPARE(qcp::point_count(records[253].ch1_curve), 0);
-    QCOMPARE(qcp::point_count(records[254].ch1_curve), 0);
-    // Room for two more.
-    QCOMPARE(window->reserve_next_record(), 253);
+    QCOMPARE(qcp::point_count(record(253).ch1_curve), 0);
+    QCOMPARE(qcp::point_count(record(254).ch1_curve), 0);
+    QCOMPARE(window->reserve_next_record(), 253);  // room for two more
 }
 
 void main_window_list_test::deleting_the_only_row_empties_the_list()
 {
-    add_experiment(*window, "Only");
+    add({"Only"});
     window->rebuild_after_delete(0);
     QCOMPARE(list->count(), 0);
-    QCOMPARE(int(window->experiment_records().experiment_count()), 0);
+    QCOMPARE(count(), 0);
     QCOMPARE(list->currentRow(), -1);
     QCOMPARE(box->count(), 0);
-    QVERIFY(!window->findChild<QToolButton *>("Delete_Experiment_2")->isEnabled());
-    // A row past the list is not there to delete.
-    window->rebuild_after_delete(7);
-    QCOMPARE(int(window->experiment_records().experiment_count()), 0);
+    QVERIFY(!enabled("Delete_Experiment_2"));
+    window->rebuild_after_delete(7);  // a row past the list is not there to delete
+    QCOMPARE(count(), 0);
 }
 
 void main_window_list_test::toolbar_delete_takes_the_named_experiment()
 {
-    for (const char *name : {"A", "B", "C"})
-        add_experiment(*window, name);
+    add({"A", "B", "C"});
     window->select_all();
-    window->findChild<QLineEdit *>("New_Experiment_Name")->setText("B");
+    auto *name = window->findChild<QLineEdit *>("New_Experiment_Name");
+    name->setText("B");
     window->on_Delete_Experiment_clicked();
-    dialog_warning_delete_experiment *warning = open_warning();
-    QVERIFY(warning);
-    QCOMPARE(warning->windowTitle(), QStringLiteral("Warning:Delete \"B\""));
-    warning->findChild<QPushButton *>("pushButton_2")->click();
+    QVERIFY(open_warning());
+    QCOMPARE(open_warning()->windowTitle(), QStringLiteral("Warning:Delete \"B\""));
+    answer_warning("pushButton_2");
     QCOMPARE(row_texts(list), (QStringList{"A", "C"}));
 
     // A name that no row carries opens nothing.
-    window->findChild<QLineEdit *>("New_Experiment_Name")->setText("Z");
+    name->setText("Z");
     window->on_Delete_Experiment_clicked();
     QVERIFY(!open_warning());
-    QVERIFY(!window->findChild<QToolButton *>("Delete_Experiment")->isEnabled());
-}
-
-void main_window_list_test::an_enabled_stop_button_is_no_run()
-{
-    // Only a run under way holds the records in place (a real one is covered with the run screen's runs);
-    // a Stop button left enabled by some other path must not lock the list for good.
-    for (const char *name : {"A", "B", "C"})
-        add_experiment(*window, name);
-    window->findChild<QToolButton *>("Stop")->setEnabled(true);
-    QVERIFY(!window->run_in_progress());
-    window->unselect_all();
-    list->item(1)->setSelected(true);
-    list->setCurrentRow(1);
-    window->on_listWidget_itemClicked(list->item(1));
-    QVERIFY(window->findChild<QToolButton *>("Delete_Experiment_2")->isEnabled());
-    window->delete_experiment();
-    QCOMPARE(row_texts(list), (QStringList{"A", "C"}));
-    QCOMPARE(int(window->experiment_records().experiment_count()), 2);
-    QCOMPARE(window->experiment_records()[1].name, QStringLiteral("C"));
+    QVERIFY(!enabled("Delete_Experiment"));
 }
 
 void main_window_list_test::selected_rows_without_experiment_is_minus_one()
 {
-    for (const char *name : {"A", "B", "C"})
-        add_experiment(*window, name);
+    add({"A", "B", "C"});
     window->select_all();
     QCOMPARE(box->count(), 4);
     box->setCurrentIndex(3);
@@ -313,7 +287,7 @@ void main_window_list_test::selected_rows_without_experiment_is_minus_one()
     list->item(2)->setSelected(false);
     QCOMPARE(window->selected_rows(), -1);
     window->update_buttons();
-    QVERIFY(!window->findChild<QToolButton *>("Save_Experiment_2")->isEnabled());
+    QVERIFY(!enabled("Save_Experiment_2"));
     window->on_details_box_currentIndexChanged(3);  // must not reach past the selection
 
     window->unselect_all();
@@ -330,104 +304,91 @@ void main_window_list_test::time_based_click_drops_potential_rows()
     add_experiment(*window, "cv", "Cyclic Voltammetry");
     add_experiment(*window, "chrono", "Chronoamperometry");
     auto *plot = window->findChild<QCustomPlot *>("widget");
-    record_store &records = window->experiment_records();
     window->select_all();
     list->setCurrentRow(1);
     window->on_listWidget_itemClicked(list->item(1));
-    QVERIFY(!list->item(0)->isSelected());
-    QVERIFY(list->item(1)->isSelected());
+    QVERIFY(!list->item(0)->isSelected() && list->item(1)->isSelected());
     QCOMPARE(plot->xAxis->label(), QStringLiteral("Time(ms)"));
     list->setCurrentRow(1);  // making the row current again must not bring the dropped row back
     QVERIFY(!list->item(0)->isSelected());
-    QVERIFY(!records[0].ch1_curve->visible());
-    QVERIFY(!in_legend(records[0].ch1_curve));
-    QVERIFY(records[1].ch1_curve->visible());
+    QVERIFY(!record(0).ch1_curve->visible() && !in_legend(record(0).ch1_curve));
+    QVERIFY(record(1).ch1_curve->visible());
 
     list->item(0)->setSelected(true);
     list->setCurrentRow(0);
     window->on_listWidget_itemClicked(list->item(0));
     QVERIFY(!list->item(1)->isSelected());
     QCOMPARE(plot->xAxis->label(), QStringLiteral("Voltage (V)"));
-    QVERIFY(!records[1].ch1_curve->visible());
+    QVERIFY(!record(1).ch1_curve->visible());
 }
 
 void main_window_list_test::rename_makes_row_italic_and_unsaved()
 {
-    add_experiment(*window, "old");
-    record_store &records = window->experiment_records();
-    QCOMPARE(int(records[0].saved), 1);
+    add({"old"});
+    QCOMPARE(int(record(0).saved), 1);
     QVERIFY(!list->item(0)->font().italic());
-    auto *save = window->findChild<QToolButton *>("Save");
-    auto *save2 = window->findChild<QToolButton *>("Save_Experiment_2");
-    save->setEnabled(false);
-    save2->setEnabled(false);
+    for (const char *button : {"Save", "Save_Experiment_2"})
+        window->findChild<QToolButton *>(button)->setEnabled(false);
 
     list->item(0)->setText("fresh");  // what the editor does when the user confirms
 
-    QVERIFY(list->item(0)->font().italic());
-    QCOMPARE(list->item(0)->font().pointSize(), 12);
-    QCOMPARE(list->item(0)->font().weight(), int(QFont::Normal));
-    QCOMPARE(records[0].name, QStringLiteral("fresh"));
-    QCOMPARE(int(records[0].saved), 0);
-    QCOMPARE(records[0].ch1_curve->name(), QStringLiteral("fresh_w1"));
-    QCOMPARE(records[0].ch2_curve->name(), QStringLiteral("fresh_w2"));
-    QVERIFY(save->isEnabled());
-    QVERIFY(save2->isEnabled());
+    const QFont font = list->item(0)->font();
+    QVERIFY(font.italic());
+    QCOMPARE(font.pointSize(), 12);
+    QCOMPARE(font.weight(), int(QFont::Normal));
+    QCOMPARE(record(0).name, QStringLiteral("fresh"));
+    QCOMPARE(int(record(0).saved), 0);
+    QCOMPARE(record(0).ch1_curve->name(), QStringLiteral("fresh_w1"));
+    QCOMPARE(record(0).ch2_curve->name(), QStringLiteral("fresh_w2"));
+    QVERIFY(enabled("Save") && enabled("Save_Experiment_2"));
 
     // The same text again changes nothing.
-    records[0].saved = 1;
+    record(0).saved = 1;
     list->item(0)->setText("fresh");
-    QCOMPARE(int(records[0].saved), 1);
+    QCOMPARE(int(record(0).saved), 1);
 }
 
 void main_window_list_test::single_view_selects_only_the_current_row()
 {
-    for (const char *name : {"A", "B", "C"})
-        add_experiment(*window, name);
-    record_store &records = window->experiment_records();
+    add({"A", "B", "C"});
     window->select_all();
     list->setCurrentRow(1);
-    auto *view = window->findChild<QToolButton *>("Open_Experiment_5");
-    view->setChecked(true);
+    window->findChild<QToolButton *>("Open_Experiment_5")->setChecked(true);
     window->on_Open_Experiment_5_clicked();
     QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
     QCOMPARE(list->selectedItems().size(), 1);
     QCOMPARE(list->selectedItems().first()->text(), QStringLiteral("B"));
     QCOMPARE(box->count(), 1);
     QCOMPARE(box->itemText(0), QStringLiteral("B"));
-    QVERIFY(records[1].ch1_curve->visible());
-    QVERIFY(!records[0].ch1_curve->visible());
-    QVERIFY(!records[2].ch2_curve->visible());
+    QVERIFY(record(1).ch1_curve->visible());
+    QVERIFY(!record(0).ch1_curve->visible() && !record(2).ch2_curve->visible());
 
     // Deleting the one experiment in view leaves the row above it in view.
     window->delete_experiment();
     QCOMPARE(row_texts(list), (QStringList{"A", "C"}));
     QCOMPARE(list->currentRow(), 0);
-    QVERIFY(records[0].ch1_curve->visible());
-    QVERIFY(!records[1].ch1_curve->visible());
+    QVERIFY(record(0).ch1_curve->visible() && !record(1).ch1_curve->visible());
 }
 
 void main_window_list_test::clear_all_and_clear_all_unsaved()
 {
-    for (const char *name : {"A", "B", "C", "D"})
-        add_experiment(*window, name);
-    record_store &records = window->experiment_records();
-    records[0].saved = 0;
-    records[2].saved = 0;
+    add({"A", "B", "C", "D"});
+    record(0).saved = 0;
+    record(2).saved = 0;
     window->clear_all_unsaved();
     QCOMPARE(row_texts(list), (QStringList{"B", "D"}));
-    QCOMPARE(records[1].name, QStringLiteral("D"));
-    QCOMPARE(qcp::read_points(records[1].ch1_curve).values.first(), 300.0);
+    QCOMPARE(record(1).name, QStringLiteral("D"));
+    QCOMPARE(first_value(record(1).ch1_curve), 300.0);
     QCOMPARE(list->currentRow(), 0);
 
     window->clear_all();
     QCOMPARE(list->count(), 0);
     QCOMPARE(box->count(), 0);
-    QCOMPARE(int(records.experiment_count()), 0);
-    QCOMPARE(qcp::point_count(records[0].ch1_curve), 0);
-    QCOMPARE(qcp::point_count(records[1].ch2_raw_curve), 0);
-    QVERIFY(!in_legend(records[0].ch1_curve));
-    QVERIFY(records[0].name.isEmpty());
+    QCOMPARE(count(), 0);
+    QCOMPARE(qcp::point_count(record(0).ch1_curve), 0);
+    QCOMPARE(qcp::point_count(record(1).ch2_raw_curve), 0);
+    QVERIFY(!in_legend(record(0).ch1_curve));
+    QVERIFY(record(0).name.isEmpty());
 }
 
 void main_window_list_test::drag_enter_judged_by_last_file()
@@ -451,14 +412,15 @@ void main_window_list_test::drag_enter_judged_by_last_file()
 
 void main_window_list_test::new_name_skips_existing_files()
 {
-    dir->write_file("Data/User/Experiments/New_Experiment(1).qve", "x");
-    dir->write_file("Data/User/Experiments/New_Experiment(2).qve", "x");
-    QDir().mkpath("Data/User/Experiments/New_Experiment(3).qve");  // a folder, not a file
+    const QString folder = "Data/User/Experiments/";
+    dir->write_file(folder + "New_Experiment(1).qve", "x");
+    dir->write_file(folder + "New_Experiment(2).qve", "x");
+    QDir().mkpath(folder + "New_Experiment(3).qve");  // a folder, not a file
     window->on_actionNew_triggered();
     QCOMPARE(window->findChild<QLineEdit *>("New_Experiment_Name")->text(), QStringLiteral("New_Experiment(3)"));
-    QVERIFY(MainWindow::file_exists("Data/User/Experiments/New_Experiment(1).qve"));
-    QVERIFY(!MainWindow::file_exists("Data/User/Experiments/New_Experiment(3).qve"));
-    QVERIFY(!MainWindow::file_exists("Data/User/Experiments/none.qve"));
+    QVERIFY(MainWindow::file_exists(folder + "New_Experiment(1).qve"));
+    QVERIFY(!MainWindow::file_exists(folder + "New_Experiment(3).qve"));
+    QVERIFY(!MainWindow::file_exists(folder + "none.qve"));
 }
 
 QTEST_MAIN(main_window_list_test)
