@@ -30,22 +30,299 @@ template <typename T> T *top_level()
 class run_display_test : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void colour_pairs_set_pens_and_swatches();
-    void colour_dialog_round_trip();
-    void colour_dialog_needs_an_electrode_box();
-    void several_selected_get_colours_without_swatches();
-    void electrode_boxes_show_and_hide_curves();
-    void a_hidden_record_stays_hidden_when_its_box_is_ticked();
-    void summary_entry_applies_boxes_to_every_selected_record();
-    void hide_toggle_keeps_legend_entries();
-    void legend_membership_follows_the_channel_boxes();
-    void legend_switch_toggles_the_legend();
-    void axis_dialog_round_trip();
-    void center_fits_selected_experiments();
-    void center_without_a_current_row_does_nothing();
-    void record_indexes_outside_the_records_are_ignored();
+    void init()
+    {
+        wd = new temp_workdir;
+        window = new MainWindow;
+        child<QListWidget>("listWidget")->setSelectionMode(QAbstractItemView::MultiSelection);
+    }
+
+    void cleanup()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w != window)
+                w->close();
+        }
+        delete window;
+        delete wd;
+    }
+
+    void colour_pairs_set_pens_and_swatches()
+    {
+        const int a = add("A", -1, 1, -1, 1);
+        window->set_record_colours(3, 5, uint8_t(a), false);
+        QCOMPARE(rec(a).ch1_colour, QColor(0x3b99d8));
+        QCOMPARE(rec(a).ch2_colour, QColor(0x7e8c8c));
+        QCOMPARE(rec(a).ch1_curve->pen().color(), QColor(0x3b99d8));
+        QCOMPARE(rec(a).ch2_curve->pen().color(), QColor(0x7e8c8c));
+        QCOMPARE(rec(a).ch1_curve->pen().capStyle(), Qt::RoundCap);
+        QCOMPARE(child<QLabel>("w1_color_line")->styleSheet(), QStringLiteral(" background-color : #3b99d8"));
+        QCOMPARE(child<QLabel>("w2_color_line")->styleSheet(), QStringLiteral(" background-color : #7e8c8c"));
+
+        // Without swatches only the record and its pens change.
+        window->set_record_colours(0, 0, uint8_t(a), true);
+        QCOMPARE(rec(a).ch1_curve->pen().color(), QColor(0x2abb9b));
+        QCOMPARE(child<QLabel>("w1_color_line")->styleSheet(), QStringLiteral(" background-color : #3b99d8"));
+        QCOMPARE(window->we2_pen(a).color(), QColor(0x239f86));
+    }
+
+    void colour_dialog_round_trip()
+    {
+        add("A", -1, 1, -1, 1);
+        const int b = add("B", -1, 1, -1, 1);
+        select({b}, b);
+        child<QCheckBox>("w1_check")->setChecked(true);
+        QSignalSpy fed(window, &MainWindow::current_color);
+        window->findChild<QToolButton *>("color")->click();
+        auto *dialog = top_level<Change_Graph_Color>();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
+        QCOMPARE(fed.count(), 1);
+        QCOMPARE(fed.at(0).at(0).value<QColor>(), rec(b).ch1_colour);
+        QCOMPARE(fed.at(0).at(1).value<QColor>(), rec(b).ch2_colour);
+        emit dialog->color_changed(3, 5);
+        QCOMPARE(rec(b).ch1_colour, QColor(0x3b99d8));
+        QCOMPARE(rec(b).ch2_colour, QColor(0x7e8c8c));
+        QCOMPARE(rec(0).ch1_colour, pair_colour_ch1(0));  // the other experiment keeps its colours
+    }
+
+    void colour_dialog_needs_an_electrode_box()
+    {
+        const int a = add("A", -1, 1, -1, 1);
+        select({a}, a);
+        child<QCheckBox>("w1_check")->setChecked(false);
+        child<QCheckBox>("w2_check")->setChecked(false);
+        child<QToolButton>("color")->click();
+        QVERIFY(!top_level<Change_Graph_Color>());
+        // A current row that is not selected names no record: still no dialog, no crash.
+        child<QCheckBox>("w2_check")->setChecked(true);
+        child<QListWidget>("listWidget")->clearSelection();
+        child<QToolButton>("color")->click();
+        QVERIFY(!top_level<Change_Graph_Color>());
+    }
+
+    void several_selected_get_colours_without_swatches()
+    {
+        const int a = add("A", -1, 1, -1, 1);
+        const int b = add("B", -1, 1, -1, 1);
+        const int c = add("C", -1, 1, -1, 1);
+        select({a, c}, c);
+        show_summary({"A", "C"});
+        window->reset_list_style();
+        QCOMPARE(child<QLabel>("w1_color_line")->styleSheet(), QStringLiteral("background-color: rgb(255,255,255);"));
+        window->update_color(7, 9);
+        QCOMPARE(rec(a).ch1_colour, pair_colour_ch1(7));
+        QCOMPARE(rec(c).ch2_colour, pair_colour_ch2(9));
+        QCOMPARE(rec(b).ch1_colour, pair_colour_ch1(1));
+        QCOMPARE(child<QLabel>("w1_color_line")->styleSheet(), QStringLiteral("background-color: rgb(255,255,255);"));
+
+        // Entry 2 of the summary names the second selected experiment alone.
+        child<QComboBox>("details_box")->setCurrentIndex(2);
+        window->update_color(4, 4);
+        QCOMPARE(rec(c).ch1_colour, pair_colour_ch1(4));
+        QCOMPARE(rec(a).ch1_colour, pair_colour_ch1(7));
+        QCOMPARE(child<QLabel>("w1_color_line")->styleSheet(), QStringLiteral(" background-color : ") + pair_colour_ch1(4).name());
+
+        // With several selected the details colours blank the swatches and return to the summary entry.
+        window->apply_detail_colors(a);
+        QCOMPARE(child<QComboBox>("details_box")->currentIndex(), 0);
+        QCOMPARE(child<QLabel>("w2_color_line")->styleSheet(), QStringLiteral("background-color: rgb(255,255,255);"));
+    }
+
+    void electrode_boxes_show_and_hide_curves()
+    {
+        const int a = add("A", -1, 1, -1, 1);
+        select({a}, a);
+        auto *w1 = child<QCheckBox>("w1_check");
+        w1->setChecked(true);
+        w1->click();  // off
+        QCOMPARE(int(rec(a).ch1_shown), 0);
+        QVERIFY(!rec(a).ch1_curve->visible());
+        QVERIFY(!in_legend(rec(a).ch1_curve));
+        QVERIFY(rec(a).ch2_curve->visible());
+        w1->click();  // on
+        QCOMPARE(int(rec(a).ch1_shown), 1);
+        QVERIFY(rec(a).ch1_curve->visible());
+        QVERIFY(in_legend(rec(a).ch1_curve));
+        auto *w2 = child<QCheckBox>("w2_check");
+        w2->setChecked(true);
+        w2->click();
+        QVERIFY(!rec(a).ch2_curve->visible());
+        QVERIFY(!in_legend(rec(a).ch2_curve));
+        QCOMPARE(child<QLabel>("w1_color_line")->styleSheet(), QStringLiteral(" background-color : ") + rec(a).ch1_colour.name());
+    }
+
+    void a_hidden_record_stays_hidden_when_its_box_is_ticked()
+    {
+        const int a = add("A", -1, 1, -1, 1);
+        select({a}, a);
+        auto *w1 = child<QCheckBox>("w1_check");
+        w1->setChecked(true);
+        w1->click();  // electrode 1 off
+        child<QToolButton>("Open_Experiment_2")->click();  // hide the experiment
+        QCOMPARE(int(rec(a).hidden), 1);
+        QVERIFY(!rec(a).ch1_curve->visible() && !rec(a).ch2_curve->visible());
+        w1->click();  // electrode 1 ticked again
+        QVERIFY(!rec(a).ch1_curve->visible());
+        QVERIFY(!rec(a).ch2_curve->visible());
+        window->apply_record_visibility(a);
+        QVERIFY(!rec(a).ch1_curve->visible());
+        QVERIFY(!rec(a).ch2_curve->visible());
+        // Shown again, it draws what its flags allow.
+        child<QToolButton>("Open_Experiment_2")->click();
+        QCOMPARE(int(rec(a).hidden), 0);
+        window->apply_record_visibility(a);
+        QCOMPARE(rec(a).ch1_curve->visible(), bool(rec(a).ch1_shown));
+        QVERIFY(rec(a).ch2_curve->visible());
+    }
+
+    void summary_entry_applies_boxes_to_every_selected_record()
+    {
+        const int a = add("A", -1, 1, -1, 1);
+        const int b = add("B", -1, 1, -1, 1);
+        const int c = add("C", -1, 1, -1, 1);
+        select({a, b}, b);
+        show_summary({"A", "B"});
+        window->reset_list_style();
+        auto *w2 = child<QCheckBox>("w2_check");
+        w2->setChecked(true);
+        w2->click();
+        for (int r : {a, b}) {
+            QCOMPARE(int(rec(r).ch2_shown), 0);
+            QVERIFY(!rec(r).ch2_curve->visible());
+            QVERIFY(rec(r).ch1_curve->visible());
+        }
+        QVERIFY(rec(c).ch2_curve->visible());
+        QCOMPARE(child<QLabel>("w2_color_line")->styleSheet(), QStringLiteral("background-color: rgb(255,255,255);"));
+    }
+
+    void hide_toggle_keeps_legend_entries()
+    {
+        const int a = add("A", -1, 1, -1, 1);
+        const int b = add("B", -1, 1, -1, 1);
+        select({a, b}, a);
+        show_summary({"A", "B"});
+        rec(b).ch2_shown = 0;
+        rec(b).ch2_curve->setVisible(false);
+        auto *hide = child<QToolButton>("Open_Experiment_2");
+        hide->click();
+        for (int r : {a, b}) {
+            QCOMPARE(int(rec(r).hidden), 1);
+            QVERIFY(!rec(r).ch1_curve->visible() && !rec(r).ch2_curve->visible());
+            QVERIFY(in_legend(rec(r).ch1_curve));
+        }
+        hide->click();
+        QCOMPARE(int(rec(b).hidden), 0);
+        QVERIFY(rec(b).ch1_curve->visible());
+        QVERIFY(!rec(b).ch2_curve->visible());
+        QVERIFY(rec(a).ch2_curve->visible());
+
+        // With no current row the toggle does nothing.
+        child<QListWidget>("listWidget")->setCurrentRow(-1);
+        hide->click();
+        QCOMPARE(int(rec(a).hidden), 0);
+    }
+
+    void legend_membership_follows_the_channel_boxes()
+    {
+        const int a = add("A", -1, 1, -1, 1);
+        child<QCheckBox>("Channel_WE2")->setChecked(false);
+        window->set_graphs_visible(a);
+        QVERIFY(in_legend(rec(a).ch1_curve));
+        QVERIFY(!in_legend(rec(a).ch2_curve));
+        child<QCheckBox>("Channel_WE1")->setChecked(false);
+        child<QCheckBox>("Channel_WE2")->setChecked(true);
+        window->set_graphs_visible(a);
+        QVERIFY(!in_legend(rec(a).ch1_curve));
+        QVERIFY(in_legend(rec(a).ch2_curve));
+        window->hide_record_graphs(a);
+        QVERIFY(!in_legend(rec(a).ch2_curve) && !rec(a).ch2_curve->visible() && !rec(a).ch1_curve->visible());
+    }
+
+    void legend_switch_toggles_the_legend()
+    {
+        QVERIFY(plot()->legend->visible());
+        window->legend_menu();
+        QVERIFY(!plot()->legend->visible());
+        window->legend_menu();
+        QVERIFY(plot()->legend->visible());
+    }
+
+    void axis_dialog_round_trip()
+    {
+        QSignalSpy fed(window, &MainWindow::send_axisval);
+        window->set_axis();
+        auto *dialog = top_level<setaxis>();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
+        QCOMPARE(fed.count(), 1);
+        const QList<QVariant> values = fed.at(0);
+        QCOMPARE(values.at(0).toDouble(), 1.0);
+        QCOMPARE(values.at(1).toDouble(), -1.0);
+        QCOMPARE(values.at(2).toDouble(), 0.6);
+        QCOMPARE(values.at(3).toDouble(), -0.6);
+        QCOMPARE(values.at(4).value<uint8_t>(), uint8_t(0));
+        emit dialog->send_axis_experiment(2, -2, 1, -1);
+        QCOMPARE(plot()->xAxis->range().lower, -1.0);
+        QCOMPARE(plot()->xAxis->range().upper, 1.0);
+        QCOMPARE(plot()->yAxis->range().lower, -2.0);
+        QCOMPARE(plot()->yAxis->range().upper, 2.0);
+    }
+
+    void center_fits_selected_experiments()
+    {
+        const int a = add("A", -0.5f, 0.25f, -3, 4);
+        const int b = add("B", -0.75f, 0.125f, -1, 9);
+        const int flat = add("F", 0.5f, 0.5f, -2, 2);
+        plot()->axisRect()->insetLayout()->setInsetRect(0, QRectF(0.4, 0.4, 0, 0));
+        select({a, b}, a);
+        child<QToolButton>("Center")->click();
+        QCOMPARE(plot()->xAxis->range().lower, -0.75);
+        QCOMPARE(plot()->xAxis->range().upper, 0.25);
+        QCOMPARE(plot()->yAxis->range().lower, -3.0);
+        QCOMPARE(plot()->yAxis->range().upper, 9.0);
+        QCOMPARE(plot()->axisRect()->insetLayout()->insetRect(0), QRectF(0, 0, 0, 0));
+
+        select({flat}, flat);
+        child<QToolButton>("Center")->click();
+        QCOMPARE(plot()->xAxis->range().lower, -0.75);  // x left as it was
+        QCOMPARE(plot()->yAxis->range().lower, -2.0);
+        QCOMPARE(plot()->yAxis->range().upper, 2.0);
+    }
+
+    void center_without_a_current_row_does_nothing()
+    {
+        add("A", -0.5f, 0.25f, -3, 4);
+        auto *list = child<QListWidget>("listWidget");
+        list->item(0)->setSelected(true);
+        list->setCurrentRow(-1, QItemSelectionModel::NoUpdate);
+        QCOMPARE(list->currentRow(), -1);
+        plot()->axisRect()->insetLayout()->setInsetRect(0, QRectF(0.4, 0.4, 0, 0));
+        child<QToolButton>("Center")->click();
+        QCOMPARE(plot()->xAxis->range().lower, -0.6);
+        QCOMPARE(plot()->yAxis->range().upper, 1.0);
+        QCOMPARE(plot()->axisRect()->insetLayout()->insetRect(0), QRectF(0.4, 0.4, 0, 0));
+        // An empty list as well.
+        list->clear();
+        child<QToolButton>("Center")->click();
+        QCOMPARE(plot()->xAxis->range().upper, 0.6);
+    }
+
+    void record_indexes_outside_the_records_are_ignored()
+    {
+        for (int bad : {-1, 255, 1000}) {
+            window->apply_record_visibility(bad);
+            window->hide_record_graphs(bad);
+            window->toggle_we1_graph(bad);
+            window->show_record_colour_swatches(bad);
+            window->set_graphs_visible(bad);
+            QCOMPARE(window->we1_pen(bad), QPen());
+        }
+        // No selection: the electrode boxes and the colour answer name no record and change nothing.
+        child<QCheckBox>("w1_check")->click();
+        window->update_color(3, 5);
+        QVERIFY(!rec(0).ch1_colour.isValid());
+    }
 
 private:
     // Adds an experiment the way a run or an opened file leaves it: in use, listed, both electrodes shown.
@@ -59,23 +336,6 @@ private:
     temp_workdir *wd = nullptr;
     MainWindow *window = nullptr;
 };
-
-void run_display_test::init()
-{
-    wd = new temp_workdir;
-    window = new MainWindow;
-    child<QListWidget>("listWidget")->setSelectionMode(QAbstractItemView::MultiSelection);
-}
-
-void run_display_test::cleanup()
-{
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (w != window)
-            w->close();
-    }
-    delete window;
-    delete wd;
-}
 
 int run_display_test::add(const QString &name, float e_min, float e_max, float i_min, float i_max)
 {
@@ -119,283 +379,6 @@ void run_display_test::show_summary(const QStringList &names)
     box->addItem(QStringLiteral("%1 Experiments").arg(names.size()));
     box->addItems(names);
     box->setCurrentIndex(0);
-}
-
-void run_display_test::colour_pairs_set_pens_and_swatches()
-{
-    const int a = add("A", -1, 1, -1, 1);
-    window->set_record_colours(3, 5, uint8_t(a), false);
-    QCOMPARE(rec(a).ch1_colour, QColor(0x3b99d8));
-    QCOMPARE(rec(a).ch2_colour, QColor(0x7e8c8c));
-    QCOMPARE(rec(a).ch1_curve->pen().color(), QColor(0x3b99d8));
-    QCOMPARE(rec(a).ch2_curve->pen().color(), QColor(0x7e8c8c));
-    QCOMPARE(rec(a).ch1_curve->pen().capStyle(), Qt::RoundCap);
-    QCOMPARE(child<QLabel>("w1_color_line")->styleSheet(), QStringLiteral(" background-color : #3b99d8"));
-    QCOMPARE(child<QLabel>("w2_color_line")->styleSheet(), QStringLiteral(" background-color : #7e8c8c"));
-
-    // Without swatches only the record and its pens change.
-    window->set_record_colours(0, 0, uint8_t(a), true);
-    QCOMPARE(rec(a).ch1_curve->pen().color(), QColor(0x2abb9b));
-    QCOMPARE(child<QLabel>("w1_color_line")->styleSheet(), QStringLiteral(" background-color : #3b99d8"));
-    QCOMPARE(window->we2_pen(a).color(), QColor(0x239f86));
-}
-
-void run_display_test::colour_dialog_round_trip()
-{
-    add("A", -1, 1, -1, 1);
-    const int b = add("B", -1, 1, -1, 1);
-    select({b}, b);
-    child<QCheckBox>("w1_check")->setChecked(true);
-    QSignalSpy fed(window, &MainWindow::current_color);
-    window->findChild<QToolButton *>("color")->click();
-    auto *dialog = top_level<Change_Graph_Color>();
-    QVERIFY(dialog);
-    QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
-    QCOMPARE(fed.count(), 1);
-    QCOMPARE(fed.at(0).at(0).value<QColor>(), rec(b).ch1_colour);
-    QCOMPARE(fed.at(0).at(1).value<QColor>(), rec(b).ch2_colour);
-    emit dialog->color_changed(3, 5);
-    QCOMPARE(rec(b).ch1_colour, QColor(0x3b99d8));
-    QCOMPARE(rec(b).ch2_colour, QColor(0x7e8c8c));
-    QCOMPARE(rec(0).ch1_colour, pair_colour_ch1(0));  // the other experiment keeps its colours
-}
-
-void run_display_test::colour_dialog_needs_an_electrode_box()
-{
-    const int a = add("A", -1, 1, -1, 1);
-    select({a}, a);
-    child<QCheckBox>("w1_check")->setChecked(false);
-    child<QCheckBox>("w2_check")->setChecked(false);
-    child<QToolButton>("color")->click();
-    QVERIFY(!top_level<Change_Graph_Color>());
-    // A current row that is not selected names no record: still no dialog, no crash.
-    child<QCheckBox>("w2_check")->setChecked(true);
-    child<QListWidget>("listWidget")->clearSelection();
-    child<QToolButton>("color")->click();
-    QVERIFY(!top_level<Change_Graph_Color>());
-}
-
-void run_display_test::several_selected_get_colours_without_swatches()
-{
-    const int a = add("A", -1, 1, -1, 1);
-    const int b = add("B", -1, 1, -1, 1);
-    const int c = add("C", -1, 1, -1, 1);
-    select({a, c}, c);
-    show_summary({"A", "C"});
-    window->reset_list_style();
-    QCOMPARE(child<QLabel>("w1_color_line")->styleSheet(), QStringLiteral("background-color: rgb(255,255,255);"));
-    window->update_color(7, 9);
-    QCOMPARE(rec(a).ch1_colour, pair_colour_ch1(7));
-    QCOMPARE(rec(c).ch2_colour, pair_colour_ch2(9));
-    QCOMPARE(rec(b).ch1_colour, pair_colour_ch1(1));
-    QCOMPARE(child<QLabel>("w1_color_line")->styleSheet(), QStringLiteral("background-color: rgb(255,255,255);"));
-
-    // Entry 2 of the summary names the second selected experiment alone.
-    child<QComboBox>("details_box")->setCurrentIndex(2);
-    window->update_color(4, 4);
-    QCOMPARE(rec(c).ch1_colour, pair_colour_ch1(4));
-    QCOMPARE(rec(a).ch1_colour, pair_colour_ch1(7));
-    QCOMPARE(child<QLabel>("w1_color_line")->styleSheet(), QStringLiteral(" background-color : ") + pair_colour_ch1(4).name());
-
-    // With several selected the details colours blank the swatches and return to the summary entry.
-    window->apply_detail_colors(a);
-    QCOMPARE(child<QComboBox>("details_box")->currentIndex(), 0);
-    QCOMPARE(child<QLabel>("w2_color_line")->styleSheet(), QStringLiteral("background-color: rgb(255,255,255);"));
-}
-
-void run_display_test::electrode_boxes_show_and_hide_curves()
-{
-    const int a = add("A", -1, 1, -1, 1);
-    select({a}, a);
-    auto *w1 = child<QCheckBox>("w1_check");
-    w1->setChecked(true);
-    w1->click();  // off
-    QCOMPARE(int(rec(a).ch1_shown), 0);
-    QVERIFY(!rec(a).ch1_curve->visible());
-    QVERIFY(!in_legend(rec(a).ch1_curve));
-    QVERIFY(rec(a).ch2_curve->visible());
-    w1->click();  // on
-    QCOMPARE(int(rec(a).ch1_shown), 1);
-    QVERIFY(rec(a).ch1_curve->visible());
-    QVERIFY(in_legend(rec(a).ch1_curve));
-    auto *w2 = child<QCheckBox>("w2_check");
-    w2->setChecked(true);
-    w2->click();
-    QVERIFY(!rec(a).ch2_curve->visible());
-    QVERIFY(!in_legend(rec(a).ch2_curve));
-    QCOMPARE(child<QLabel>("w1_color_line")->styleSheet(), QStringLiteral(" background-color : ") + rec(a).ch1_colour.name());
-}
-
-void run_display_test::a_hidden_record_stays_hidden_when_its_box_is_ticked()
-{
-    const int a = add("A", -1, 1, -1, 1);
-    select({a}, a);
-    auto *w1 = child<QCheckBox>("w1_check");
-    w1->setChecked(true);
-    w1->click();  // electrode 1 off
-    child<QToolButton>("Open_Experiment_2")->click();  // hide the experiment
-    QCOMPARE(int(rec(a).hidden), 1);
-    QVERIFY(!rec(a).ch1_curve->visible() && !rec(a).ch2_curve->visible());
-    w1->click();  // electrode 1 ticked again
-    QVERIFY(!rec(a).ch1_curve->visible());
-    QVERIFY(!rec(a).ch2_curve->visible());
-    window->apply_record_visibility(a);
-    QVERIFY(!rec(a).ch1_curve->visible());
-    QVERIFY(!rec(a).ch2_curve->visible());
-    // Shown again, it draws what its flags allow.
-    child<QToolButton>("Open_Experiment_2")->click();
-    QCOMPARE(int(rec(a).hidden), 0);
-    window->apply_record_visibility(a);
-    QCOMPARE(rec(a).ch1_curve->visible(), bool(rec(a).ch1_shown));
-    QVERIFY(rec(a).ch2_curve->visible());
-}
-
-void run_display_test::summary_entry_applies_boxes_to_every_selected_record()
-{
-    const int a = add("A", -1, 1, -1, 1);
-    const int b = add("B", -1, 1, -1, 1);
-    const int c = add("C", -1, 1, -1, 1);
-    select({a, b}, b);
-    show_summary({"A", "B"});
-    window->reset_list_style();
-    auto *w2 = child<QCheckBox>("w2_check");
-    w2->setChecked(true);
-    w2->click();
-    for (int r : {a, b}) {
-        QCOMPARE(int(rec(r).ch2_shown), 0);
-        QVERIFY(!rec(r).ch2_curve->visible());
-        QVERIFY(rec(r).ch1_curve->visible());
-    }
-    QVERIFY(rec(c).ch2_curve->visible());
-    QCOMPARE(child<QLabel>("w2_color_line")->styleSheet(), QStringLiteral("background-color: rgb(255,255,255);"));
-}
-
-void run_display_test::hide_toggle_keeps_legend_entries()
-{
-    const int a = add("A", -1, 1, -1, 1);
-    const int b = add("B", -1, 1, -1, 1);
-    select({a, b}, a);
-    show_summary({"A", "B"});
-    rec(b).ch2_shown = 0;
-    rec(b).ch2_curve->setVisible(false);
-    auto *hide = child<QToolButton>("Open_Experiment_2");
-    hide->click();
-    for (int r : {a, b}) {
-        QCOMPARE(int(rec(r).hidden), 1);
-        QVERIFY(!rec(r).ch1_curve->visible() && !rec(r).ch2_curve->visible());
-        QVERIFY(in_legend(rec(r).ch1_curve));
-    }
-    hide->click();
-    QCOMPARE(int(rec(b).hidden), 0);
-    QVERIFY(rec(b).ch1_curve->visible());
-    QVERIFY(!rec(b).ch2_curve->visible());
-    QVERIFY(rec(a).ch2_curve->visible());
-
-    // With no current row the toggle does nothing.
-    child<QListWidget>("listWidget")->setCurrentRow(-1);
-    hide->click();
-    QCOMPARE(int(rec(a).hidden), 0);
-}
-
-void run_display_test::legend_membership_follows_the_channel_boxes()
-{
-    const int a = add("A", -1, 1, -1, 1);
-    child<QCheckBox>("Channel_WE2")->setChecked(false);
-    window->set_graphs_visible(a);
-    QVERIFY(in_legend(rec(a).ch1_curve));
-    QVERIFY(!in_legend(rec(a).ch2_curve));
-    child<QCheckBox>("Channel_WE1")->setChecked(false);
-    child<QCheckBox>("Channel_WE2")->setChecked(true);
-    window->set_graphs_visible(a);
-    QVERIFY(!in_legend(rec(a).ch1_curve));
-    QVERIFY(in_legend(rec(a).ch2_curve));
-    window->hide_record_graphs(a);
-    QVERIFY(!in_legend(rec(a).ch2_curve) && !rec(a).ch2_curve->visible() && !rec(a).ch1_curve->visible());
-}
-
-void run_display_test::legend_switch_toggles_the_legend()
-{
-    QVERIFY(plot()->legend->visible());
-    window->legend_menu();
-    QVERIFY(!plot()->legend->visible());
-    window->legend_menu();
-    QVERIFY(plot()->legend->visible());
-}
-
-void run_display_test::axis_dialog_round_trip()
-{
-    QSignalSpy fed(window, &MainWindow::send_axisval);
-    window->set_axis();
-    auto *dialog = top_level<setaxis>();
-    QVERIFY(dialog);
-    QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
-    QCOMPARE(fed.count(), 1);
-    const QList<QVariant> values = fed.at(0);
-    QCOMPARE(values.at(0).toDouble(), 1.0);
-    QCOMPARE(values.at(1).toDouble(), -1.0);
-    QCOMPARE(values.at(2).toDouble(), 0.6);
-    QCOMPARE(values.at(3).toDouble(), -0.6);
-    QCOMPARE(values.at(4).value<uint8_t>(), uint8_t(0));
-    emit dialog->send_axis_experiment(2, -2, 1, -1);
-    QCOMPARE(plot()->xAxis->range().lower, -1.0);
-    QCOMPARE(plot()->xAxis->range().upper, 1.0);
-    QCOMPARE(plot()->yAxis->range().lower, -2.0);
-    QCOMPARE(plot()->yAxis->range().upper, 2.0);
-}
-
-void run_display_test::center_fits_selected_experiments()
-{
-    const int a = add("A", -0.5f, 0.25f, -3, 4);
-    const int b = add("B", -0.75f, 0.125f, -1, 9);
-    const int flat = add("F", 0.5f, 0.5f, -2, 2);
-    plot()->axisRect()->insetLayout()->setInsetRect(0, QRectF(0.4, 0.4, 0, 0));
-    select({a, b}, a);
-    child<QToolButton>("Center")->click();
-    QCOMPARE(plot()->xAxis->range().lower, -0.75);
-    QCOMPARE(plot()->xAxis->range().upper, 0.25);
-    QCOMPARE(plot()->yAxis->range().lower, -3.0);
-    QCOMPARE(plot()->yAxis->range().upper, 9.0);
-    QCOMPARE(plot()->axisRect()->insetLayout()->insetRect(0), QRectF(0, 0, 0, 0));
-
-    select({flat}, flat);
-    child<QToolButton>("Center")->click();
-    QCOMPARE(plot()->xAxis->range().lower, -0.75);  // x left as it was
-    QCOMPARE(plot()->yAxis->range().lower, -2.0);
-    QCOMPARE(plot()->yAxis->range().upper, 2.0);
-}
-
-void run_display_test::center_without_a_current_row_does_nothing()
-{
-    add("A", -0.5f, 0.25f, -3, 4);
-    auto *list = child<QListWidget>("listWidget");
-    list->item(0)->setSelected(true);
-    list->setCurrentRow(-1, QItemSelectionModel::NoUpdate);
-    QCOMPARE(list->currentRow(), -1);
-    plot()->axisRect()->insetLayout()->setInsetRect(0, QRectF(0.4, 0.4, 0, 0));
-    child<QToolButton>("Center")->click();
-    QCOMPARE(plot()->xAxis->range().lower, -0.6);
-    QCOMPARE(plot()->yAxis->range().upper, 1.0);
-    QCOMPARE(plot()->axisRect()->insetLayout()->insetRect(0), QRectF(0.4, 0.4, 0, 0));
-    // An empty list as well.
-    list->clear();
-    child<QToolButton>("Center")->click();
-    QCOMPARE(plot()->xAxis->range().upper, 0.6);
-}
-
-void run_display_test::record_indexes_outside_the_records_are_ignored()
-{
-    for (int bad : {-1, 255, 1000}) {
-        window->apply_record_visibility(bad);
-        window->hide_record_graphs(bad);
-        window->toggle_we1_graph(bad);
-        window->show_record_colour_swatches(bad);
-        window->set_graphs_visible(bad);
-        QCOMPARE(window->we1_pen(bad), QPen());
-    }
-    // No selection: the electrode boxes and the colour answer name no record and change nothing.
-    child<QCheckBox>("w1_check")->click();
-    window->update_color(3, 5);
-    QVERIFY(!rec(0).ch1_colour.isValid());
 }
 
 QTEST_MAIN(run_display_test)

@@ -18,13 +18,123 @@ void send_mouse(QWidget *target, QEvent::Type type, QPoint pos, Qt::MouseButtons
 class run_plot_test : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void plot_starts_with_its_axes_and_legend();
-    void tooltip_shows_the_pointer_coordinates();
-    void dragging_keeps_the_grab_point_under_the_pointer();
-    void a_press_outside_the_legend_moves_nothing();
-    void the_legend_never_stretches();
+    void init()
+    {
+        wd = new temp_workdir;
+        window = new MainWindow;
+        // Two experiments in the legend give it a size worth dragging.
+        record_store &records = window->experiment_records();
+        for (int i = 0; i < 2; ++i) {
+            records.take_next();
+            records[i].ch1_curve->setName(QStringLiteral("experiment_%1_w1").arg(i));
+            records[i].ch1_curve->addToLegend();
+        }
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        plot()->replot();
+    }
+
+    void cleanup()
+    {
+        delete window;
+        delete wd;
+    }
+
+    void plot_starts_with_its_axes_and_legend()
+    {
+        QCustomPlot *p = plot();
+        QCOMPARE(p->xAxis->label(), QStringLiteral("Voltage (V)"));
+        QCOMPARE(p->yAxis->label(), QStringLiteral("Current (\u00b5A)"));
+        QCOMPARE(p->xAxis->range().lower, -0.6);
+        QCOMPARE(p->xAxis->range().upper, 0.6);
+        QCOMPARE(p->yAxis->range().lower, -1.0);
+        QCOMPARE(p->yAxis->range().upper, 1.0);
+        QVERIFY(p->interactions().testFlag(QCP::iRangeDrag));
+        QVERIFY(p->interactions().testFlag(QCP::iRangeZoom));
+        QVERIFY(p->legend->visible());
+        QCOMPARE(p->legend->font().pointSize(), 7);
+        QCOMPARE(p->legend->iconSize(), QSize(5, 5));
+        QCOMPARE(p->axisRect()->insetLayout()->insetPlacement(0), QCPLayoutInset::ipFree);
+        // Top-left corner of the area inside the axis rectangle where insets stand.
+        QCOMPARE(legend_rect().topLeft(), p->axisRect()->insetLayout()->rect().topLeft());
+    }
+
+    void tooltip_shows_the_pointer_coordinates()
+    {
+        QCustomPlot *p = plot();
+        p->xAxis->setRange(0, 1);
+        p->yAxis->setRange(0, 1);
+        p->replot();
+        QRect axis = p->axisRect()->rect();
+        // Outside the legend (which sits top left), at the axis origin: bottom-left pixel of the axis rectangle.
+        send_mouse(p, QEvent::MouseMove, QPoint(axis.left(), axis.bottom()), Qt::NoButton);
+        QCOMPARE(p->toolTip(), QStringLiteral("E: 0V , I:0\u00b5A"));
+        // One unit per pixel on x, half a unit per pixel on y.
+        for (int settle = 0; settle < 3; ++settle) {  // tick labels change the margins; let the layout settle
+            p->xAxis->setRange(0, axis.width());
+            p->yAxis->setRange(0, 2 * axis.height());
+            p->replot();
+            axis = p->axisRect()->rect();
+        }
+        send_mouse(p, QEvent::MouseMove, QPoint(axis.left() + 100, axis.bottom() - 40), Qt::NoButton);
+        QCOMPARE(p->toolTip(), QStringLiteral("E: 100V , I:80\u00b5A"));
+    }
+
+    void dragging_keeps_the_grab_point_under_the_pointer()
+    {
+        QCustomPlot *p = plot();
+        const QRect before = legend_rect();
+        QVERIFY(before.width() > 20 && before.height() > 10);
+        const QCPRange x_before = p->xAxis->range();
+        const QPoint grab = before.topLeft() + QPoint(10, 5);
+        send_mouse(p, QEvent::MouseButtonPress, grab, Qt::LeftButton);
+        const QPoint steps[] = {grab + QPoint(40, 30), grab + QPoint(150, 120), grab + QPoint(90, 200)};
+        for (const QPoint &to : steps) {
+            send_mouse(p, QEvent::MouseMove, to, Qt::LeftButton);
+            const QRect now = legend_rect();
+            QVERIFY2(qAbs(to.x() - now.left() - 10) <= 1, qPrintable(QString::number(to.x() - now.left())));
+            QVERIFY2(qAbs(to.y() - now.top() - 5) <= 1, qPrintable(QString::number(to.y() - now.top())));
+            QCOMPARE(now.size(), before.size());
+        }
+        send_mouse(p, QEvent::MouseButtonRelease, steps[2], Qt::NoButton);
+        // Dragging the legend does not drag the data with it.
+        QCOMPARE(p->xAxis->range(), x_before);
+        QVERIFY(p->interactions().testFlag(QCP::iRangeDrag));
+        const QRect dropped = legend_rect();
+        // After the release further moves leave the legend where it was dropped.
+        send_mouse(p, QEvent::MouseMove, steps[2] + QPoint(-60, -60), Qt::NoButton);
+        p->replot();
+        QCOMPARE(legend_rect(), dropped);
+    }
+
+    void a_press_outside_the_legend_moves_nothing()
+    {
+        QCustomPlot *p = plot();
+        const QRect before = legend_rect();
+        const QPoint outside = before.bottomRight() + QPoint(40, 40);
+        send_mouse(p, QEvent::MouseButtonPress, outside, Qt::LeftButton);
+        send_mouse(p, QEvent::MouseMove, outside + QPoint(50, 50), Qt::LeftButton);
+        send_mouse(p, QEvent::MouseButtonRelease, outside + QPoint(50, 50), Qt::NoButton);
+        p->replot();
+        // The press dragged the ranges instead; the legend stays in its corner.
+        QVERIFY(p->xAxis->range().lower != -0.6);
+        QCOMPARE(p->axisRect()->insetLayout()->insetRect(0), QRectF(0, 0, 0, 0));
+        QCOMPARE(legend_rect().topLeft(), p->axisRect()->insetLayout()->rect().topLeft());
+        QCOMPARE(legend_rect().size(), before.size());
+    }
+
+    void the_legend_never_stretches()
+    {
+        QCustomPlot *p = plot();
+        const QSize natural = legend_rect().size();
+        // A free placement rectangle far larger than the legend still gives the legend its own size.
+        p->axisRect()->insetLayout()->setInsetRect(0, QRectF(0.1, 0.1, 0.8, 0.8));
+        p->replot();
+        QCOMPARE(legend_rect().size(), natural);
+        window->experiment_records()[0].ch1_curve->removeFromLegend();
+        p->replot();
+        QVERIFY(legend_rect().height() < natural.height());
+    }
 
 private:
     QCustomPlot *plot() { return window->findChild<QCustomPlot *>("widget"); }
@@ -33,124 +143,6 @@ private:
     temp_workdir *wd = nullptr;
     MainWindow *window = nullptr;
 };
-
-void run_plot_test::init()
-{
-    wd = new temp_workdir;
-    window = new MainWindow;
-    // Two experiments in the legend give it a size worth dragging.
-    record_store &records = window->experiment_records();
-    for (int i = 0; i < 2; ++i) {
-        records.take_next();
-        records[i].ch1_curve->setName(QStringLiteral("experiment_%1_w1").arg(i));
-        records[i].ch1_curve->addToLegend();
-    }
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    plot()->replot();
-}
-
-void run_plot_test::cleanup()
-{
-    delete window;
-    delete wd;
-}
-
-void run_plot_test::plot_starts_with_its_axes_and_legend()
-{
-    QCustomPlot *p = plot();
-    QCOMPARE(p->xAxis->label(), QStringLiteral("Voltage (V)"));
-    QCOMPARE(p->yAxis->label(), QStringLiteral("Current (\u00b5A)"));
-    QCOMPARE(p->xAxis->range().lower, -0.6);
-    QCOMPARE(p->xAxis->range().upper, 0.6);
-    QCOMPARE(p->yAxis->range().lower, -1.0);
-    QCOMPARE(p->yAxis->range().upper, 1.0);
-    QVERIFY(p->interactions().testFlag(QCP::iRangeDrag));
-    QVERIFY(p->interactions().testFlag(QCP::iRangeZoom));
-    QVERIFY(p->legend->visible());
-    QCOMPARE(p->legend->font().pointSize(), 7);
-    QCOMPARE(p->legend->iconSize(), QSize(5, 5));
-    QCOMPARE(p->axisRect()->insetLayout()->insetPlacement(0), QCPLayoutInset::ipFree);
-    // Top-left corner of the area inside the axis rectangle where insets stand.
-    QCOMPARE(legend_rect().topLeft(), p->axisRect()->insetLayout()->rect().topLeft());
-}
-
-void run_plot_test::tooltip_shows_the_pointer_coordinates()
-{
-    QCustomPlot *p = plot();
-    p->xAxis->setRange(0, 1);
-    p->yAxis->setRange(0, 1);
-    p->replot();
-    QRect axis = p->axisRect()->rect();
-    // Outside the legend (which sits top left), at the axis origin: bottom-left pixel of the axis rectangle.
-    send_mouse(p, QEvent::MouseMove, QPoint(axis.left(), axis.bottom()), Qt::NoButton);
-    QCOMPARE(p->toolTip(), QStringLiteral("E: 0V , I:0\u00b5A"));
-    // One unit per pixel on x, half a unit per pixel on y.
-    for (int settle = 0; settle < 3; ++settle) {  // tick labels change the margins; let the layout settle
-        p->xAxis->setRange(0, axis.width());
-        p->yAxis->setRange(0, 2 * axis.height());
-        p->replot();
-        axis = p->axisRect()->rect();
-    }
-    send_mouse(p, QEvent::MouseMove, QPoint(axis.left() + 100, axis.bottom() - 40), Qt::NoButton);
-    QCOMPARE(p->toolTip(), QStringLiteral("E: 100V , I:80\u00b5A"));
-}
-
-void run_plot_test::dragging_keeps_the_grab_point_under_the_pointer()
-{
-    QCustomPlot *p = plot();
-    const QRect before = legend_rect();
-    QVERIFY(before.width() > 20 && before.height() > 10);
-    const QCPRange x_before = p->xAxis->range();
-    const QPoint grab = before.topLeft() + QPoint(10, 5);
-    send_mouse(p, QEvent::MouseButtonPress, grab, Qt::LeftButton);
-    const QPoint steps[] = {grab + QPoint(40, 30), grab + QPoint(150, 120), grab + QPoint(90, 200)};
-    for (const QPoint &to : steps) {
-        send_mouse(p, QEvent::MouseMove, to, Qt::LeftButton);
-        const QRect now = legend_rect();
-        QVERIFY2(qAbs(to.x() - now.left() - 10) <= 1, qPrintable(QString::number(to.x() - now.left())));
-        QVERIFY2(qAbs(to.y() - now.top() - 5) <= 1, qPrintable(QString::number(to.y() - now.top())));
-        QCOMPARE(now.size(), before.size());
-    }
-    send_mouse(p, QEvent::MouseButtonRelease, steps[2], Qt::NoButton);
-    // Dragging the legend does not drag the data with it.
-    QCOMPARE(p->xAxis->range(), x_before);
-    QVERIFY(p->interactions().testFlag(QCP::iRangeDrag));
-    const QRect dropped = legend_rect();
-    // After the release further moves leave the legend where it was dropped.
-    send_mouse(p, QEvent::MouseMove, steps[2] + QPoint(-60, -60), Qt::NoButton);
-    p->replot();
-    QCOMPARE(legend_rect(), dropped);
-}
-
-void run_plot_test::a_press_outside_the_legend_moves_nothing()
-{
-    QCustomPlot *p = plot();
-    const QRect before = legend_rect();
-    const QPoint outside = before.bottomRight() + QPoint(40, 40);
-    send_mouse(p, QEvent::MouseButtonPress, outside, Qt::LeftButton);
-    send_mouse(p, QEvent::MouseMove, outside + QPoint(50, 50), Qt::LeftButton);
-    send_mouse(p, QEvent::MouseButtonRelease, outside + QPoint(50, 50), Qt::NoButton);
-    p->replot();
-    // The press dragged the ranges instead; the legend stays in its corner.
-    QVERIFY(p->xAxis->range().lower != -0.6);
-    QCOMPARE(p->axisRect()->insetLayout()->insetRect(0), QRectF(0, 0, 0, 0));
-    QCOMPARE(legend_rect().topLeft(), p->axisRect()->insetLayout()->rect().topLeft());
-    QCOMPARE(legend_rect().size(), before.size());
-}
-
-void run_plot_test::the_legend_never_stretches()
-{
-    QCustomPlot *p = plot();
-    const QSize natural = legend_rect().size();
-    // A free placement rectangle far larger than the legend still gives the legend its own size.
-    p->axisRect()->insetLayout()->setInsetRect(0, QRectF(0.1, 0.1, 0.8, 0.8));
-    p->replot();
-    QCOMPARE(legend_rect().size(), natural);
-    window->experiment_records()[0].ch1_curve->removeFromLegend();
-    p->replot();
-    QVERIFY(legend_rect().height() < natural.height());
-}
 
 QTEST_MAIN(run_plot_test)
 #include "run_plot_test.moc"

@@ -153,38 +153,19 @@ void fill_form(MainWindow &w, method_index m, const method_pages &p, bool we1, b
     child<QCheckBox>(w, "Channel_WE1")->setChecked(we1);
     child<QCheckBox>(w, "Channel_WE2")->setChecked(we2);
     child<QCheckBox>(w, "EiEqEr1")->setChecked(p.cv.ei_equals_er1);
-    set_box(w, "Scan_step", p.cv.step);
-    set_box(w, "Er1", p.cv.er1_mV);
-    set_box(w, "Er2", p.cv.er2_mV);
-    set_box(w, "Ei", p.cv.ei_mV);
-    set_box(w, "Scan_Rate", p.cv.rate_mV_s);
-    set_box(w, "Repeat_No", p.cv.repeat);
-    set_box(w, "dpv_ei", p.dpv.ei_mV);
-    set_box(w, "dpv_ef", p.dpv.ef_mV);
-    set_box(w, "dpv_step", p.dpv.step_mV);
-    set_box(w, "dpv_width", p.dpv.width_ms);
-    set_box(w, "dpv_period", p.dpv.period_ms);
-    set_box(w, "dpv_amplitude", p.dpv.amplitude_mV);
-    set_box(w, "swv_ei", p.swv.ei_mV);
-    set_box(w, "swv_ef", p.swv.ef_mV);
-    set_box(w, "swv_step", p.swv.step_mV);
-    set_box(w, "swv_freq", p.swv.freq_Hz);
-    set_box(w, "swv_amp", p.swv.amplitude_mV);
-    set_box(w, "lsv_ei", p.lsv.ei_mV);
-    set_box(w, "lsv_ef", p.lsv.ef_mV);
-    set_box(w, "lsv_rate", p.lsv.rate_mV_s);
-    set_box(w, "npv_ei", p.npv.ei_mV);
-    set_box(w, "npv_ef", p.npv.ef_mV);
-    set_box(w, "npv_step", p.npv.step_mV);
-    set_box(w, "npv_width", p.npv.width_ms);
-    set_box(w, "npv_period", p.npv.period_ms);
-    set_box(w, "chr_ei", p.chrono.ei_mV);
-    set_box(w, "chr_e1", p.chrono.e1_mV);
-    set_box(w, "chr_e2", p.chrono.e2_mV);
-    set_box(w, "chr_t1", p.chrono.t1_ms);
-    set_box(w, "chr_steps", p.chrono.steps);
-    set_box(w, "ampero_potential", p.ampero.potential_mV);
-    set_box(w, "ampero_run_time", int(p.ampero.run_time_ms));
+    const std::pair<const char *, int> boxes[] = {
+        {"Scan_step", p.cv.step}, {"Er1", p.cv.er1_mV}, {"Er2", p.cv.er2_mV}, {"Ei", p.cv.ei_mV},
+        {"Scan_Rate", p.cv.rate_mV_s}, {"Repeat_No", p.cv.repeat}, {"dpv_ei", p.dpv.ei_mV}, {"dpv_ef", p.dpv.ef_mV},
+        {"dpv_step", p.dpv.step_mV}, {"dpv_width", p.dpv.width_ms}, {"dpv_period", p.dpv.period_ms},
+        {"dpv_amplitude", p.dpv.amplitude_mV}, {"swv_ei", p.swv.ei_mV}, {"swv_ef", p.swv.ef_mV},
+        {"swv_step", p.swv.step_mV}, {"swv_freq", p.swv.freq_Hz}, {"swv_amp", p.swv.amplitude_mV},
+        {"lsv_ei", p.lsv.ei_mV}, {"lsv_ef", p.lsv.ef_mV}, {"lsv_rate", p.lsv.rate_mV_s}, {"npv_ei", p.npv.ei_mV},
+        {"npv_ef", p.npv.ef_mV}, {"npv_step", p.npv.step_mV}, {"npv_width", p.npv.width_ms},
+        {"npv_period", p.npv.period_ms}, {"chr_ei", p.chrono.ei_mV}, {"chr_e1", p.chrono.e1_mV},
+        {"chr_e2", p.chrono.e2_mV}, {"chr_t1", p.chrono.t1_ms}, {"chr_steps", p.chrono.steps},
+        {"ampero_potential", p.ampero.potential_mV}, {"ampero_run_time", int(p.ampero.run_time_ms)}};
+    for (const auto &[name, value] : boxes)
+        set_box(w, name, value);
 }
 
 run_settings settings_of(bool we1, bool we2)
