@@ -32,25 +32,15 @@ raw_frame_fields blocks_of(int16_t a_word, int16_t b_word, int range_number, boo
     return f;
 }
 
+// Frames as the simulated instrument encodes them, from physical values.
 QByteArray time_frame(uint16_t index, bool we1, float current = 1.0f, int range_number = 3)
 {
-    sample_frame_values v;
-    v.type = sample_frame_type::time_indexed;
-    v.sample_index = index;
-    v.electrode = we1 ? 1 : 2;
-    v.current_uA = current;
-    v.range_number = range_number;
-    return encode_sample_frame(v);
+    return encode_sample_frame({sample_frame_type::time_indexed, uint8_t(we1 ? 1 : 2), range_number, 0, index, 4, 1, current});
 }
 
 QByteArray potential_frame(double volts, float current, int range_number = 3, bool we1 = true)
 {
-    sample_frame_values v;
-    v.potential_V = volts;
-    v.current_uA = current;
-    v.range_number = range_number;
-    v.electrode = we1 ? 1 : 2;
-    return encode_sample_frame(v);
+    return encode_sample_frame({sample_frame_type::potential, uint8_t(we1 ? 1 : 2), range_number, volts, 0, 4, 1, current});
 }
 
 decoded_sample decode_one(const QByteArray &frame, run_decoding_context &ctx)
@@ -263,15 +253,8 @@ private slots:
             QCOMPARE(frame_size_for(method_index(m)), m == 1 || m == 2 ? 144 : 72);
 
         QByteArray stream;
-        for (int i = 0; i < 5; ++i) {
-            sample_frame_values v;
-            v.type = sample_frame_type::pulse;
-            v.potential_V = 0.01 * i;
-            v.half1_current_uA = 1.0f;
-            v.half2_current_uA = 1.5f + i;
-            v.range_number = 4;
-            stream += encode_sample_frame(v);
-        }
+        for (int i = 0; i < 5; ++i)
+            stream += encode_sample_frame({sample_frame_type::pulse, 1, 4, 0.01 * i, 0, 4, 1, 0, 1.0f, 1.5f + i});
         QCOMPARE(stream.size(), 5 * 144);
         run_decoding_context ctx = context_for(method_index::square_wave);
         const decoded_batch b = feed_in_pieces(stream + encode_end_of_run_frame(144), {100, 30, 288}, ctx);
@@ -534,9 +517,7 @@ private slots:
         QVERIFY(near(ctx.e_start, -0.45, 0.001));
 
         run_decoding_context pulse = context_for(method_index::differential_pulse);
-        sample_frame_values v;
-        v.type = sample_frame_type::pulse;
-        decode_one(encode_sample_frame(v), pulse);
+        decode_one(encode_sample_frame({sample_frame_type::pulse}), pulse);
         QVERIFY(!pulse.e_start_known);
     }
 

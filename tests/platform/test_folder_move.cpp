@@ -48,12 +48,20 @@ void check_tree(const QString &root)
 class test_folder_move : public QObject {
     Q_OBJECT
 private slots:
-    void rename_on_the_same_file_system()
+    void whole_tree_moves_data()
     {
+        QTest::addColumn<bool>("by_copy");
+        QTest::newRow("rename on the same file system") << false;
+        QTest::newRow("copy road") << true;
+    }
+    void whole_tree_moves()
+    {
+        QFETCH(bool, by_copy);
         QTemporaryDir tmp;
         make_tree(tmp.filePath("User/Ann"));
         QVERIFY(QDir().mkpath(tmp.filePath("Archive")));
-        const auto r = folder_move::move_folder(tmp.filePath("User/Ann"), tmp.filePath("Archive/Ann"));
+        const auto move = by_copy ? folder_move::move_folder_by_copy : folder_move::move_folder;
+        const auto r = move(tmp.filePath("User/Ann"), tmp.filePath("Archive/Ann"));
         QVERIFY2(r.ok, qPrintable(r.error));
         QVERIFY(r.error.isEmpty());
         QVERIFY(!QFileInfo::exists(tmp.filePath("User/Ann")));
@@ -91,17 +99,6 @@ private slots:
         // Missing source.
         QVERIFY(!folder_move::move_folder(tmp.filePath("User/Nobody"), tmp.filePath("Archive/Nobody")).ok);
         QVERIFY(!QFileInfo::exists(tmp.filePath("Archive/Nobody")));
-    }
-
-    void copy_road_moves_the_whole_tree()
-    {
-        QTemporaryDir tmp;
-        make_tree(tmp.filePath("User/Ann"));
-        QVERIFY(QDir().mkpath(tmp.filePath("Archive")));
-        const auto r = folder_move::move_folder_by_copy(tmp.filePath("User/Ann"), tmp.filePath("Archive/Ann"));
-        QVERIFY2(r.ok, qPrintable(r.error));
-        QVERIFY(!QFileInfo::exists(tmp.filePath("User/Ann")));
-        check_tree(tmp.filePath("Archive/Ann"));
     }
 
     void failed_copy_keeps_the_source_and_cleans_up()
