@@ -263,10 +263,7 @@ private slots:
         QCOMPARE(values.at(3).toDouble(), -0.6);
         QCOMPARE(values.at(4).value<uint8_t>(), uint8_t(0));
         emit dialog->send_axis_experiment(2, -2, 1, -1);
-        QCOMPARE(plot()->xAxis->range().lower, -1.0);
-        QCOMPARE(plot()->xAxis->range().upper, 1.0);
-        QCOMPARE(plot()->yAxis->range().lower, -2.0);
-        QCOMPARE(plot()->yAxis->range().upper, 2.0);
+        QCOMPARE(ranges(), (QVector<double>{-1, 1, -2, 2}));
     }
 
     void center_fits_selected_experiments()
@@ -277,17 +274,12 @@ private slots:
         plot()->axisRect()->insetLayout()->setInsetRect(0, QRectF(0.4, 0.4, 0, 0));
         select({a, b}, a);
         child<QToolButton>("Center")->click();
-        QCOMPARE(plot()->xAxis->range().lower, -0.75);
-        QCOMPARE(plot()->xAxis->range().upper, 0.25);
-        QCOMPARE(plot()->yAxis->range().lower, -3.0);
-        QCOMPARE(plot()->yAxis->range().upper, 9.0);
+        QCOMPARE(ranges(), (QVector<double>{-0.75, 0.25, -3, 9}));
         QCOMPARE(plot()->axisRect()->insetLayout()->insetRect(0), QRectF(0, 0, 0, 0));
 
         select({flat}, flat);
         child<QToolButton>("Center")->click();
-        QCOMPARE(plot()->xAxis->range().lower, -0.75);  // x left as it was
-        QCOMPARE(plot()->yAxis->range().lower, -2.0);
-        QCOMPARE(plot()->yAxis->range().upper, 2.0);
+        QCOMPARE(ranges(), (QVector<double>{-0.75, 0.25, -2, 2}));  // x left as it was
     }
 
     void center_without_a_current_row_does_nothing()
@@ -299,13 +291,12 @@ private slots:
         QCOMPARE(list->currentRow(), -1);
         plot()->axisRect()->insetLayout()->setInsetRect(0, QRectF(0.4, 0.4, 0, 0));
         child<QToolButton>("Center")->click();
-        QCOMPARE(plot()->xAxis->range().lower, -0.6);
-        QCOMPARE(plot()->yAxis->range().upper, 1.0);
+        QCOMPARE(ranges(), (QVector<double>{-0.6, 0.6, -1, 1}));
         QCOMPARE(plot()->axisRect()->insetLayout()->insetRect(0), QRectF(0.4, 0.4, 0, 0));
         // An empty list as well.
         list->clear();
         child<QToolButton>("Center")->click();
-        QCOMPARE(plot()->xAxis->range().upper, 0.6);
+        QCOMPARE(ranges(), (QVector<double>{-0.6, 0.6, -1, 1}));
     }
 
     void record_indexes_outside_the_records_are_ignored()
@@ -331,6 +322,12 @@ private:
     void show_summary(const QStringList &names);
     template <typename T> T *child(const char *name) { return window->findChild<T *>(QLatin1String(name)); }
     QCustomPlot *plot() { return child<QCustomPlot>("widget"); }
+    // x lower, x upper, y lower, y upper.
+    QVector<double> ranges()
+    {
+        const QCPRange x = plot()->xAxis->range(), y = plot()->yAxis->range();
+        return {x.lower, x.upper, y.lower, y.upper};
+    }
     curve &rec(int i) { return window->experiment_records()[i]; }
 
     temp_workdir *wd = nullptr;

@@ -147,6 +147,20 @@ method_pages short_pages()
     return p;
 }
 
+// Ten minutes of instrument time: only Stop or unplugging ends the run.
+method_pages long_ampero()
+{
+    method_pages p = short_pages();
+    p.ampero.run_time_ms = 600000;
+    return p;
+}
+
+// Whether Start and Stop can be clicked.
+QPair<bool, bool> start_stop(const MainWindow &w)
+{
+    return {child<QToolButton>(w, "Start")->isEnabled(), child<QToolButton>(w, "Stop")->isEnabled()};
+}
+
 void fill_form(MainWindow &w, method_index m, const method_pages &p, bool we1, bool we2)
 {
     child<QComboBox>(w, "Method")->setCurrentIndex(int(m));
@@ -290,367 +304,344 @@ private slots:
     }
     void init() { errors.clear(); }
 
-    void every_method_runs_to_its_end_frame_data();
-    void every_method_runs_to_its_end_frame();
-    void stop_mid_run_keeps_what_came_and_sends_the_stop_command();
-    void records_stay_put_while_a_run_goes();
-    void start_refuses_runs_that_cannot_record();
-    void the_estimate_follows_the_page_and_stands_still_during_a_run();
-    void a_run_shorter_than_the_filter_keeps_its_samples();
-    void step_units_and_rate_limits_follow_each_other();
-    void each_method_brings_back_its_own_filter_choice();
-    void unplugging_mid_run_ends_the_run_and_keeps_its_data();
-    void the_settings_file_sets_up_a_new_window();
-};
-
-void run_road_test::every_method_runs_to_its_end_frame_data()
-{
-    QTest::addColumn<int>("method");
-    QTest::addColumn<bool>("we1");
-    QTest::addColumn<bool>("we2");
-    const char *names[method_count] = {"cyclic", "differential pulse", "square wave", "linear sweep",
-                                       "normal pulse", "chronoamperometry", "amperometry"};
-    for (int m = 0; m < method_count; ++m) {
-        QTest::addRow("%s WE1", names[m]) << m << true << false;
-        QTest::addRow("%s WE2", names[m]) << m << false << true;
-        QTest::addRow("%s both", names[m]) << m << true << true;
+    void every_method_runs_to_its_end_frame_data()
+    {
+        QTest::addColumn<int>("method");
+        QTest::addColumn<bool>("we1");
+        QTest::addColumn<bool>("we2");
+        const char *names[method_count] = {"cyclic", "differential pulse", "square wave", "linear sweep",
+                                           "normal pulse", "chronoamperometry", "amperometry"};
+        for (int m = 0; m < method_count; ++m) {
+            QTest::addRow("%s WE1", names[m]) << m << true << false;
+            QTest::addRow("%s WE2", names[m]) << m << false << true;
+            QTest::addRow("%s both", names[m]) << m << true << true;
+        }
     }
-}
 
-void run_road_test::every_method_runs_to_its_end_frame()
-{
-    QFETCH(int, method);
-    QFETCH(bool, we1);
-    QFETCH(bool, we2);
-    const method_index m = static_cast<method_index>(method);
-    const method_pages pages = short_pages();
-    const int n = start(m, pages, we1, we2);
-    QVERIFY2(n >= 0, qPrintable(errors.join('\n')));
-    QVERIFY(w->run_in_progress());
-    QCOMPARE(w->running_record_index(), n);
-    QCOMPARE(status(*w), QStringLiteral("Running"));
-    QVERIFY(w->screen_state().run_clock->isActive());
-    QVERIFY(!child<QToolButton>(*w, "Start")->isEnabled());
-    QVERIFY(child<QToolButton>(*w, "Stop")->isEnabled());
+    void every_method_runs_to_its_end_frame()
+    {
+        QFETCH(int, method);
+        QFETCH(bool, we1);
+        QFETCH(bool, we2);
+        const method_index m = static_cast<method_index>(method);
+        const method_pages pages = short_pages();
+        const int n = start(m, pages, we1, we2);
+        QVERIFY2(n >= 0, qPrintable(errors.join('\n')));
+        QVERIFY(w->run_in_progress());
+        QCOMPARE(w->running_record_index(), n);
+        QCOMPARE(status(*w), QStringLiteral("Running"));
+        QVERIFY(w->screen_state().run_clock->isActive());
+        QCOMPARE(start_stop(*w), qMakePair(false, true));
 
-    QVERIFY2(wait_for([&] { return !w->run_in_progress(); }), "the run never ended");
-    QCOMPARE(status(*w), QStringLiteral("Ready"));
-    QVERIFY(!w->screen_state().run_clock->isActive());
-    QVERIFY(child<QToolButton>(*w, "Start")->isEnabled());
-    QVERIFY(!child<QToolButton>(*w, "Stop")->isEnabled());
+        QVERIFY2(wait_for([&] { return !w->run_in_progress(); }), "the run never ended");
+        QCOMPARE(status(*w), QStringLiteral("Ready"));
+        QVERIFY(!w->screen_state().run_clock->isActive());
+        QCOMPARE(start_stop(*w), qMakePair(true, false));
 
-    // The instrument got exactly the frame the form describes.
-    const parameter_frame_result built = build_parameter_frame(m, pages, settings_of(we1, we2), details_context{});
-    QCOMPARE(sim->parameter_frames().size(), 1);
-    QCOMPARE(sim->parameter_frames().first(),
-             QByteArray(reinterpret_cast<const char *>(built.frame.data()), parameter_frame_size));
+        // The instrument got exactly the frame the form describes.
+        const parameter_frame_result built = build_parameter_frame(m, pages, settings_of(we1, we2), details_context{});
+        QCOMPARE(sim->parameter_frames().size(), 1);
+        QCOMPARE(sim->parameter_frames().first(),
+                 QByteArray(reinterpret_cast<const char *>(built.frame.data()), parameter_frame_size));
 
-    // Every sample the instrument sent is in the record, in order and unchanged, on the electrode it came from.
-    const expected_run sent = decode_stream(tap->sent, m, built);
-    QVERIFY(sent.ended);
-    const bool records_we1 = we1;
-    const bool records_we2 = we2 || !we1;
-    QCOMPARE(int64_t(sent.we1.size()), records_we1 ? sim->samples_sent() : 0);
-    QCOMPARE(int64_t(sent.we2.size()), records_we2 ? sim->samples_sent() : 0);
-    QVERIFY(sim->samples_sent() > 20);
-    const curve &record = w->experiment_records()[n];
-    check_curve(record.ch1_raw_curve, sent.we1, false);
-    check_curve(record.ch2_raw_curve, sent.we2, false);
-    // The final pass leaves the shown curves complete as well, smoothed where the cut-off asks for it.
-    QCOMPARE(record.ch1_curve->data()->size(), int(sent.we1.size()));
-    QCOMPARE(record.ch2_curve->data()->size(), int(sent.we2.size()));
-    QCOMPARE(record.method, method_name(m));
-    QCOMPARE(record.channel_code, built.channel_code);
-    QCOMPARE(child<QListWidget>(*w, "listWidget")->item(n)->text(), record.name);
-    QCOMPARE(record.saved, uint8_t(0));
-    QVERIFY(newest_autosave().contains(record.name.toUtf8()));
-}
+        // Every sample the instrument sent is in the record, in order and unchanged, on the electrode it came from.
+        const expected_run sent = decode_stream(tap->sent, m, built);
+        QVERIFY(sent.ended);
+        const bool records_we1 = we1;
+        const bool records_we2 = we2 || !we1;
+        QCOMPARE(int64_t(sent.we1.size()), records_we1 ? sim->samples_sent() : 0);
+        QCOMPARE(int64_t(sent.we2.size()), records_we2 ? sim->samples_sent() : 0);
+        QVERIFY(sim->samples_sent() > 20);
+        const curve &record = w->experiment_records()[n];
+        check_curve(record.ch1_raw_curve, sent.we1, false);
+        check_curve(record.ch2_raw_curve, sent.we2, false);
+        // The final pass leaves the shown curves complete as well, smoothed where the cut-off asks for it.
+        QCOMPARE(record.ch1_curve->data()->size(), int(sent.we1.size()));
+        QCOMPARE(record.ch2_curve->data()->size(), int(sent.we2.size()));
+        QCOMPARE(record.method, method_name(m));
+        QCOMPARE(record.channel_code, built.channel_code);
+        QCOMPARE(child<QListWidget>(*w, "listWidget")->item(n)->text(), record.name);
+        QCOMPARE(record.saved, uint8_t(0));
+        QVERIFY(newest_autosave().contains(record.name.toUtf8()));
+    }
 
-void run_road_test::stop_mid_run_keeps_what_came_and_sends_the_stop_command()
-{
-    method_pages pages = short_pages();
-    pages.ampero.run_time_ms = 600000;   // ten minutes of instrument time: only Stop ends it
-    sim->set_end_frame_after_stop(true);   // a late end frame must not end the run a second time
-    const int n = start(method_index::amperometry, pages, true, true);
-    QVERIFY(n >= 0);
-    QVERIFY(wait_for([&] { return w->experiment_records()[n].ch1_raw_curve->data()->size() > 50; }));
-    child<QToolButton>(*w, "Stop")->click();
-    QVERIFY(!w->run_in_progress());
-    QCOMPARE(status(*w), QStringLiteral("Ready"));
-    QVERIFY(!w->screen_state().run_clock->isActive());
-    QVERIFY(wait_for([&] { return sim->received().endsWith(QByteArray(command_repeats, char(stop_command))); }, 1000));
-    QVERIFY(!sim->running());
+    void stop_mid_run_keeps_what_came_and_sends_the_stop_command()
+    {
+        const method_pages pages = long_ampero();
+        sim->set_end_frame_after_stop(true);   // a late end frame must not end the run a second time
+        const int n = start(method_index::amperometry, pages, true, true);
+        QVERIFY(n >= 0);
+        QVERIFY(wait_for([&] { return w->experiment_records()[n].ch1_raw_curve->data()->size() > 50; }));
+        child<QToolButton>(*w, "Stop")->click();
+        QVERIFY(!w->run_in_progress());
+        QCOMPARE(status(*w), QStringLiteral("Ready"));
+        QVERIFY(!w->screen_state().run_clock->isActive());
+        QVERIFY(wait_for([&] { return sim->received().endsWith(QByteArray(command_repeats, char(stop_command))); }, 1000));
+        QVERIFY(!sim->running());
 
-    // Bytes still on the way after Stop, the end frame among them, belong to no run: they change nothing.
-    const curve &record = w->experiment_records()[n];
-    const int kept1 = record.ch1_raw_curve->data()->size();
-    const QByteArray autosave = newest_autosave();
-    QVERIFY(wait_for([&] { return tap->sent.endsWith(encode_end_of_run_frame(sample_frame_size)); }, 5000));
-    QTest::qWait(50);
-    QCOMPARE(newest_autosave(), autosave);
-    QCOMPARE(status(*w), QStringLiteral("Ready"));
-    const parameter_frame_result built =
-        build_parameter_frame(method_index::amperometry, pages, settings_of(true, true), details_context{});
-    const expected_run sent = decode_stream(tap->sent, method_index::amperometry, built);
-    QVERIFY(sent.ended);
-    check_curve(record.ch1_raw_curve, sent.we1, true);
-    check_curve(record.ch2_raw_curve, sent.we2, true);
-    QCOMPARE(record.ch1_curve->data()->size(), kept1);
-    QVERIFY(!w->run_in_progress());
+        // Bytes still on the way after Stop, the end frame among them, belong to no run: they change nothing.
+        const curve &record = w->experiment_records()[n];
+        const int kept1 = record.ch1_raw_curve->data()->size();
+        const QByteArray autosave = newest_autosave();
+        QVERIFY(wait_for([&] { return tap->sent.endsWith(encode_end_of_run_frame(sample_frame_size)); }, 5000));
+        QTest::qWait(50);
+        QCOMPARE(newest_autosave(), autosave);
+        QCOMPARE(status(*w), QStringLiteral("Ready"));
+        const parameter_frame_result built =
+            build_parameter_frame(method_index::amperometry, pages, settings_of(true, true), details_context{});
+        const expected_run sent = decode_stream(tap->sent, method_index::amperometry, built);
+        QVERIFY(sent.ended);
+        check_curve(record.ch1_raw_curve, sent.we1, true);
+        check_curve(record.ch2_raw_curve, sent.we2, true);
+        QCOMPARE(record.ch1_curve->data()->size(), kept1);
+        QVERIFY(!w->run_in_progress());
 
-    // A second run after a stopped one starts cleanly and goes to its end, once the line is quiet: bytes of the
-    // stopped stream arriving after the new start would put the frames out of step.
-    QVERIFY(wait_for([&] {
-        const int before = tap->sent.size();
-        QTest::qWait(60);
-        return tap->sent.size() == before;
-    }, 5000));
-    const int second = start(method_index::linear_sweep, short_pages(), true, false);
-    QCOMPARE(second, n + 1);
-    QVERIFY(wait_for([&] { return !w->run_in_progress(); }));
-    QCOMPARE(w->experiment_records()[second].ch1_raw_curve->data()->size(), int(sim->samples_sent()));
-    QCOMPARE(record.ch1_raw_curve->data()->size(), kept1);   // the first run's record is untouched
-    sim->set_end_frame_after_stop(false);
-}
+        // A second run after a stopped one starts cleanly and goes to its end, once the line is quiet: bytes of the
+        // stopped stream arriving after the new start would put the frames out of step.
+        QVERIFY(wait_for([&] {
+            const int before = tap->sent.size();
+            QTest::qWait(60);
+            return tap->sent.size() == before;
+        }, 5000));
+        const int second = start(method_index::linear_sweep, short_pages(), true, false);
+        QCOMPARE(second, n + 1);
+        QVERIFY(wait_for([&] { return !w->run_in_progress(); }));
+        QCOMPARE(w->experiment_records()[second].ch1_raw_curve->data()->size(), int(sim->samples_sent()));
+        QCOMPARE(record.ch1_raw_curve->data()->size(), kept1);   // the first run's record is untouched
+        sim->set_end_frame_after_stop(false);
+    }
 
-void run_road_test::records_stay_put_while_a_run_goes()
-{
-    method_pages pages = short_pages();
-    pages.ampero.run_time_ms = 600000;
-    const int n = start(method_index::amperometry, pages, true, false);
-    QVERIFY(n >= 0);
-    const int count = w->experiment_records().experiment_count();
-    QVERIFY(!child<QComboBox>(*w, "Method")->isEnabled());
-    QVERIFY(!child<QStackedWidget>(*w, "stackedWidget")->isEnabled());
-    QVERIFY(!child<QToolButton>(*w, "Open")->isEnabled());
-    QVERIFY(!w->findChild<QAction *>(QStringLiteral("actionOpen"))->isEnabled());
+    void records_stay_put_while_a_run_goes()
+    {
+        const method_pages pages = long_ampero();
+        const int n = start(method_index::amperometry, pages, true, false);
+        QVERIFY(n >= 0);
+        const int count = w->experiment_records().experiment_count();
+        QVERIFY(!child<QComboBox>(*w, "Method")->isEnabled());
+        QVERIFY(!child<QStackedWidget>(*w, "stackedWidget")->isEnabled());
+        QVERIFY(!child<QToolButton>(*w, "Open")->isEnabled());
+        QVERIFY(!w->findChild<QAction *>(QStringLiteral("actionOpen"))->isEnabled());
 
-    w->clear_all();
-    QCOMPARE(int(w->experiment_records().experiment_count()), count);
-    w->experiment_records()[n].saved = 0;
-    w->clear_all_unsaved();
-    w->select_all();
-    w->delete_experiment();
-    w->rebuild_after_delete(uint8_t(n));
-    QCOMPARE(int(w->experiment_records().experiment_count()), count);
-    QCOMPARE(child<QListWidget>(*w, "listWidget")->count(), count);
-    w->ask_open_path = [](const QString &, const QString &, const QString &) { return QStringLiteral("x.qve"); };
-    w->on_Open_clicked();
-    QCOMPARE(int(w->experiment_records().experiment_count()), count);
-    QCOMPARE(errors.size(), 1);
-    QCOMPARE(w->running_record_index(), n);
+        w->clear_all();
+        QCOMPARE(int(w->experiment_records().experiment_count()), count);
+        w->experiment_records()[n].saved = 0;
+        w->clear_all_unsaved();
+        w->select_all();
+        w->delete_experiment();
+        w->rebuild_after_delete(uint8_t(n));
+        QCOMPARE(int(w->experiment_records().experiment_count()), count);
+        QCOMPARE(child<QListWidget>(*w, "listWidget")->count(), count);
+        w->ask_open_path = [](const QString &, const QString &, const QString &) { return QStringLiteral("x.qve"); };
+        w->on_Open_clicked();
+        QCOMPARE(int(w->experiment_records().experiment_count()), count);
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(w->running_record_index(), n);
 
-    // A re-filter of the running record from the list menu would be undone by the next pass: it is left alone.
-    child<QListWidget>(*w, "listWidget")->setCurrentRow(n);
-    const float cutoff = w->experiment_records()[n].filter_hz;
-    w->filt_menu10();
-    QCOMPARE(w->experiment_records()[n].filter_hz, cutoff);
+        // A re-filter of the running record from the list menu would be undone by the next pass: it is left alone.
+        child<QListWidget>(*w, "listWidget")->setCurrentRow(n);
+        const float cutoff = w->experiment_records()[n].filter_hz;
+        w->filt_menu10();
+        QCOMPARE(w->experiment_records()[n].filter_hz, cutoff);
 
-    // Deleting cannot even be asked for: the buttons stay off, whatever row is clicked meanwhile.
-    auto *list = child<QListWidget>(*w, "listWidget");
-    list->item(n)->setSelected(true);
-    w->on_listWidget_itemClicked(list->item(n));
-    QVERIFY(!child<QToolButton>(*w, "Delete_Experiment")->isEnabled());
-    QVERIFY(!child<QToolButton>(*w, "Delete_Experiment_2")->isEnabled());
+        // Deleting cannot even be asked for: the buttons stay off, whatever row is clicked meanwhile.
+        auto *list = child<QListWidget>(*w, "listWidget");
+        list->item(n)->setSelected(true);
+        w->on_listWidget_itemClicked(list->item(n));
+        QVERIFY(!child<QToolButton>(*w, "Delete_Experiment")->isEnabled());
+        QVERIFY(!child<QToolButton>(*w, "Delete_Experiment_2")->isEnabled());
 
-    child<QToolButton>(*w, "Stop")->click();
-    QVERIFY(child<QToolButton>(*w, "Delete_Experiment_2")->isEnabled());
-    QVERIFY(child<QComboBox>(*w, "Method")->isEnabled());
-    QVERIFY(child<QStackedWidget>(*w, "stackedWidget")->isEnabled());
-    QVERIFY(child<QToolButton>(*w, "Open")->isEnabled());
-    QVERIFY(w->running_record_index() < 0);
+        child<QToolButton>(*w, "Stop")->click();
+        QVERIFY(child<QToolButton>(*w, "Delete_Experiment_2")->isEnabled());
+        QVERIFY(child<QComboBox>(*w, "Method")->isEnabled());
+        QVERIFY(child<QStackedWidget>(*w, "stackedWidget")->isEnabled());
+        QVERIFY(child<QToolButton>(*w, "Open")->isEnabled());
+        QVERIFY(w->running_record_index() < 0);
 
-    // Once stopped, the list's filter menu re-filters it, and its details say so.
-    w->filt_menu10();
-    const curve &record = w->experiment_records()[n];
-    QCOMPARE(record.filter_hz, 10.0f);
-    QVERIFY(record.details.contains(QStringLiteral("Filter: 10Hz")));
-    QCOMPARE(record.ch1_curve->data()->size(), record.ch1_raw_curve->data()->size());
-    w->filt_menuraw();
-    QCOMPARE(record.filter_hz, 0.0f);
-    QVERIFY(record.details.contains(QStringLiteral("Filter: None")));
-    for (int i = 0; i < record.ch1_raw_curve->data()->size(); ++i)
-        QCOMPARE(record.ch1_curve->data()->at(i)->value, record.ch1_raw_curve->data()->at(i)->value);
-}
+        // Once stopped, the list's filter menu re-filters it, and its details say so.
+        w->filt_menu10();
+        const curve &record = w->experiment_records()[n];
+        QCOMPARE(record.filter_hz, 10.0f);
+        QVERIFY(record.details.contains(QStringLiteral("Filter: 10Hz")));
+        QCOMPARE(record.ch1_curve->data()->size(), record.ch1_raw_curve->data()->size());
+        w->filt_menuraw();
+        QCOMPARE(record.filter_hz, 0.0f);
+        QVERIFY(record.details.contains(QStringLiteral("Filter: None")));
+        for (int i = 0; i < record.ch1_raw_curve->data()->size(); ++i)
+            QCOMPARE(record.ch1_curve->data()->at(i)->value, record.ch1_raw_curve->data()->at(i)->value);
+    }
 
-void run_road_test::start_refuses_runs_that_cannot_record()
-{
-    const int count = w->experiment_records().experiment_count();
-    QVERIFY(start(method_index::cyclic, short_pages(), false, false) < 0);
-    QCOMPARE(errors.size(), 1);
+    void start_refuses_runs_that_cannot_record()
+    {
+        const int count = w->experiment_records().experiment_count();
+        QVERIFY(start(method_index::cyclic, short_pages(), false, false) < 0);
+        QCOMPARE(errors.size(), 1);
 
-    method_pages pages = short_pages();
-    pages.dpv.width_ms = pages.dpv.period_ms;   // period - width would wrap on the wire
-    QVERIFY(start(method_index::differential_pulse, pages, true, false) < 0);
-    QCOMPARE(errors.size(), 2);
+        method_pages pages = short_pages();
+        pages.dpv.width_ms = pages.dpv.period_ms;   // period - width would wrap on the wire
+        QVERIFY(start(method_index::differential_pulse, pages, true, false) < 0);
+        QCOMPARE(errors.size(), 2);
 
-    QCOMPARE(int(w->experiment_records().experiment_count()), count);
-    QVERIFY(sim->parameter_frames().isEmpty());
-    QVERIFY(!w->run_in_progress());
-    QCOMPARE(status(*w), QStringLiteral("Ready"));
-}
+        QCOMPARE(int(w->experiment_records().experiment_count()), count);
+        QVERIFY(sim->parameter_frames().isEmpty());
+        QVERIFY(!w->run_in_progress());
+        QCOMPARE(status(*w), QStringLiteral("Ready"));
+    }
 
-void run_road_test::the_estimate_follows_the_page_and_stands_still_during_a_run()
-{
-    fill_form(*w, method_index::cyclic, short_pages(), true, false);
-    set_box(*w, "Er1", -1000);
-    set_box(*w, "Er2", 1000);
-    set_box(*w, "Scan_Rate", 30);
-    set_box(*w, "Repeat_No", 3);
-    // (2000 + 2000) / 30 plus 4000 div 30 twice: 399 s.
-    QCOMPARE(w->screen_state().clock.remaining_s, clock_seconds(399));
-    QCOMPARE(child<QLCDNumber>(*w, "Elapsed_time")->digitCount() >= 5, true);
+    void the_estimate_follows_the_page_and_stands_still_during_a_run()
+    {
+        fill_form(*w, method_index::cyclic, short_pages(), true, false);
+        set_box(*w, "Er1", -1000);
+        set_box(*w, "Er2", 1000);
+        set_box(*w, "Scan_Rate", 30);
+        set_box(*w, "Repeat_No", 3);
+        // (2000 + 2000) / 30 plus 4000 div 30 twice: 399 s.
+        QCOMPARE(w->screen_state().clock.remaining_s, clock_seconds(399));
+        QCOMPARE(child<QLCDNumber>(*w, "Elapsed_time")->digitCount() >= 5, true);
 
-    method_pages pages = short_pages();
-    pages.ampero.run_time_ms = 600000;
-    QVERIFY(start(method_index::amperometry, pages, true, false) >= 0);
-    QCOMPARE(w->screen_state().clock.remaining_s, clock_seconds(600));
-    w->update_timer();
-    QCOMPARE(w->screen_state().clock.remaining_s, clock_seconds(599));
-    QCOMPARE(w->screen_state().clock.elapsed_s, clock_seconds(1));
-    w->update_duration();   // a change to the page during the run
-    QCOMPARE(w->screen_state().clock.remaining_s, clock_seconds(599));
-    child<QToolButton>(*w, "Stop")->click();
-    QCOMPARE(w->screen_state().clock.remaining_s, clock_seconds(600));
-    QCOMPARE(w->screen_state().clock.elapsed_s, clock_seconds(0));
-}
+        const method_pages pages = long_ampero();
+        QVERIFY(start(method_index::amperometry, pages, true, false) >= 0);
+        QCOMPARE(w->screen_state().clock.remaining_s, clock_seconds(600));
+        w->update_timer();
+        QCOMPARE(w->screen_state().clock.remaining_s, clock_seconds(599));
+        QCOMPARE(w->screen_state().clock.elapsed_s, clock_seconds(1));
+        w->update_duration();   // a change to the page during the run
+        QCOMPARE(w->screen_state().clock.remaining_s, clock_seconds(599));
+        child<QToolButton>(*w, "Stop")->click();
+        QCOMPARE(w->screen_state().clock.remaining_s, clock_seconds(600));
+        QCOMPARE(w->screen_state().clock.elapsed_s, clock_seconds(0));
+    }
 
-void run_road_test::unplugging_mid_run_ends_the_run_and_keeps_its_data()
-{
-    method_pages pages = short_pages();
-    pages.ampero.run_time_ms = 600000;
-    const int n = start(method_index::amperometry, pages, false, true);
-    QVERIFY(n >= 0);
-    QVERIFY(wait_for([&] { return w->experiment_records()[n].ch2_raw_curve->data()->size() > 50; }));
-    const QByteArray sent_bytes = tap->sent;
-    sim->unplug();
-    tap->cut();
-    QVERIFY2(wait_for([&] { return !w->run_in_progress(); }, 4000), "the run outlived its instrument");
-    QVERIFY(wait_for([&] { return status(*w) == QLatin1String("Disconnected"); }, 2000));
-    QVERIFY(!w->screen_state().run_clock->isActive());
-    QVERIFY(!child<QToolButton>(*w, "Start")->isEnabled());
-    QVERIFY(!child<QToolButton>(*w, "Stop")->isEnabled());
+    void a_run_shorter_than_the_filter_keeps_its_samples()
+    {
+        // 20 samples at 200 mV/s: the live passes hold back 200 samples, so only the final pass can show them.
+        method_pages pages = short_pages();
+        pages.cv.er1_mV = pages.cv.ei_mV = -10;
+        pages.cv.er2_mV = 10;
+        const int n = start(method_index::cyclic, pages, true, false);
+        QVERIFY(n >= 0);
+        QVERIFY(wait_for([&] { return !w->run_in_progress(); }));
+        const curve &record = w->experiment_records()[n];
+        QCOMPARE(record.ch1_raw_curve->data()->size(), int(sim->samples_sent()));
+        QCOMPARE(record.ch1_curve->data()->size(), int(sim->samples_sent()));
+        for (auto it = record.ch1_curve->data()->constBegin(); it != record.ch1_curve->data()->constEnd(); ++it)
+            QVERIFY(std::isfinite(it->value));
+    }
 
-    const parameter_frame_result built =
-        build_parameter_frame(method_index::amperometry, pages, settings_of(false, true), details_context{});
-    const curve &record = w->experiment_records()[n];
-    check_curve(record.ch2_raw_curve, decode_stream(sent_bytes, method_index::amperometry, built).we2, true);
-    QCOMPARE(record.ch2_curve->data()->size(), record.ch2_raw_curve->data()->size());
-    QCOMPARE(record.ch1_raw_curve->data()->size(), 0);
-    QVERIFY(newest_autosave().contains(record.name.toUtf8()));
-}
+    void step_units_and_rate_limits_follow_each_other()
+    {
+        fill_form(*w, method_index::cyclic, short_pages(), true, false);
+        QSpinBox *step = child<QSpinBox>(*w, "Scan_step");
+        QLabel *unit = child<QLabel>(*w, "resolution_label");
+        QSpinBox *rate = child<QSpinBox>(*w, "Scan_Rate");
+        QSpinBox *lsv_rate = child<QSpinBox>(*w, "lsv_rate");
 
-void run_road_test::a_run_shorter_than_the_filter_keeps_its_samples()
-{
-    // 20 samples at 200 mV/s: the live passes hold back 200 samples, so only the final pass can show them.
-    method_pages pages = short_pages();
-    pages.cv.er1_mV = pages.cv.ei_mV = -10;
-    pages.cv.er2_mV = 10;
-    const int n = start(method_index::cyclic, pages, true, false);
-    QVERIFY(n >= 0);
-    QVERIFY(wait_for([&] { return !w->run_in_progress(); }));
-    const curve &record = w->experiment_records()[n];
-    QCOMPARE(record.ch1_raw_curve->data()->size(), int(sim->samples_sent()));
-    QCOMPARE(record.ch1_curve->data()->size(), int(sim->samples_sent()));
-    for (auto it = record.ch1_curve->data()->constBegin(); it != record.ch1_curve->data()->constEnd(); ++it)
-        QVERIFY(std::isfinite(it->value));
-}
+        step->setValue(0);   // stepping below 1 mV gives the instrument's own step
+        QCOMPARE(step->value(), step_736_uV);
+        QCOMPARE(unit->text(), QStringLiteral("uV"));
+        QCOMPARE(rate->maximum(), 500);
+        step->stepUp();      // and stepping up from it gives 1 mV again
+        QCOMPARE(step->value(), 1);
+        QCOMPARE(unit->text(), QStringLiteral("mV"));
 
-void run_road_test::step_units_and_rate_limits_follow_each_other()
-{
-    fill_form(*w, method_index::cyclic, short_pages(), true, false);
-    QSpinBox *step = child<QSpinBox>(*w, "Scan_step");
-    QLabel *unit = child<QLabel>(*w, "resolution_label");
-    QSpinBox *rate = child<QSpinBox>(*w, "Scan_Rate");
-    QSpinBox *lsv_rate = child<QSpinBox>(*w, "lsv_rate");
+        step->setValue(2);
+        QCOMPARE(rate->maximum(), 1000);
+        rate->setValue(900);
+        lsv_rate->setValue(800);
+        child<QCheckBox>(*w, "Channel_WE2")->click();   // two electrodes halve the limit and lower both rates
+        QCOMPARE(rate->maximum(), 500);
+        QCOMPARE(lsv_rate->maximum(), 500);
+        QCOMPARE(rate->value(), 500);
+        QCOMPARE(lsv_rate->value(), 500);
 
-    step->setValue(0);   // stepping below 1 mV gives the instrument's own step
-    QCOMPARE(step->value(), step_736_uV);
-    QCOMPARE(unit->text(), QStringLiteral("uV"));
-    QCOMPARE(rate->maximum(), 500);
-    step->stepUp();      // and stepping up from it gives 1 mV again
-    QCOMPARE(step->value(), 1);
-    QCOMPARE(unit->text(), QStringLiteral("mV"));
+        // Ei follows Er1 while tied to it.
+        child<QCheckBox>(*w, "EiEqEr1")->setChecked(true);
+        set_box(*w, "Er1", -321);
+        QCOMPARE(child<QSpinBox>(*w, "Ei")->value(), -321);
+        QVERIFY(!child<QSpinBox>(*w, "Ei")->isEnabled());
+        fill_form(*w, method_index::cyclic, short_pages(), true, false);
+    }
 
-    step->setValue(2);
-    QCOMPARE(rate->maximum(), 1000);
-    rate->setValue(900);
-    lsv_rate->setValue(800);
-    child<QCheckBox>(*w, "Channel_WE2")->click();   // two electrodes halve the limit and lower both rates
-    QCOMPARE(rate->maximum(), 500);
-    QCOMPARE(lsv_rate->maximum(), 500);
-    QCOMPARE(rate->value(), 500);
-    QCOMPARE(lsv_rate->value(), 500);
+    void each_method_brings_back_its_own_filter_choice()
+    {
+        QComboBox *method = child<QComboBox>(*w, "Method");
+        auto action = [&](const char *name) { return w->findChild<QAction *>(QString::fromLatin1(name)); };
+        method->setCurrentIndex(int(method_index::cyclic));
+        action("action1Hz")->trigger();
+        QCOMPARE(w->screen_state().filter_choice[0], uint8_t(3));
+        method->setCurrentIndex(int(method_index::linear_sweep));
+        QVERIFY(action("actionAutomatic")->isChecked());
+        action("actionRaw_Data")->trigger();
+        method->setCurrentIndex(int(method_index::cyclic));
+        QVERIFY(action("action1Hz")->isChecked());
+        QCOMPARE(w->selected_filter_cutoff(), 1.0f);
 
-    // Ei follows Er1 while tied to it.
-    child<QCheckBox>(*w, "EiEqEr1")->setChecked(true);
-    set_box(*w, "Er1", -321);
-    QCOMPARE(child<QSpinBox>(*w, "Ei")->value(), -321);
-    QVERIFY(!child<QSpinBox>(*w, "Ei")->isEnabled());
-    fill_form(*w, method_index::cyclic, short_pages(), true, false);
-}
+        // The run takes the checked cut-off and says so in its details.
+        const int n = start(method_index::cyclic, short_pages(), true, false);
+        QVERIFY(n >= 0);
+        QVERIFY(wait_for([&] { return !w->run_in_progress(); }));
+        QCOMPARE(w->experiment_records()[n].filter_hz, 1.0f);
+        QVERIFY(w->experiment_records()[n].details.contains(QStringLiteral("Filter: 1Hz")));
+        method->setCurrentIndex(int(method_index::linear_sweep));
+        QVERIFY(action("actionRaw_Data")->isChecked());
+        action("actionAutomatic")->trigger();
+        method->setCurrentIndex(int(method_index::cyclic));
+        action("actionAutomatic")->trigger();
+    }
 
-void run_road_test::each_method_brings_back_its_own_filter_choice()
-{
-    QComboBox *method = child<QComboBox>(*w, "Method");
-    auto action = [&](const char *name) { return w->findChild<QAction *>(QString::fromLatin1(name)); };
-    method->setCurrentIndex(int(method_index::cyclic));
-    action("action1Hz")->trigger();
-    QCOMPARE(w->screen_state().filter_choice[0], uint8_t(3));
-    method->setCurrentIndex(int(method_index::linear_sweep));
-    QVERIFY(action("actionAutomatic")->isChecked());
-    action("actionRaw_Data")->trigger();
-    method->setCurrentIndex(int(method_index::cyclic));
-    QVERIFY(action("action1Hz")->isChecked());
-    QCOMPARE(w->selected_filter_cutoff(), 1.0f);
+    void unplugging_mid_run_ends_the_run_and_keeps_its_data()
+    {
+        const method_pages pages = long_ampero();
+        const int n = start(method_index::amperometry, pages, false, true);
+        QVERIFY(n >= 0);
+        QVERIFY(wait_for([&] { return w->experiment_records()[n].ch2_raw_curve->data()->size() > 50; }));
+        const QByteArray sent_bytes = tap->sent;
+        sim->unplug();
+        tap->cut();
+        QVERIFY2(wait_for([&] { return !w->run_in_progress(); }, 4000), "the run outlived its instrument");
+        QVERIFY(wait_for([&] { return status(*w) == QLatin1String("Disconnected"); }, 2000));
+        QVERIFY(!w->screen_state().run_clock->isActive());
+        QCOMPARE(start_stop(*w), qMakePair(false, false));
 
-    // The run takes the checked cut-off and says so in its details.
-    const int n = start(method_index::cyclic, short_pages(), true, false);
-    QVERIFY(n >= 0);
-    QVERIFY(wait_for([&] { return !w->run_in_progress(); }));
-    QCOMPARE(w->experiment_records()[n].filter_hz, 1.0f);
-    QVERIFY(w->experiment_records()[n].details.contains(QStringLiteral("Filter: 1Hz")));
-    method->setCurrentIndex(int(method_index::linear_sweep));
-    QVERIFY(action("actionRaw_Data")->isChecked());
-    action("actionAutomatic")->trigger();
-    method->setCurrentIndex(int(method_index::cyclic));
-    action("actionAutomatic")->trigger();
-}
+        const parameter_frame_result built =
+            build_parameter_frame(method_index::amperometry, pages, settings_of(false, true), details_context{});
+        const curve &record = w->experiment_records()[n];
+        check_curve(record.ch2_raw_curve, decode_stream(sent_bytes, method_index::amperometry, built).we2, true);
+        QCOMPARE(record.ch2_curve->data()->size(), record.ch2_raw_curve->data()->size());
+        QCOMPARE(record.ch1_raw_curve->data()->size(), 0);
+        QVERIFY(newest_autosave().contains(record.name.toUtf8()));
+    }
 
-void run_road_test::the_settings_file_sets_up_a_new_window()
-{
-    disconnect_window();
-    // WE2 only, range 4, square wave, overlay on, 10 s of lead time, and 2 Hz: applied after the method, so the
-    // file's filter wins over the method's own choice.
-    QStringList lines = {QStringLiteral("Log Out"), QStringLiteral("-1"), QString(), QStringLiteral("0"),
-                         QStringLiteral("1"), QStringLiteral("4"), QStringLiteral("2"), QStringLiteral("0"),
-                         QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("0"),
-                         QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("10\t0"),
-                         QStringLiteral("4")};
-    wd->write_file(QStringLiteral("Libraries/Config.txt"), lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
-    w = std::make_unique<MainWindow>();
-    QVERIFY(!child<QCheckBox>(*w, "Channel_WE1")->isChecked());
-    QVERIFY(child<QCheckBox>(*w, "Channel_WE2")->isChecked());
-    QCOMPARE(child<QComboBox>(*w, "Current_Range")->currentIndex(), 4);
-    QCOMPARE(child<QComboBox>(*w, "Method")->currentIndex(), int(method_index::square_wave));
-    QCOMPARE(child<QStackedWidget>(*w, "stackedWidget")->currentIndex(), int(method_index::square_wave));
-    QVERIFY(child<QToolButton>(*w, "Open_Experiment_5")->isChecked());
-    QVERIFY(w->findChild<QAction *>(QStringLiteral("action2Hz"))->isChecked());
-    QCOMPARE(child<QLineEdit>(*w, "New_Experiment_Name")->text(),
-             QStringLiteral("New_Experiment_") + QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
-    // The default square wave page: 2000 mV in 2 mV steps at 20 Hz is 50 s, plus the 10 s lead time.
-    QCOMPARE(w->screen_state().clock.remaining_s, clock_seconds(60));
-    QCOMPARE(w->screen_state().extra_time_s, uint8_t(10));
+    void the_settings_file_sets_up_a_new_window()
+    {
+        disconnect_window();
+        // WE2 only, range 4, square wave, overlay on, 10 s of lead time, and 2 Hz: applied after the method, so the
+        // file's filter wins over the method's own choice.
+        QStringList lines = QStringLiteral("Log Out|-1||0|1|4|2|0|0|1|0|0|0|0|0|10\t0|4").split('|');
+        wd->write_file(QStringLiteral("Libraries/Config.txt"), lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
+        w = std::make_unique<MainWindow>();
+        QVERIFY(!child<QCheckBox>(*w, "Channel_WE1")->isChecked());
+        QVERIFY(child<QCheckBox>(*w, "Channel_WE2")->isChecked());
+        QCOMPARE(child<QComboBox>(*w, "Current_Range")->currentIndex(), 4);
+        QCOMPARE(child<QComboBox>(*w, "Method")->currentIndex(), int(method_index::square_wave));
+        QCOMPARE(child<QStackedWidget>(*w, "stackedWidget")->currentIndex(), int(method_index::square_wave));
+        QVERIFY(child<QToolButton>(*w, "Open_Experiment_5")->isChecked());
+        QVERIFY(w->findChild<QAction *>(QStringLiteral("action2Hz"))->isChecked());
+        QCOMPARE(child<QLineEdit>(*w, "New_Experiment_Name")->text(),
+                 QStringLiteral("New_Experiment_") + QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+        // The default square wave page: 2000 mV in 2 mV steps at 20 Hz is 50 s, plus the 10 s lead time.
+        QCOMPARE(w->screen_state().clock.remaining_s, clock_seconds(60));
+        QCOMPARE(w->screen_state().extra_time_s, uint8_t(10));
 
-    // A method index the box does not have is ignored, the rest still applies.
-    lines[6] = QStringLiteral("9");
-    lines[16] = QStringLiteral("12");
-    wd->write_file(QStringLiteral("Libraries/Config.txt"), lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
-    w = std::make_unique<MainWindow>();
-    QCOMPARE(child<QComboBox>(*w, "Method")->currentIndex(), int(method_index::cyclic));
-    QCOMPARE(child<QComboBox>(*w, "Current_Range")->currentIndex(), 4);
-    QVERIFY(w->findChild<QAction *>(QStringLiteral("actionAutomatic"))->isChecked());
-}
+        // A method index the box does not have is ignored, the rest still applies.
+        lines[6] = QStringLiteral("9");
+        lines[16] = QStringLiteral("12");
+        wd->write_file(QStringLiteral("Libraries/Config.txt"), lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
+        w = std::make_unique<MainWindow>();
+        QCOMPARE(child<QComboBox>(*w, "Method")->currentIndex(), int(method_index::cyclic));
+        QCOMPARE(child<QComboBox>(*w, "Current_Range")->currentIndex(), 4);
+        QVERIFY(w->findChild<QAction *>(QStringLiteral("actionAutomatic"))->isChecked());
+    }
+};
 
 QTEST_MAIN(run_road_test)
 #include "run_road_test.moc"
