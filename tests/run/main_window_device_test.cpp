@@ -3,14 +3,12 @@
 #include <QtTest>
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QToolButton>
 #include <memory>
-#include <vector>
 
 #include "instrument/commands.h"
 #include "instrument/instrument_link.h"
@@ -31,15 +29,18 @@ constexpr int notice_ms = 3000;
 QString device_item(const MainWindow &w) { return child<QComboBox>(w, "comboBox_2")->itemText(0); }
 QString status(const MainWindow &w) { return child<QLabel>(w, "connected_label_3")->text(); }
 bool enabled(const MainWindow &w, const char *button) { return child<QToolButton>(w, button)->isEnabled(); }
+// What the user reads off the screen: the status label, the device box's item, and whether Start is offered.
+QString screen(const MainWindow &w)
+{
+    return status(w) + " | " + device_item(w) + (enabled(w, "Start") ? " | start" : " | no start");
+}
+#define EXPECT_FOUND(sim, bytes) QTRY_COMPARE_WITH_TIMEOUT((sim).received(), (bytes), notice_ms)
+const QByteArray first_search = burst(identify_reset_command) + burst(connect_command);
 
 serial_select *open_port_selection(MainWindow &w)
 {
-    w.findChild<QAction *>(QStringLiteral("actionChange_Port"))->trigger();
-    for (QWidget *top : QApplication::topLevelWidgets()) {
-        if (auto *window = qobject_cast<serial_select *>(top); window && window->isVisible())
-            return window;
-    }
-    return nullptr;
+    child<QAction>(w, "actionChange_Port")->trigger();
+    return visible_window<serial_select>();
 }
 }  // namespace
 
@@ -47,36 +48,38 @@ class main_window_device_test : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { MainWindow::set_link_timeouts(connect_timeout_ms, startup_timeout_ms, watch_interval_ms); }
-    void cleanup() { qunsetenv("RZ410_EXTRA_PORTS"); }
+    void init() { wd = std::make_unique<temp_workdir>(); }
+    void cleanup()
+    {
+        qunsetenv("RZ410_EXTRA_PORTS");
+        wd.reset();
+    }
 
-    void two_instruments_first_connected_both_selectable();
-    void switching_connects_the_new_and_closes_the_old();
+    void two_instruments_first_connected_then_switched();
     void nothing_answering_shows_disconnected();
     void reset_from_the_device_box_reconnects();
     void unplugging_the_connected_one_beside_a_decoy_disconnects();
     void unplugging_the_connected_one_moves_to_the_other_in_standby();
     void a_new_window_takes_the_instrument_over();
-    void setup_port_entry_opens_the_settings_box();
     void no_switch_or_reset_while_a_run_goes();
+
+private:
+    std::unique_ptr<temp_workdir> wd;
 };
 
-void main_window_device_test::two_instruments_first_connected_both_selectable()
+void main_window_device_test::two_instruments_first_connected_then_switched()
 {
-    temp_workdir wd;
     sim_instrument a(9), b(10);
     QVERIFY(a.is_plugged() && b.is_plugged());
     list_ports({&a, &b});
     MainWindow w;
     settle();
-
-    QCOMPARE(device_item(w), QStringLiteral("RZ410-K260509"));
+    QCOMPARE(screen(w), QStringLiteral("Ready | RZ410-K260509 | start"));
     QCOMPARE(child<QComboBox>(w, "comboBox_2")->currentIndex(), 0);
-    QCOMPARE(status(w), QStringLiteral("Ready"));
-    QVERIFY(enabled(w, "Start"));
     QVERIFY(!enabled(w, "Stop"));
     // The first: identify while no instrument is known, then connect. The second is only identified.
-    QTRY_COMPARE_WITH_TIMEOUT(a.received(), burst(identify_reset_command) + burst(connect_command), notice_ms);
-    QTRY_COMPARE_WITH_TIMEOUT(b.received(), burst(identify_command), notice_ms);
+    EXPECT_FOUND(a, first_search);
+    EXPECT_FOUND(b, burst(identify_command));
     QCOMPARE(w.device_display_name(), QStringLiteral("RZ410-K260509"));
 
     serial_select *selection = open_port_selection(w);
@@ -85,33 +88,14 @@ void main_window_device_test::two_instruments_first_connected_both_selectable()
     QCOMPARE(listed->count(), 2);
     QCOMPARE(listed->itemText(0), QStringLiteral("RZ410-K260509"));
     QCOMPARE(listed->itemText(1), QStringLiteral("RZ410-K260510"));
-    selection->close();
-}
-
-void main_window_device_test::switching_connects_the_new_and_closes_the_old()
-{
-    temp_workdir wd;
-    sim_instrument a(21), b(22);
-    list_ports({&a, &b});
-    MainWindow w;
-    settle();
-    QCOMPARE(device_item(w), QStringLiteral("RZ410-K260521"));
-    QTRY_COMPARE_WITH_TIMEOUT(a.received(), burst(identify_reset_command) + burst(connect_command), notice_ms);
-    QTRY_COMPARE_WITH_TIMEOUT(b.received(), burst(identify_command), notice_ms);
     a.clear_received();
     b.clear_received();
-
-    serial_select *selection = open_port_selection(w);
-    QVERIFY(selection);
-    selection->device_box()->setCurrentIndex(1);
-    selection->findChild<QPushButton *>(QStringLiteral("select"))->click();
+    listed->setCurrentIndex(1);
+    child<QPushButton>(*selection, "select")->click();
     settle();
-
-    QTRY_COMPARE_WITH_TIMEOUT(b.received(), burst(connect_command), notice_ms);
-    QTRY_COMPARE_WITH_TIMEOUT(a.received(), burst(close_command), notice_ms);
-    QCOMPARE(device_item(w), QStringLiteral("RZ410-K260522"));
-    QCOMPARE(status(w), QStringLiteral("Ready"));
-    QVERIFY(enabled(w, "Start"));
+    EXPECT_FOUND(b, burst(connect_command));
+    EXPECT_FOUND(a, burst(close_command));
+    QCOMPARE(screen(w), QStringLiteral("Ready | RZ410-K260510 | start"));
     QCOMPARE(w.instrument()->current_device_index(), 1);
 
     // Choosing the instrument already connected sends nothing.
@@ -119,21 +103,25 @@ void main_window_device_test::switching_connects_the_new_and_closes_the_old()
     b.clear_received();
     w.qv_select(1);
     settle();
-    QVERIFY(a.received().isEmpty());
-    QVERIFY(b.received().isEmpty());
+    QVERIFY(a.received().isEmpty() && b.received().isEmpty());
 }
 
 void main_window_device_test::nothing_answering_shows_disconnected()
 {
-    temp_workdir wd;
     {
         MainWindow w;
         settle(20);
-        QCOMPARE(status(w), QStringLiteral("Disconnected"));
         // Not the form's "Disconnect": the hand-over to the analysis screen passes this text on.
-        QCOMPARE(device_item(w), QStringLiteral("Disconnected"));
-        QVERIFY(!enabled(w, "Start"));
+        QCOMPARE(screen(w), QStringLiteral("Disconnected | Disconnected | no start"));
         QVERIFY(!w.instrument()->is_connected());
+        // The device box's set-up entry opens the settings box and falls back to the first item.
+        auto *device = child<QComboBox>(w, "comboBox_2");
+        device->setCurrentIndex(2);
+        settings_box *box = visible_window<settings_box>();
+        QVERIFY(box);
+        QCOMPARE(device->currentIndex(), 0);
+        QCOMPARE(device_item(w), QStringLiteral("Disconnected"));
+        box->close();
     }
     // A silent port and one with a garbled reply: neither may leave the screen claiming "Ready".
     sim_instrument quiet(1), odd(2);
@@ -142,24 +130,21 @@ void main_window_device_test::nothing_answering_shows_disconnected()
     list_ports({&quiet, &odd});
     MainWindow w;
     settle();
-    QCOMPARE(status(w), QStringLiteral("Disconnected"));
-    QCOMPARE(device_item(w), QStringLiteral("Disconnected"));
-    QVERIFY(!enabled(w, "Start"));
+    QCOMPARE(screen(w), QStringLiteral("Disconnected | Disconnected | no start"));
     QCOMPARE(int(w.instrument()->device_count()), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(quiet.received(), burst(identify_reset_command), notice_ms);
-    QTRY_COMPARE_WITH_TIMEOUT(odd.received(), burst(identify_reset_command), notice_ms);
+    EXPECT_FOUND(quiet, burst(identify_reset_command));
+    EXPECT_FOUND(odd, burst(identify_reset_command));
 }
 
 void main_window_device_test::reset_from_the_device_box_reconnects()
 {
-    temp_workdir wd;
     sim_instrument a(30);
     a.set_reply_kind(0xFA);
     list_ports({&a});
     MainWindow w;  // never shown: as while the analysis screen stands in front
     settle();
     QCOMPARE(status(w), QStringLiteral("Ready"));
-    QTRY_COMPARE_WITH_TIMEOUT(a.received(), burst(identify_reset_command) + burst(connect_command), notice_ms);
+    EXPECT_FOUND(a, first_search);
     a.clear_received();
     QSignalSpy to_analysis(&w, &MainWindow::to_analysis);
 
@@ -167,15 +152,12 @@ void main_window_device_test::reset_from_the_device_box_reconnects()
     device->setCurrentIndex(1);
     // At once: the box is back on its first item, and nothing claims a connection.
     QCOMPARE(device->currentIndex(), 0);
-    QCOMPARE(device_item(w), QStringLiteral("Disconnected"));
-    QCOMPARE(status(w), QStringLiteral("Disconnected"));
-    QVERIFY(!enabled(w, "Start"));
+    QCOMPARE(screen(w), QStringLiteral("Disconnected | Disconnected | no start"));
 
     QTRY_COMPARE_WITH_TIMEOUT(status(w), QStringLiteral("Ready"), notice_ms);
     settle();
-    QCOMPARE(device_item(w), QStringLiteral("RZ410-K260530"));
-    QVERIFY(enabled(w, "Start"));
-    QTRY_COMPARE_WITH_TIMEOUT(a.received(), burst(identify_reset_command) + burst(connect_command), notice_ms);
+    QCOMPARE(screen(w), QStringLiteral("Ready | RZ410-K260530 | start"));
+    EXPECT_FOUND(a, first_search);
     QCOMPARE(int(w.instrument()->reidentify_state()), 0);
     QCOMPARE(int(w.instrument()->device_count()), 1);
     QVERIFY(!to_analysis.isEmpty());
@@ -192,7 +174,6 @@ void main_window_device_test::reset_from_the_device_box_reconnects()
 
 void main_window_device_test::unplugging_the_connected_one_beside_a_decoy_disconnects()
 {
-    temp_workdir wd;
     // Another USB-serial cable that is not an instrument stays plugged in.
     sim_instrument a(7), decoy(8);
     decoy.set_identify_behaviour(sim_instrument::identify_behaviour::silent);
@@ -209,36 +190,32 @@ void main_window_device_test::unplugging_the_connected_one_beside_a_decoy_discon
 
     unplug_and_unlist(a);
     QTRY_COMPARE_WITH_TIMEOUT(status(w), QStringLiteral("Disconnected"), notice_ms);
-    QCOMPARE(device_item(w), QStringLiteral("Disconnected"));
-    QVERIFY(!enabled(w, "Start"));
+    QCOMPARE(screen(w), QStringLiteral("Disconnected | Disconnected | no start"));
     QVERIFY(!enabled(w, "Stop"));
     QVERIFY(child<QComboBox>(w, "comboBox_2")->isEnabled());
     QVERIFY(!w.screen_state().run_clock->isActive());
     for (const char *button : {"Open", "Save", "export_2", "Center", "Image", "settings"})
         QVERIFY2(enabled(w, button), button);
-    QCOMPARE(int(w.instrument()->device_count()), 0);
-    QVERIFY(!w.instrument()->is_connected());
+    QVERIFY(w.instrument()->device_count() == 0 && !w.instrument()->is_connected());
 }
 
 void main_window_device_test::unplugging_the_connected_one_moves_to_the_other_in_standby()
 {
-    temp_workdir wd;
     sim_instrument a(11), b(12);
     list_ports({&a, &b});
     MainWindow w;
     settle();
     QCOMPARE(device_item(w), QStringLiteral("RZ410-K260511"));
-    QTRY_COMPARE_WITH_TIMEOUT(b.received(), burst(identify_command), notice_ms);
+    EXPECT_FOUND(b, burst(identify_command));
     b.clear_received();
 
     unplug_and_unlist(a);
     QTRY_COMPARE_WITH_TIMEOUT(status(w), QStringLiteral("Standby"), notice_ms);
     settle();
-    QCOMPARE(device_item(w), QStringLiteral("Disconnected"));
-    QVERIFY(!enabled(w, "Start"));
+    QCOMPARE(screen(w), QStringLiteral("Standby | Disconnected | no start"));
     QVERIFY(!enabled(w, "Stop"));
     // The remaining instrument took the working port.
-    QTRY_COMPARE_WITH_TIMEOUT(b.received(), burst(connect_command), notice_ms);
+    EXPECT_FOUND(b, burst(connect_command));
     QCOMPARE(int(w.instrument()->device_count()), 1);
     QCOMPARE(w.instrument()->current_device_index(), 0);
 
@@ -248,20 +225,17 @@ void main_window_device_test::unplugging_the_connected_one_moves_to_the_other_in
     QCOMPARE(selection->device_box()->count(), 1);
     selection->close();
     w.serial_select_slot(b.slave_path());
-    QCOMPARE(status(w), QStringLiteral("Ready"));
-    QCOMPARE(device_item(w), QStringLiteral("RZ410-K260512"));
-    QVERIFY(enabled(w, "Start"));
+    QCOMPARE(screen(w), QStringLiteral("Ready | RZ410-K260512 | start"));
 }
 
 void main_window_device_test::a_new_window_takes_the_instrument_over()
 {
-    temp_workdir wd;
     sim_instrument a(40);
     list_ports({&a});
     auto first = std::make_unique<MainWindow>();
     settle();
     QCOMPARE(status(*first), QStringLiteral("Ready"));
-    QTRY_COMPARE_WITH_TIMEOUT(a.received(), burst(identify_reset_command) + burst(connect_command), notice_ms);
+    EXPECT_FOUND(a, first_search);
     a.clear_received();
 
     // A log-out and a new log-in: the new window searches afresh; the old one lets go of everything.
@@ -269,7 +243,7 @@ void main_window_device_test::a_new_window_takes_the_instrument_over()
     settle();
     QVERIFY(first->instrument() == nullptr);
     QCOMPARE(status(*second), QStringLiteral("Ready"));
-    QTRY_COMPARE_WITH_TIMEOUT(a.received(), burst(identify_reset_command) + burst(connect_command), notice_ms);
+    EXPECT_FOUND(a, first_search);
     QCOMPARE(second->screen_state().main_port, &second->instrument()->main_port());
 
     // A removal now reaches the new window only.
@@ -284,39 +258,20 @@ void main_window_device_test::a_new_window_takes_the_instrument_over()
     QVERIFY(second->screen_state().main_port != nullptr);
 }
 
-void main_window_device_test::setup_port_entry_opens_the_settings_box()
-{
-    temp_workdir wd;
-    MainWindow w;
-    auto *device = child<QComboBox>(w, "comboBox_2");
-    device->setCurrentIndex(2);
-    settings_box *box = nullptr;
-    for (QWidget *top : QApplication::topLevelWidgets()) {
-        if (auto *candidate = qobject_cast<settings_box *>(top); candidate && candidate->isVisible())
-            box = candidate;
-    }
-    QVERIFY(box);
-    QCOMPARE(device->currentIndex(), 0);
-    QCOMPARE(device_item(w), QStringLiteral("Disconnected"));
-    box->close();
-}
-
 void main_window_device_test::no_switch_or_reset_while_a_run_goes()
 {
-    temp_workdir wd;
     sim_instrument a(51), b(52);
     list_ports({&a, &b});
     MainWindow w;
     QStringList refusals;
     w.show_run_error = [&refusals](const QString &title, const QString &text) { refusals << title + text; };
-    QTRY_COMPARE_WITH_TIMEOUT(a.received(), burst(identify_reset_command) + burst(connect_command), notice_ms);
-    QTRY_COMPARE_WITH_TIMEOUT(b.received(), burst(identify_command), notice_ms);
+    EXPECT_FOUND(a, first_search);
+    EXPECT_FOUND(b, burst(identify_command));
     child<QToolButton>(w, "Start")->click();
     QVERIFY2(w.run_in_progress(), qPrintable(refusals.join('\n')));
     QTRY_COMPARE_WITH_TIMEOUT(a.parameter_frames().size(), 1, notice_ms);
     a.clear_received();
     b.clear_received();
-
     // Neither the port selection, the settings box's choice nor "Reset" may take the port from the run.
     w.port_update();
     w.qv_select(1);
@@ -326,15 +281,14 @@ void main_window_device_test::no_switch_or_reset_while_a_run_goes()
     QVERIFY(w.run_in_progress());
     QVERIFY(w.instrument()->is_connected());
     QCOMPARE(w.instrument()->current_device_index(), 0);
-    QVERIFY(a.commands().isEmpty());
-    QVERIFY(b.received().isEmpty());
+    QVERIFY(a.commands().isEmpty() && b.received().isEmpty());
     QCOMPARE(child<QComboBox>(w, "comboBox_2")->currentIndex(), 0);
 
     // Once the run is stopped, switching works again.
     child<QToolButton>(w, "Stop")->click();
     QVERIFY(!w.run_in_progress());
     w.qv_select(1);
-    QTRY_COMPARE_WITH_TIMEOUT(b.received(), burst(connect_command), notice_ms);
+    EXPECT_FOUND(b, burst(connect_command));
     QCOMPARE(device_item(w), QStringLiteral("RZ410-K260552"));
 }
 

@@ -45,6 +45,7 @@ QStringList without_date(QStringList details)
 
 struct dialog_call {
     QString caption, proposal, filter;
+    QString text() const { return caption + " | " + filter + " | " + proposal; }
 };
 
 }  // namespace
@@ -80,6 +81,19 @@ private:
     template <typename T> T *child(const char *name) { return window->findChild<T *>(name); }
     QString path(const QString &relative) const { return dir->path() + '/' + relative; }
     void open(const QString &relative) { window->onMessageReceived(path(relative)); }
+    // Writes method m's sample record as `name` in the experiments folder and opens it.
+    void open_sample(method_index m, const QString &name)
+    {
+        dir->write_file(experiments + name, file_of(method_record(m)));
+        open(experiments + name);
+    }
+    QVector<int> spins(const QStringList &names)
+    {
+        QVector<int> values;
+        for (const QString &n : names)
+            values << child<QSpinBox>(qPrintable(n))->value();
+        return values;
+    }
     curve &record(int n) { return window->experiment_records()[n]; }
     // Re-filters one list row through the list's Filter submenu entry `choice`.
     void refilter_row(int row, void (MainWindow::*choice)());
@@ -158,9 +172,7 @@ void main_window_files_test::save_then_open_gives_the_same_record_data()
 void main_window_files_test::save_then_open_gives_the_same_record()
 {
     QFETCH(int, method);
-    const method_index m = static_cast<method_index>(method);
-    dir->write_file(experiments + "first.qve", file_of(method_record(m)));
-    open(experiments + "first.qve");
+    open_sample(static_cast<method_index>(method), "first.qve");
     QCOMPARE(int(window->experiment_records().experiment_count()), 1);
     record(0).saved = 0;
 
@@ -168,9 +180,8 @@ void main_window_files_test::save_then_open_gives_the_same_record()
     next_save_path = path(experiments + "second");
     window->on_Save_clicked();
     QCOMPARE(save_calls.size(), 1);
-    QCOMPARE(save_calls[0].caption, QStringLiteral("Save QV Experiment"));
-    QCOMPARE(save_calls[0].filter, QStringLiteral("Quelvarin Experiment File (*.qve)"));
-    QCOMPARE(save_calls[0].proposal, path(experiments) + "/first.qve");
+    QCOMPARE(save_calls[0].text(),
+             "Save QV Experiment | Quelvarin Experiment File (*.qve) | " + path(experiments) + "/first.qve");
     QVERIFY(messages.isEmpty());
     QVERIFY(dir->exists(experiments + "second.qve"));
     QCOMPARE(record(0).name, QStringLiteral("second"));
@@ -189,8 +200,7 @@ void main_window_files_test::save_then_open_gives_the_same_record()
 
 void main_window_files_test::failed_save_keeps_the_old_file_and_the_record_unsaved()
 {
-    dir->write_file(experiments + "scan.qve", file_of(method_record(method_index::cyclic)));
-    open(experiments + "scan.qve");
+    open_sample(method_index::cyclic, "scan.qve");
     record(0).saved = 0;
 
     // The longest name the file system takes leaves no room for the temporary copy: the write must fail.
@@ -218,8 +228,7 @@ void main_window_files_test::save_with_current_row_not_selected_does_nothing()
     window->on_Save_clicked();  // empty list
     QVERIFY(save_calls.isEmpty());
 
-    dir->write_file(experiments + "scan.qve", file_of(method_record(method_index::linear_sweep)));
-    open(experiments + "scan.qve");
+    open_sample(method_index::linear_sweep, "scan.qve");
     auto *list = child<QListWidget>("listWidget");
     list->item(0)->setSelected(false);
     QCOMPARE(list->currentRow(), 0);
@@ -235,16 +244,13 @@ void main_window_files_test::export_appends_xls_and_marks_saved()
     window->on_export_2_clicked();  // no current row
     QVERIFY(save_calls.isEmpty());
 
-    dir->write_file(experiments + "scan.qve", file_of(method_record(method_index::square_wave)));
-    open(experiments + "scan.qve");
+    open_sample(method_index::square_wave, "scan.qve");
     record(0).saved = 0;
     const QString folder_before = window->screen_state().experiments_dir;
     next_save_path = path("sheet");
     window->on_export_2_clicked();
     QCOMPARE(save_calls.size(), 1);
-    QCOMPARE(save_calls[0].caption, QStringLiteral("Save"));
-    QCOMPARE(save_calls[0].filter, QStringLiteral("xls(*.xls)"));
-    QCOMPARE(save_calls[0].proposal, QStringLiteral("Data/User/scan.xls"));
+    QCOMPARE(save_calls[0].text(), QStringLiteral("Save | xls(*.xls) | Data/User/scan.xls"));
     const QByteArray sheet = dir->read_file("sheet.xls");
     QVERIFY(sheet.startsWith("\tQuelvarin\tTevrakov\tv2.4\n\tExported\t"));
     QVERIFY(sheet.contains("\tExperiment:\tscan\n\tUser:\talice\n"));
@@ -258,8 +264,7 @@ void main_window_files_test::export_appends_xls_and_marks_saved()
 
 void main_window_files_test::existing_file_is_overwritten_with_the_full_layout()
 {
-    dir->write_file(experiments + "scan.qve", file_of(method_record(method_index::differential_pulse)));
-    open(experiments + "scan.qve");
+    open_sample(method_index::differential_pulse, "scan.qve");
     record(0).saved = 0;
     // A longer, different file stands where the record's file goes.
     dir->write_file(experiments + "scan.qve", QByteArray(100000, 'z'));
@@ -282,10 +287,8 @@ void main_window_files_test::existing_file_is_overwritten_with_the_full_layout()
 
 void main_window_files_test::panel_save_saves_the_named_row_or_nothing()
 {
-    dir->write_file(experiments + "a.qve", file_of(method_record(method_index::cyclic)));
-    dir->write_file(experiments + "b.qve", file_of(method_record(method_index::chronoamperometry)));
-    open(experiments + "a.qve");
-    open(experiments + "b.qve");
+    open_sample(method_index::cyclic, "a.qve");
+    open_sample(method_index::chronoamperometry, "b.qve");
     auto *list = child<QListWidget>("listWidget");
     auto *name_box = child<QLineEdit>("New_Experiment_Name");
 
@@ -339,8 +342,7 @@ void main_window_files_test::unreadable_file_adds_no_record()
     // A cancelled open dialog ends quietly.
     window->on_Open_clicked();
     QCOMPARE(open_calls.size(), 1);
-    QCOMPARE(open_calls[0].caption, QStringLiteral("Open Quelvarin file"));
-    QCOMPARE(open_calls[0].filter, QStringLiteral("QVE (*.qve)"));
+    QCOMPARE(open_calls[0].text(), QStringLiteral("Open Quelvarin file | QVE (*.qve) | ") + open_calls[0].proposal);
     QCOMPARE(messages.size(), 3);
 }
 
@@ -413,13 +415,8 @@ void main_window_files_test::open_button_refills_the_form()
     window->on_Open_Experiment_clicked();
     QCOMPARE(child<QComboBox>("Method")->currentIndex(), 1);
     QCOMPARE(child<QLineEdit>("New_Experiment_Name")->text(), QStringLiteral("dpv run"));
-    QCOMPARE(child<QSpinBox>("dpv_ei")->value(), -500);
-    QCOMPARE(child<QSpinBox>("dpv_ef")->value(), 750);
-    QCOMPARE(child<QSpinBox>("dpv_step")->value(), 5);
-    QCOMPARE(child<QSpinBox>("dpv_width")->value(), 10);
-    QCOMPARE(child<QSpinBox>("dpv_period")->value(), 50);
-    QVERIFY(child<QCheckBox>("Channel_WE1")->isChecked());
-    QVERIFY(child<QCheckBox>("Channel_WE2")->isChecked());
+    QCOMPARE(spins({"dpv_ei", "dpv_ef", "dpv_step", "dpv_width", "dpv_period"}), (QVector<int>{-500, 750, 5, 10, 50}));
+    QVERIFY(child<QCheckBox>("Channel_WE1")->isChecked() && child<QCheckBox>("Channel_WE2")->isChecked());
 
     // A plain open afterwards leaves the form alone.
     child<QSpinBox>("dpv_step")->setValue(9);
@@ -435,13 +432,9 @@ void main_window_files_test::open_button_refills_the_form()
     next_open_path = path(experiments + "cv.qve");
     window->on_Open_Experiment_clicked();
     QCOMPARE(child<QComboBox>("Method")->currentIndex(), 0);
-    QCOMPARE(child<QSpinBox>("Scan_step")->value(), 736);
     QCOMPARE(child<QLabel>("resolution_label")->text(), QStringLiteral("uV"));
-    QCOMPARE(child<QSpinBox>("Er1")->value(), -500);
-    QCOMPARE(child<QSpinBox>("Er2")->value(), 250);  // electrode 2's last point
-    QCOMPARE(child<QSpinBox>("Ei")->value(), -500);
-    QCOMPARE(child<QSpinBox>("Scan_Rate")->value(), 50);
-    QCOMPARE(child<QSpinBox>("Repeat_No")->value(), 3);
+    // Er2 is electrode 2's last point.
+    QCOMPARE(spins({"Scan_step", "Er1", "Er2", "Ei", "Scan_Rate", "Repeat_No"}), (QVector<int>{736, -500, 250, -500, 50, 3}));
     QVERIFY(child<QCheckBox>("EiEqEr1")->isChecked());
     QVERIFY(!child<QCheckBox>("Channel_WE1")->isChecked());
     QVERIFY(child<QCheckBox>("Channel_WE2")->isChecked());
@@ -453,8 +446,7 @@ void main_window_files_test::open_button_refills_the_form()
     dir->write_file(experiments + "cv2.qve", file_of(cv));
     next_open_path = path(experiments + "cv2.qve");
     window->on_Open_Experiment_clicked();
-    QCOMPARE(child<QSpinBox>("Er1")->value(), -250);
-    QCOMPARE(child<QSpinBox>("Ei")->value(), 100);
+    QCOMPARE(spins({"Er1", "Ei"}), (QVector<int>{-250, 100}));
     QVERIFY(child<QCheckBox>("EiEqEr1")->isChecked());
 
     // A cancelled dialog uses the request up: the next drop or open does not fill the form.
@@ -487,8 +479,7 @@ void main_window_files_test::autosave_writes_under_temp_and_leaves_unsaved()
 {
     QVERIFY(!QFileInfo::exists("Data/Temp"));
     QVERIFY(!window->autosave_record(0));  // no record yet
-    dir->write_file(experiments + "scan.qve", file_of(method_record(method_index::chronoamperometry)));
-    open(experiments + "scan.qve");
+    open_sample(method_index::chronoamperometry, "scan.qve");
     QCOMPARE(record(0).saved, uint8_t(1));
     QVERIFY(window->autosave_record(0));
     QCOMPARE(record(0).saved, uint8_t(0));
@@ -532,8 +523,7 @@ void main_window_files_test::refilter_row(int row, void (MainWindow::*choice)())
 void main_window_files_test::list_refilter_uses_the_recorded_electrodes_rate()
 {
     // Both electrodes recorded: the fixed two-electrode rate, not the one-electrode one.
-    dir->write_file(experiments + "ampero.qve", file_of(method_record(method_index::amperometry)));
-    open(experiments + "ampero.qve");
+    open_sample(method_index::amperometry, "ampero.qve");
     QVector<double> keys, noisy1, noisy2;
     for (int i = 0; i < 400; ++i) {
         keys << i * curve_filtering::two_electrode_period_ms;
@@ -551,15 +541,13 @@ void main_window_files_test::list_refilter_uses_the_recorded_electrodes_rate()
     QCOMPARE(qcp::read_points(record(0).ch1_curve).values, want1.values);
     QCOMPARE(qcp::read_points(record(0).ch2_curve).values, want2.values);
     QVERIFY(want1.values != curve_filtering::refiltered({keys, noisy1}, 5, curve_filtering::one_electrode_rate_hz).values);
-
 }
 
 void main_window_files_test::list_refilter_smooths_stored_chrono_steps_apart()
 {
     // A chronoamperometry record with its steps known (1 s lead, 3 steps of 100 ms, one electrode), flat at
     // one level per part: every sample keeps its part's level, the first ones of each step included.
-    dir->write_file(experiments + "chrono.qve", file_of(method_record(method_index::chronoamperometry)));
-    open(experiments + "chrono.qve");
+    open_sample(method_index::chronoamperometry, "chrono.qve");
     curve &chrono = record(0);
     chrono.rate = 100;
     chrono.cycles = 3;
@@ -640,9 +628,7 @@ void main_window_files_test::protocol_round_trip()
     next_save_path = path(protocols + "my.scan");
     window->on_Save_Protocol_clicked();
     QCOMPARE(save_calls.size(), 1);
-    QCOMPARE(save_calls[0].caption, QStringLiteral("Save QV Protocol"));
-    QCOMPARE(save_calls[0].filter, QStringLiteral("QV Protocol (*.qvp)"));
-    QCOMPARE(save_calls[0].proposal, protocols + "New_Scan_Protocol.qvp");
+    QCOMPARE(save_calls[0].text(), "Save QV Protocol | QV Protocol (*.qvp) | " + protocols + "New_Scan_Protocol.qvp");
     QVERIFY(messages.isEmpty());
     QVERIFY(dir->exists(protocols + "my.scan.qvp"));
     QCOMPARE(child<QLineEdit>("Protocol_Name")->text(), QStringLiteral("my"));
@@ -677,8 +663,7 @@ void main_window_files_test::protocol_round_trip()
     QCOMPARE(open_calls[0].proposal, protocols + "other.qvp");
     QCOMPARE(child<QComboBox>("Method")->currentIndex(), method);
     QCOMPARE(child<QLineEdit>("Protocol_Name")->text(), QStringLiteral("my"));
-    for (int i = 0; i < boxes.size(); ++i)
-        QCOMPARE(child<QSpinBox>(qPrintable(boxes[i]))->value(), values[i]);
+    QCOMPARE(spins(boxes), values);
     if (method == 0) {
         QCOMPARE(child<QLabel>("resolution_label")->text(), values.last() == 736 ? QString("uV") : QString("mV"));
         QCOMPARE(child<QCheckBox>("EiEqEr1")->isChecked(), values[0] == values[2]);
@@ -691,13 +676,11 @@ void main_window_files_test::protocol_round_trip()
 
 void main_window_files_test::cyclic_protocol_file_text()
 {
-    child<QSpinBox>("Er1")->setValue(500);
-    child<QSpinBox>("Er2")->setValue(-500);
     child<QCheckBox>("EiEqEr1")->setChecked(true);
-    child<QSpinBox>("Ei")->setValue(500);
-    child<QSpinBox>("Scan_Rate")->setValue(100);
-    child<QSpinBox>("Repeat_No")->setValue(1);
-    child<QSpinBox>("Scan_step")->setValue(2);
+    const QVector<int> values{500, -500, 500, 100, 1, 2};
+    const QStringList boxes{"Er1", "Er2", "Ei", "Scan_Rate", "Repeat_No", "Scan_step"};
+    for (int i = 0; i < boxes.size(); ++i)
+        child<QSpinBox>(qPrintable(boxes[i]))->setValue(values[i]);
     child<QStackedWidget>("stackedWidget")->setCurrentIndex(0);
     next_save_path = path(protocols + "cv.qvp");
     window->on_actionSave_Protocol_triggered();
@@ -750,8 +733,7 @@ void main_window_files_test::protocol_without_method_changes_nothing()
     next_open_path = path(protocols + "lsv.qvp");
     window->on_actionSave_As_triggered();
     QCOMPARE(child<QComboBox>("Method")->currentIndex(), 3);
-    QCOMPARE(child<QSpinBox>("lsv_ei")->value(), -200);
-    QCOMPARE(child<QSpinBox>("lsv_rate")->value(), 50);
+    QCOMPARE(spins({"lsv_ei", "lsv_rate"}), (QVector<int>{-200, 50}));
 }
 
 QTEST_MAIN(main_window_files_test)
