@@ -22,13 +22,17 @@ serial_port_entry bridge(const QString &name) { return {name, true, bridge_vendo
 class test_port_listing : public QObject {
     Q_OBJECT
 private slots:
-    void extra_ports_are_split_at_colons()
+    void extra_ports_are_split_at_colons_and_join_the_list_once()
     {
-        QCOMPARE(parse_extra_ports(QStringLiteral("/dev/pts/3:/dev/pts/4")),
-                 QStringList({QStringLiteral("/dev/pts/3"), QStringLiteral("/dev/pts/4")}));
+        QCOMPARE(parse_extra_ports("/dev/pts/3:/dev/pts/4"), QStringList({"/dev/pts/3", "/dev/pts/4"}));
         // Empty items, blanks and repeats are not ports.
-        QCOMPARE(parse_extra_ports(QStringLiteral(":/dev/pts/3:: /dev/pts/3 :")), QStringList({"/dev/pts/3"}));
+        QCOMPARE(parse_extra_ports(":/dev/pts/3:: /dev/pts/3 :"), QStringList({"/dev/pts/3"}));
         QVERIFY(parse_extra_ports(QString()).isEmpty());
+
+        std::vector<serial_port_entry> ports = {bridge("/dev/pts/7"), {"ttyS0", false, 0, 0}};
+        append_extra_ports(ports, {"/dev/pts/7", "/dev/pts/9"});
+        QCOMPARE(int(ports.size()), 3);
+        QCOMPARE(bridge_port_names(ports), QStringList({"/dev/pts/7", "/dev/pts/9"}));
     }
 
     void only_ports_with_the_bridge_ids_count()
@@ -42,14 +46,6 @@ private slots:
             {QStringLiteral("ttyS1"), false, bridge_vendor_id, bridge_product_id},   // ids not reported
         };
         QCOMPARE(bridge_port_names(ports), QStringList({"ttyUSB2"}));
-    }
-
-    void extra_ports_join_the_list_once()
-    {
-        std::vector<serial_port_entry> ports = {bridge(QStringLiteral("/dev/pts/7")), {"ttyS0", false, 0, 0}};
-        append_extra_ports(ports, {QStringLiteral("/dev/pts/7"), QStringLiteral("/dev/pts/9")});
-        QCOMPARE(int(ports.size()), 3);
-        QCOMPARE(bridge_port_names(ports), QStringList({"/dev/pts/7", "/dev/pts/9"}));
     }
 
     void system_listing_shows_existing_extra_paths_as_bridges()
