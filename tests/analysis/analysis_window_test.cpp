@@ -364,31 +364,26 @@ private slots:
     }
 
 
-    void back_button_hands_back_once()
+    void back_button_and_title_bar_close_hand_back_once()
     {
-        QSignalSpy back_spy(window, &qv_analysis_window::show_experiment_window);
-        window->show();
-        auto *back = child<QToolButton>(window, "To_Run_Screen_Button");
-        back->click();
-        QCOMPARE(back_spy.count(), 1);
-        QVERIFY(!window->isVisible());
-        back->click();  // still there until the event loop deletes it
-        QCOMPARE(back_spy.count(), 1);
-        destroy_deferred();
-        QVERIFY(window.isNull());
+        for (bool by_button : {true, false}) {
+            if (!window)
+                window = new qv_analysis_window(nullptr);
+            QSignalSpy back_spy(window, &qv_analysis_window::show_experiment_window);
+            window->show();
+            auto *back = child<QToolButton>(window, "To_Run_Screen_Button");
+            if (by_button)
+                back->click();
+            else
+                QVERIFY(window->close());
+            QCOMPARE(back_spy.count(), 1);
+            QVERIFY(!window->isVisible());
+            back->click(); // still there until the event loop deletes it
+            QCOMPARE(back_spy.count(), 1);
+            destroy_deferred();
+            QVERIFY(window.isNull());
+        }
     }
-
-
-    void title_bar_close_hands_back()
-    {
-        QSignalSpy back_spy(window, &qv_analysis_window::show_experiment_window);
-        window->show();
-        QVERIFY(window->close());
-        QCOMPARE(back_spy.count(), 1);
-        destroy_deferred();
-        QVERIFY(window.isNull());
-    }
-
 
     void log_out_hands_back()
     {

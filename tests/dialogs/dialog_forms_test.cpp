@@ -4,6 +4,7 @@
 #include "dialogs/dialog_warning_delete_analysis.h"
 #include "dialogs/dialog_warning_delete_experiment.h"
 #include "dialogs/dialog_warning_save_data.h"
+#include "dialogs/dialog_texts.h"
 #include "dialogs/fore_screen.h"
 #include "dialogs/setaxis.h"
 #include "support/slot_warning_guard.h"
@@ -121,36 +122,39 @@ private slots:
         QCOMPARE(label_text(&box, "PROTOCOL_7"), QStringLiteral("Device:\nModel: RZ410 Potentiostat   Serial: 31120001"));
     }
 
-    void picker_feed_matching_the_palette_answers_its_pairs()
+    void picker_feed_sets_sliders_and_answers_pairs_data()
     {
+        QTest::addColumn<QColor>("ch1");
+        QTest::addColumn<QColor>("ch2");
+        QTest::addColumn<QVector<int>>("sliders");
+        QTest::addColumn<QString>("preview1");
+        // Pair 5 on both channels, the second one partly transparent.
+        QTest::newRow("palette pair 5") << QColor(154, 91, 179) << QColor(142, 72, 171, 100) << QVector<int>{5, 5}
+                                        << rgb(154, 91, 179);
+        // Outside the palette: slider at pair 1, the preview shows what was received.
+        QTest::newRow("outside the palette") << QColor(1, 2, 3) << QColor(0x9c, 0x3d, 0x4e) << QVector<int>{1, 9}
+                                             << rgb(1, 2, 3);
+    }
+    void picker_feed_sets_sliders_and_answers_pairs()
+    {
+        QFETCH(QColor, ch1);
+        QFETCH(QColor, ch2);
+        QFETCH(QVector<int>, sliders);
         QPointer<Change_Graph_Color> picker = new Change_Graph_Color;
         QSignalSpy run(picker, &Change_Graph_Color::color_changed);
         QSignalSpy analysis(picker, &Change_Graph_Color::color_to_analysis);
         picker->show();
-        // Pair 5 on both channels, the second one partly transparent.
-        picker->get_colors(QColor(154, 91, 179), QColor(142, 72, 171, 100));
-        QCOMPARE(slider_values(picker), QVector<int>({5, 5}));
-        QCOMPARE(preview(picker, "main1"), rgb(154, 91, 179));
-        QCOMPARE(preview(picker, "main2"), rgb(142, 72, 171));
+        picker->get_colors(ch1, ch2);
+        QCOMPARE(slider_values(picker), sliders);
+        QTEST(preview(picker, "main1"), "preview1");
+        QCOMPARE(preview(picker, "main2"), rgb(ch2.red(), ch2.green(), ch2.blue()));
         child<QPushButton>(picker, "pushButton_2")->click();
         QCOMPARE(run.count(), 1);
-        QCOMPARE(pairs_sent(run), QVector<int>({4, 4}));
+        QCOMPARE(pairs_sent(run), QVector<int>({sliders[0] - 1, sliders[1] - 1}));
         QCOMPARE(analysis.count(), 0);
         QVERIFY(!picker->isVisible());
         flush_deletes();
         QVERIFY(picker.isNull());
-    }
-
-    void picker_feed_outside_the_palette_falls_back_to_pair_one()
-    {
-        Change_Graph_Color picker;
-        QSignalSpy run(&picker, &Change_Graph_Color::color_changed);
-        picker.get_colors(QColor(1, 2, 3), QColor(0x9c, 0x3d, 0x4e));
-        QCOMPARE(slider_values(&picker), QVector<int>({1, 9}));
-        QCOMPARE(preview(&picker, "main1"), rgb(1, 2, 3)); // what was received, not pair 1
-        child<QPushButton>(&picker, "pushButton_2")->click();
-        QCOMPARE(run.count(), 1);
-        QCOMPARE(pairs_sent(run), QVector<int>({0, 8}));
     }
 
     void picker_fed_by_the_analysis_screen_answers_it_only()
@@ -223,49 +227,31 @@ private slots:
         QCOMPARE(run.count(), 1);
         QCOMPARE(pairs_sent(run), QVector<int>({9, 2}));
     }
-    void experiment_delete_warning_texts_data()
+    void delete_warnings_show_the_texts_for_their_count()
     {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("question");
-        QTest::addColumn<QString>("detail");
-        const QString many = "All the data of the unsaved experiments will be lost.";
-        QTest::newRow("1") << 1 << "Warning:Delete \"exp1\"" << "Do you want to delete this experiment?"
-                           << "exp1.qve\nAll the data of the unsaved experiment will be lost.";
-        QTest::newRow("256") << 256 << "256 items are selected" << "Do you want to delete these experiments?" << many;
-    }
-    void experiment_delete_warning_texts()
-    {
-        QFETCH(int, count);
-        dialog_warning_delete_experiment dialog;
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Warning:Delete Experiment"));
-        QCOMPARE(dialog.minimumSize(), QSize(450, 113));
-        dialog.exp_count(count);
-        dialog.get_the_name(QStringLiteral("exp1"));
-        QTEST(dialog.windowTitle(), "title");
-        QTEST(label_text(&dialog, "label"), "question");
-        QTEST(label_text(&dialog, "label_3"), "detail");
-    }
+        // 256 does not fit a byte: the dialogs must keep the whole count.
+        for (int count : {1, 256}) {
+            dialog_warning_delete_experiment experiment;
+            QCOMPARE(experiment.windowTitle(), QStringLiteral("Warning:Delete Experiment"));
+            QCOMPARE(experiment.minimumSize(), QSize(450, 113));
+            experiment.exp_count(count);
+            experiment.get_the_name(QStringLiteral("exp1"));
+            const delete_warning_text e = experiment_delete_warning(count, QStringLiteral("exp1"));
+            QCOMPARE((QStringList{experiment.windowTitle(), label_text(&experiment, "label"), label_text(&experiment, "label_3")}),
+                     (QStringList{e.title, e.question, e.detail}));
 
-    void analysis_delete_warning_texts_data()
-    {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("question");
-        QTest::newRow("1") << 1 << "Warning:Delete \"cv_1\"" << "Do you want to delete this analysis?";
-        QTest::newRow("256") << 256 << "256 items are selected" << "Do you want to delete these analyses?";
-    }
-    void analysis_delete_warning_texts()
-    {
-        QFETCH(int, count);
-        dialog_warning_delete_analysis dialog;
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Warning:Delete Analysis"));
-        dialog.analysis_count(count);
-        dialog.get_the_name(QStringLiteral("cv_1"));
-        QTEST(dialog.windowTitle(), "title");
-        QTEST(label_text(&dialog, "label"), "question");
-        QCOMPARE(label_text(&dialog, "label_3"),
-                 QStringLiteral("Only the current unsaved analyses will be deleted.\nExperiment raw data will not be modified."));
+            dialog_warning_delete_analysis analysis;
+            QCOMPARE(analysis.windowTitle(), QStringLiteral("Warning:Delete Analysis"));
+            analysis.analysis_count(count);
+            analysis.get_the_name(QStringLiteral("cv_1"));
+            const delete_warning_text a = analysis_delete_warning(count, QStringLiteral("cv_1"));
+            QCOMPARE((QStringList{analysis.windowTitle(), label_text(&analysis, "label"), label_text(&analysis, "label_3")}),
+                     (QStringList{a.title, a.question, a.detail}));
+        }
+        dialog_warning_delete_experiment one;
+        one.exp_count(1);
+        one.get_the_name(QStringLiteral("exp1"));
+        QCOMPARE(one.windowTitle(), QStringLiteral("Warning:Delete \"exp1\""));
     }
 
     void a_new_delete_warning_does_not_inherit_an_earlier_count()

@@ -20,22 +20,15 @@ method_pages sample_pages()
     return p;
 }
 
-bool same(const method_pages &a, const method_pages &b)
+// Every value of every page, in page order, for whole-form comparisons.
+QVector<qint64> values(const method_pages &p)
 {
-    return a.cv.er1_mV == b.cv.er1_mV && a.cv.er2_mV == b.cv.er2_mV && a.cv.ei_mV == b.cv.ei_mV &&
-           a.cv.ei_equals_er1 == b.cv.ei_equals_er1 && a.cv.rate_mV_s == b.cv.rate_mV_s &&
-           a.cv.repeat == b.cv.repeat && a.cv.step == b.cv.step && a.dpv.ei_mV == b.dpv.ei_mV &&
-           a.dpv.ef_mV == b.dpv.ef_mV && a.dpv.step_mV == b.dpv.step_mV && a.dpv.width_ms == b.dpv.width_ms &&
-           a.dpv.period_ms == b.dpv.period_ms && a.dpv.amplitude_mV == b.dpv.amplitude_mV &&
-           a.swv.ei_mV == b.swv.ei_mV && a.swv.ef_mV == b.swv.ef_mV && a.swv.step_mV == b.swv.step_mV &&
-           a.swv.freq_Hz == b.swv.freq_Hz && a.swv.amplitude_mV == b.swv.amplitude_mV &&
-           a.lsv.ei_mV == b.lsv.ei_mV && a.lsv.ef_mV == b.lsv.ef_mV && a.lsv.rate_mV_s == b.lsv.rate_mV_s &&
-           a.npv.ei_mV == b.npv.ei_mV && a.npv.ef_mV == b.npv.ef_mV && a.npv.step_mV == b.npv.step_mV &&
-           a.npv.width_ms == b.npv.width_ms && a.npv.period_ms == b.npv.period_ms &&
-           a.chrono.ei_mV == b.chrono.ei_mV && a.chrono.e1_mV == b.chrono.e1_mV &&
-           a.chrono.e2_mV == b.chrono.e2_mV && a.chrono.t1_ms == b.chrono.t1_ms &&
-           a.chrono.steps == b.chrono.steps && a.ampero.potential_mV == b.ampero.potential_mV &&
-           a.ampero.run_time_ms == b.ampero.run_time_ms;
+    return {p.cv.er1_mV, p.cv.er2_mV, p.cv.ei_mV, p.cv.ei_equals_er1, p.cv.rate_mV_s, p.cv.repeat, p.cv.step,
+            p.dpv.ei_mV, p.dpv.ef_mV, p.dpv.step_mV, p.dpv.width_ms, p.dpv.period_ms, p.dpv.amplitude_mV,
+            p.swv.ei_mV, p.swv.ef_mV, p.swv.step_mV, p.swv.freq_Hz, p.swv.amplitude_mV,
+            p.lsv.ei_mV, p.lsv.ef_mV, p.lsv.rate_mV_s, p.npv.ei_mV, p.npv.ef_mV, p.npv.step_mV, p.npv.width_ms,
+            p.npv.period_ms, p.chrono.ei_mV, p.chrono.e1_mV, p.chrono.e2_mV, p.chrono.t1_ms, p.chrono.steps,
+            p.ampero.potential_mV, p.ampero.run_time_ms};
 }
 
 // Copies page m of `from` over `into`.
@@ -90,7 +83,7 @@ private slots:
         const auto back = read_protocol(*write_protocol(m, saved, 17), current, 0);
         QVERIFY(back);
         QCOMPARE(back->method, m);
-        QVERIFY(same(back->pages, with_page(current, saved, m))); // only the method's own page changes
+        QCOMPARE(values(back->pages), values(with_page(current, saved, m))); // only the method's own page changes
         QCOMPARE(back->extra_time_s, uint8_t(m == method_index::cyclic ? 0 : 17));
     }
 
@@ -113,7 +106,7 @@ private slots:
         const auto ampero = read_protocol("6", current, 5);
         QVERIFY(ampero);
         QCOMPARE(ampero->method, method_index::amperometry);
-        QVERIFY(same(ampero->pages, current));
+        QCOMPARE(values(ampero->pages), values(current));
         QCOMPARE(ampero->extra_time_s, uint8_t(5));
     }
 
@@ -149,7 +142,7 @@ private slots:
         QCOMPARE(npv->pages.npv.ef_mV, 0);
         QCOMPARE(npv->pages.npv.period_ms, 30);
         QCOMPARE(npv->extra_time_s, uint8_t(255));  // held at the byte's end, never wrapped to 44
-        QVERIFY(same(with_page(npv->pages, current, method_index::normal_pulse), current));
+        QCOMPARE(values(with_page(npv->pages, current, method_index::normal_pulse)), values(current));
         auto negative = read_protocol("4\r\n-350\r\n0\r\n8\r\n7\r\n30\r\n-5", current, 9);
         QVERIFY(negative);
         QCOMPARE(negative->extra_time_s, uint8_t(0));
