@@ -138,19 +138,15 @@ void main_window_files_test::cleanup()
 
 void main_window_files_test::compare_records(const curve &a, const curve &b)
 {
-    QCOMPARE(b.method, a.method);
+    const auto fields = [](const curve &c) {
+        QStringList f{c.method, QString::number(c.device_id), QString::number(c.rate), QString::number(c.cycles),
+                      QString::number(c.resolution), QString::number(c.channel_code)};
+        for (float x : {c.filter_hz, c.e_min, c.e_max, c.e_start, c.i_min, c.i_max})
+            f << QString::number(double(x), 'g', 9);
+        return f;
+    };
+    QCOMPARE(fields(b), fields(a));
     QCOMPARE(without_date(b.details), without_date(a.details));
-    QCOMPARE(b.filter_hz, a.filter_hz);
-    QCOMPARE(b.device_id, a.device_id);
-    QCOMPARE(b.rate, a.rate);
-    QCOMPARE(b.cycles, a.cycles);
-    QCOMPARE(b.resolution, a.resolution);
-    QCOMPARE(b.channel_code, a.channel_code);
-    QCOMPARE(b.e_min, a.e_min);
-    QCOMPARE(b.e_max, a.e_max);
-    QCOMPARE(b.e_start, a.e_start);
-    QCOMPARE(b.i_min, a.i_min);
-    QCOMPARE(b.i_max, a.i_max);
     const QCPCurve *ca[] = {a.ch1_curve, a.ch2_curve, a.ch1_raw_curve, a.ch2_raw_curve};
     const QCPCurve *cb[] = {b.ch1_curve, b.ch2_curve, b.ch1_raw_curve, b.ch2_raw_curve};
     for (int i = 0; i < 4; ++i) {
@@ -495,12 +491,11 @@ void main_window_files_test::autosave_writes_under_temp_and_leaves_unsaved()
     QVERIFY(window->autosave_record(0));
     QVERIFY(window->autosave_record(0));
     QCOMPARE(QDir("Data/Temp").entryList({"*.qve"}, QDir::Files).size(), 3);
-    const QDateTime second(QDate(2026, 3, 4), QTime(5, 6, 7));
-    QCOMPARE(*prepare_autosave_path(second), QStringLiteral("Data/Temp/20260304_050607.qve"));
-    dir->write_file("Data/Temp/20260304_050607.qve", "first");
-    QCOMPARE(*prepare_autosave_path(second), QStringLiteral("Data/Temp/20260304_050607_2.qve"));
-    dir->write_file("Data/Temp/20260304_050607_2.qve", "second");
-    QCOMPARE(*prepare_autosave_path(second), QStringLiteral("Data/Temp/20260304_050607_3.qve"));
+    for (const char *suffix : {"", "_2", "_3"}) {
+        const QString name = QString("Data/Temp/20260304_050607%1.qve").arg(suffix);
+        QCOMPARE(*prepare_autosave_path(QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7))), name);
+        dir->write_file(name, "taken");
+    }
 
     // "Data/Temp" taken by a file: nothing can be written, and the caller hears so.
     QDir("Data/Temp").removeRecursively();

@@ -85,6 +85,23 @@ void add_experiment(MainWindow &w, const QString &name, bool saved, const QStrin
 
 void click(QObject &window, const char *button) { child<QPushButton>(window, button)->click(); }
 
+// Answers the open unsaved-data warning: "Exit and Discard Unsaved Data", or Cancel.
+void answer_warning(bool discard)
+{
+    auto *warning = visible_window<dialog_warning_save_data>();
+    QVERIFY(warning);
+    click(*warning, discard ? "pushButton" : "pushButton_3");
+}
+
+// Each emission's first argument, as text.
+QStringList first_arguments(const QSignalSpy &spy)
+{
+    QStringList texts;
+    for (const QList<QVariant> &args : spy)
+        texts << args.at(0).toString();
+    return texts;
+}
+
 settings_box *open_settings(MainWindow &w)
 {
     w.on_settings_clicked();
@@ -102,6 +119,11 @@ private slots:
         qRegisterMetaType<int8_t>("int8_t");
         qRegisterMetaType<curve>("curve");
     }
+    void init()
+    {
+        wd = std::make_unique<temp_workdir>();
+        prepare_users(*wd);
+    }
     void cleanup();
 
     void refused_closes_then_one_confirmation_send_one_close_command();
@@ -116,6 +138,9 @@ private slots:
     void hand_over_without_current_row_asks_for_no_experiment();
     void user_chooser_and_analysis_screen_change_the_user();
     void command_line_analysis_document_goes_to_the_analysis_screen();
+
+private:
+    std::unique_ptr<temp_workdir> wd;
 };
 
 void main_window_session_test::cleanup()
@@ -126,12 +151,11 @@ void main_window_session_test::cleanup()
             top->close();
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    wd.reset();
 }
 
 void main_window_session_test::refused_closes_then_one_confirmation_send_one_close_command()
 {
-    temp_workdir wd;
-    prepare_users(wd);
     sim_instrument a(5);
     QVERIFY(a.is_plugged());
     list_ports({&a});
@@ -149,7 +173,7 @@ void main_window_session_test::refused_closes_then_one_confirmation_send_one_clo
         auto *warning = visible_window<dialog_warning_save_data>();
         QVERIFY(warning);
         QCOMPARE(warning->windowModality(), Qt::ApplicationModal);
-        click(*warning, "pushButton_3");  // Cancel
+        answer_warning(false);
         QVERIFY(!warning->isVisible());
     }
     settle();
@@ -157,8 +181,7 @@ void main_window_session_test::refused_closes_then_one_confirmation_send_one_clo
 
     QVERIFY(!w.close());
     auto *warning = visible_window<dialog_warning_save_data>();
-    QVERIFY(warning);
-    click(*warning, "pushButton");  // Exit and Discard Unsaved Data
+    answer_warning(true);
     settle();
 
     QVERIFY(!w.isVisible());
@@ -168,13 +191,12 @@ void main_window_session_test::refused_closes_then_one_confirmation_send_one_clo
     // The closed window lets its ports and link go.
     QVERIFY(!w.instrument());
     // Nothing of the close is written; the user stays remembered.
-    QCOMPARE(config_lines(wd).mid(0, 2), (QStringList{"Ann", "1"}));
+    QCOMPARE(config_lines(*wd).mid(0, 2), (QStringList{"Ann", "1"}));
 }
 
 void main_window_session_test::log_out_waits_for_the_warning_and_opens_one_log_in_page()
 {
-    temp_workdir wd;
-    prepare_users(wd, "Bob");
+    prepare_users(*wd, "Bob");
     sim_instrument a(7);
     list_ports({&a});
     MainWindow w;
@@ -188,28 +210,27 @@ void main_window_session_test::log_out_waits_for_the_warning_and_opens_one_log_i
 
     for (int refusal = 0; refusal < 2; ++refusal) {
         users->setCurrentIndex(users->findText("Log Out"));
-        auto *warning = visible_window<dialog_warning_save_data>();
-        QVERIFY(warning);
+        QVERIFY(visible_window<dialog_warning_save_data>());
         // Kept: the same user, the same file, the instrument still connected.
         QVERIFY(w.isVisible());
         QCOMPARE(users->currentText(), QStringLiteral("Bob"));
-        QCOMPARE(config_lines(wd).mid(0, 2), (QStringList{"Bob", "1"}));
+        QCOMPARE(config_lines(*wd).mid(0, 2), (QStringList{"Bob", "1"}));
         QVERIFY(w.instrument() && w.instrument()->is_connected());
-        click(*warning, "pushButton_3");
+        answer_warning(false);
     }
     settle();
     QVERIFY(a.received().isEmpty());
     QVERIFY(visible_windows<log_page>().isEmpty());
 
     users->setCurrentIndex(users->findText("Log Out"));
-    click(*visible_window<dialog_warning_save_data>(), "pushButton");
+    answer_warning(true);
     settle();
 
     QVERIFY(!w.isVisible());
     QTRY_COMPARE(a.received(), burst(close_command));
     QCOMPARE(visible_windows<log_page>().size(), 1);
-    QCOMPARE(config_lines(wd).mid(0, 2), (QStringList{"Log Out", "-1"}));
-    QCOMPARE(config_lines(wd).size(), 17);
+    QCOMPARE(config_lines(*wd).mid(0, 2), (QStringList{"Log Out", "-1"}));
+    QCOMPARE(config_lines(*wd).size(), 17);
 
     // Closing the closed window again changes nothing.
     w.close();
@@ -228,9 +249,7 @@ void main_window_session_test::log_out_waits_for_the_warning_and_opens_one_log_i
     settle();
     a.clear_received();
     QVERIFY(!next->close());
-    auto *asking = visible_window<dialog_warning_save_data>();
-    QVERIFY(asking);
-    click(*asking, "pushButton");
+    answer_warning(true);
     QVERIFY(!next->isVisible());
     QTRY_COMPARE(a.received(), burst(close_command));
     QVERIFY(visible_windows<log_page>().isEmpty());
@@ -238,8 +257,6 @@ void main_window_session_test::log_out_waits_for_the_warning_and_opens_one_log_i
 
 void main_window_session_test::closing_with_everything_saved_goes_at_once()
 {
-    temp_workdir wd;
-    prepare_users(wd);
     {
         // No instrument: nothing to tell, and a plain close opens no log-in page.
         MainWindow w;
@@ -262,13 +279,12 @@ void main_window_session_test::closing_with_everything_saved_goes_at_once()
     QVERIFY(visible_window<dialog_warning_save_data>() == nullptr);
     QTRY_COMPARE(a.received(), burst(close_command));
     QCOMPARE(visible_windows<log_page>().size(), 1);
-    QCOMPARE(config_lines(wd).mid(0, 2), (QStringList{"Log Out", "-1"}));
+    QCOMPARE(config_lines(*wd).mid(0, 2), (QStringList{"Log Out", "-1"}));
 }
 
 void main_window_session_test::settings_box_is_fed_users_and_instruments()
 {
-    temp_workdir wd;
-    prepare_users(wd, "Bob");
+    prepare_users(*wd, "Bob");
     sim_instrument a(5), b(12);
     list_ports({&a, &b});
     MainWindow w;
@@ -280,10 +296,7 @@ void main_window_session_test::settings_box_is_fed_users_and_instruments()
     settings_box *box = open_settings(w);
     QVERIFY(box);
     QCOMPARE(box->windowModality(), Qt::ApplicationModal);
-    QStringList messages;
-    for (const QList<QVariant> &args : fed)
-        messages << args.at(0).toString();
-    QCOMPARE(messages, (QStringList{"Ann", "itiscoming_protocol", "Bob", "go_to_protocols_configure"}));
+    QCOMPARE(first_arguments(fed), (QStringList{"Ann", "itiscoming_protocol", "Bob", "go_to_protocols_configure"}));
 
     auto *user = child<QComboBox>(*box, "User");
     QCOMPARE(user->count(), 2);
@@ -308,8 +321,7 @@ void main_window_session_test::settings_box_is_fed_users_and_instruments()
 
 void main_window_session_test::reset_all_then_save_writes_the_seventeen_lines_and_the_screen_applies_them()
 {
-    temp_workdir wd;
-    prepare_users(wd, "Bob");
+    prepare_users(*wd, "Bob");
     sim_instrument a(31);
     list_ports({&a});
     MainWindow w;
@@ -324,7 +336,7 @@ void main_window_session_test::reset_all_then_save_writes_the_seventeen_lines_an
     QVERIFY(visible_windows<settings_box>().isEmpty());
     // The first user, the first instrument, both channels, the first item of every list, and the
     // image type (1), quiet time (7) and filter (3) kept from the file.
-    QCOMPARE(config_lines(wd), (QStringList{"Ann", "1", "RZ410-K260531", "1", "1", "0", "0", "Tangent", "0", "0",
+    QCOMPARE(config_lines(*wd), (QStringList{"Ann", "1", "RZ410-K260531", "1", "1", "0", "0", "Tangent", "0", "0",
                                             "1", "0", "0", "0", "0", "7", "3"}));
 
     // The run screen took lines 3, 4, 5, 6, 9 and 16.
@@ -343,7 +355,7 @@ void main_window_session_test::reset_all_then_save_writes_the_seventeen_lines_an
     child<QComboBox>(*emptied, "Plot_Mode")->setCurrentIndex(1);
     click(*emptied, "pushButton_3");
     settle();
-    const QStringList lines = config_lines(wd);
+    const QStringList lines = config_lines(*wd);
     QCOMPARE(lines.size(), 17);
     QCOMPARE(lines.at(2), QString());
     QVERIFY(!lines.contains("-1"));
@@ -355,8 +367,6 @@ void main_window_session_test::reset_all_then_save_writes_the_seventeen_lines_an
 
 void main_window_session_test::choosing_an_instrument_in_the_settings_box_switches_like_the_device_box()
 {
-    temp_workdir wd;
-    prepare_users(wd);
     sim_instrument a(21), b(22);
     list_ports({&a, &b});
     MainWindow w;
@@ -375,7 +385,7 @@ void main_window_session_test::choosing_an_instrument_in_the_settings_box_switch
     QCOMPARE(w.instrument()->current_device_index(), 1);
     QCOMPARE(w.instrument()->current_device_id(), uint8_t(22));
     QCOMPARE(w.device_display_name(), QStringLiteral("RZ410-K260522"));
-    QCOMPARE(config_lines(wd).at(2), QStringLiteral("RZ410-K260522"));
+    QCOMPARE(config_lines(*wd).at(2), QStringLiteral("RZ410-K260522"));
 
     // The instrument already connected, and indexes the table does not hold, change nothing.
     a.clear_received();
@@ -388,8 +398,7 @@ void main_window_session_test::choosing_an_instrument_in_the_settings_box_switch
     w.settings_closed(int8_t(127));
     w.settings_closed(int8_t(-1));
     settle();
-    QVERIFY(a.received().isEmpty());
-    QVERIFY(b.received().isEmpty());
+    QVERIFY(a.received().isEmpty() && b.received().isEmpty());
     QCOMPARE(w.instrument()->current_device_index(), 1);
 
     // A box saved without touching the port shows and keeps the instrument in use.
@@ -401,16 +410,13 @@ void main_window_session_test::choosing_an_instrument_in_the_settings_box_switch
     click(*box, "pushButton_3");
     settle();
     QTest::qWait(4 * watch_interval_ms);
-    QVERIFY(a.received().isEmpty());
-    QVERIFY(b.received().isEmpty());
+    QVERIFY(a.received().isEmpty() && b.received().isEmpty());
     QCOMPARE(w.instrument()->current_device_index(), 1);
-    QCOMPARE(config_lines(wd).at(2), QStringLiteral("RZ410-K260522"));
+    QCOMPARE(config_lines(*wd).at(2), QStringLiteral("RZ410-K260522"));
 }
 
 void main_window_session_test::a_run_keeps_the_settings_box_shut_and_a_close_stops_it_first()
 {
-    temp_workdir wd;
-    prepare_users(wd);
     sim_instrument a(3);
     a.set_speed_up(0.01);  // a slow run: it must still be going when the window closes
     list_ports({&a});
@@ -431,13 +437,13 @@ void main_window_session_test::a_run_keeps_the_settings_box_shut_and_a_close_sto
     a.clear_received();
     QVERIFY(!w.close());  // the running experiment is unsaved
     QVERIFY(w.run_in_progress());
-    click(*visible_window<dialog_warning_save_data>(), "pushButton_3");
+    answer_warning(false);
     settle();
     QVERIFY(a.received().isEmpty());
     QVERIFY(w.run_in_progress());
 
     QVERIFY(!w.close());
-    click(*visible_window<dialog_warning_save_data>(), "pushButton");
+    answer_warning(true);
     settle();
     QVERIFY(!w.run_in_progress());
     QTRY_COMPARE(a.received(), burst(stop_command) + burst(close_command));
@@ -445,8 +451,6 @@ void main_window_session_test::a_run_keeps_the_settings_box_shut_and_a_close_sto
 
 void main_window_session_test::about_box_shows_instrument_id_zero_and_nothing_without_one()
 {
-    temp_workdir wd;
-    prepare_users(wd);
     {
         MainWindow w;
         child<QAction>(w, "actionAbout")->trigger();
@@ -478,8 +482,7 @@ void main_window_session_test::about_box_shows_instrument_id_zero_and_nothing_wi
 
 void main_window_session_test::hand_over_sends_cyclic_records_users_and_state_then_comes_back()
 {
-    temp_workdir wd;
-    prepare_users(wd, "Bob");
+    prepare_users(*wd, "Bob");
     MainWindow w;
     w.set_current_user(1);
     w.move(40, 30);
@@ -502,14 +505,9 @@ void main_window_session_test::hand_over_sends_cyclic_records_users_and_state_th
         names << args.at(0).value<curve>().name;
     QCOMPARE(names, (QStringList{"cv_a", "cv_c"}));
     QCOMPARE(done.count(), 1);
-    QStringList messages;
-    for (const QList<QVariant> &args : users)
-        messages << args.at(0).toString();
-    QCOMPARE(messages, (QStringList{"Ann", "0xffrecentuser\tBob", "Log Out"}));
-    QCOMPARE(state.count(), 1);
-    QCOMPARE(state.at(0).at(0).toString(), QStringLiteral("disconnected"));
-    QCOMPARE(user_row.count(), 1);
-    QCOMPARE(user_row.at(0).at(0).toInt(), 1);
+    QCOMPARE(first_arguments(users), (QStringList{"Ann", "0xffrecentuser\tBob", "Log Out"}));
+    QCOMPARE(first_arguments(state), QStringList{"disconnected"});
+    QCOMPARE(first_arguments(user_row), QStringList{"1"});
     // The current row is the second experiment handed over.
     QCOMPARE(chosen.count(), 1);
     QCOMPARE(chosen.at(0).at(0).value<int8_t>(), int8_t(1));
@@ -542,8 +540,6 @@ void main_window_session_test::hand_over_sends_cyclic_records_users_and_state_th
 
 void main_window_session_test::hand_over_without_current_row_asks_for_no_experiment()
 {
-    temp_workdir wd;
-    prepare_users(wd);
     sim_instrument a(9);
     list_ports({&a});
     MainWindow w;
@@ -558,8 +554,7 @@ void main_window_session_test::hand_over_without_current_row_asks_for_no_experim
     list->setCurrentRow(-1);
     w.on_To_Analysis_Screen_Button_clicked();
     QCOMPARE(chosen.count(), 0);
-    QCOMPARE(state.count(), 1);
-    QCOMPARE(state.at(0).at(0).toString(), QStringLiteral("RZ410-K260509"));
+    QCOMPARE(first_arguments(state), QStringList{"RZ410-K260509"});
     w.analysis_screen()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
@@ -573,8 +568,6 @@ void main_window_session_test::hand_over_without_current_row_asks_for_no_experim
 
 void main_window_session_test::user_chooser_and_analysis_screen_change_the_user()
 {
-    temp_workdir wd;
-    prepare_users(wd);
     MainWindow w;
     w.show();
     auto *users = child<QComboBox>(w, "user_box");
@@ -589,7 +582,7 @@ void main_window_session_test::user_chooser_and_analysis_screen_change_the_user(
     names->setCurrentIndex(1);
     click(*chooser, "select");
     QCOMPARE(users->currentText(), QStringLiteral("Bob"));
-    QCOMPARE(config_lines(wd).mid(0, 2), (QStringList{"Bob", "1"}));
+    QCOMPARE(config_lines(*wd).mid(0, 2), (QStringList{"Bob", "1"}));
 
     // A name that is no user, or "Log Out", changes nothing.
     w.user_select_slot("Log Out");
@@ -607,10 +600,8 @@ void main_window_session_test::user_chooser_and_analysis_screen_change_the_user(
 
 void main_window_session_test::command_line_analysis_document_goes_to_the_analysis_screen()
 {
-    temp_workdir wd;
-    prepare_users(wd);
-    wd.write_file("Data/User/Ann/Analysis/peaks.qva", "analysis\n");
-    const QString document = QDir(wd.path()).filePath("Data/User/Ann/Analysis/peaks.qva");
+    wd->write_file("Data/User/Ann/Analysis/peaks.qva", "analysis\n");
+    const QString document = QDir(wd->path()).filePath("Data/User/Ann/Analysis/peaks.qva");
     struct restore {
         ~restore()
         {
@@ -620,13 +611,13 @@ void main_window_session_test::command_line_analysis_document_goes_to_the_analys
     } restore_paths;
 
     // A folder, or an experiment named as well (even a missing one), opens no analysis screen.
-    app_state::startup_analysis_path = QDir(wd.path()).filePath("Data/User/Ann/Analysis");
+    app_state::startup_analysis_path = QDir(wd->path()).filePath("Data/User/Ann/Analysis");
     {
         MainWindow w;
         QVERIFY(!w.analysis_screen());
     }
     app_state::startup_analysis_path = document;
-    app_state::startup_experiment_path = QDir(wd.path()).filePath("missing.qve");
+    app_state::startup_experiment_path = QDir(wd->path()).filePath("missing.qve");
     {
         MainWindow w;
         QVERIFY(!w.analysis_screen());
