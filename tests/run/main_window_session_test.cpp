@@ -129,9 +129,8 @@ private slots:
     void refused_closes_then_one_confirmation_send_one_close_command();
     void log_out_waits_for_the_warning_and_opens_one_log_in_page();
     void closing_with_everything_saved_goes_at_once();
-    void settings_box_is_fed_users_and_instruments();
     void reset_all_then_save_writes_the_seventeen_lines_and_the_screen_applies_them();
-    void choosing_an_instrument_in_the_settings_box_switches_like_the_device_box();
+    void settings_box_is_fed_and_choosing_an_instrument_switches_like_the_device_box();
     void a_run_keeps_the_settings_box_shut_and_a_close_stops_it_first();
     void about_box_shows_instrument_id_zero_and_nothing_without_one();
     void hand_over_sends_cyclic_records_users_and_state_then_comes_back();
@@ -282,43 +281,6 @@ void main_window_session_test::closing_with_everything_saved_goes_at_once()
     QCOMPARE(config_lines(*wd).mid(0, 2), (QStringList{"Log Out", "-1"}));
 }
 
-void main_window_session_test::settings_box_is_fed_users_and_instruments()
-{
-    prepare_users(*wd, "Bob");
-    sim_instrument a(5), b(12);
-    list_ports({&a, &b});
-    MainWindow w;
-    w.set_current_user(1);
-    settle();
-    QCOMPARE(w.instrument()->device_count(), uint8_t(2));
-
-    QSignalSpy fed(&w, &MainWindow::settings_user);
-    settings_box *box = open_settings(w);
-    QVERIFY(box);
-    QCOMPARE(box->windowModality(), Qt::ApplicationModal);
-    QCOMPARE(first_arguments(fed), (QStringList{"Ann", "itiscoming_protocol", "Bob", "go_to_protocols_configure"}));
-
-    auto *user = child<QComboBox>(*box, "User");
-    QCOMPARE(user->count(), 2);
-    QCOMPARE(user->itemText(0), QStringLiteral("Ann"));
-    QCOMPARE(user->currentText(), QStringLiteral("Bob"));
-    auto *port = child<QComboBox>(*box, "Port");
-    QCOMPARE(port->count(), 2);
-    QCOMPARE(port->itemText(0), QStringLiteral("RZ410-K260505"));
-    QCOMPARE(port->itemText(1), QStringLiteral("RZ410-K260512"));
-    // The file's values are in the box.
-    QCOMPARE(child<QSpinBox>(*box, "quiet_time")->value(), 7);
-    QCOMPARE(child<QComboBox>(*box, "Current_Range")->currentIndex(), 4);
-
-    // A second box is fed afresh; the first one, gone, hears nothing more.
-    click(*box, "cancel");
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    settings_box *second = open_settings(w);
-    QVERIFY(second);
-    QCOMPARE(child<QComboBox>(*second, "User")->count(), 2);
-    QCOMPARE(child<QComboBox>(*second, "Port")->count(), 2);
-}
-
 void main_window_session_test::reset_all_then_save_writes_the_seventeen_lines_and_the_screen_applies_them()
 {
     prepare_users(*wd, "Bob");
@@ -365,18 +327,43 @@ void main_window_session_test::reset_all_then_save_writes_the_seventeen_lines_an
     QVERIFY(w.instrument()->is_connected());
 }
 
-void main_window_session_test::choosing_an_instrument_in_the_settings_box_switches_like_the_device_box()
+void main_window_session_test::settings_box_is_fed_and_choosing_an_instrument_switches_like_the_device_box()
 {
+    prepare_users(*wd, "Bob");
     sim_instrument a(21), b(22);
     list_ports({&a, &b});
     MainWindow w;
+    w.set_current_user(1);
     settle();
+    QCOMPARE(w.instrument()->device_count(), uint8_t(2));
     QCOMPARE(w.instrument()->current_device_index(), 0);
     a.clear_received();
     b.clear_received();
 
+    QSignalSpy fed(&w, &MainWindow::settings_user);
     settings_box *box = open_settings(w);
     QVERIFY(box);
+    QCOMPARE(box->windowModality(), Qt::ApplicationModal);
+    QCOMPARE(first_arguments(fed), (QStringList{"Ann", "itiscoming_protocol", "Bob", "go_to_protocols_configure"}));
+    auto *user = child<QComboBox>(*box, "User");
+    QCOMPARE(user->count(), 2);
+    QCOMPARE(user->itemText(0), QStringLiteral("Ann"));
+    QCOMPARE(user->currentText(), QStringLiteral("Bob"));
+    auto *port = child<QComboBox>(*box, "Port");
+    QCOMPARE(port->count(), 2);
+    QCOMPARE(port->itemText(0), QStringLiteral("RZ410-K260521"));
+    QCOMPARE(port->itemText(1), QStringLiteral("RZ410-K260522"));
+    // The file's values are in the box.
+    QCOMPARE(child<QSpinBox>(*box, "quiet_time")->value(), 7);
+    QCOMPARE(child<QComboBox>(*box, "Current_Range")->currentIndex(), 4);
+
+    // A second box is fed afresh; the first one, gone, hears nothing more.
+    click(*box, "cancel");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    box = open_settings(w);
+    QVERIFY(box);
+    QCOMPARE(child<QComboBox>(*box, "User")->count(), 2);
+    QCOMPARE(child<QComboBox>(*box, "Port")->count(), 2);
     child<QComboBox>(*box, "Port")->setCurrentIndex(1);
     click(*box, "pushButton_3");
     settle();
