@@ -48,11 +48,10 @@ private slots:
 
     void only_qve_drops_open()
     {
-        QVERIFY(is_droppable_experiment("/d/scan.qve"));
-        QVERIFY(!is_droppable_experiment("/d/scan.QVE"));
-        QVERIFY(!is_droppable_experiment("/d/scan.txt"));
-        QVERIFY(!is_droppable_experiment("qve"));
-        QVERIFY(is_droppable_experiment(".qve"));
+        QVector<bool> opens;
+        for (const char *path : {"/d/scan.qve", "/d/scan.QVE", "/d/scan.txt", "qve", ".qve"})
+            opens << is_droppable_experiment(path);
+        QCOMPARE(opens, QVector<bool>({true, false, false, false, true}));
     }
 
     void save_targets()
@@ -61,15 +60,12 @@ private slots:
         QCOMPARE(last_row_named({"a", "b"}, "c"), std::optional<int>()); // no row: nothing is overwritten
         QCOMPARE(save_proposal("Data/User/al/Experiments/", "scan"), QStringLiteral("Data/User/al/Experiments//scan.qve"));
 
-        save_name_choice c = proposed_save_name(10, "box", "sel", "cur");
-        QCOMPARE(c.name, QStringLiteral("box"));
-        QCOMPARE(c.next_save_mode, 10);
-        c = proposed_save_name(1, "box", "sel", "cur");
-        QCOMPARE(c.name, QStringLiteral("sel"));
-        QCOMPARE(c.next_save_mode, 0);
-        c = proposed_save_name(0, "box", "sel", "cur");
-        QCOMPARE(c.name, QStringLiteral("cur"));
-        QCOMPARE(c.next_save_mode, 0);
+        // Mode 10 proposes the name box and stays; mode 1 the selected row, mode 0 the current row, both then 0.
+        for (auto m : {std::tuple<int, QString, int>{10, "box", 10}, {1, "sel", 0}, {0, "cur", 0}}) {
+            const save_name_choice c = proposed_save_name(std::get<0>(m), "box", "sel", "cur");
+            QCOMPARE(c.name, std::get<1>(m));
+            QCOMPARE(c.next_save_mode, std::get<2>(m));
+        }
     }
 
     void autosave_folder_is_created()

@@ -356,9 +356,8 @@ private slots:
         QVERIFY(relative_error(out.values, 0, whole_filter(raw.values, 0, 300, 75, 0.05)) < 1e-12);
         // Too few points, a raw or an unusable cut-off: the raw points.
         QCOMPARE(refiltered(head(raw, 4), 1, 20).values, raw.values.mid(0, 4));
-        QCOMPARE(refiltered(raw, 0, 20).values, raw.values);
-        QCOMPARE(refiltered(raw, 10, 0).values, raw.values);
-        QCOMPARE(refiltered(raw, 10, 10).values, raw.values);
+        for (auto unusable : {std::pair<float, double>{0, 20}, {10, 0}, {10, 10}})
+            QCOMPARE(refiltered(raw, unusable.first, unusable.second).values, raw.values);
         QCOMPARE(refiltered(head(raw, 5), 1, 20).values.size(), 5);
         QVERIFY(refiltered(head(raw, 5), 1, 20).values != raw.values.mid(0, 5));
     }
@@ -393,15 +392,12 @@ private slots:
 
         // Without a step plan, or for any other method, the whole-series rule.
         const series noisy = make_series(930, 4);
-        stored_layout no_step_time = chrono;
+        stored_layout no_step_time = chrono, no_steps = chrono, ampero = chrono;
         no_step_time.rate = 0;
-        QCOMPARE(refiltered_record(noisy, 1, fs, no_step_time).values, refiltered(noisy, 1, fs).values);
-        stored_layout no_steps = chrono;
         no_steps.cycles = 0;
-        QCOMPARE(refiltered_record(noisy, 1, fs, no_steps).values, refiltered(noisy, 1, fs).values);
-        stored_layout ampero = chrono;
         ampero.method = QStringLiteral("Amperometric");
-        QCOMPARE(refiltered_record(noisy, 1, fs, ampero).values, refiltered(noisy, 1, fs).values);
+        for (const stored_layout &other : {no_step_time, no_steps, ampero})
+            QCOMPARE(refiltered_record(noisy, 1, fs, other).values, refiltered(noisy, 1, fs).values);
         // A raw cut-off or too few points: the raw points.
         QCOMPARE(refiltered_record(noisy, 0, fs, chrono).values, noisy.values);
         QCOMPARE(refiltered_record(head(noisy, 4), 1, fs, chrono).values, noisy.values.mid(0, 4));

@@ -208,6 +208,17 @@ private slots:
         QVERIFY(relative_error(y, reference_filtfilt(b, a, x)) < 1e-12);
     }
 
+    void reversed_input_gives_reversed_output()
+    {
+        auto x = random_walk(700, 4);
+        const auto b = taps(150, 0.03f);
+        std::vector<double> y, y_rev;
+        fir_filter::filtfilt(b, {1.0}, x, y);
+        std::reverse(x.begin(), x.end());
+        fir_filter::filtfilt(b, {1.0}, x, y_rev);
+        QVERIFY(relative_error(std::vector<double>(y_rev.rbegin(), y_rev.rend()), y) < 1e-12);
+    }
+
     void initial_state_routes_agree()
     {
         for (uint16_t order : {1, 2, 7, 120, 500}) {
