@@ -128,14 +128,13 @@ private slots:
 
     void refused_closes_then_one_confirmation_send_one_close_command();
     void log_out_waits_for_the_warning_and_opens_one_log_in_page();
-    void closing_with_everything_saved_goes_at_once();
     void reset_all_then_save_writes_the_seventeen_lines_and_the_screen_applies_them();
     void settings_box_is_fed_and_choosing_an_instrument_switches_like_the_device_box();
     void a_run_keeps_the_settings_box_shut_and_a_close_stops_it_first();
     void about_box_shows_instrument_id_zero_and_nothing_without_one();
     void hand_over_sends_cyclic_records_users_and_state_then_comes_back();
     void hand_over_without_current_row_asks_for_no_experiment();
-    void user_chooser_and_analysis_screen_change_the_user();
+    void user_chooser_and_analysis_screen_change_the_user_and_a_saved_log_out_goes_at_once();
     void command_line_analysis_document_goes_to_the_analysis_screen();
 
 private:
@@ -252,33 +251,6 @@ void main_window_session_test::log_out_waits_for_the_warning_and_opens_one_log_i
     QVERIFY(!next->isVisible());
     QTRY_COMPARE(a.received(), burst(close_command));
     QVERIFY(visible_windows<log_page>().isEmpty());
-}
-
-void main_window_session_test::closing_with_everything_saved_goes_at_once()
-{
-    {
-        // No instrument: nothing to tell, and a plain close opens no log-in page.
-        MainWindow w;
-        w.show();
-        add_experiment(w, "saved", true);
-        QVERIFY(w.close());
-        QVERIFY(visible_window<dialog_warning_save_data>() == nullptr);
-        QVERIFY(visible_windows<log_page>().isEmpty());
-    }
-    sim_instrument a(8);
-    list_ports({&a});
-    MainWindow w;
-    w.show();
-    settle();
-    a.clear_received();
-    auto *users = child<QComboBox>(w, "user_box");
-    users->setCurrentIndex(users->findText("Log Out"));
-    settle();
-    QVERIFY(!w.isVisible());
-    QVERIFY(visible_window<dialog_warning_save_data>() == nullptr);
-    QTRY_COMPARE(a.received(), burst(close_command));
-    QCOMPARE(visible_windows<log_page>().size(), 1);
-    QCOMPARE(config_lines(*wd).mid(0, 2), (QStringList{"Log Out", "-1"}));
 }
 
 void main_window_session_test::reset_all_then_save_writes_the_seventeen_lines_and_the_screen_applies_them()
@@ -440,11 +412,17 @@ void main_window_session_test::about_box_shows_instrument_id_zero_and_nothing_wi
 {
     {
         MainWindow w;
+        w.show();
         child<QAction>(w, "actionAbout")->trigger();
         auto *box = visible_window<About_Dialog_Box>();
         QVERIFY(box);
         QCOMPARE(child<QLabel>(*box, "id")->text(), QString());
         box->close();
+        // Everything saved and no instrument: a plain close asks nothing and opens no log-in page.
+        add_experiment(w, "saved", true);
+        QVERIFY(w.close());
+        QVERIFY(visible_window<dialog_warning_save_data>() == nullptr);
+        QVERIFY(visible_windows<log_page>().isEmpty());
     }
     sim_instrument a(0), b(14);
     list_ports({&a, &b});
@@ -553,10 +531,13 @@ void main_window_session_test::hand_over_without_current_row_asks_for_no_experim
     w.analysis_screen()->close();
 }
 
-void main_window_session_test::user_chooser_and_analysis_screen_change_the_user()
+void main_window_session_test::user_chooser_and_analysis_screen_change_the_user_and_a_saved_log_out_goes_at_once()
 {
+    sim_instrument a(8);
+    list_ports({&a});
     MainWindow w;
     w.show();
+    settle();
     auto *users = child<QComboBox>(w, "user_box");
     QCOMPARE(users->currentText(), QStringLiteral("Ann"));
 
@@ -583,6 +564,16 @@ void main_window_session_test::user_chooser_and_analysis_screen_change_the_user(
     w.select_index(9);
     QCOMPARE(users->currentText(), QStringLiteral("Ann"));
     QVERIFY(w.isVisible());
+
+    // Nothing unsaved: "Log Out" goes at once, telling the instrument.
+    a.clear_received();
+    users->setCurrentIndex(users->findText("Log Out"));
+    settle();
+    QVERIFY(!w.isVisible());
+    QVERIFY(visible_window<dialog_warning_save_data>() == nullptr);
+    QTRY_COMPARE(a.received(), burst(close_command));
+    QCOMPARE(visible_windows<log_page>().size(), 1);
+    QCOMPARE(config_lines(*wd).mid(0, 2), (QStringList{"Log Out", "-1"}));
 }
 
 void main_window_session_test::command_line_analysis_document_goes_to_the_analysis_screen()
