@@ -14,6 +14,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("0") << 0 << "K260500";
         QTest::newRow("9") << 9 << "K260509";
+        QTest::newRow("10") << 10 << "K260510";
+        QTest::newRow("100") << 100 << "K2605100";
         QTest::newRow("255") << 255 << "K2605255";
     }
     void instrument_id()

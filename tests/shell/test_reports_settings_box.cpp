@@ -26,9 +26,8 @@ private slots:
         }
         QCOMPARE(box->windowTitle(), QStringLiteral("Report Settings"));
         QVERIFY(!box->windowIcon().isNull());
-        const QList<QLabel *> labels = box->findChildren<QLabel *>();
         QStringList label_texts;
-        for (const QLabel *label : labels)
+        for (const QLabel *label : box->findChildren<QLabel *>())
             label_texts << label->text();
         for (const char *text : {"REPORT SETTINGS", "Report Type:", "Header:", "Department:", "Institution:", "Study:",
                                  "Date:", "Time:"})
@@ -46,13 +45,10 @@ private slots:
         QVERIFY(box->findChild<QDateEdit *>("report_date"));
         QVERIFY(box->findChild<QTimeEdit *>("report_time"));
 
-        const std::pair<const char *, const char *> buttons[] = {
-            {"resetall", "Reset All"}, {"cancel", "Cancel"}, {"save", "Save"}};
-        for (const auto &button : buttons) {
-            auto *b = box->findChild<QPushButton *>(button.first);
-            QVERIFY2(b, button.first);
-            QCOMPARE(b->text(), QString::fromLatin1(button.second));
-        }
+        QStringList buttons;
+        for (const char *name : {"resetall", "cancel", "save"})
+            buttons << (box->findChild<QPushButton *>(name) ? box->findChild<QPushButton *>(name)->text() : "missing");
+        QCOMPARE(buttons, (QStringList{"Reset All", "Cancel", "Save"}));
     }
 
     void buttons_neither_close_nor_write()
