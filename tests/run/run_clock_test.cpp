@@ -62,15 +62,9 @@ private slots:
         QCOMPARE(method_run_seconds(method_index::linear_sweep, p), uint64_t(100));
 
         // Exact arithmetic: 3 steps of 30 ms would be 0.09 s per step in floating point; 100 steps x 30 ms = 3 s.
-        p.npv.ei_mV = 0;
-        p.npv.ef_mV = 300;
-        p.npv.step_mV = 3;
-        p.npv.period_ms = 30;
+        p.npv = npv_parameters{0, 300, 3, 5, 30};
         QCOMPARE(method_run_seconds(method_index::normal_pulse, p), uint64_t(3));
-        p.dpv.ei_mV = 0;
-        p.dpv.ef_mV = 999;
-        p.dpv.step_mV = 3;
-        p.dpv.period_ms = 3;
+        p.dpv = dpv_parameters{0, 999, 3, 10, 3, 50};
         QCOMPARE(method_run_seconds(method_index::differential_pulse, p), uint64_t(0));   // 333 x 3 ms = 0.999 s
 
         p.chrono.t1_ms = 1500;

@@ -45,10 +45,7 @@ private slots:
         QCustomPlot *p = plot();
         QCOMPARE(p->xAxis->label(), QStringLiteral("Voltage (V)"));
         QCOMPARE(p->yAxis->label(), QStringLiteral("Current (\u00b5A)"));
-        QCOMPARE(p->xAxis->range().lower, -0.6);
-        QCOMPARE(p->xAxis->range().upper, 0.6);
-        QCOMPARE(p->yAxis->range().lower, -1.0);
-        QCOMPARE(p->yAxis->range().upper, 1.0);
+        QVERIFY(p->xAxis->range() == QCPRange(-0.6, 0.6) && p->yAxis->range() == QCPRange(-1, 1));
         QVERIFY(p->interactions().testFlag(QCP::iRangeDrag));
         QVERIFY(p->interactions().testFlag(QCP::iRangeZoom));
         QVERIFY(p->legend->visible());

@@ -21,8 +21,7 @@ private slots:
     void default_name()
     {
         QCOMPARE(default_experiment_name(QDate(2019, 3, 9)), QStringLiteral("New_Experiment_20190309"));
-        QCOMPARE(default_experiment_name(QDate(2019, 12, 25)), QStringLiteral("New_Experiment_20191225"));
-        QCOMPARE(default_experiment_name(QDate(2030, 1, 1)), QStringLiteral("New_Experiment_20300101"));
+        QCOMPARE(default_experiment_name(QDate(2030, 12, 25)), QStringLiteral("New_Experiment_20301225"));
     }
 
     void refusals()
@@ -89,15 +88,15 @@ private slots:
     void refusal_texts()
     {
         QVERIFY(start_refusal_text(start_refusal::none).isEmpty());
-        QCOMPARE(start_refusal_title(start_refusal::records_full), QStringLiteral("Error"));
         QCOMPARE(start_refusal_text(start_refusal::records_full),
                  QStringLiteral("You have reached maximum number of experiments!"));
         const QString electrode = start_refusal_text(start_refusal::no_electrode);
         const QString pulse = start_refusal_text(start_refusal::pulse_width_too_long);
         QVERIFY(electrode.contains(QStringLiteral("electrode")));
         QVERIFY(pulse.contains(QStringLiteral("width")) && pulse.contains(QStringLiteral("period")));
-        QCOMPARE(start_refusal_title(start_refusal::no_electrode), QStringLiteral("Error"));
-        QCOMPARE(start_refusal_title(start_refusal::pulse_width_too_long), QStringLiteral("Error"));
+        for (start_refusal r :
+             {start_refusal::records_full, start_refusal::no_electrode, start_refusal::pulse_width_too_long})
+            QCOMPARE(start_refusal_title(r), QStringLiteral("Error"));
     }
 
     void rate_figures()
