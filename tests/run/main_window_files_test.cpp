@@ -610,10 +610,10 @@ void main_window_files_test::protocol_round_trip()
         }
         child<QSpinBox>(qPrintable(boxes[i]))->setValue(values[i]);
     }
-    if (method == 0)
+    if (method == 0) {
         QCOMPARE(step->value(), values.last());
-    if (method == 0)
         child<QCheckBox>("EiEqEr1")->setChecked(values[0] == values[2]);
+    }
     child<QComboBox>("Method")->setCurrentIndex(method);
     child<QStackedWidget>("stackedWidget")->setCurrentIndex(method);
     // After the method change: refreshing the estimate reloads the lead time from the settings file.
