@@ -588,7 +588,7 @@ private slots:
         action("actionAutomatic")->trigger();
     }
 
-    void unplugging_mid_run_ends_the_run_and_keeps_its_data()
+    void unplugging_mid_run_ends_the_run_and_keeps_what_came()
     {
         const method_pages pages = long_ampero();
         const int n = start(method_index::amperometry, pages, false, true);
