@@ -71,6 +71,18 @@ private slots:
         add("A", -1, 1, -1, 1);
         const int b = add("B", -1, 1, -1, 1);
         select({b}, b);
+        // No electrode box ticked: no dialog.
+        child<QCheckBox>("w1_check")->setChecked(false);
+        child<QCheckBox>("w2_check")->setChecked(false);
+        child<QToolButton>("color")->click();
+        QVERIFY(!top_level<Change_Graph_Color>());
+        // A current row that is not selected names no record: still no dialog, no crash.
+        child<QCheckBox>("w2_check")->setChecked(true);
+        child<QListWidget>("listWidget")->clearSelection();
+        child<QToolButton>("color")->click();
+        QVERIFY(!top_level<Change_Graph_Color>());
+
+        select({b}, b);
         child<QCheckBox>("w1_check")->setChecked(true);
         QSignalSpy fed(window, &MainWindow::current_color);
         window->findChild<QToolButton *>("color")->click();
@@ -84,21 +96,6 @@ private slots:
         QCOMPARE(rec(b).ch1_colour, QColor(0x3b99d8));
         QCOMPARE(rec(b).ch2_colour, QColor(0x7e8c8c));
         QCOMPARE(rec(0).ch1_colour, pair_colour_ch1(0));  // the other experiment keeps its colours
-    }
-
-    void colour_dialog_needs_an_electrode_box()
-    {
-        const int a = add("A", -1, 1, -1, 1);
-        select({a}, a);
-        child<QCheckBox>("w1_check")->setChecked(false);
-        child<QCheckBox>("w2_check")->setChecked(false);
-        child<QToolButton>("color")->click();
-        QVERIFY(!top_level<Change_Graph_Color>());
-        // A current row that is not selected names no record: still no dialog, no crash.
-        child<QCheckBox>("w2_check")->setChecked(true);
-        child<QListWidget>("listWidget")->clearSelection();
-        child<QToolButton>("color")->click();
-        QVERIFY(!top_level<Change_Graph_Color>());
     }
 
     void several_selected_get_colours_without_swatches()
