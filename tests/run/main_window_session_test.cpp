@@ -131,9 +131,8 @@ private slots:
     void reset_all_then_save_writes_the_seventeen_lines_and_the_screen_applies_them();
     void settings_box_is_fed_and_choosing_an_instrument_switches_like_the_device_box();
     void a_run_keeps_the_settings_box_shut_and_a_close_stops_it_first();
-    void about_box_shows_instrument_id_zero_and_nothing_without_one();
+    void about_box_and_hand_over_name_the_connected_instrument();
     void hand_over_sends_cyclic_records_users_and_state_then_comes_back();
-    void hand_over_without_current_row_asks_for_no_experiment();
     void user_chooser_and_analysis_screen_change_the_user_and_a_saved_log_out_goes_at_once();
     void command_line_analysis_document_goes_to_the_analysis_screen();
 
@@ -408,7 +407,7 @@ void main_window_session_test::a_run_keeps_the_settings_box_shut_and_a_close_sto
     QTRY_COMPARE(a.received(), burst(stop_command) + burst(close_command));
 }
 
-void main_window_session_test::about_box_shows_instrument_id_zero_and_nothing_without_one()
+void main_window_session_test::about_box_and_hand_over_name_the_connected_instrument()
 {
     {
         MainWindow w;
@@ -443,6 +442,12 @@ void main_window_session_test::about_box_shows_instrument_id_zero_and_nothing_wi
     About_Dialog_Box *second = boxes.at(0) == first ? boxes.at(1) : boxes.at(0);
     QCOMPARE(child<QLabel>(*second, "id")->text(), QStringLiteral("K260514"));
     QCOMPARE(child<QLabel>(*first, "id")->text(), QStringLiteral("K260500"));
+
+    // The hand-over names the connected instrument as the connection state.
+    QSignalSpy state(&w, &MainWindow::to_analysis);
+    w.on_To_Analysis_Screen_Button_clicked();
+    QCOMPARE(first_arguments(state), QStringList{"RZ410-K260514"});
+    w.analysis_screen()->close();
 }
 
 void main_window_session_test::hand_over_sends_cyclic_records_users_and_state_then_comes_back()
@@ -501,34 +506,16 @@ void main_window_session_test::hand_over_sends_cyclic_records_users_and_state_th
     // The hide timer of the visit does not hide the window again.
     settle(20);
     QVERIFY(w.isVisible());
-}
 
-void main_window_session_test::hand_over_without_current_row_asks_for_no_experiment()
-{
-    sim_instrument a(9);
-    list_ports({&a});
-    MainWindow w;
-    settle();
-    w.show();
-    add_experiment(w, "cv_a", true);
-    add_experiment(w, "lsv_b", true, "Linear Sweep Voltammetry");
-    auto *list = child<QListWidget>(w, "listWidget");
-    QSignalSpy chosen(&w, &MainWindow::current_exp_index);
-    QSignalSpy state(&w, &MainWindow::to_analysis);
-
-    list->setCurrentRow(-1);
-    w.on_To_Analysis_Screen_Button_clicked();
-    QCOMPARE(chosen.count(), 0);
-    QCOMPARE(first_arguments(state), QStringList{"RZ410-K260509"});
-    w.analysis_screen()->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-
-    // A current row of another method asks for nothing either.
-    list->setCurrentRow(1);
-    w.on_To_Analysis_Screen_Button_clicked();
-    QCOMPARE(chosen.count(), 0);
-    QCOMPARE(w.analysis_screen()->experiment_count(), 1);
-    w.analysis_screen()->close();
+    // No current row, or a current row of another method: no experiment is asked for.
+    for (int row : {-1, 1}) {
+        child<QListWidget>(w, "listWidget")->setCurrentRow(row);
+        w.on_To_Analysis_Screen_Button_clicked();
+        QCOMPARE(chosen.count(), 1);
+        QCOMPARE(w.analysis_screen()->experiment_count(), 2);
+        w.analysis_screen()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 void main_window_session_test::user_chooser_and_analysis_screen_change_the_user_and_a_saved_log_out_goes_at_once()
