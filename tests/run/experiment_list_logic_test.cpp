@@ -8,7 +8,7 @@ using namespace experiment_list;
 class experiment_list_logic_test : public QObject {
     Q_OBJECT
 private slots:
-    void selected_row_follows_details_box()
+    void selected_row_follows_details_box_or_is_minus_one()
     {
         const QVector<int> sel{4, 1, 7};
         // Overlay: entry 0 is the summary, entries 1..3 name the selected rows in order.
@@ -19,10 +19,7 @@ private slots:
         QCOMPARE(selected_row(sel, 4, 0), 4);
         // One entry: it names the one selected row.
         QCOMPARE(selected_row(QVector<int>{9}, 1, 0), 9);
-    }
-
-    void selected_row_is_minus_one_without_experiment_there()
-    {
+        // No experiment at the entry: -1.
         QCOMPARE(selected_row({}, 1, 0), -1);             // nothing selected
         QCOMPARE(selected_row({}, 3, 2), -1);
         QCOMPARE(selected_row({2}, 0, -1), -1);           // empty details box
@@ -123,7 +120,7 @@ private slots:
         QCOMPARE(current_row_after_removal(3, 0), -1);
     }
 
-    void time_based_click_drops_potential_rows()
+    void a_click_drops_rows_of_the_other_kind()
     {
         // Rows: 0 CV, 1 chrono, 2 CV, 3 amperometric, 4 DPV (unselected).
         const QStringList methods{"Cyclic Voltammetry", "Chronoamperometry", "Cyclic Voltammetry", "Amperometric",
@@ -138,18 +135,15 @@ private slots:
         QCOMPARE(f.deselect, (QVector<int>{0, 2}));
         QCOMPARE(f.shown, (QVector<int>{1, 3}));
         QCOMPARE(f.hidden, (QVector<int>{0, 2, 4}));
-    }
-
-    void potential_click_drops_time_rows()
-    {
-        const QVector<bool> time_based{true, false, false};
-        const kind_filter f = filter_by_kind(false, time_based, {2, 0});
-        QCOMPARE(f.x_label, QStringLiteral("Voltage (V)"));
-        QCOMPARE(f.deselect, (QVector<int>{0}));
-        QCOMPARE(f.shown, (QVector<int>{2}));
-        QCOMPARE(f.hidden, (QVector<int>{0, 1}));
+        // A potential-based click drops the time-based rows.
+        const QVector<bool> kinds{true, false, false};
+        const kind_filter p = filter_by_kind(false, kinds, {2, 0});
+        QCOMPARE(p.x_label, QStringLiteral("Voltage (V)"));
+        QCOMPARE(p.deselect, (QVector<int>{0}));
+        QCOMPARE(p.shown, (QVector<int>{2}));
+        QCOMPARE(p.hidden, (QVector<int>{0, 1}));
         // Stale rows in a selection are skipped, not indexed.
-        const kind_filter g = filter_by_kind(false, time_based, {7, -1, 1});
+        const kind_filter g = filter_by_kind(false, kinds, {7, -1, 1});
         QCOMPARE(g.shown, (QVector<int>{1}));
         QVERIFY(g.deselect.isEmpty());
     }
