@@ -292,7 +292,6 @@ void sim_instrument::start_run(const QByteArray &frame)
     }
     planned = p.count;
     sent = 0;
-    frames_out = 0;
     streaming = true;
     clock.start();
     pace_timer.start(std::clamp(int(p.period_ms / speed_up), 1, 20));
@@ -302,10 +301,8 @@ void sim_instrument::stop_run(bool send_end_frame)
 {
     pace_timer.stop();
     streaming = false;
-    if (send_end_frame && plan) {
+    if (send_end_frame && plan)
         queue(encode_end_of_run_frame(plan->frame_size));
-        ++frames_out;
-    }
 }
 
 void sim_instrument::pace()
@@ -319,7 +316,6 @@ void sim_instrument::pace()
         bytes += frames_for_sample(sent++);
     if (sent >= planned) {
         bytes += encode_end_of_run_frame(plan->frame_size);
-        ++frames_out;
         pace_timer.stop();
         streaming = false;
     }
@@ -339,7 +335,6 @@ QByteArray sim_instrument::frames_for_sample(int64_t k)
         v.half1_current_uA = float(v.half1_current_uA * factor);
         v.half2_current_uA = float(v.half2_current_uA * factor);
         bytes += encode_sample_frame(v);
-        ++frames_out;
     };
 
     sample_frame_values v;

@@ -31,10 +31,8 @@ public:
     bool is_plugged() const { return master_fd >= 0; }
     QString slave_path() const { return path; }
 
-    uint8_t id() const { return instrument_id; }
     void set_id(uint8_t id) { instrument_id = id; }
     // 0xC8 or 0xFA in all six marker bytes of the identify reply.
-    uint8_t reply_kind() const { return kind; }
     void set_reply_kind(uint8_t k) { kind = k; }
     void set_identify_behaviour(identify_behaviour b) { behaviour = b; }
 
@@ -42,8 +40,6 @@ public:
     void set_speed_up(double factor) { speed_up = factor > 0 ? factor : 1.0; }
     // Whether a stop command is followed by an end-of-run frame (the default is silence).
     void set_end_frame_after_stop(bool on) { end_frame_after_stop = on; }
-    // Seed of the noise and of the uneven write sizes, so a test sees the same stream each time.
-    void set_seed(uint32_t seed) { rng_state = seed ? seed : 1; }
 
     // Every byte the program sent, in order.
     const QByteArray &received() const { return log; }
@@ -64,8 +60,6 @@ public:
     // Sample frames still to come in the current run (per electrode and sample, before the end frame).
     int64_t samples_planned() const { return planned; }
     int64_t samples_sent() const { return sent; }
-    // Frames written since the run started, end frame included.
-    int64_t frames_written() const { return frames_out; }
 
     // Pulls the cable: both sides of the pseudo-terminal close and the device node disappears.
     void unplug();
@@ -121,7 +115,6 @@ private:
     bool streaming = false;
     int64_t planned = 0;
     int64_t sent = 0;
-    int64_t frames_out = 0;
     QElapsedTimer clock;
     QTimer pace_timer;
 
