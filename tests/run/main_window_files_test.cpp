@@ -58,8 +58,7 @@ private slots:
     void save_then_open_gives_the_same_record_data();
     void save_then_open_gives_the_same_record();
     void failed_save_keeps_the_old_file_and_the_record_unsaved();
-    void save_with_current_row_not_selected_does_nothing();
-    void export_appends_xls_and_marks_saved();
+    void save_needs_a_selected_current_row_and_export_appends_xls();
     void existing_file_is_overwritten_with_the_full_layout();
     void panel_save_saves_the_named_row_or_nothing();
     void unreadable_file_adds_no_record();
@@ -219,12 +218,13 @@ void main_window_files_test::failed_save_keeps_the_old_file_and_the_record_unsav
     QCOMPARE(record(0).saved, uint8_t(0));
 }
 
-void main_window_files_test::save_with_current_row_not_selected_does_nothing()
+void main_window_files_test::save_needs_a_selected_current_row_and_export_appends_xls()
 {
     window->on_Save_clicked();  // empty list
+    window->on_export_2_clicked();
     QVERIFY(save_calls.isEmpty());
 
-    open_sample(method_index::linear_sweep, "scan.qve");
+    open_sample(method_index::square_wave, "scan.qve");
     auto *list = child<QListWidget>("listWidget");
     list->item(0)->setSelected(false);
     QCOMPARE(list->currentRow(), 0);
@@ -233,14 +233,8 @@ void main_window_files_test::save_with_current_row_not_selected_does_nothing()
     window->on_actionSave_triggered();
     QVERIFY(save_calls.isEmpty());
     QVERIFY(!dir->exists(experiments + "other.qve"));
-}
 
-void main_window_files_test::export_appends_xls_and_marks_saved()
-{
-    window->on_export_2_clicked();  // no current row
-    QVERIFY(save_calls.isEmpty());
-
-    open_sample(method_index::square_wave, "scan.qve");
+    list->item(0)->setSelected(true);
     record(0).saved = 0;
     const QString folder_before = window->screen_state().experiments_dir;
     next_save_path = path("sheet");
@@ -272,10 +266,8 @@ void main_window_files_test::existing_file_is_overwritten_with_the_full_layout()
     const QByteArray text = dir->read_file(experiments + "scan.qve");
     QVERIFY(text.size() < 100000);
     QVERIFY(!text.contains("zzzz"));
-    QVERIFY(text.contains("\nDATA\n"));
-    QVERIFY(text.contains("\nRAW DATA\n"));
-    QVERIFY(text.contains("\tMethod:\tDiff. Pulse Voltammetry\n"));
-    QVERIFY(text.contains("\tPeriod(ms):\t50\n"));
+    for (const char *part : {"\nDATA\n", "\nRAW DATA\n", "\tMethod:\tDiff. Pulse Voltammetry\n", "\tPeriod(ms):\t50\n"})
+        QVERIFY2(text.contains(part), part);
 
     open(experiments + "scan.qve");
     compare_records(record(0), record(1));
