@@ -199,7 +199,7 @@ private slots:
                 < 1e-12);
     }
 
-    void live_pass_raw_and_short_runs_keep_their_data()
+    void live_pass_keeps_raw_and_short_runs()
     {
         const series all = make_series(50, 2);
         live_settings s;
