@@ -15,35 +15,11 @@
 #include "support/temp_workdir.h"
 
 namespace {
+using run_fixtures::add_listed_experiment;
 using run_fixtures::visible_window;
 
 bool in_legend(QCPCurve *c) { return c->parentPlot()->legend->hasItemWithPlottable(c); }
 double first_value(QCPCurve *c) { return qcp::read_points(c).values.first(); }
-
-// Each experiment's points are made from its number so that each record is recognisable.
-void add_experiment(MainWindow &w, const QString &name, const QString &method = "Cyclic Voltammetry", int points = 4)
-{
-    const int n = w.reserve_next_record();
-    QVERIFY(n >= 0);
-    curve &r = w.experiment_records()[n];
-    r.method = method;
-    r.details = QStringList{method, "Name: " + name};
-    r.e_min = -1.0f;
-    r.e_max = 1.0f;
-    r.i_min = -2.0f;
-    r.i_max = 2.0f;
-    QVector<double> keys, values, raw;
-    for (int i = 0; i < points; ++i) {
-        keys << 0.1 * i;
-        values << n * 100.0 + i;
-        raw << n * 1000.0 + i;
-    }
-    qcp::set_points(r.ch1_curve, keys, values);
-    qcp::set_points(r.ch2_curve, keys, values);
-    qcp::set_points(r.ch1_raw_curve, keys, raw);
-    qcp::set_points(r.ch2_raw_curve, keys, raw);
-    w.add_opened_experiment(name);
-}
 
 QStringList row_texts(QListWidget *list)
 {
@@ -80,7 +56,7 @@ private:
     void add(const QStringList &names)
     {
         for (const QString &name : names)
-            add_experiment(*window, name);
+            add_listed_experiment(*window, name);
     }
     void answer_warning(const char *button)
     {
@@ -220,7 +196,7 @@ void main_window_list_test::cancelled_warning_deletes_nothing()
 void main_window_list_test::deleting_in_a_full_list()
 {
     for (int i = 0; i < max_experiments; ++i)
-        add_experiment(*window, QString::number(i), "Cyclic Voltammetry", 2);
+        add_listed_experiment(*window, QString::number(i), "Cyclic Voltammetry", 2);
     QCOMPARE(count(), 255);
 
     window->unselect_all();
@@ -301,8 +277,8 @@ void main_window_list_test::selected_rows_without_experiment_is_minus_one()
 
 void main_window_list_test::time_based_click_drops_potential_rows()
 {
-    add_experiment(*window, "cv", "Cyclic Voltammetry");
-    add_experiment(*window, "chrono", "Chronoamperometry");
+    add_listed_experiment(*window, "cv", "Cyclic Voltammetry");
+    add_listed_experiment(*window, "chrono", "Chronoamperometry");
     auto *plot = window->findChild<QCustomPlot *>("widget");
     window->select_all();
     list->setCurrentRow(1);

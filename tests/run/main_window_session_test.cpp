@@ -63,24 +63,9 @@ QStringList config_lines(const temp_workdir &wd)
     return lines;
 }
 
-// One experiment in the list, saved or not.
 void add_experiment(MainWindow &w, const QString &name, bool saved, const QString &method = "Cyclic Voltammetry")
 {
-    const int n = w.reserve_next_record();
-    QVERIFY(n >= 0);
-    curve &r = w.experiment_records()[n];
-    r.method = method;
-    r.details = QStringList{method};
-    r.e_min = -1.0f;
-    r.e_max = 1.0f;
-    r.i_min = -2.0f;
-    r.i_max = 2.0f;
-    const QVector<double> keys{0.0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7};
-    const QVector<double> values{n + 0.0, n + 1.0, n + 2.0, n + 3.0, n + 4.0, n + 5.0, n + 6.0, n + 7.0};
-    qcp::set_points(r.ch1_curve, keys, values);
-    qcp::set_points(r.ch2_curve, keys, values);
-    w.add_opened_experiment(name);
-    r.saved = saved ? 1 : 0;
+    add_listed_experiment(w, name, method).saved = saved ? 1 : 0;
 }
 
 void click(QObject &window, const char *button) { child<QPushButton>(window, button)->click(); }

@@ -12,6 +12,8 @@
 #include <cstdint>
 
 #include "instrument/commands.h"
+#include "run/mainwindow.h"
+#include "run/qcp_compat.h"
 
 namespace run_fixtures {
 
@@ -53,6 +55,35 @@ T *visible_window()
 {
     const QList<T *> found = visible_windows<T>();
     return found.size() == 1 ? found.first() : nullptr;
+}
+
+// Adds a listed experiment of `method` named `name` and returns its record. Its points are made from the
+// record's number (shown n * 100 + i, raw n * 1000 + i) so that a moved record is recognisable.
+inline curve &add_listed_experiment(MainWindow &w, const QString &name, const QString &method = "Cyclic Voltammetry",
+                                    int points = 4)
+{
+    const int n = w.reserve_next_record();
+    if (n < 0)
+        qFatal("no free record for %s", qPrintable(name));
+    curve &r = w.experiment_records()[n];
+    r.method = method;
+    r.details = QStringList{method, "Name: " + name};
+    r.e_min = -1.0f;
+    r.e_max = 1.0f;
+    r.i_min = -2.0f;
+    r.i_max = 2.0f;
+    QVector<double> keys, values, raw;
+    for (int i = 0; i < points; ++i) {
+        keys << 0.1 * i;
+        values << n * 100.0 + i;
+        raw << n * 1000.0 + i;
+    }
+    qcp::set_points(r.ch1_curve, keys, values);
+    qcp::set_points(r.ch2_curve, keys, values);
+    qcp::set_points(r.ch1_raw_curve, keys, raw);
+    qcp::set_points(r.ch2_raw_curve, keys, raw);
+    w.add_opened_experiment(name);
+    return r;
 }
 
 }  // namespace run_fixtures
