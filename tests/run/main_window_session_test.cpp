@@ -111,8 +111,7 @@ private slots:
     }
     void cleanup();
 
-    void refused_closes_then_one_confirmation_send_one_close_command();
-    void log_out_waits_for_the_warning_and_opens_one_log_in_page();
+    void log_out_and_close_wait_for_the_warning_and_tell_the_instrument_once();
     void reset_all_then_save_writes_the_seventeen_lines_and_the_screen_applies_them();
     void settings_box_is_fed_and_choosing_an_instrument_switches_like_the_device_box();
     void a_run_keeps_the_settings_box_shut_and_a_close_stops_it_first();
@@ -136,47 +135,7 @@ void main_window_session_test::cleanup()
     wd.reset();
 }
 
-void main_window_session_test::refused_closes_then_one_confirmation_send_one_close_command()
-{
-    sim_instrument a(5);
-    QVERIFY(a.is_plugged());
-    list_ports({&a});
-    MainWindow w;
-    w.show();
-    settle();
-    QVERIFY(w.instrument() && w.instrument()->is_connected());
-    add_experiment(w, "kept", true);
-    add_experiment(w, "unsaved", false);
-    a.clear_received();
-
-    for (int refusal = 0; refusal < 2; ++refusal) {
-        QVERIFY(!w.close());
-        QVERIFY(w.isVisible());
-        auto *warning = visible_window<dialog_warning_save_data>();
-        QVERIFY(warning);
-        QCOMPARE(warning->windowModality(), Qt::ApplicationModal);
-        answer_warning(false);
-        QVERIFY(!warning->isVisible());
-    }
-    settle();
-    QVERIFY(a.received().isEmpty());
-
-    QVERIFY(!w.close());
-    auto *warning = visible_window<dialog_warning_save_data>();
-    answer_warning(true);
-    settle();
-
-    QVERIFY(!w.isVisible());
-    QVERIFY(!warning->isVisible());
-    QTRY_COMPARE(a.received(), burst(close_command));
-    QVERIFY(visible_windows<log_page>().isEmpty());
-    // The closed window lets its ports and link go.
-    QVERIFY(!w.instrument());
-    // Nothing of the close is written; the user stays remembered.
-    QCOMPARE(config_lines(*wd).mid(0, 2), (QStringList{"Ann", "1"}));
-}
-
-void main_window_session_test::log_out_waits_for_the_warning_and_opens_one_log_in_page()
+void main_window_session_test::log_out_and_close_wait_for_the_warning_and_tell_the_instrument_once()
 {
     prepare_users(*wd, "Bob");
     sim_instrument a(7);
@@ -220,7 +179,8 @@ void main_window_session_test::log_out_waits_for_the_warning_and_opens_one_log_i
     QCOMPARE(a.received(), burst(close_command));
     QCOMPARE(visible_windows<log_page>().size(), 1);
 
-    // The next log-in's window asks again before it drops unsaved experiments, and has the instrument.
+    // The next log-in's window has the instrument and asks again before closing over unsaved experiments:
+    // two refusals, then a confirmation, give one close command, no log-in page and no settings change.
     log_page *page = visible_window<log_page>();
     click(*page, "pushButton");
     std::unique_ptr<MainWindow> next(page->run_screen());
@@ -230,11 +190,27 @@ void main_window_session_test::log_out_waits_for_the_warning_and_opens_one_log_i
     add_experiment(*next, "unsaved too", false);
     settle();
     a.clear_received();
+    const QStringList config_before = config_lines(*wd);
+    for (int refusal = 0; refusal < 2; ++refusal) {
+        QVERIFY(!next->close());
+        QVERIFY(next->isVisible());
+        auto *warning = visible_window<dialog_warning_save_data>();
+        QVERIFY(warning);
+        QCOMPARE(warning->windowModality(), Qt::ApplicationModal);
+        answer_warning(false);
+        QVERIFY(!warning->isVisible());
+    }
+    settle();
+    QVERIFY(a.received().isEmpty());
     QVERIFY(!next->close());
+    auto *warning = visible_window<dialog_warning_save_data>();
     answer_warning(true);
-    QVERIFY(!next->isVisible());
+    settle();
+    QVERIFY(!next->isVisible() && !warning->isVisible());
     QTRY_COMPARE(a.received(), burst(close_command));
     QVERIFY(visible_windows<log_page>().isEmpty());
+    QVERIFY(!next->instrument());  // the closed window lets its ports and link go
+    QCOMPARE(config_lines(*wd), config_before);
 }
 
 void main_window_session_test::reset_all_then_save_writes_the_seventeen_lines_and_the_screen_applies_them()
