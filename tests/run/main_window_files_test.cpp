@@ -94,6 +94,13 @@ private:
         return values;
     }
     curve &record(int n) { return window->experiment_records()[n]; }
+    QStringList rows()
+    {
+        QStringList texts;
+        for (int i = 0; i < child<QListWidget>("listWidget")->count(); ++i)
+            texts << child<QListWidget>("listWidget")->item(i)->text();
+        return texts;
+    }
     // Re-filters one list row through the list's Filter submenu entry `choice`.
     void refilter_row(int row, void (MainWindow::*choice)());
     void compare_records(const curve &a, const curve &b);
@@ -206,7 +213,7 @@ void main_window_files_test::failed_save_keeps_the_old_file_and_the_record_unsav
     QCOMPARE(dir->read_file(longest), QByteArray("old contents"));
     QCOMPARE(record(0).saved, uint8_t(0));
     QCOMPARE(record(0).name, QStringLiteral("scan"));
-    QCOMPARE(child<QListWidget>("listWidget")->item(0)->text(), QStringLiteral("scan"));
+    QCOMPARE(rows(), QStringList{"scan"});
     QCOMPARE(messages.size(), 1);
     QVERIFY(messages[0].startsWith("Error: "));
     QVERIFY(messages[0].contains(QString(250, 'x')));
@@ -320,11 +327,10 @@ void main_window_files_test::unreadable_file_adds_no_record()
     open(experiments + "crlf.qve");
     open(experiments + "absent.qve");
     QCOMPARE(int(window->experiment_records().experiment_count()), 0);
-    QCOMPARE(child<QListWidget>("listWidget")->count(), 0);
+    QCOMPARE(rows(), QStringList());
     QCOMPARE(messages.size(), 3);
-    QVERIFY(messages[0].contains("broken.qve"));
-    QVERIFY(messages[1].contains("crlf.qve"));
-    QVERIFY(messages[2].contains("absent.qve"));
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(messages[i].contains(QStringList{"broken.qve", "crlf.qve", "absent.qve"}[i]));
     QCOMPARE(window->screen_state().experiments_dir, folder_before);
 
     // A cancelled open dialog ends quietly.
@@ -355,13 +361,13 @@ void main_window_files_test::the_256th_experiment_is_refused()
 
 void main_window_files_test::drop_opens_only_lower_case_qve()
 {
-    dir->write_file(experiments + "upper.QVE", file_of(method_record(method_index::cyclic)));
-    dir->write_file(experiments + "notes.txt", file_of(method_record(method_index::cyclic)));
-    dir->write_file(experiments + "good.qve", file_of(method_record(method_index::normal_pulse)));
+    QList<QUrl> urls;
+    for (const char *name : {"upper.QVE", "notes.txt", "good.qve"}) {
+        dir->write_file(experiments + name, file_of(method_record(method_index::normal_pulse)));
+        urls << QUrl::fromLocalFile(path(experiments + name));
+    }
     QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(path(experiments + "upper.QVE")),
-                  QUrl::fromLocalFile(path(experiments + "notes.txt")),
-                  QUrl::fromLocalFile(path(experiments + "good.qve"))});
+    mime.setUrls(urls);
     QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     // Straight to the window's handler: without a drag under way the application would not deliver it.
     static_cast<QObject *>(window.get())->event(&drop);
@@ -379,12 +385,7 @@ void main_window_files_test::opened_names_are_unique_and_folder_is_remembered()
     for (int i = 0; i < 3; ++i)
         open("elsewhere/scan.qve");
     open("elsewhere/a.b.qve");
-    auto *list = child<QListWidget>("listWidget");
-    QCOMPARE(list->count(), 4);
-    QCOMPARE(list->item(0)->text(), QStringLiteral("scan"));
-    QCOMPARE(list->item(1)->text(), QStringLiteral("scan_1"));
-    QCOMPARE(list->item(2)->text(), QStringLiteral("scan_2"));
-    QCOMPARE(list->item(3)->text(), QStringLiteral("a"));
+    QCOMPARE(rows(), (QStringList{"scan", "scan_1", "scan_2", "a"}));
     QCOMPARE(window->screen_state().experiments_dir, path("elsewhere") + "/");
     QCOMPARE(record(3).directory, path("elsewhere") + "/");
     QCOMPARE(record(0).saved, uint8_t(1));
