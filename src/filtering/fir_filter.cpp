@@ -101,17 +101,25 @@ arma::vec fir_filter::fir1(uint16_t order, float wn_single)
     return h;
 }
 
+namespace {
+// Divides both coefficient sets by a[0], so every pass and its initial state describe the same filter.
+void normalise_by_a0(std::vector<double> &b, std::vector<double> &a)
+{
+    if (a[0] == 1.0)
+        return;
+    const double a0 = a[0];
+    for (double &v : a)
+        v /= a0;
+    for (double &v : b)
+        v /= a0;
+}
+}  // namespace
+
 void filter(std::vector<double> b, std::vector<double> a, const std::vector<double> &x, std::vector<double> &y,
             std::vector<double> &zi)
 {
     check_feedback(a);
-    if (a[0] != 1.0) {
-        const double a0 = a[0];
-        for (double &v : a)
-            v /= a0;
-        for (double &v : b)
-            v /= a0;
-    }
+    normalise_by_a0(b, a);
     const std::size_t nfilt = std::max(b.size(), a.size());
     b.resize(nfilt, 0.0);
     a.resize(nfilt, 0.0);
@@ -200,13 +208,7 @@ void fir_filter::filtfilt(std::vector<double> b, std::vector<double> a, const st
     check_feedback(a);
     // The initial state must be the steady state of the filter the passes actually run, which is b / a[0] over
     // a / a[0]; from the undivided coefficients it would belong to another filter (or a singular system).
-    if (a[0] != 1.0) {
-        const double a0 = a[0];
-        for (double &v : a)
-            v /= a0;
-        for (double &v : b)
-            v /= a0;
-    }
+    normalise_by_a0(b, a);
     const std::size_t nfact = std::size_t(nfact_signed);
 
     if (!fir_detail::is_plain_fir(a)) {

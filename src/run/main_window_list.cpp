@@ -303,14 +303,8 @@ void MainWindow::show_only_current_row()
 
 void MainWindow::on_Open_Experiment_5_clicked()
 {
-    if (!current_row_in_use()) {
-        qcp::replot_hint(ui->widget);
-        return;
-    }
-    if (!ui->Open_Experiment_5->isChecked()) {
-        ui->listWidget->setSelectionMode(QAbstractItemView::MultiSelection);
-    } else {
-        show_only_current_row();
+    // Switching to single view also shows the current row's details; the rest is the common toggle.
+    if (current_row_in_use() && ui->Open_Experiment_5->isChecked()) {
         const int row = ui->listWidget->currentRow();
         {
             const QSignalBlocker blocker(ui->details_box);
@@ -319,9 +313,8 @@ void MainWindow::on_Open_Experiment_5_clicked()
         }
         ui->details->clear();
         ui->details->addItems(records[row].details);
-        apply_detail_colors(row);
     }
-    qcp::replot_hint(ui->widget);
+    toggle_multi_selection();
 }
 
 void MainWindow::toggle_multi_selection()
