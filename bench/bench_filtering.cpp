@@ -4,6 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <utility>
+
 #include <cmath>
 #include <random>
 
@@ -43,17 +45,24 @@ void filtfilt_65536_order_500(benchmark::State &state)
 }
 BENCHMARK(filtfilt_65536_order_500)->Unit(benchmark::kMillisecond);
 
-// One batch pass over both electrodes of an amperometric run that has reached n samples per electrode.
-void live_batch_pass_two_electrodes(benchmark::State &state)
+// The live settings of a two-electrode amperometric run at 5 Hz: WE1 and WE2 (WE2 has its own order cap).
+std::pair<curve_filtering::live_settings, curve_filtering::live_settings> two_electrode_settings()
 {
-    const int n = int(state.range(0));
-    const auto we1 = make_live(n, 2), we2 = make_live(n, 3);
     curve_filtering::live_settings s1;
     s1.filter_hz = 5;
     s1.fs = double(curve_filtering::two_electrode_rate_hz);
     s1.hold_back = 1;
     curve_filtering::live_settings s2 = s1;
     s2.order_cap = curve_filtering::order_cap_we2;
+    return {s1, s2};
+}
+
+// One batch pass over both electrodes of an amperometric run that has reached n samples per electrode.
+void live_batch_pass_two_electrodes(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    const auto we1 = make_live(n, 2), we2 = make_live(n, 3);
+    const auto [s1, s2] = two_electrode_settings();
 
     const auto before1 = head(we1, n - batch_samples), before2 = head(we2, n - batch_samples);
 
@@ -80,12 +89,7 @@ void whole_refilter_pass_two_electrodes(benchmark::State &state)
 {
     const int n = int(state.range(0));
     const auto we1 = make_live(n, 2), we2 = make_live(n, 3);
-    curve_filtering::live_settings s1;
-    s1.filter_hz = 5;
-    s1.fs = double(curve_filtering::two_electrode_rate_hz);
-    s1.hold_back = 1;
-    curve_filtering::live_settings s2 = s1;
-    s2.order_cap = curve_filtering::order_cap_we2;
+    const auto [s1, s2] = two_electrode_settings();
     for (auto _ : state) {
         curve_filtering::live_filter_state st1, st2;
         st1.pass(we1, s1, false);
