@@ -429,4 +429,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(test_curve_filtering)
-#include "test_curve_filtering.moc"
+#include "curve_filtering_test.moc"

@@ -335,4 +335,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(test_fir_filter)
-#include "test_fir_filter.moc"
+#include "fir_filter_test.moc"

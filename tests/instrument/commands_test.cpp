@@ -153,4 +153,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(test_commands)
-#include "test_commands.moc"
+#include "commands_test.moc"

@@ -66,4 +66,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(test_device_table)
-#include "test_device_table.moc"
+#include "device_table_test.moc"

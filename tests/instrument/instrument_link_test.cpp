@@ -389,4 +389,4 @@ private slots:
 };
 
 QTEST_MAIN(test_instrument_link)
-#include "test_instrument_link.moc"
+#include "instrument_link_test.moc"

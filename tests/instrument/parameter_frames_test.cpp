@@ -272,4 +272,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(test_parameter_frames)
-#include "test_parameter_frames.moc"
+#include "parameter_frames_test.moc"

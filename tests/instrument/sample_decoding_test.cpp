@@ -569,4 +569,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(test_sample_decoding)
-#include "test_sample_decoding.moc"
+#include "sample_decoding_test.moc"

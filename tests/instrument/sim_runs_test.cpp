@@ -224,4 +224,4 @@ private slots:
 };
 
 QTEST_MAIN(test_sim_runs)
-#include "test_sim_runs.moc"
+#include "sim_runs_test.moc"

@@ -143,4 +143,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(test_folder_move)
-#include "test_folder_move.moc"
+#include "folder_move_test.moc"

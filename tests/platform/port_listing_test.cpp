@@ -107,4 +107,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(test_port_listing)
-#include "test_port_listing.moc"
+#include "port_listing_test.moc"

@@ -338,4 +338,4 @@ private slots:
 };
 
 QTEST_MAIN(test_login)
-#include "test_login.moc"
+#include "login_test.moc"

@@ -67,4 +67,4 @@ private slots:
 };
 
 QTEST_MAIN(test_reports_settings_box)
-#include "test_reports_settings_box.moc"
+#include "reports_settings_box_test.moc"

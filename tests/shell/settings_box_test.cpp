@@ -220,4 +220,4 @@ private slots:
 };
 
 QTEST_MAIN(test_settings_box)
-#include "test_settings_box.moc"
+#include "settings_box_test.moc"

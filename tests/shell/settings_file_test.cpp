@@ -151,4 +151,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(test_settings_file)
-#include "test_settings_file.moc"
+#include "settings_file_test.moc"

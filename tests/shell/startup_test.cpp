@@ -145,4 +145,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(test_startup)
-#include "test_startup.moc"
+#include "startup_test.moc"
