@@ -34,7 +34,8 @@ struct analysis_file {
     QString method;            // line 6, "Peaks" or "Pearson's RR"
     int rr = 9500;             // line 7, slider_rate position, 9000..9999 after reading
     int sample = 200;          // line 8, slider_sample position, 10..1000 after reading
-    // Lines 9 to 12: the result labels exactly as shown, and their values (finite, else 0).
+    // Lines 9 to 12: the result labels exactly as shown (any text: show it as plain text), and their values
+    // (finite, else 0).
     QString epa_text = QStringLiteral("0"), ipa_text = QStringLiteral("0");
     QString epc_text = QStringLiteral("0"), ipc_text = QStringLiteral("0");
     float Epa = 0, Ipa = 0, Epc = 0, Ipc = 0; // mV, µA; read from the texts, not written

