@@ -14,7 +14,6 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QStyleOption>
-#include <QTextDocument>
 #include <QToolButton>
 #include <memory>
 
@@ -47,18 +46,11 @@ constexpr int line_edit_inner_margin = 2;
 // The name a widget is known by in a failure message.
 QString where(const QWidget *w) { return QString::fromLatin1(w->metaObject()->className()) + ' ' + w->objectName(); }
 
+QString text_of(QRect r) { return QStringLiteral("%1 x %2 at %3,%4").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y()); }
+
 QString misfit(const QWidget *w, const QString &text, QRect drawn, QRect room)
 {
-    return QStringLiteral("%1: \"%2\" takes %3 x %4 at %5,%6; the room is %7 x %8 at %9,%10")
-        .arg(where(w), text)
-        .arg(drawn.width())
-        .arg(drawn.height())
-        .arg(drawn.x())
-        .arg(drawn.y())
-        .arg(room.width())
-        .arg(room.height())
-        .arg(room.x())
-        .arg(room.y());
+    return QStringLiteral("%1: \"%2\" takes %3; the room is %4").arg(where(w), text, text_of(drawn), text_of(room));
 }
 
 // The part of a widget its parents leave visible, in its own coordinates: a child placed partly outside
@@ -102,12 +94,7 @@ void check_label(QStringList &out, const QLabel *label)
     QRect room = label->contentsRect().adjusted(label->margin(), label->margin(), -label->margin(), -label->margin());
     if (label->indent() > 0)
         room.setWidth(room.width() - label->indent());
-    QString text = label->text();
-    if (label->textFormat() == Qt::RichText || (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(text))) {
-        QTextDocument doc;
-        doc.setHtml(text);
-        text = doc.toPlainText();
-    }
+    const QString text = label->text();
     const QFontMetrics fm(label->font());
     const int flags = int(label->alignment()) | Qt::TextExpandTabs | (label->wordWrap() ? Qt::TextWordWrap : 0);
     const QSize need = fm.boundingRect(QRect(0, 0, room.width(), 10000), flags, text).size();
@@ -140,10 +127,6 @@ void check_button(QStringList &out, const QAbstractButton *button)
             return;
         const int frame = button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, button);
         room = button->rect().adjusted(frame, frame, -frame, -frame);
-        if (tool->toolButtonStyle() == Qt::ToolButtonTextBesideIcon && !tool->icon().isNull())
-            room.setWidth(room.width() - tool->iconSize().width() - 4);
-        if (tool->toolButtonStyle() == Qt::ToolButtonTextUnderIcon && !tool->icon().isNull())
-            room.setHeight(room.height() - tool->iconSize().height() - 4);
     } else {
         return;
     }
@@ -230,7 +213,8 @@ QStringList misfits(QWidget *window)
     widgets.prepend(window);
     for (QWidget *w : widgets) {
         // What the program hides on purpose is not read.
-        if (w->testAttribute(Qt::WA_WState_ExplicitShowHide) && w->isHidden() && !w->parentWidget()->inherits("QStackedWidget"))
+        if (w != window && w->testAttribute(Qt::WA_WState_ExplicitShowHide) && w->isHidden() &&
+            !w->parentWidget()->inherits("QStackedWidget"))
             continue;
         w->ensurePolished();
         if (auto *label = qobject_cast<QLabel *>(w))
