@@ -2,7 +2,8 @@
 # Installs the Debian packages the build needs, when they are missing (needs root for apt-get).
 set -euo pipefail
 packages=(build-essential cmake qtbase5-dev libqt5serialport5-dev libqcustomplot-dev
-          libeigen3-dev libarmadillo-dev libbenchmark-dev fonts-crosextra-carlito)
+          libeigen3-dev libarmadillo-dev libbenchmark-dev
+          fonts-crosextra-carlito fonts-yanone-kaffeesatz fonts-dejavu-extra)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,13 +1,13 @@
 // Program entry point: one running copy, an optional document on the command line, then the log-in page.
 #include <QApplication>
 #include <QDir>
-#include <QFont>
 #include <QLockFile>
 #include <QMessageBox>
 #include <QStringList>
 
 #include "shell/app_state.h"
 #include "shell/log_page.h"
+#include "shell/program_fonts.h"
 #include "shell/startup.h"
 
 namespace {
@@ -24,10 +24,7 @@ int refuse_start(const QString &text)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    // The forms name Windows faces; Carlito is Calibri's metric twin, and a condensed face keeps
-    // the narrow "Agency FB" headings from being clipped.
-    QFont::insertSubstitution(QStringLiteral("Calibri"), QStringLiteral("Carlito"));
-    QFont::insertSubstitution(QStringLiteral("Agency FB"), QStringLiteral("DejaVu Sans Condensed"));
+    program_fonts::install();
 
     QLockFile lock_file(startup::lock_file_path());
     switch (startup::acquire_instance_lock(lock_file)) {

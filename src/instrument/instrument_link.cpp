@@ -10,6 +10,7 @@
 #include "instrument/device_names.h"
 #include "instrument/serial_select.h"
 #include "platform/device_watcher.h"
+#include "platform/trace.h"
 
 namespace {
 const QString disconnected_port = QStringLiteral("disconnected");
@@ -97,7 +98,7 @@ bool instrument_link::open_on(QSerialPort &port, QString &name_slot, const QStri
     if (opened)
         apply_line_settings(port);
     else
-        qDebug() << "cannot open" << name << port.errorString();
+        qCDebug(rz410_trace) << "cannot open" << name << port.errorString();
     return opened;
 }
 
@@ -145,7 +146,7 @@ void instrument_link::ask_for_id(const QString &port)
 
 void instrument_link::connect_to_port()
 {
-    qDebug() << "serial wait p_name:" << connect_port_name;
+    qCDebug(rz410_trace) << "serial wait p_name:" << connect_port_name;
     connect_cancelled = false;
     connect_timer.start(connect_timeout);
     if (connect_port_name.isEmpty()) {
@@ -191,7 +192,7 @@ void instrument_link::serialReceived_check()
             // An instrument already in the table answered again: one port, one entry.
             table.device_ids[known] = reply.id;
         } else if (!table.add(reply.id, answered_port)) {
-            qDebug() << "device table full, ignoring" << answered_port;
+            qCDebug(rz410_trace) << "device table full, ignoring" << answered_port;
         }
     }
 
@@ -322,8 +323,8 @@ void instrument_link::device_arrived(const QStringList &appeared)
         return;
     watch_ports.clear();
     for (const platform::serial_port_entry &port : lister.ports()) {
-        qDebug() << "vendor id:" << port.vendor_id;
-        qDebug() << "product id:" << port.product_id;
+        qCDebug(rz410_trace) << "vendor id:" << port.vendor_id;
+        qCDebug(rz410_trace) << "product id:" << port.product_id;
         if (platform::is_bridge_port(port) && !port.name.isEmpty() && watch_ports.size() < max_devices)
             watch_ports << port.name;
     }
@@ -361,7 +362,7 @@ void instrument_link::probe_next()
 void instrument_link::device_removed()
 {
     connect_port_name.clear();
-    qDebug() << "device removed";
+    qCDebug(rz410_trace) << "device removed";
     const QStringList present = present_bridge_ports();
     if (table.device_count == 0)
         return;
@@ -371,7 +372,7 @@ void instrument_link::device_removed()
     bool any_removed = false;
     bool current_removed = false;
     for (int j = table.first_missing(present); j >= 0; j = table.first_missing(present)) {
-        qDebug() << "aranan:" << j;
+        qCDebug(rz410_trace) << "aranan:" << j;
         any_removed = true;
         table.remove(j);
         if (j == current_index) {

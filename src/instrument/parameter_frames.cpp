@@ -2,6 +2,7 @@
 #include "instrument/parameter_frames.h"
 
 #include "instrument/device_names.h"
+#include "platform/trace.h"
 
 #include <QDebug>
 #include <algorithm>
@@ -129,7 +130,7 @@ parameter_frame_result build_cv_frame(const cv_parameters &p, const run_settings
     append_common_lines(r.details, ctx);
     r.x_lower = p.er1_mV / 1000.0;
     r.x_upper = p.er2_mV / 1000.0;
-    qDebug() << "xaxis:" << r.x_lower << r.x_upper;
+    qCDebug(rz410_trace) << "xaxis:" << r.x_lower << r.x_upper;
 
     frame_writer w = start_frame(r, method_index::cyclic, p.step, run);
     w.u16(2, uint16_t(p.rate_mV_s));

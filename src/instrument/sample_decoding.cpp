@@ -210,15 +210,6 @@ bool is_end_of_run_frame(const QByteArray &frame)
     return frame.size() > frame_p1 + 1 && uint8_t(frame.at(frame_p1)) == 0xFF && uint8_t(frame.at(frame_p1 + 1)) == 0xFF;
 }
 
-bool take_frame(QByteArray &rx_buffer, int frame_size, QByteArray &frame)
-{
-    if (frame_size <= 0 || rx_buffer.size() < frame_size)
-        return false;
-    frame = rx_buffer.left(frame_size);
-    rx_buffer.remove(0, frame_size);
-    return true;
-}
-
 float quantize_to_range(float value, unsigned gain_index)
 {
     if (gain_index < 1 || gain_index > 6)
@@ -315,32 +306,5 @@ decoded_batch decode_received(QByteArray &rx_buffer, run_decoding_context &ctx)
             ++batch.dropped_frames;
     }
     rx_buffer.remove(0, offset);
-    return batch;
-}
-
-decoded_batch decode_received(QByteArray &rx_buffer, run_decoding_context &ctx,
-                              const std::function<void()> &between_frames)
-{
-    decoded_batch batch;
-    if (rx_buffer.size() < frame_size_for(ctx.method))
-        return batch;
-    QByteArray frame;
-    for (;;) {
-        if (between_frames)
-            between_frames();
-        // The run may have changed meanwhile; take the frame size afresh.
-        if (!take_frame(rx_buffer, frame_size_for(ctx.method), frame))
-            break;
-        const frame_result r = decode_frame(frame, ctx);
-        if (r.outcome == frame_outcome::end_of_run) {
-            batch.end_of_run = true;
-            rx_buffer.clear();
-            break;
-        }
-        if (r.outcome == frame_outcome::sample)
-            batch.samples.push_back(r.sample);
-        else
-            ++batch.dropped_frames;
-    }
     return batch;
 }

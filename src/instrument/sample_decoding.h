@@ -6,7 +6,6 @@
 
 #include <QByteArray>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 struct parameter_frame_result;
@@ -46,10 +45,6 @@ int frame_size_for(method_index running_method);
 
 // Bytes 4 and 5 both 0xFF end the run, whatever kind of frame carries them.
 bool is_end_of_run_frame(const QByteArray &frame);
-
-// Takes the next whole frame off the front of rx_buffer into frame. Returns false, touching nothing,
-// while fewer than frame_size bytes are held.
-bool take_frame(QByteArray &rx_buffer, int frame_size, QByteArray &frame);
 
 // Truncates value to a whole number of the range's current steps (gain indices 1..6); other indices pass it through.
 float quantize_to_range(float value, unsigned gain_index);
@@ -142,9 +137,3 @@ struct decoded_batch {
 // Cuts every whole frame out of rx_buffer and decodes it. An end-of-run frame ends the run: the batch stops
 // there and rx_buffer is emptied, as nothing behind it belongs to this run. A partial frame stays buffered.
 decoded_batch decode_received(QByteArray &rx_buffer, run_decoding_context &ctx);
-
-// The same, for a receive loop that does other work between frames. between_frames runs before each frame
-// and once after the last; it may process events, append newly read bytes, or empty rx_buffer (a Stop or a
-// new run). The loop re-checks for a whole frame after every call, so it never reads past the buffer.
-decoded_batch decode_received(QByteArray &rx_buffer, run_decoding_context &ctx,
-                              const std::function<void()> &between_frames);

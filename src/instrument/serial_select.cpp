@@ -6,6 +6,7 @@
 
 #include "instrument/device_names.h"
 #include "ui_serial_select.h"
+#include "platform/trace.h"
 
 serial_select::serial_select(bool any_serial_port, QWidget *parent) : QWidget(parent), ui(new Ui::serial_select)
 {
@@ -14,7 +15,7 @@ serial_select::serial_select(bool any_serial_port, QWidget *parent) : QWidget(pa
     setWindowIcon(QIcon(QStringLiteral("Libraries/icons/QV_icons/qv256.ico")));
     if (!any_serial_port)
         ui->serial_port->setEnabled(false);
-    qDebug() << "serial select";
+    qCDebug(rz410_trace) << "serial select";
 }
 
 serial_select::~serial_select() { delete ui; }

@@ -12,6 +12,7 @@
 #include "run/mainwindow.h"
 #include "run/qcp_compat.h"
 #include "ui_mainwindow.h"
+#include "platform/trace.h"
 
 namespace {
 const QString dialog_icon_path = QStringLiteral("Libraries/icons/QV_icons/qv256.ico");
@@ -304,9 +305,9 @@ void MainWindow::on_Center_clicked()
 void MainWindow::open_file_loc()
 {
     const int current = ui->listWidget->currentRow();
-    qDebug() << "open folder of row" << current;
+    qCDebug(rz410_trace) << "open folder of row" << current;
     if (!valid_record(current))
         return;
     QDesktopServices::openUrl(QUrl::fromLocalFile(records[current].directory));
-    qDebug() << records[current].directory;
+    qCDebug(rz410_trace) << records[current].directory;
 }

@@ -30,6 +30,7 @@
 #include "run/record_conversion.h"
 #include "shell/app_state.h"
 #include "ui_mainwindow.h"
+#include "platform/trace.h"
 
 namespace {
 
@@ -136,7 +137,7 @@ void MainWindow::dropEvent(QDropEvent *event)
         return;
     for (const QUrl &url : event->mimeData()->urls()) {
         const QString path = url.toLocalFile();
-        qDebug().noquote() << "Dropped file:" << path;
+        qCDebug(rz410_trace).noquote() << "Dropped file:" << path;
         if (!is_droppable_experiment(path))
             continue;
         state.pending_open_path = path;

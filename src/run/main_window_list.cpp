@@ -13,6 +13,7 @@
 #include "run/mainwindow.h"
 #include "run/qcp_compat.h"
 #include "ui_mainwindow.h"
+#include "platform/trace.h"
 
 namespace {
 
@@ -379,7 +380,7 @@ void MainWindow::release_record_curves(int index)
 void MainWindow::clear_all()
 {
     if (run_under_way()) {
-        qDebug() << "list not cleared: a run is under way";
+        qCDebug(rz410_trace) << "list not cleared: a run is under way";
         return;
     }
     {
@@ -487,7 +488,7 @@ void MainWindow::move_record(int from, int to)
 void MainWindow::remove_rows(const QVector<int> &requested)
 {
     if (run_under_way()) {
-        qDebug() << "experiments not deleted: a run is under way";
+        qCDebug(rz410_trace) << "experiments not deleted: a run is under way";
         return;
     }
     const int count = records.experiment_count();

@@ -21,6 +21,7 @@
 #include "run/qcp_compat.h"
 #include "run/run_start.h"
 #include "ui_mainwindow.h"
+#include "platform/trace.h"
 
 namespace {
 constexpr int run_clock_interval_ms = 1000;
@@ -248,7 +249,7 @@ void MainWindow::take_received_bytes()
 {
     const decoded_batch batch = run_path->receive(state.rx_buffer);
     if (batch.dropped_frames > 0 && dropped_frames_told++ < 10)
-        qDebug() << "frames dropped:" << batch.dropped_frames;
+        qCDebug(rz410_trace) << "frames dropped:" << batch.dropped_frames;
     // The hidden live curves follow the samples as they come; nothing is drawn from them.
     sync_curve(state.live_curve1, run_path->live(0), sync_mode::growing_prefix);
     sync_curve(state.live_curve2, run_path->live(1), sync_mode::growing_prefix);
@@ -447,7 +448,7 @@ void MainWindow::filter_experiment(uint16_t index)
     // The electrodes recorded are those with samples, whatever the show/hide boxes say.
     const bool both = curve_filtering::both_electrodes_of_raw(raw1.keys.size(), raw2.keys.size());
     const double fs = curve_filtering::record_sampling_rate_hz(record.method, record.rate, both, record.details);
-    qDebug() << "cut off:" << curve_filtering::normalised_cutoff(record.filter_hz, fs);
+    qCDebug(rz410_trace) << "cut off:" << curve_filtering::normalised_cutoff(record.filter_hz, fs);
     // The point counts come from the raw curves: the shown ones may have been left short by an earlier pass.
     curve_filtering::stored_layout layout;
     layout.method = record.method;
@@ -506,8 +507,8 @@ void MainWindow::show_raw_data()
     curve &record = records[row];
     sync_curve(record.ch1_curve, series_of(record.ch1_raw_curve));
     sync_curve(record.ch2_curve, series_of(record.ch2_raw_curve));
-    qDebug() << "show raw data():" << qcp::point_count(record.ch1_raw_curve) << qcp::point_count(record.ch1_curve)
-             << row;
+    qCDebug(rz410_trace) << "show raw data():" << qcp::point_count(record.ch1_raw_curve)
+                         << qcp::point_count(record.ch1_curve) << row;
     qcp::replot_hint(ui->widget);
 }
 

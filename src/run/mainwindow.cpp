@@ -15,6 +15,7 @@
 #include "run/qcp_compat.h"
 #include "run/run_start.h"
 #include "ui_mainwindow.h"
+#include "platform/trace.h"
 
 namespace {
 const QString window_icon_path = QStringLiteral("Libraries/icons/QV_icons/qv256.ico");
@@ -36,7 +37,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->setupUi(this);
 
     setFixedSize(maximumSize());
-    qDebug() << "horizontal pixel density ratio" << platform::horizontal_density_ratio();
+    qCDebug(rz410_trace) << "horizontal pixel density ratio" << platform::horizontal_density_ratio();
 
     state.close_confirmed = 0;
 

@@ -4,6 +4,7 @@
 #include <qcustomplot.h>
 
 #include <QVector>
+#include <algorithm>
 
 namespace qcp {
 
@@ -13,10 +14,29 @@ inline void replot_hint(QCustomPlot *plot) { plot->replot(QCustomPlot::rpRefresh
 // 2.1 adds every new plottable to the legend unless told otherwise; our records join the legend only when used.
 inline void keep_new_plottables_out_of_legend(QCustomPlot *plot) { plot->setAutoAddPlottableToLegend(false); }
 
+// A legend item is exactly one line of its font high, and 2.1 clips every layerable to its rectangle moved
+// up by one pixel, so the item's lowest pixel row is never drawn. Where a face puts its underscore in that
+// row (DejaVu at 8 to 12 pixels), "New_Experiment_w1" showed as "New Experiment w1", on screen and in saved
+// images. Each item gets room at the bottom for the lowest ink of its font plus the lost row.
+inline void keep_legend_text_whole(QCPLegend *legend)
+{
+    for (int i = 0; i < legend->itemCount(); ++i) {
+        QCPAbstractLegendItem *item = legend->item(i);
+        if (!item)
+            continue;
+        const QFontMetrics fm(item->font());
+        const int lowest_ink = fm.tightBoundingRect(QStringLiteral("_gjpqy")).bottom();  // rows below the baseline
+        const int room = std::max(0, lowest_ink + 2 - fm.descent());
+        if (item->margins().bottom() != room)
+            item->setMargins(QMargins(0, 0, 0, room));
+    }
+}
+
 // The legend's smallest size holding its items: 1.3's minimumSizeHint is minimumOuterSizeHint in 2.1, and 2.1
 // applies size limits to the inner rectangle unless told to use the outer one.
 inline void limit_legend_to_contents(QCPLegend *legend)
 {
+    keep_legend_text_whole(legend);
     legend->setSizeConstraintRect(QCPLayoutElement::scrOuterRect);
     legend->setMaximumSize(legend->minimumOuterSizeHint());
 }

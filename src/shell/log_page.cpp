@@ -17,6 +17,7 @@
 #include "shell/user_names.h"
 #include "shell/window_icon.h"
 #include "ui_log_page.h"
+#include "platform/trace.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ log_page::log_page(QWidget *parent) : QWidget(parent), ui(new Ui::log_page)
     ui->version->setText(QStringLiteral("V ") + QString::number(program_version));
     if (ui->comboBox->count() > 0)
         ui->comboBox->setEnabled(true);
-    qDebug() << "user saved?:" << app_state::user_saved;
+    qCDebug(rz410_trace) << "user saved?:" << app_state::user_saved;
 
     // With no user to log in the page stays open instead of closing the program's only window.
     if (app_state::user_saved && log_in()) {
@@ -84,13 +85,13 @@ void log_page::load_users()
         if (name == app_state::saved_user)
             ui->comboBox->setCurrentIndex(ui->comboBox->count() - 1);
     }
-    qDebug() << "users:" << users;
+    qCDebug(rz410_trace) << "users:" << users;
 }
 
 bool log_page::log_in()
 {
     if (!ui->comboBox->isEnabled()) {
-        qDebug() << "combobox disabled";
+        qCDebug(rz410_trace) << "combobox disabled";
         return false;
     }
     user_folders::create_missing_folders(box_items(ui->comboBox));
@@ -162,7 +163,7 @@ void log_page::on_pushButton_3_clicked()
     // A user added here but never logged in has no folder yet: there is nothing to archive.
     if (QFileInfo::exists(source) || QFileInfo(source).isSymLink()) {
         const auto moved = user_folders::archive_user(name);
-        qDebug() << "archive" << source << "ok:" << moved.ok << moved.error;
+        qCDebug(rz410_trace) << "archive" << source << "ok:" << moved.ok << moved.error;
         if (!moved.ok) {
             tell_user(QStringLiteral("The user \"%1\" could not be moved to \"%2\": %3.\nThe user is still listed.")
                           .arg(name, user_folders::archive_root(), moved.error));

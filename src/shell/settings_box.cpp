@@ -9,6 +9,7 @@
 #include "shell/settings_file.h"
 #include "shell/window_icon.h"
 #include "ui_settings_box.h"
+#include "platform/trace.h"
 
 namespace {
 
@@ -89,7 +90,7 @@ void settings_box::get_users(QString name)
 {
     if (name == QLatin1String(end_of_users_marker)) {
         load_config();
-        qDebug() << "protocols";
+        qCDebug(rz410_trace) << "protocols";
         return;
     }
     if (name == QLatin1String(current_user_marker)) {
@@ -116,7 +117,7 @@ void settings_box::serial_slot() {}
 void settings_box::on_pushButton_3_clicked()
 {
     const QStringList lines = settings_lines(form_values());
-    qDebug() << "settings:" << lines;
+    qCDebug(rz410_trace) << "settings:" << lines;
     if (!settings_file::write_lines(lines))
         tell_settings_not_saved();
     emit settings_close(int8_t(ui->Port->currentIndex()));

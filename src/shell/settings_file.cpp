@@ -1,5 +1,6 @@
 // Reading and writing the settings file by line number.
 #include "shell/settings_file.h"
+#include "platform/trace.h"
 
 #include <QDebug>
 #include <QFile>
@@ -125,14 +126,14 @@ remembered_user remembered_from_lines(const QStringList &lines)
     const QString name = lines.at(user_name);
     const int flag = int_at(lines, remembered_flag).value_or(0);
     if (flag == -1) {
-        qDebug() << "saved false 1";
+        qCDebug(rz410_trace) << "saved false 1";
         return user;
     }
     if (name.isEmpty()) {
-        qDebug() << "saved false 2";
+        qCDebug(rz410_trace) << "saved false 2";
         return user;
     }
-    qDebug() << "saved true " << name;
+    qCDebug(rz410_trace) << "saved true " << name;
     user.saved = true;
     user.name = name;
     return user;

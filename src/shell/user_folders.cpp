@@ -1,5 +1,6 @@
 // The user folders under "Data/User".
 #include "shell/user_folders.h"
+#include "platform/trace.h"
 
 #include <QDebug>
 #include <QDir>
@@ -30,7 +31,7 @@ void create_missing_folders(const QStringList &names, const QString &root)
 {
     const QDir base(root);
     for (const QString &name : names) {
-        qDebug() << "dosya olustur" << name;
+        qCDebug(rz410_trace) << "dosya olustur" << name;
         if (QDir(base.filePath(name)).exists())
             continue;
         if (!base.mkdir(name)) {

@@ -55,11 +55,6 @@ QVector<int> slider_values(QWidget *picker)
 // Runs the deletions that close() queued on a self-deleting dialog.
 void flush_deletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-// Exposes how many connections the unsaved-data warning's answer has.
-class counted_save_warning : public dialog_warning_save_data {
-public:
-    int answer_connections() const { return receivers(SIGNAL(close_app_signal())); }
-};
 } // namespace
 
 // Stands in for the run screen's close handling.
@@ -287,9 +282,9 @@ private slots:
         QVERIFY(!child<QPushButton>(&dialog, "pushButton")->autoDefault());
     }
 
-    void save_warning_answers_once_per_confirmation_however_often_shown()
+    void save_warning_cancel_sends_nothing_and_each_discard_answers()
     {
-        counted_save_warning dialog;
+        dialog_warning_save_data dialog;
         close_listener run_screen;
         QObject::connect(&dialog, &dialog_warning_save_data::close_app_signal, &run_screen,
                          &close_listener::close_app_slot);
@@ -300,7 +295,6 @@ private slots:
             QVERIFY(!dialog.isVisible());
         }
         QCOMPARE(run_screen.calls, 0);
-        QCOMPARE(dialog.answer_connections(), 1);
 
         dialog.show();
         child<QPushButton>(&dialog, "pushButton")->click();

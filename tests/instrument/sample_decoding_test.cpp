@@ -58,6 +58,20 @@ float current_of(const raw_frame_fields &f, int electrode = 0)
 
 bool near(double a, double b, double tolerance) { return std::abs(a - b) <= tolerance; }
 
+// Bytes written out in hex, two digits a byte, 16-bit fields low byte first. "e803*14" repeats a group
+// fourteen times; blanks and '|' only separate the fields of the frame layout.
+QByteArray hex_bytes(const char *pattern)
+{
+    QByteArray out;
+    for (QByteArray group : QByteArray(pattern).replace('|', ' ').simplified().split(' ')) {
+        const int star = group.indexOf('*');
+        const QByteArray bytes = QByteArray::fromHex(star < 0 ? group : group.left(star));
+        for (int i = 0, times = star < 0 ? 1 : group.mid(star + 1).toInt(); i < times; ++i)
+            out += bytes;
+    }
+    return out;
+}
+
 // Feeds a stream to the decoder in pieces of the given sizes, as reads from the port would.
 decoded_batch feed_in_pieces(const QByteArray &stream, const QVector<int> &pieces, run_decoding_context &ctx)
 {
@@ -81,34 +95,136 @@ class test_sample_decoding : public QObject {
     Q_OBJECT
 
 private slots:
-    void potential_vectors()
+    // Whole frames written byte by byte from the frame layout: bytes 0-3 block A words 0 and 1, 4-5 P1,
+    // 6 kind, 7 range number (high nibble) and electrode (bit 1), 8-35 block A words 2-15, 36-37 P2,
+    // 38-69 block B, 70-71 unused (filled here so that reading them shows). Every range number 1..7 and
+    // every kind of frame; the expected values are worked out by hand:
+    //   potential and pulse half 1: A = 256, 256, then 14 x 1000; B = 16 x 250
+    //     D = (2*256 + 14*1000)/4 - 16*250/4 = 3628 - 1000 = 2628
+    //   time-indexed: A = -256, -256, then 14 x -1000; B = 16 x 500:  D = -3628 - 2000 = -5628
+    //   pulse half 2: A = 16 x 100, B = 0:  D = 400
+    //   I = D / gain x -4500 x 2^-17 (gains 2.75, 3.5, 7, 14, 35, 120, 350), then truncated to whole steps
+    //   (0.11743, 0.05871, 0.02936, 0.01174, 0.003425, 0.00117 for range numbers 2..7). For D = 2628:
+    //   range 1: 2628 / 2.75 x -0.034332275 = -32.80917; range 2: -25.7780 -> -219 steps = -25.71717;
+    //   ranges 3..6 also give -219 steps, range 7 -220. For D = -5628: 70.26257, then +470 steps (+471 at
+    //   range 7). For D = 400: -4.99379, then -33 steps at every quantised range.
+    //   x: potential (P2 - P1) x 0.736 / 1000 with P1 = 1500, P2 = 500: -0.736 V; pulse (P1 of half 1 -
+    //   P1 of half 2) = +0.736 V; time-indexed (index 9 + 1) x 3.32643125 ms with both electrodes recorded.
+    void literal_frames_decode_as_laid_out_data()
     {
-        raw_frame_fields f = blocks_of(0, 0, 3);
-        f.p1 = 1000;
-        run_decoding_context ctx = context_for(method_index::cyclic);
-        const decoded_sample s = decode_one(encode_raw_frame(f), ctx);
-        QVERIFY(near(s.x, -0.736, 1e-12));
-        QCOMPARE(s.current_uA, 0.0f);
-        QCOMPARE(int(s.electrode), 1);
-        // The difference is signed.
-        f.p1 = 0;
-        f.p2 = 1000;
-        QVERIFY(near(decode_one(encode_raw_frame(f), ctx).x, 0.736, 1e-12));
-        f.p1 = 60000;
-        f.p2 = 100;
-        QVERIFY(near(decode_one(encode_raw_frame(f), ctx).x, -59900 * 0.736 / 1000.0, 1e-9));
+        QTest::addColumn<int>("method");
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<double>("x");
+        QTest::addColumn<double>("current");
+        QTest::addColumn<int>("electrode");
+        const auto sample = int(frame_outcome::sample);
+        const int cyclic = int(method_index::cyclic), ampero = int(method_index::amperometry);
+        const int swv = int(method_index::square_wave), dpv = int(method_index::differential_pulse);
+
+        // Potential frames: any kind but 1, 2, 4 and 6.
+        QTest::newRow("potential r1 kind 00 WE1")
+            << cyclic << hex_bytes("0001 0001 | dc05 | 00 | 12 | e803*14 | f401 | fa00*16 | 5aa5") << sample
+            << -0.736 << -32.80917 << 1;
+        QTest::newRow("potential r2 kind 03 WE2")
+            << cyclic << hex_bytes("0001 0001 | dc05 | 03 | 20 | e803*14 | f401 | fa00*16 | 5aa5") << sample
+            << -0.736 << -25.71717 << 2;
+        QTest::newRow("potential r3 kind 05 WE1")
+            << cyclic << hex_bytes("0001 0001 | dc05 | 05 | 32 | e803*14 | f401 | fa00*16 | 5aa5") << sample
+            << -0.736 << -12.85749 << 1;
+        QTest::newRow("potential r4 kind 07 WE2")
+            << cyclic << hex_bytes("0001 0001 | dc05 | 07 | 40 | e803*14 | f401 | fa00*16 | 5aa5") << sample
+            << -0.736 << -6.42984 << 2;
+        QTest::newRow("potential r5 kind 08 WE1")
+            << cyclic << hex_bytes("0001 0001 | dc05 | 08 | 52 | e803*14 | f401 | fa00*16 | 5aa5") << sample
+            << -0.736 << -2.57106 << 1;
+        QTest::newRow("potential r6 kind 10 WE2")
+            << cyclic << hex_bytes("0001 0001 | dc05 | 10 | 60 | e803*14 | f401 | fa00*16 | 5aa5") << sample
+            << -0.736 << -0.750075 << 2;
+        QTest::newRow("potential r7 kind ff WE1")
+            << cyclic << hex_bytes("0001 0001 | dc05 | ff | 72 | e803*14 | f401 | fa00*16 | 5aa5") << sample
+            << -0.736 << -0.2574 << 1;
+
+        // Time-indexed frames, kinds 4 and 6: P1 is the sample index, P2 means nothing.
+        QTest::newRow("time r1 kind 04 WE1")
+            << ampero << hex_bytes("00ff 00ff | 0900 | 04 | 12 | 18fc*14 | 3412 | f401*16 | 5aa5") << sample
+            << 33.2643125 << 70.26257 << 1;
+        QTest::newRow("time r2 kind 06 WE2")
+            << ampero << hex_bytes("00ff 00ff | 0900 | 06 | 20 | 18fc*14 | 3412 | f401*16 | 5aa5") << sample
+            << 33.2643125 << 55.1921 << 2;
+        QTest::newRow("time r3 kind 04 WE1")
+            << ampero << hex_bytes("00ff 00ff | 0900 | 04 | 32 | 18fc*14 | 3412 | f401*16 | 5aa5") << sample
+            << 33.2643125 << 27.5937 << 1;
+        QTest::newRow("time r4 kind 06 WE2")
+            << ampero << hex_bytes("00ff 00ff | 0900 | 06 | 40 | 18fc*14 | 3412 | f401*16 | 5aa5") << sample
+            << 33.2643125 << 13.7992 << 2;
+        QTest::newRow("time r5 kind 04 WE1")
+            << ampero << hex_bytes("00ff 00ff | 0900 | 04 | 52 | 18fc*14 | 3412 | f401*16 | 5aa5") << sample
+            << 33.2643125 << 5.5178 << 1;
+        QTest::newRow("time r6 kind 06 WE2")
+            << ampero << hex_bytes("00ff 00ff | 0900 | 06 | 60 | 18fc*14 | 3412 | f401*16 | 5aa5") << sample
+            << 33.2643125 << 1.60975 << 2;
+        QTest::newRow("time r7 kind 04 WE1")
+            << ampero << hex_bytes("00ff 00ff | 0900 | 04 | 72 | 18fc*14 | 3412 | f401*16 | 5aa5") << sample
+            << 33.2643125 << 0.55107 << 1;
+
+        // Pulse frames, 144 bytes, kinds 1 and 2: byte 7 of half 1 rules the whole frame (half 2 says
+        // range 0, which has no gain). Square wave plots I1 - I2, differential pulse I2 - I1.
+        const char *half2 = "| 6400 6400 | f401 | 01 | 00 | 6400*14 | 0000 | 0000*16 | 0000";
+        const auto pulse = [&](const char *half1) { return hex_bytes(half1) + hex_bytes(half2); };
+        QTest::newRow("pulse r1 kind 01 WE1 square wave")
+            << swv << pulse("0001 0001 | dc05 | 01 | 12 | e803*14 | 0000 | fa00*16 | 5aa5") << sample
+            << 0.736 << -27.81538 << 1;
+        QTest::newRow("pulse r2 kind 02 WE2 differential")
+            << dpv << pulse("0001 0001 | dc05 | 02 | 20 | e803*14 | 0000 | fa00*16 | 5aa5") << sample
+            << 0.736 << 21.84198 << 2;
+        QTest::newRow("pulse r3 kind 01 WE1 square wave")
+            << swv << pulse("0001 0001 | dc05 | 01 | 32 | e803*14 | 0000 | fa00*16 | 5aa5") << sample
+            << 0.736 << -10.92006 << 1;
+        QTest::newRow("pulse r4 kind 02 WE2 differential")
+            << dpv << pulse("0001 0001 | dc05 | 02 | 40 | e803*14 | 0000 | fa00*16 | 5aa5") << sample
+            << 0.736 << 5.46096 << 2;
+        QTest::newRow("pulse r5 kind 01 WE1 square wave")
+            << swv << pulse("0001 0001 | dc05 | 01 | 52 | e803*14 | 0000 | fa00*16 | 5aa5") << sample
+            << 0.736 << -2.18364 << 1;
+        QTest::newRow("pulse r6 kind 02 WE2 differential")
+            << dpv << pulse("0001 0001 | dc05 | 02 | 60 | e803*14 | 0000 | fa00*16 | 5aa5") << sample
+            << 0.736 << 0.63705 << 2;
+        QTest::newRow("pulse r7 kind 01 WE1 square wave")
+            << swv << pulse("0001 0001 | dc05 | 01 | 72 | e803*14 | 0000 | fa00*16 | 5aa5") << sample
+            << 0.736 << -0.21879 << 1;
+
+        // Bytes 4 and 5 both 0xFF end the run, in either frame size.
+        const auto end = int(frame_outcome::end_of_run);
+        QTest::newRow("end of run, 72 bytes")
+            << cyclic << hex_bytes("0001 0001 | ffff | 00 | 32 | e803*14 | f401 | fa00*16 | 5aa5") << end << 0.0 << 0.0
+            << 0;
+        QTest::newRow("end of run, 144 bytes")
+            << dpv << pulse("0001 0001 | ffff | 01 | 32 | e803*14 | 0000 | fa00*16 | 5aa5") << end << 0.0 << 0.0 << 0;
+    }
+
+    void literal_frames_decode_as_laid_out()
+    {
+        QFETCH(int, method);
+        QFETCH(QByteArray, frame);
+        QFETCH(int, outcome);
+        QCOMPARE(frame.size(), frame_size_for(method_index(method)));
+        run_decoding_context ctx = context_for(method_index(method), 3);
+        const frame_result r = decode_frame(frame, ctx);
+        QCOMPARE(int(r.outcome), outcome);
+        if (r.outcome != frame_outcome::sample)
+            return;
+        QFETCH(double, x);
+        QFETCH(double, current);
+        QFETCH(int, electrode);
+        QVERIFY2(near(r.sample.x, x, 1e-6), qPrintable(QString::number(r.sample.x, 'g', 10)));
+        QVERIFY2(near(r.sample.current_uA, current, 1e-4 + 1e-6 * std::abs(current)),
+                 qPrintable(QString::number(r.sample.current_uA, 'g', 10)));
+        QCOMPARE(int(r.sample.electrode), electrode);
     }
 
     void current_vectors()
     {
-        const raw_frame_fields f = blocks_of(1000, 0, 1);
-        // Gain 2.75, no quantisation.
-        QCOMPARE(current_of(f, 0), float(4000.0 / 2.75 * -0.034332275390625));
-        QVERIFY(near(current_of(f, 0), -49.94, 0.005));
-        // Gain 3.5, truncated toward zero to 334 steps of 0.11743.
-        QVERIFY(near(current_of(f, 1), -334 * 0.11743, 1e-5));
-        QVERIFY(near(current_of(f, 1), -39.2216, 1e-4));
-
         raw_frame_fields q = blocks_of(0, 0, 1);
         q.block_a[0] = -3;     // sumA = -3: -3 / 4 is 0, not -1
         QCOMPARE(current_of(q), 0.0f);
@@ -135,41 +251,6 @@ private slots:
         built.channel_code = 3;
         run_decoding_context ctx = start_decoding(method_index::amperometry, built);
         QVERIFY(near(decode_one(time_frame(9, false), ctx).x, 10 * 3.32643125, 1e-9));
-    }
-
-    void pulse_current_sign_follows_the_run()
-    {
-        // Halves of 2 µA and 5 µA (range 1 keeps them unquantised).
-        raw_frame_fields h1 = blocks_of(0, 0, 1), h2 = blocks_of(0, 0, 1);
-        fill_blocks_for_difference(raw_difference_for_current(2.0f, 1), h1.block_a, h1.block_b);
-        fill_blocks_for_difference(raw_difference_for_current(5.0f, 1), h2.block_a, h2.block_b);
-        h1.kind = h2.kind = 1;
-        h1.p1 = 1100;
-        h2.p1 = 1000;
-        const QByteArray frame = encode_raw_frame(h1) + encode_raw_frame(h2);
-        const float i1 = frame_current(frame.constData(), 0);
-        const float i2 = frame_current(frame.constData() + 72, 0);
-        QVERIFY(near(i1, 2.0, 0.02) && near(i2, 5.0, 0.02));
-
-        run_decoding_context dpv = context_for(method_index::differential_pulse);
-        const decoded_sample s_dpv = decode_one(frame, dpv);
-        QCOMPARE(s_dpv.current_uA, i2 - i1);
-        QVERIFY(near(s_dpv.current_uA, 3.0, 0.04));
-        QCOMPARE(s_dpv.x, double(float(100 * 0.736 / 1000.0)));
-        run_decoding_context swv = context_for(method_index::square_wave);
-        QCOMPARE(decode_one(frame, swv).current_uA, i1 - i2);
-    }
-
-    void electrode_bit_chooses_the_curve()
-    {
-        run_decoding_context ctx = context_for(method_index::cyclic, 3);
-        raw_frame_fields f = blocks_of(0, 0, 3);
-        f.range_byte = 0x32;
-        QCOMPARE(int(decode_one(encode_raw_frame(f), ctx).electrode), 1);
-        f.range_byte = 0x30;
-        QCOMPARE(int(decode_one(encode_raw_frame(f), ctx).electrode), 2);
-        QCOMPARE(ctx.we1_count, 1u);
-        QCOMPARE(ctx.we2_count, 1u);
     }
 
     void frames_without_a_gain_are_dropped()
@@ -236,15 +317,6 @@ private slots:
         QCOMPARE(int(decode_received(rx, ctx).samples.size()), 1);
         QVERIFY(rx.isEmpty());
 
-        QByteArray short_rx = frame.left(71);
-        QByteArray out("untouched");
-        QVERIFY(!take_frame(short_rx, 72, out));
-        QCOMPARE(short_rx.size(), 71);
-        QCOMPARE(out, QByteArray("untouched"));
-        short_rx += '\x01';
-        QVERIFY(take_frame(short_rx, 72, out));
-        QCOMPARE(out, frame.left(71) + '\x01');
-        QVERIFY(short_rx.isEmpty());
     }
 
     void pulse_runs_cut_144_byte_frames()
@@ -327,66 +399,8 @@ private slots:
                     for (const decoded_sample &s : b.samples)
                         QVERIFY(std::isfinite(s.x) && std::isfinite(s.current_uA));
                 }
-                QCOMPARE(uint32_t(handed_out), ctx.we1_count + ctx.we2_count);
-
-                // The same bytes through the loop that reads more between frames, in random pieces.
-                run_decoding_context loop_ctx = context_for(method_index(m), uint8_t(1 + rng.bounded(3)));
-                QByteArray loop_rx;
-                int fed = 0;
-                const auto read_more = [&] {
-                    const int n = int(rng.bounded(200));
-                    loop_rx.append(stream.mid(fed, n));
-                    fed += n;
-                };
-                while (fed < stream.size()) {
-                    read_more();
-                    if (!decode_received(loop_rx, loop_ctx, read_more).end_of_run)
-                        QVERIFY(loop_rx.size() < size);
-                }
-            }
+                QCOMPARE(uint32_t(handed_out), ctx.we1_count + ctx.we2_count);            }
         }
-    }
-
-    void loop_with_work_between_frames()
-    {
-        const QByteArray frame = potential_frame(0.25, 2.0f);
-        // Bytes keep arriving while frames are handled: 3 frames come in 50-byte reads.
-        QByteArray pending = frame + frame;
-        QByteArray rx = frame;
-        int calls = 0;
-        run_decoding_context ctx = context_for(method_index::cyclic);
-        decoded_batch b = decode_received(rx, ctx, [&] {
-            ++calls;
-            rx += pending.left(50);
-            pending.remove(0, 50);
-        });
-        QCOMPARE(int(b.samples.size()), 3);
-        QVERIFY(rx.isEmpty());
-        QVERIFY(calls >= 4);
-
-        // A Stop and a new run inside the event processing empty the buffer: the loop must simply end.
-        QByteArray rx2 = frame + frame + frame;
-        int frames_seen = 0;
-        b = decode_received(rx2, ctx, [&] {
-            if (++frames_seen == 2)
-                rx2.clear();
-        });
-        QCOMPARE(int(b.samples.size()), 1);
-        QVERIFY(rx2.isEmpty());
-
-        // Less than a frame: nothing runs.
-        QByteArray rx3 = frame.left(60);
-        calls = 0;
-        decode_received(rx3, ctx, [&] { ++calls; });
-        QCOMPARE(calls, 0);
-        QCOMPARE(rx3.size(), 60);
-
-        // The end-of-run frame stops the loop and drops what follows.
-        QByteArray rx4 = frame + encode_end_of_run_frame(72) + frame;
-        b = decode_received(rx4, ctx, [] {});
-        QVERIFY(b.end_of_run);
-        QCOMPARE(int(b.samples.size()), 1);
-        QVERIFY(rx4.isEmpty());
     }
 
     // ---- time axes ----

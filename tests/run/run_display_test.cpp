@@ -247,6 +247,8 @@ private slots:
 
     void axis_dialog_round_trip()
     {
+        // Without the type known, the spy would record the mode as an empty value, which reads as 0.
+        qRegisterMetaType<uint8_t>("uint8_t");
         QSignalSpy fed(window, &MainWindow::send_axisval);
         window->set_axis();
         auto *dialog = top_level<setaxis>();

@@ -4,6 +4,7 @@
 #include <qcustomplot.h>
 
 #include "run/mainwindow.h"
+#include "shell/program_fonts.h"
 #include "support/temp_workdir.h"
 
 namespace {
@@ -18,6 +19,8 @@ void send_mouse(QWidget *target, QEvent::Type type, QPoint pos, Qt::MouseButtons
 class run_plot_test : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { program_fonts::install(); }
+
     void init()
     {
         wd = new temp_workdir;
@@ -133,7 +136,41 @@ private slots:
         QVERIFY(legend_rect().height() < natural.height());
     }
 
+    // Names are shown as written: the underscores of a name without descenders are the only ink below the
+    // baseline of its legend entry, on screen and in the image the plot saves. The legend's 7 points come
+    // to different pixel sizes on different screens, so a range of sizes is tried.
+    void underscores_show_in_the_legend()
+    {
+        QFont legend_font = plot()->legend->font();
+        for (int pixels = 8; pixels <= 14; ++pixels) {
+            legend_font.setPixelSize(pixels);
+            plot()->legend->setFont(legend_font);
+            const QByteArray size = QByteArray::number(pixels) + " px";
+            QVERIFY2(ink_below_baseline(QStringLiteral("NEW RUN W1"), false) == 0, size);
+            QVERIFY2(ink_below_baseline(QStringLiteral("NEW_RUN_W1"), false) > 0, size);
+            QVERIFY2(ink_below_baseline(QStringLiteral("NEW_RUN_W1"), true) > 0, size);
+        }
+    }
+
 private:
+    // Dark pixels under the baseline of the first legend entry, both entries named `name`.
+    int ink_below_baseline(const QString &name, bool saved_image)
+    {
+        QCustomPlot *p = plot();
+        for (int i = 0; i < 2; ++i)
+            window->experiment_records()[i].ch1_curve->setName(name);
+        p->replot();
+        const QImage image = saved_image ? p->toPixmap().toImage() : p->grab().toImage();
+        const QCPAbstractLegendItem *entry = p->legend->item(0);
+        const int baseline = entry->rect().top() + QFontMetrics(entry->font()).ascent();
+        int dark = 0;
+        for (int y = baseline + 1; y <= entry->outerRect().bottom() + 2; ++y) {
+            for (int x = entry->rect().left(); x <= entry->rect().right(); ++x)
+                dark += qGray(image.pixel(x, y)) < 160 ? 1 : 0;
+        }
+        return dark;
+    }
+
     QCustomPlot *plot() { return window->findChild<QCustomPlot *>("widget"); }
     QRect legend_rect() { return plot()->legend->outerRect(); }
 

@@ -1,12 +1,27 @@
 // The instrument's side of the wire for the simulated instrument and the tests.
 #include "support/frame_codec.h"
 
-#include "instrument/sample_decoding.h"
-
 #include <algorithm>
 #include <cmath>
 
 namespace {
+
+// The instrument's sample frame, written out here on its own rather than taken from the decoder, so that a
+// decoder reading a field from the wrong place or scaling it wrongly disagrees with what is sent.
+// 72 bytes; 16-bit fields little endian.
+constexpr int frame_bytes = 72;
+constexpr int at_block_a_words_0_1 = 0;
+constexpr int at_p1 = 4;                 // potential code, sample index, or 0xFFFF at the end of the run
+constexpr int at_kind = 6;
+constexpr int at_range = 7;              // high nibble range number 1..7; bit 1 set for WE1
+constexpr int at_block_a_words_2_15 = 8;
+constexpr int at_p2 = 36;
+constexpr int at_block_b = 38;
+constexpr uint8_t we1_bit = 0x02;
+// Range gains by range number - 1, and the converter's full scale, -4500 x 2^-17.
+constexpr double gains[7] = {2.75, 3.5, 7, 14, 35, 120, 350};
+constexpr double full_scale = -4500.0 / 131072.0;
+constexpr double mV_per_potential_step = 0.736;
 
 uint16_t u16_at(const std::array<uint8_t, 20> &f, int i)
 {
@@ -37,7 +52,7 @@ int scan_step_from_byte(uint8_t b)
 // Smallest whole mV whose amplitude code is `code`: codes are 0.736 mV apart, so at most one mV fits each.
 int amplitude_from_code(uint16_t code)
 {
-    return int(std::ceil(double(code) * potential_step_mV - 1e-9));
+    return int(std::ceil(double(code) * mV_per_potential_step - 1e-9));
 }
 
 void put_u16(QByteArray &bytes, int at, uint16_t v)
@@ -54,7 +69,7 @@ void put_block(QByteArray &bytes, int at, const int16_t *words, int count)
 
 uint8_t range_byte_for(int range_number, uint8_t electrode)
 {
-    return uint8_t(((range_number & 0x0F) << 4) | (electrode == 1 ? frame_we1_bit : 0));
+    return uint8_t(((range_number & 0x0F) << 4) | (electrode == 1 ? we1_bit : 0));
 }
 
 constexpr uint16_t potential_code_base = 0x4000;
@@ -167,21 +182,21 @@ parsed_frame parse_parameter_frame(const std::array<uint8_t, 20> &f)
 
 QByteArray encode_raw_frame(const raw_frame_fields &fields)
 {
-    QByteArray bytes(sample_frame_size, '\0');
-    put_block(bytes, frame_block_a_head, fields.block_a.data(), 2);
-    put_u16(bytes, frame_p1, fields.p1);
-    bytes[frame_kind_byte] = char(fields.kind);
-    bytes[frame_range_byte] = char(fields.range_byte);
-    put_block(bytes, frame_block_a_tail, fields.block_a.data() + 2, frame_words_per_block - 2);
-    put_u16(bytes, frame_p2, fields.p2);
-    put_block(bytes, frame_block_b, fields.block_b.data(), frame_words_per_block);
+    QByteArray bytes(frame_bytes, '\0');
+    put_block(bytes, at_block_a_words_0_1, fields.block_a.data(), 2);
+    put_u16(bytes, at_p1, fields.p1);
+    bytes[at_kind] = char(fields.kind);
+    bytes[at_range] = char(fields.range_byte);
+    put_block(bytes, at_block_a_words_2_15, fields.block_a.data() + 2, 14);
+    put_u16(bytes, at_p2, fields.p2);
+    put_block(bytes, at_block_b, fields.block_b.data(), 16);
     return bytes;
 }
 
 int32_t raw_difference_for_current(float current_uA, int range_number)
 {
     const int gain_index = std::clamp(range_number - 1, 0, 6);
-    const double d = std::round(double(current_uA) * double(range_gain[gain_index]) / current_scale);
+    const double d = std::round(double(current_uA) * gains[gain_index] / full_scale);
     constexpr double limit = 2.0 * 16 * 32767 / 4;   // both blocks at full swing
     return int32_t(std::clamp(d, -limit, limit));
 }
@@ -221,7 +236,7 @@ void fill_blocks_for_difference(int32_t difference, std::array<int16_t, 16> &blo
 
 int32_t potential_code_difference(double potential_V)
 {
-    return int32_t(std::lround(potential_V * 1000.0 / potential_step_mV));
+    return int32_t(std::lround(potential_V * 1000.0 / mV_per_potential_step));
 }
 
 QByteArray encode_sample_frame(const sample_frame_values &v)
@@ -261,8 +276,8 @@ QByteArray encode_sample_frame(const sample_frame_values &v)
 
 QByteArray encode_end_of_run_frame(int frame_size)
 {
-    QByteArray bytes(std::max(frame_size, frame_p1 + 2), '\0');
-    bytes[frame_p1] = char(0xFF);
-    bytes[frame_p1 + 1] = char(0xFF);
+    QByteArray bytes(std::max(frame_size, at_p1 + 2), '\0');
+    bytes[at_p1] = char(0xFF);
+    bytes[at_p1 + 1] = char(0xFF);
     return bytes;
 }

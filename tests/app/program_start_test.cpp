@@ -1,0 +1,140 @@
+// The program as a user starts it: a copy of the built program in a folder of its own, started from
+// another working folder with a relative document path, and started a second time while it runs.
+#include <QtTest>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace {
+
+// Long enough for a sanitizer build to start and lay out its windows.
+constexpr int start_patience_ms = 30000;
+
+// The remembered user "Ann" makes the program log in at once and build the run screen, which opens the
+// document named on the command line.
+QByteArray remembered_user_settings()
+{
+    QByteArray text = "Ann\r\n1\r\n";
+    for (int line = 2; line < 17; ++line)
+        text += "0\r\n";
+    return text;
+}
+
+void write_file(const QString &path, const QByteArray &text)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+
+// A started copy; it is ended when the test lets go of it.
+struct stopper {
+    void operator()(QProcess *p) const
+    {
+        if (p->state() != QProcess::NotRunning) {
+            p->kill();
+            p->waitForFinished(5000);
+        }
+        delete p;
+    }
+};
+using running = std::unique_ptr<QProcess, stopper>;
+
+class program_copy {
+public:
+    program_copy()
+    {
+        folder = root.filePath(QStringLiteral("program"));
+        launcher = root.filePath(QStringLiteral("launcher"));
+        temporary = root.filePath(QStringLiteral("tmp"));
+        QDir().mkpath(launcher);
+        QDir().mkpath(temporary);
+        QDir().mkpath(folder + QStringLiteral("/Data/User/Ann"));
+        write_file(folder + QStringLiteral("/Libraries/Config.txt"), remembered_user_settings());
+        executable = folder + QStringLiteral("/rz410");
+        copied = QFile::copy(QStringLiteral(RZ410_PROGRAM), executable) &&
+                 QFile::setPermissions(executable, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // Starts a copy from the launcher folder. Its traces are on, so that its stderr tells what it did;
+    // its temporary folder (and with it the single-instance lock) is this test's own.
+    running start(const QStringList &arguments) const
+    {
+        running p(new QProcess);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("rz410.trace.debug=true"));
+        env.insert(QStringLiteral("TMPDIR"), temporary);
+        env.insert(QStringLiteral("RZ410_EXTRA_PORTS"), QString());
+        p->setProcessEnvironment(env);
+        p->setWorkingDirectory(launcher);
+        p->start(executable, arguments);
+        return p;
+    }
+
+    QTemporaryDir root;
+    QString folder, launcher, temporary, executable;
+    bool copied = false;
+};
+
+// Collects a process's stderr until `wanted` shows, the process ends, or patience runs out.
+QByteArray read_until(QProcess &p, const QByteArray &wanted, int patience_ms)
+{
+    QByteArray seen;
+    QElapsedTimer clock;
+    clock.start();
+    while (!seen.contains(wanted) && clock.elapsed() < patience_ms && p.state() != QProcess::NotRunning) {
+        p.waitForReadyRead(100);
+        seen += p.readAllStandardError();
+    }
+    return seen + p.readAllStandardError();
+}
+
+} // namespace
+
+class program_start_test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void relative_document_is_found_and_a_second_copy_stays_out()
+    {
+        program_copy program;
+        QVERIFY(program.copied);
+        // A file that is there but holds no experiment: the program says so, which shows it found the file
+        // beside the launcher and not beside itself, where nothing of that name exists.
+        write_file(program.launcher + QStringLiteral("/runs/probe.qve"), QByteArray("not an experiment\n"));
+
+        running first = program.start({QStringLiteral("runs/probe.qve")});
+        QVERIFY(first->waitForStarted());
+        const QByteArray first_says = read_until(*first, "probe.qve holds no experiment", start_patience_ms);
+        QVERIFY2(first_says.contains("probe.qve holds no experiment that can be read."), first_says.constData());
+        QVERIFY2(first_says.contains("users: (\"Ann\")"), first_says.constData());
+        QCOMPARE(first->state(), QProcess::Running);
+
+        // The second copy finds the lock taken: it shows its refusal and never builds a log-in page.
+        running second = program.start({});
+        QVERIFY(second->waitForStarted());
+        const QByteArray second_says = read_until(*second, "users:", 5000);
+        QVERIFY2(!second_says.contains("users:") && !second_says.contains("user saved?:"), second_says.constData());
+        if (second->state() == QProcess::NotRunning) {
+            QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+            QCOMPARE(second->exitCode(), 1);
+        }
+        second.reset();
+
+        // Once the first copy is gone, the lock is free again and a new copy builds its log-in page (with no
+        // argument it stays in the launcher's folder, which holds no users).
+        first.reset();
+        running third = program.start({});
+        QVERIFY(third->waitForStarted());
+        const QByteArray third_says = read_until(*third, "user saved?:", start_patience_ms);
+        QVERIFY2(third_says.contains("users: ()") && third_says.contains("user saved?: false"), third_says.constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(program_start_test)
+#include "program_start_test.moc"
