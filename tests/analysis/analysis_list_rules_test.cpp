@@ -1,0 +1,97 @@
+// The analysis list's rules: details panel for a selection, rows drawn, save buttons, usable names, drops.
+#include <QtTest>
+
+#include "analysis/analysis_list_rules.h"
+#include "run/experiment_list_logic.h"
+
+using namespace analysis_list;
+
+class analysis_list_rules_test : public QObject {
+    Q_OBJECT
+private slots:
+    void details_and_drawn_rows_data()
+    {
+        QTest::addColumn<bool>("single");
+        QTest::addColumn<QStringList>("selected_names");
+        QTest::addColumn<QVector<int>>("selected_rows");
+        QTest::addColumn<QStringList>("box");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QVector<int>>("drawn");
+        const QStringList own{"CV_1", "Rate(mV/sec): 100"};
+        QTest::newRow("one selected") << false << QStringList{"b"} << QVector<int>{1} << QStringList{"b"} << own
+                                      << QVector<int>{1};
+        QTest::newRow("none selected") << false << QStringList{} << QVector<int>{} << QStringList{"b"} << own
+                                       << QVector<int>{};
+        QTest::newRow("overlay of three") << false << QStringList{"a", "c", "b"} << QVector<int>{0, 2, 1}
+                                          << QStringList{"3 Analysis", "a", "c", "b"}
+                                          << QStringList{"3 analysis are selected:", "a", "c", "b"}
+                                          << QVector<int>{0, 2, 1};
+        // The single view draws the current row only, however many rows a caller names.
+        QTest::newRow("single view") << true << QStringList{"a", "b"} << QVector<int>{0, 1} << QStringList{"b"}
+                                     << own << QVector<int>{1};
+    }
+    void details_and_drawn_rows()
+    {
+        QFETCH(bool, single);
+        QFETCH(QStringList, selected_names);
+        QFETCH(QVector<int>, selected_rows);
+        const details_view view = details_for(single, "b", {"CV_1", "Rate(mV/sec): 100"}, selected_names,
+                                              click_heading(selected_names.size()));
+        QTEST(view.box_entries, "box");
+        QTEST(view.lines, "lines");
+        QTEST(rows_to_draw(single, 1, selected_rows), "drawn");
+        QCOMPARE(rows_to_draw(single, -1, selected_rows), QVector<int>{});
+    }
+
+    void save_buttons()
+    {
+        QVERIFY(!save_offered(2, true, false));
+        QVERIFY(save_offered(1, true, false));
+        QVERIFY(!save_offered(1, true, true));
+        QVERIFY(save_offered(0, false, true));
+    }
+
+    void names_usable_as_file_names_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("usable");
+        QTest::newRow("plain") << "CV_3_W1C2" << true;
+        QTest::newRow("inner blank and dots") << "run 2.b" << true;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("blank") << "   " << false;
+        QTest::newRow("dot") << "." << false;
+        QTest::newRow("dot dot") << ".." << false;
+        QTest::newRow("slash") << "a/b" << false;
+        QTest::newRow("backslash") << "..\\x" << false;
+        QTest::newRow("drive colon") << "c:x" << false;
+        QTest::newRow("wildcard") << "a*" << false;
+        QTest::newRow("line break") << "a\nb" << false;
+    }
+    void names_usable_as_file_names()
+    {
+        QFETCH(QString, name);
+        QTEST(usable_name(name), "usable");
+    }
+
+    void drop_verdicts_data()
+    {
+        QTest::addColumn<QStringList>("paths");
+        QTest::addColumn<int>("answer");
+        using experiment_list::drop_answer;
+        QTest::newRow("analysis file") << QStringList{"/d/a.qva"} << int(drop_answer::accept);
+        QTest::newRow("upper case") << QStringList{"/d/a.QVA"} << int(drop_answer::ignore);
+        QTest::newRow("experiment file") << QStringList{"/d/a.qve"} << int(drop_answer::ignore);
+        QTest::newRow("last one decides, no") << QStringList{"/d/a.qva", "/d/b.txt"} << int(drop_answer::ignore);
+        QTest::newRow("last one decides, yes") << QStringList{"/d/b.txt", "/d/a.qva"} << int(drop_answer::accept);
+        QTest::newRow("short path") << QStringList{"qva"} << int(drop_answer::ignore);
+        QTest::newRow("no paths") << QStringList{} << int(drop_answer::none);
+    }
+    void drop_verdicts()
+    {
+        QFETCH(QStringList, paths);
+        QTEST(int(experiment_list::judge_drop(paths, QStringLiteral(".qva"))), "answer");
+    }
+};
+
+QTEST_GUILESS_MAIN(analysis_list_rules_test)
+#include "analysis_list_rules_test.moc"
