@@ -10,6 +10,7 @@
 #include "dialogs/dialog_warning_delete_experiment.h"
 #include "run/curve_palette.h"
 #include "run/experiment_list_logic.h"
+#include "run/list_selection.h"
 #include "run/mainwindow.h"
 #include "run/qcp_compat.h"
 #include "ui_mainwindow.h"
@@ -78,20 +79,6 @@ void set_shown(QCPCurve *c, bool shown)
         c->removeFromLegend();
 }
 
-// Takes rows out of the selection for good. A plain deselection stays the selection model's "current" step,
-// which a later SelectCurrent (QListWidget::setCurrentRow in the overlay view) would silently undo.
-void deselect_rows(QListWidget *list, const QVector<int> &rows)
-{
-    QItemSelectionModel *model = list->selectionModel();
-    QItemSelection gone;
-    for (int row : rows) {
-        const QModelIndex index = list->model()->index(row, 0);
-        gone.select(index, index);
-    }
-    model->select(gone, QItemSelectionModel::Deselect);
-    model->select(QItemSelection(), QItemSelectionModel::Rows);  // commits the step
-}
-
 }  // namespace
 
 // ---- selection ----
@@ -99,12 +86,7 @@ void deselect_rows(QListWidget *list, const QVector<int> &rows)
 QVector<int> MainWindow::selection_snapshot() const
 {
     // The details box lists the selected rows in this same order, so entry j >= 1 matches position j - 1.
-    QVector<int> rows;
-    const QModelIndexList indexes = ui->listWidget->selectionModel()->selectedIndexes();
-    for (const QModelIndex &index : indexes)
-        if (index.row() < records.experiment_count())
-            rows.push_back(index.row());
-    return rows;
+    return list_selection::selected_rows(ui->listWidget, records.experiment_count());
 }
 
 int MainWindow::selected_rows() const
@@ -122,16 +104,7 @@ bool MainWindow::current_row_in_use() const
 
 void MainWindow::make_row_current(int row)
 {
-    QItemSelectionModel *model = ui->listWidget->selectionModel();
-    // In the overlay view a row made current keeps its selection state: it must not join a selection that is
-    // about to be deleted or drawn.
-    const auto command = ui->listWidget->selectionMode() == QAbstractItemView::SingleSelection
-                             ? QItemSelectionModel::ClearAndSelect
-                             : QItemSelectionModel::NoUpdate;
-    if (row < 0 || row >= ui->listWidget->count())
-        model->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-    else
-        model->setCurrentIndex(ui->listWidget->model()->index(row, 0), command);
+    list_selection::make_current(ui->listWidget, row);
 }
 
 void MainWindow::set_electrode_boxes(bool w1, bool w2)
@@ -190,7 +163,7 @@ void MainWindow::on_listWidget_itemClicked(QListWidgetItem *item)
     const bool current_time_based = time_based.at(row);
     const experiment_list::kind_filter kinds =
         experiment_list::filter_by_kind(current_time_based, time_based, selection_snapshot());
-    deselect_rows(list, kinds.deselect);
+    list_selection::deselect_rows(list, kinds.deselect);
     for (int r : kinds.hidden)
         hide_record_graphs(r);
     for (int r : kinds.shown)
