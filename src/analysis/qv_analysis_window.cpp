@@ -40,8 +40,7 @@ qv_analysis_window::qv_analysis_window(QWidget *parent)
     connect(ui->recent_analyses, &QWidget::customContextMenuRequested, this, &qv_analysis_window::show_select_menu);
     analysis_dir = QStringLiteral("Data/User/") + ui->user_box->currentText() + QStringLiteral("/Analysis");
     setAcceptDrops(true);
-    // A ".qva" named on the command line is opened by the analysis-file commands when they are present; until
-    // then the path is only kept (startup_document()).
+    open_startup_analysis();
 }
 
 qv_analysis_window::~qv_analysis_window() { delete ui; }

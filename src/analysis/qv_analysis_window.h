@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <vector>
 
@@ -18,10 +19,12 @@
 
 class QCloseEvent;
 class QDragEnterEvent;
+class QDropEvent;
 class QListWidgetItem;
 class QMouseEvent;
 class QPoint;
 namespace Ui { class qv_analysis_window; }
+struct analysis_file;
 namespace analysis {
 struct series;
 struct cycle_source;
@@ -206,4 +209,49 @@ private:
     QString startup_analysis;
     QString port;
     bool handed_back = false;  // show_experiment_window goes out once per window
+
+    // ---- analysis files: save, open, protocols, image (qv_analysis_window_files.cpp, _open.cpp) ----
+public:
+    // Where the file commands ask for a path (caption, proposed file or start folder, filter), ask before
+    // replacing a file other than the one the dialog returned, and tell the user of a failure. Unset, they use
+    // the standard dialogs and message boxes; tests set them so that nothing blocks. An empty path is a cancel.
+    std::function<QString(const QString &caption, const QString &proposal, const QString &filter)> ask_save_path;
+    std::function<QString(const QString &caption, const QString &start, const QString &filter)> ask_open_path;
+    std::function<bool(const QString &path)> ask_replace;
+    std::function<void(const QString &title, const QString &text)> show_file_message;
+public slots:
+    void on_Save_Analysis_clicked();
+    void on_actionSave_triggered();
+    void on_Save_Analysis_2_clicked();
+    void on_Save_Analysis_3_clicked();
+    void on_Open_Analysis_clicked();
+    void on_Open_Analysis_2_clicked();
+    void on_actionOpen_triggered();
+    void on_Save_Protocol_2_clicked();
+    void on_actionSettings_triggered();
+    void on_Load_Protocol_2_clicked();
+    void on_actioncompare_triggered();
+    void on_Image_clicked();
+protected:
+    void dropEvent(QDropEvent *event) override;
+private:
+    QString chosen_save_path(const QString &caption, const QString &proposal, const QString &filter);
+    QString chosen_open_path(const QString &caption, const QString &start, const QString &filter);
+    void tell_user(const QString &title, const QString &text);
+    QString save_target(const QString &chosen, const QString &extension);  // extension added; empty: cancelled
+    analysis_file file_of_analysis(int row, const QString &base) const;
+    bool write_analysis_file(const QString &path, int row, const QString &base);
+    void save_with_dialog(int row);
+    void take_saved_name(int row, const QString &base);
+    void save_analysis_auto(int mode);  // 2: the analysis named in the name box, 3: the current row
+    bool is_own_file(int row, const QString &path) const;
+    void overwrite_own_file(const QString &path, int row);
+    void open_analysis();               // the open action of the two Open buttons and the menu
+    void list_opened_analysis(const QString &base, const analysis_file &f);
+    void fill_opened_record(int n, const QString &base, const analysis_file &f);
+    int add_experiment_copy(int n);
+    void open_without_dialog(const QString &path);
+    void open_startup_analysis();       // the ".qva" of the command line, at the end of construction
+    QString pending_analysis_path;      // set only while a drop or the constructor runs the open action
+    // ---- end of analysis files ----
 };

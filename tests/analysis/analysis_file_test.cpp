@@ -184,7 +184,8 @@ private slots:
                                             << ok << bare << 5;
         QTest::newRow("short, odd and non-finite rows")
             << head + "RAW DATA\n0\t0.1\t2.5\n1\t0.2\n2\tinf\t1\t1\n3\t0.3\tnan\t1e39\t0.1\tabc\n4\t0.4\t-1\tNaN\n"
-            << ok << QStringList() << 2;
+                   "5\t0.5\t1e-84\n" // too small for a float: read as 0, the point kept
+            << ok << QStringList() << 3;
         QTest::newRow("header only") << head + "RAW DATA\n" << int(analysis_read_status::no_data) << QStringList() << 0;
         QTest::newRow("channel 2 only") << head + "RAW DATA\n0\t0.1\tnan\t2"
                                         << int(analysis_read_status::no_data) << QStringList() << 0;
