@@ -54,12 +54,14 @@ void qv_analysis_window::open_analysis()
         return;
     const QString file_name = QFileInfo(path).fileName();
     // The list, the records and the experiment box hold this many; one more would overwrite an entry.
-    if (analysis_count() >= analysis_records::capacity || received >= capacity) {
-        tell_user(tr("Error"), tr("%1 was not opened: the screen holds %2 analyses and %3 experiments at most. "
-                                  "Delete analyses to make room.")
-                                   .arg(file_name)
-                                   .arg(analysis_records::capacity)
-                                   .arg(capacity));
+    if (analysis_count() >= analysis_records::capacity) {
+        tell_user(tr("Error"), tr("%1 was not opened: the list holds %2 analyses, the most it can hold. Delete "
+                                  "analyses to make room.").arg(file_name).arg(analysis_records::capacity));
+        return;
+    }
+    if (received >= capacity) {
+        tell_user(tr("Error"), tr("%1 was not opened: the experiment box holds %2 experiments, the most it can "
+                                  "hold.").arg(file_name).arg(capacity));
         return;
     }
     const analysis_read read = load_analysis_file(path);
