@@ -2,7 +2,6 @@
 #include "analysis/analysis_values.h"
 
 #include <cmath>
-#include <limits>
 
 namespace analysis {
 
@@ -10,14 +9,7 @@ double cut_to_hundredths(double v)
 {
     if (!std::isfinite(v))
         return 0;
-    // A value already at hundredths, held in a float, may lie a hair below them (15.12 is 15.1199998...); cut
-    // again it would lose a hundredth each time an analysis is shown or reopened. Within a float's precision
-    // of a whole hundredth counts as that hundredth.
-    const double scaled = v / 0.01;
-    const double nearest = std::round(scaled);
-    if (std::fabs(scaled - nearest) <= std::fabs(scaled) * std::numeric_limits<float>::epsilon())
-        return nearest * 0.01;
-    return std::trunc(scaled) * 0.01;
+    return std::trunc(v / 0.01) * 0.01;
 }
 
 QString label_number(double v) { return QString::number(v, 'f', 2); }

@@ -16,7 +16,7 @@
 #include "analysis/analysis_file.h"
 #include "analysis/analysis_naming.h"
 #include "analysis/analysis_protocol_file.h"
-#include "analysis/analysis_values.h"
+#include "analysis/analysis_list_rules.h"
 #include "analysis/qv_analysis_window.h"
 #include "files/file_naming.h"
 #include "run/plot_image_export.h"
@@ -108,10 +108,10 @@ analysis_file qv_analysis_window::file_of_analysis(int row, const QString &base)
         f.epc_text = ui->epc->text();
         f.ipc_text = ui->ipc->text();
     } else {
-        f.epa_text = analysis::shown_value(res.Epa);
-        f.ipa_text = analysis::shown_value(res.Ipa);
-        f.epc_text = analysis::shown_value(res.Epc);
-        f.ipc_text = analysis::shown_value(res.Ipc);
+        f.epa_text = analysis_list::shown_value(res.Epa);
+        f.ipa_text = analysis_list::shown_value(res.Ipa);
+        f.epc_text = analysis_list::shown_value(res.Epc);
+        f.ipc_text = analysis_list::shown_value(res.Ipc);
     }
     f.Epa = res.Epa;
     f.Ipa = res.Ipa;
