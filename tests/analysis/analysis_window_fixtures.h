@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QtTest>
+#include <algorithm>
 #include <cmath>
 #include <qcustomplot.h>
 
@@ -62,6 +63,18 @@ inline QList<QCPCurve *> legend_curves(QWidget *window)
         if (auto *item = qobject_cast<QCPPlottableLegendItem *>(plot->legend->item(i)))
             listed << qobject_cast<QCPCurve *>(item->plottable());
     return listed;
+}
+
+// Rows of the analyses whose curves are in `curves`, ascending, for readable comparisons.
+inline QVector<int> analysis_rows(qv_analysis_window *w, const QList<QCPCurve *> &curves)
+{
+    QVector<int> found;
+    for (QCPCurve *c : curves)
+        for (int i = 0; i < analysis_records::capacity; ++i)
+            if (w->analyses().record(i).ch1_curve == c)
+                found << i;
+    std::sort(found.begin(), found.end());
+    return found;
 }
 
 inline void destroy_deferred() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
