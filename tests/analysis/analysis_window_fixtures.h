@@ -125,11 +125,12 @@ inline curve voltammogram(QCustomPlot *source, const QString &name, int cycles =
     return c;
 }
 
-// Analyses the window's current selection under `name` with the method at index `method` of its method box.
+// Analyses the window's current selection under `name` with the method at index `method` of its method box
+// (the name first: a change of method analyses at once, under the name then in the field).
 inline void analyse(qv_analysis_window *w, const QString &name, int method = 0)
 {
-    child<QComboBox>(w, "Method_2")->setCurrentIndex(method);
     child<QLineEdit>(w, "analysis_name")->setText(name);
+    child<QComboBox>(w, "Method_2")->setCurrentIndex(method);
     w->on_Stop_clicked();
 }
 
