@@ -1,6 +1,8 @@
 // Rules of the analysis screen's list, free of widgets so that they can be checked directly.
 #include "analysis/analysis_list_rules.h"
 
+#include <cmath>
+
 namespace analysis_list {
 
 QString summary_box_entry(int selected_count) { return QString::number(selected_count) + " Analysis"; }
@@ -37,6 +39,17 @@ bool save_offered(int selected_count, bool has_current, bool current_saved)
     if (!has_current)
         return true;
     return !current_saved;
+}
+
+QString shown_value(float v)
+{
+    if (!std::isfinite(v))
+        return QStringLiteral("0");
+    const double hundredths = double(v) * 100.0;
+    const double nearest = std::round(hundredths);
+    // A float carries about seven significant digits; closer than that to a whole number of hundredths is it.
+    const bool whole = std::abs(hundredths - nearest) <= std::abs(hundredths) * 2e-7;
+    return QString::number((whole ? nearest : std::trunc(hundredths)) / 100.0, 'g', 6);
 }
 
 bool usable_name(const QString &name)

@@ -32,6 +32,12 @@ QVector<int> rows_to_draw(bool single_view, int current_row, const QVector<int> 
 // stay offered (the save command then asks for nothing to be saved).
 bool save_offered(int selected_count, bool has_current, bool current_saved);
 
+// Text of a stored peak value in the value labels: cut toward zero to hundredths, up to six significant digits.
+// Values are kept as floats, so one cut before it was stored (99.84, held as 99.8399963) is recognised as the
+// whole number of hundredths it stands for and shown unchanged, instead of losing a hundredth to the float's
+// rounding; 1.005 (held as 1.00499999) is no such number and shows as 1. Not finite: 0.
+QString shown_value(float v);
+
 // A list entry's text names the analysis file too, so it must be usable as a file name: not empty or blank,
 // not "." or "..", no folder separators and none of the characters the target system refuses in names.
 bool usable_name(const QString &name);

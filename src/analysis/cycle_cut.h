@@ -36,7 +36,7 @@ std::size_t cycle_boundary(const cycle_geometry &g, int j);
 struct cycle_source {
     const series *ch1 = nullptr;  // electrode 1 of the experiment; null reads as no points
     const series *ch2 = nullptr;  // electrode 2
-    cycle_geometry geometry;      // as the record holds it now (extremes refreshed by earlier cuts or not)
+    cycle_geometry geometry;      // the record's; cut_cycle re-measures e_max / e_min from the points first
     uint16_t cycles = 1;          // the record's cycle count
     int cycle_choices = 1;        // items in the cycle box; a single item means the whole curve
     int cycle_index = 0;          // current index of the cycle box

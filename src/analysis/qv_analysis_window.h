@@ -45,9 +45,10 @@ public:
     // The experiments received so far, in arrival order (row n of the experiment box is experiment(n)).
     int experiment_count() const { return received; }
     const curve &experiment(int row) const { return experiments.at(static_cast<size_t>(row)); }
-    // Analysis m of the list (row m of `recent_analyses`) and its result.
-    const curve &analysis(int row) const { return book.record(row); }
-    const analysis_result &result(int row) const { return book.result(row); }
+    // The analyses behind the list: place m is row m of `recent_analyses`. Open for the analysis files, which
+    // fill places, and for tests; the list must be refreshed (on_recent_analyses_itemClicked) after a change.
+    analysis_records &analyses() { return book; }
+    const analysis_records &analyses() const { return book; }
     // The analysis document named on the command line, read at construction.
     const QString &startup_document() const { return startup_analysis; }
     // The port name last given by the run screen.

@@ -100,10 +100,10 @@ void qv_analysis_window::hide_all_curves()
 void qv_analysis_window::show_values(int row)
 {
     const analysis_result &res = book.result(row);
-    ui->epa->setText(analysis::shown_value(res.Epa));
-    ui->epc->setText(analysis::shown_value(res.Epc));
-    ui->ipa->setText(analysis::shown_value(res.Ipa));
-    ui->ipc->setText(analysis::shown_value(res.Ipc));
+    ui->epa->setText(analysis_list::shown_value(res.Epa));
+    ui->epc->setText(analysis_list::shown_value(res.Epc));
+    ui->ipa->setText(analysis_list::shown_value(res.Ipa));
+    ui->ipc->setText(analysis_list::shown_value(res.Ipc));
 }
 
 void qv_analysis_window::fill_details(const QString &heading)

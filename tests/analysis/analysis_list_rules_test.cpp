@@ -1,6 +1,8 @@
 // The analysis list's rules: details panel for a selection, rows drawn, save buttons, usable names, drops.
 #include <QtTest>
 
+#include <limits>
+
 #include "analysis/analysis_list_rules.h"
 #include "run/experiment_list_logic.h"
 
@@ -49,6 +51,26 @@ private slots:
         QVERIFY(save_offered(1, true, false));
         QVERIFY(!save_offered(1, true, true));
         QVERIFY(save_offered(0, false, true));
+    }
+
+    void values_cut_toward_zero_data()
+    {
+        QTest::addColumn<float>("value");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("245.678") << 245.678f << "245.67";
+        QTest::newRow("-12.345") << -12.345f << "-12.34";
+        QTest::newRow("1.005 as a float") << 1.005f << "1";
+        QTest::newRow("already cut, 99.84") << 99.84f << "99.84";
+        QTest::newRow("already cut, 0.29") << 0.29f << "0.29";
+        QTest::newRow("already cut, -181.07") << -181.07f << "-181.07";
+        QTest::newRow("1e30") << 1e30f << "1e+30";
+        QTest::newRow("infinite") << std::numeric_limits<float>::infinity() << "0";
+        QTest::newRow("nan") << std::numeric_limits<float>::quiet_NaN() << "0";
+    }
+    void values_cut_toward_zero()
+    {
+        QFETCH(float, value);
+        QTEST(shown_value(value), "shown");
     }
 
     void names_usable_as_file_names_data()

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QtTest>
+#include <algorithm>
 #include <cmath>
 #include <qcustomplot.h>
 
@@ -64,6 +65,18 @@ inline QList<QCPCurve *> legend_curves(QWidget *window)
     return listed;
 }
 
+// Rows of the analyses whose curves are in `curves`, ascending, for readable comparisons.
+inline QVector<int> analysis_rows(qv_analysis_window *w, const QList<QCPCurve *> &curves)
+{
+    QVector<int> found;
+    for (QCPCurve *c : curves)
+        for (int i = 0; i < analysis_records::capacity; ++i)
+            if (w->analyses().record(i).ch1_curve == c)
+                found << i;
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
 inline void destroy_deferred() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
 // Reversible-looking peaks on a sloping baseline, in µA: anodic at `anodic_v` on the way up, cathodic at
@@ -112,11 +125,12 @@ inline curve voltammogram(QCustomPlot *source, const QString &name, int cycles =
     return c;
 }
 
-// Analyses the window's current selection under `name` with the method at index `method` of its method box.
+// Analyses the window's current selection under `name` with the method at index `method` of its method box
+// (the name first: a change of method analyses at once, under the name then in the field).
 inline void analyse(qv_analysis_window *w, const QString &name, int method = 0)
 {
-    child<QComboBox>(w, "Method_2")->setCurrentIndex(method);
     child<QLineEdit>(w, "analysis_name")->setText(name);
+    child<QComboBox>(w, "Method_2")->setCurrentIndex(method);
     w->on_Stop_clicked();
 }
 

@@ -135,7 +135,7 @@ private slots:
         QCOMPARE(box->currentIndex(), 0);
         QCOMPARE(rows(list), QStringList{"CV_a_W1C1"});
         // The analysis takes the experiment's place on the plot: its one cycle and two tangents.
-        const curve &a = window->analysis(0);
+        const curve &a = window->analyses().record(0);
         QCOMPARE(qcp::read_points(a.ch1_curve).keys, qcp::read_points(window->experiment(0).ch1_curve).keys);
         QCOMPARE(visible_curves(window).size(), 3);
         QVERIFY(visible_curves(window).contains(a.ch1_curve));
@@ -149,7 +149,7 @@ private slots:
         QCOMPARE(list->currentRow(), 1);
         auto *anodic = child<QSlider>(window, "anodic");
         QCOMPARE(anodic->value(), anodic->maximum() / 2);
-        QCOMPARE(window->result(1).current_anodic, uint16_t(anodic->value()));
+        QCOMPARE(window->analyses().result(1).current_anodic, uint16_t(anodic->value()));
     }
 
     void points_are_copies()
@@ -169,8 +169,8 @@ private slots:
         child<QComboBox>(window, "channel_to_analyze")->setCurrentIndex(1);
         // Electrode 2 is analysed in an analysis of its own, its points in the analysis's first curve.
         QCOMPARE(rows(child<QListWidget>(window, "recent_analyses")), (QStringList{"CV_a_W1C1", "CV_a_W2C1"}));
-        QCOMPARE(qcp::read_points(window->analysis(1).ch1_curve).values, sent.values);
-        QCOMPARE(window->result(1).channel_index, uint8_t(1));
+        QCOMPARE(qcp::read_points(window->analyses().record(1).ch1_curve).values, sent.values);
+        QCOMPARE(window->analyses().result(1).channel_index, uint8_t(1));
     }
 
     void cycle_box_for_the_first_record()
@@ -192,8 +192,8 @@ private slots:
         QCOMPARE(rows(list).last(), QStringLiteral("three_W1C2"));
         QCOMPARE(cycle->currentIndex(), 1);
         const int row = list->count() - 1;
-        QCOMPARE(window->result(row).cycle_index, uint8_t(1));
-        const QCPCurve *cut = window->analysis(row).ch1_curve;
+        QCOMPARE(window->analyses().result(row).cycle_index, uint8_t(1));
+        const QCPCurve *cut = window->analyses().record(row).ch1_curve;
         QVERIFY(qcp::point_count(cut) > 2000 && qcp::point_count(cut) < 3000);
         // The second cycle starts at the low end again, after the first one's up and down sweeps.
         QVERIFY(qAbs(qcp::read_points(cut).keys.first() + 0.5) < 0.01);
@@ -215,7 +215,7 @@ private slots:
         window->refresh_ui();
         QCOMPARE(window->experiment_count(), 1);
         QCOMPARE(child<QComboBox>(window, "channel_to_analyze")->currentIndex(), 1);
-        QCOMPARE(qcp::point_count(window->analysis(0).ch1_curve), 0);
+        QCOMPARE(qcp::point_count(window->analyses().record(0).ch1_curve), 0);
         auto *plot = child<QCustomPlot>(window, "widget2");
         QVERIFY(plot->xAxis->range().lower < plot->xAxis->range().upper);
     }
@@ -401,12 +401,12 @@ private slots:
         QCOMPARE(pickers.size(), 1);
         // Pair 1 answers for both: the first colour of pair 1 on the anodic, the second on the cathodic tangent.
         emit pickers.first()->color_to_analysis(0, 0);
-        QCOMPARE(window->result(0).colour_a, QColor(0x2abb9b));
-        QCOMPARE(window->result(0).colour_b, QColor(0x239f86));
+        QCOMPARE(window->analyses().result(0).colour_a, QColor(0x2abb9b));
+        QCOMPARE(window->analyses().result(0).colour_b, QColor(0x239f86));
         emit pickers.first()->color_to_analysis(2, 11);
-        QCOMPARE(window->result(0).anodic_tangent->pen().color(), QColor(0xe64d43));
-        QCOMPARE(window->result(0).cathodic_tangent->pen().color(), QColor(0xb34a41));
-        QCOMPARE(window->result(0).cathodic_tangent->pen().style(), Qt::DashLine);
+        QCOMPARE(window->analyses().result(0).anodic_tangent->pen().color(), QColor(0xe64d43));
+        QCOMPARE(window->analyses().result(0).cathodic_tangent->pen().color(), QColor(0xb34a41));
+        QCOMPARE(window->analyses().result(0).cathodic_tangent->pen().style(), Qt::DashLine);
     }
 
     void name_field_steers_the_name_buttons()
