@@ -14,9 +14,9 @@
 #include <QToolButton>
 
 #include "analysis/analysis_file.h"
+#include "analysis/analysis_list_rules.h"
 #include "analysis/analysis_naming.h"
 #include "analysis/analysis_protocol_file.h"
-#include "analysis/analysis_list_rules.h"
 #include "analysis/qv_analysis_window.h"
 #include "files/file_naming.h"
 #include "run/plot_image_export.h"

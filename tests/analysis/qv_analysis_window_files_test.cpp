@@ -114,8 +114,8 @@ private slots:
         first->get_from_experiment(voltammogram(source.get(), "scan"));
         first->refresh_ui();
         child<QSlider>(first.get(), "slider_rate")->setValue(9700);
-        const curve &made = first->analysis(0);
-        const analysis_result &res = first->result(0);
+        const curve &made = first->analyses().record(0);
+        const analysis_result &res = first->analyses().result(0);
         QCOMPARE(qcp::point_count(res.anodic_tangent), 4);
 
         // Typed without its extension into another folder: ".qva" is added and the base name taken.
@@ -130,8 +130,8 @@ private slots:
         open(second.get(), next_save + ".qva");
         QCOMPARE(open_starts.last(), user_folder);
         QCOMPARE(rows_of(second.get()), QStringList{"run"});
-        const curve &opened = second->analysis(0);
-        const analysis_result &back = second->result(0);
+        const curve &opened = second->analyses().record(0);
+        const analysis_result &back = second->analyses().result(0);
         QCOMPARE(g6(opened.ch1_curve), g6(made.ch1_curve));
         QCOMPARE(g6(back.anodic_tangent), g6(res.anodic_tangent));
         QCOMPARE(g6(back.cathodic_tangent), g6(res.cathodic_tangent));
