@@ -35,9 +35,11 @@ void show_series(QCPCurve *c, const analysis::series &s)
 
 analysis::slider slider_of(const QSlider *s) { return {s->value(), s->maximum(), s->isEnabled()}; }
 
-// The experiment's two electrodes, read once per analysis.
+// An experiment's two electrodes, read once per analysis.
 struct experiment_series {
     analysis::series ch1, ch2;
+    explicit experiment_series(const curve &e) : ch1(series_of(e.ch1_curve)), ch2(series_of(e.ch2_curve)) {}
+    experiment_series() = default;
 };
 
 }  // namespace
@@ -184,8 +186,7 @@ void qv_analysis_window::analyse_peaks(int row, int exp)
     curve &a = book.record(row);
     analysis_result &res = book.result(row);
 
-    const experiment_series e{series_of(experiments[size_t(exp)].ch1_curve),
-                              series_of(experiments[size_t(exp)].ch2_curve)};
+    const experiment_series e(experiments[size_t(exp)]);
     analysis::peaks_input in;
     in.source = cycle_source_for(exp, e.ch1, e.ch2);
     in.rate = a.rate;
@@ -231,8 +232,7 @@ void qv_analysis_window::analyse_pearson(int row, int exp)
 {
     curve &a = book.record(row);
     analysis_result &res = book.result(row);
-    const experiment_series e{series_of(experiments[size_t(exp)].ch1_curve),
-                              series_of(experiments[size_t(exp)].ch2_curve)};
+    const experiment_series e(experiments[size_t(exp)]);
     analysis::pearson_input in;
     in.source = cycle_source_for(exp, e.ch1, e.ch2);
     in.window = ui->slider_sample->value();
@@ -292,11 +292,9 @@ void qv_analysis_window::draw_rotated_tangent(bool anodic, int degrees)
     analysis_result &res = book.result(k);
     const analysis::series cycle = series_of(a.ch1_curve);
     const int exp = ui->Experiment_2B_Analyzed->currentIndex();
-    const analysis::series ch1 = handover::row_in_range(exp, received) ? series_of(experiments[size_t(exp)].ch1_curve)
-                                                                        : analysis::series{};
-    const analysis::series ch2 = handover::row_in_range(exp, received) ? series_of(experiments[size_t(exp)].ch2_curve)
-                                                                        : analysis::series{};
-    const float d = analysis::first_step(ch1, ch2);
+    const experiment_series e = handover::row_in_range(exp, received) ? experiment_series(experiments[size_t(exp)])
+                                                                      : experiment_series();
+    const float d = analysis::first_step(e.ch1, e.ch2);
     if (anodic) {
         res.current_tangent = int16_t(degrees);
         show_series(res.anodic_tangent, analysis::anodic_tangent(cycle, res, d, degrees, ui->anodic->isEnabled()));
