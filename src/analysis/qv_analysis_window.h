@@ -177,6 +177,7 @@ private:
     void copy_experiment_to_analysis(int row, int exp);
     void set_analysis_pens(int row);
     void show_result_values();
+    void name_in_details_box(const QString &name);
     void set_widgets_enabled(bool on);
     analysis::cycle_source cycle_source_for(int exp, const analysis::series &ch1, const analysis::series &ch2) const;
     void take_cut(int row, int exp, const analysis::cycle_cut &cut);

@@ -219,10 +219,11 @@ void qv_analysis_window::analyse_peaks(int row, int exp)
     res.anodic_tangent->setVisible(true);
     res.cathodic_tangent->setVisible(true);
     update_result_text();
+    name_in_details_box(a.name);
     show_result_values();
     a.saved = 0;
     update_buttons();
-    a.ch1_curve->setName(ui->recent_analyses->item(row)->text());
+    a.ch1_curve->setName(a.name);
     a.ch1_curve->addToLegend();
     set_row_font(row, true);
     replot();
@@ -263,10 +264,7 @@ void qv_analysis_window::analyse_pearson(int row, int exp)
     res.anodic_tangent->setVisible(true);
     res.cathodic_tangent->setVisible(true);
     update_result_text();
-    if (ui->details_box->findText(a.name, Qt::MatchExactly) < 0) {
-        const QSignalBlocker held(ui->details_box);
-        ui->details_box->addItem(a.name);
-    }
+    name_in_details_box(a.name);
     show_result_values();
     a.saved = 0;
     update_buttons();
@@ -347,6 +345,17 @@ void qv_analysis_window::update_result_text()
     ui->details->clear();
     a.name = ui->recent_analyses->item(k)->text();
     ui->details->addItems(a.details);
+}
+
+void qv_analysis_window::name_in_details_box(const QString &name)
+{
+    // With one analysis in hand the details box names the analysis the details list shows; an overlay's summary
+    // entries stay until the list is shown again.
+    if (ui->details_box->count() > 1)
+        return;
+    const QSignalBlocker held(ui->details_box);
+    ui->details_box->clear();
+    ui->details_box->addItem(name);
 }
 
 void qv_analysis_window::show_result_values()
