@@ -46,13 +46,13 @@ struct experiment_series {
 
 // ---- the row ----
 
-QString qv_analysis_window::unique_analysis_name() const
+QString qv_analysis_window::unique_analysis_name(const QString &base) const
 {
     QVector<analysis::listed_analysis> rows;
     const QStringList texts = row_texts();
     for (int i = 0; i < texts.size(); ++i)
         rows.push_back({texts.at(i), book.record(i).saved != 0});
-    return analysis::unique_analysis_name(ui->analysis_name->text(), rows);
+    return analysis::unique_analysis_name(base, rows);
 }
 
 void qv_analysis_window::refuse_new_analysis()
@@ -68,7 +68,7 @@ void qv_analysis_window::refuse_new_analysis()
 
 int qv_analysis_window::choose_analysis_row(int exp)
 {
-    const QString name = unique_analysis_name();
+    const QString name = unique_analysis_name(ui->analysis_name->text());
     const int named = experiment_list::last_row_named(row_texts(), name);
     if (named >= 0)
         return named;
@@ -84,7 +84,7 @@ int qv_analysis_window::choose_analysis_row(int exp)
     book.record(row).saved = 0;
     make_current(row, true);
     set_widgets_enabled(true);
-    fill_cycle_and_channel(exp, 2);
+    fill_cycle_and_channel(exp, refill::as_filled);
     const signal_hold held = hold_selection_controls();
     ui->anodic->setValue(ui->anodic->maximum() / 2);
     ui->cathodic->setValue(ui->cathodic->maximum() / 2);
