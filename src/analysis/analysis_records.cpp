@@ -7,6 +7,7 @@
 #include "run/curve_display.h"
 #include "run/curve_palette.h"
 #include "run/qcp_compat.h"
+#include "run/record_store.h"
 
 QPen tangent_pen(const QColor &colour)
 {
@@ -46,12 +47,7 @@ void analysis_records::reset(int i)
 {
     curve &r = record(i);
     analysis_result &res = result(i);
-    curve fresh;
-    fresh.ch1_curve = r.ch1_curve;
-    fresh.ch2_curve = r.ch2_curve;
-    fresh.ch1_raw_curve = r.ch1_raw_curve;
-    fresh.ch2_raw_curve = r.ch2_raw_curve;
-    r = fresh;
+    reset_record(r);
     analysis_result fresh_result;
     fresh_result.anodic_tangent = res.anodic_tangent;
     fresh_result.cathodic_tangent = res.cathodic_tangent;
@@ -85,20 +81,9 @@ void analysis_records::move(int from, int to)
     analysis_result &source_result = result(from);
     // The points change hands with their containers; the source's old containers are refilled by a later
     // move or emptied when its place is freed.
-    qcp::swap_points(target.ch1_curve, source.ch1_curve);
-    qcp::swap_points(target.ch2_curve, source.ch2_curve);
-    qcp::swap_points(target.ch1_raw_curve, source.ch1_raw_curve);
-    qcp::swap_points(target.ch2_raw_curve, source.ch2_raw_curve);
+    move_record_into(target, source);
     qcp::swap_points(target_result.anodic_tangent, source_result.anodic_tangent);
     qcp::swap_points(target_result.cathodic_tangent, source_result.cathodic_tangent);
-
-    // Every field but the curve objects, which stay with their place.
-    curve moved = source;
-    moved.ch1_curve = target.ch1_curve;
-    moved.ch2_curve = target.ch2_curve;
-    moved.ch1_raw_curve = target.ch1_raw_curve;
-    moved.ch2_raw_curve = target.ch2_raw_curve;
-    target = moved;
     analysis_result moved_result = source_result;
     moved_result.anodic_tangent = target_result.anodic_tangent;
     moved_result.cathodic_tangent = target_result.cathodic_tangent;

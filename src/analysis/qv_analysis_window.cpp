@@ -7,10 +7,9 @@
 #include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QListWidget>
-#include <QMimeData>
-#include <QUrl>
 
 #include "analysis/handover_rules.h"
+#include "run/drag_enter.h"
 #include "run/experiment_list_logic.h"
 #include "run/plot_legend.h"
 #include "run/qcp_compat.h"
@@ -100,21 +99,7 @@ void qv_analysis_window::closeEvent(QCloseEvent *event)
 
 void qv_analysis_window::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!event->mimeData()->hasUrls())
-        return;
-    QStringList paths;
-    for (const QUrl &url : event->mimeData()->urls())
-        paths << url.toLocalFile();
-    switch (experiment_list::judge_drop(paths, QStringLiteral(".qva"))) {
-    case experiment_list::drop_answer::accept:
-        event->acceptProposedAction();
-        break;
-    case experiment_list::drop_answer::ignore:
-        event->ignore();
-        break;
-    case experiment_list::drop_answer::none:
-        break;
-    }
+    answer_drag_enter(event, QStringLiteral(".qva"));
 }
 
 void qv_analysis_window::update_combo_enable()

@@ -175,11 +175,12 @@ private:
     void set_save_buttons(bool enabled);
 
     // the analyse action (qv_analysis_window_analyse.cpp)
-    QString unique_analysis_name() const;
+    QString unique_analysis_name(const QString &base) const;  // base, or base_1, base_2 ... past saved rows
     int choose_analysis_row(int exp);
     void copy_experiment_to_analysis(int row, int exp);
     void set_analysis_pens(int row);
     void show_result_values();
+    void name_in_details_box(const QString &name);
     void set_widgets_enabled(bool on);
     analysis::cycle_source cycle_source_for(int exp, const analysis::series &ch1, const analysis::series &ch2) const;
     void take_cut(int row, int exp, const analysis::cycle_cut &cut);
@@ -192,7 +193,10 @@ private:
     void refuse_new_analysis();
 
     // selection controls (qv_analysis_window_selection.cpp)
-    void fill_cycle_and_channel(int exp, int mode);
+    // What the cycle and channel boxes show after they are refilled for an experiment: their first items, the
+    // previous choices where they still fit, or what the refill left.
+    enum class refill { reset, restore, as_filled };
+    void fill_cycle_and_channel(int exp, refill mode);
     void propose_analysis_name();
     void rerun_with_selection(bool center);
 

@@ -35,22 +35,24 @@ void show_series(QCPCurve *c, const analysis::series &s)
 
 analysis::slider slider_of(const QSlider *s) { return {s->value(), s->maximum(), s->isEnabled()}; }
 
-// The experiment's two electrodes, read once per analysis.
+// An experiment's two electrodes, read once per analysis.
 struct experiment_series {
     analysis::series ch1, ch2;
+    explicit experiment_series(const curve &e) : ch1(series_of(e.ch1_curve)), ch2(series_of(e.ch2_curve)) {}
+    experiment_series() = default;
 };
 
 }  // namespace
 
 // ---- the row ----
 
-QString qv_analysis_window::unique_analysis_name() const
+QString qv_analysis_window::unique_analysis_name(const QString &base) const
 {
     QVector<analysis::listed_analysis> rows;
     const QStringList texts = row_texts();
     for (int i = 0; i < texts.size(); ++i)
         rows.push_back({texts.at(i), book.record(i).saved != 0});
-    return analysis::unique_analysis_name(ui->analysis_name->text(), rows);
+    return analysis::unique_analysis_name(base, rows);
 }
 
 void qv_analysis_window::refuse_new_analysis()
@@ -66,7 +68,7 @@ void qv_analysis_window::refuse_new_analysis()
 
 int qv_analysis_window::choose_analysis_row(int exp)
 {
-    const QString name = unique_analysis_name();
+    const QString name = unique_analysis_name(ui->analysis_name->text());
     const int named = experiment_list::last_row_named(row_texts(), name);
     if (named >= 0)
         return named;
@@ -82,7 +84,7 @@ int qv_analysis_window::choose_analysis_row(int exp)
     book.record(row).saved = 0;
     make_current(row, true);
     set_widgets_enabled(true);
-    fill_cycle_and_channel(exp, 2);
+    fill_cycle_and_channel(exp, refill::as_filled);
     const signal_hold held = hold_selection_controls();
     ui->anodic->setValue(ui->anodic->maximum() / 2);
     ui->cathodic->setValue(ui->cathodic->maximum() / 2);
@@ -184,8 +186,7 @@ void qv_analysis_window::analyse_peaks(int row, int exp)
     curve &a = book.record(row);
     analysis_result &res = book.result(row);
 
-    const experiment_series e{series_of(experiments[size_t(exp)].ch1_curve),
-                              series_of(experiments[size_t(exp)].ch2_curve)};
+    const experiment_series e(experiments[size_t(exp)]);
     analysis::peaks_input in;
     in.source = cycle_source_for(exp, e.ch1, e.ch2);
     in.rate = a.rate;
@@ -218,10 +219,11 @@ void qv_analysis_window::analyse_peaks(int row, int exp)
     res.anodic_tangent->setVisible(true);
     res.cathodic_tangent->setVisible(true);
     update_result_text();
+    name_in_details_box(a.name);
     show_result_values();
     a.saved = 0;
     update_buttons();
-    a.ch1_curve->setName(ui->recent_analyses->item(row)->text());
+    a.ch1_curve->setName(a.name);
     a.ch1_curve->addToLegend();
     set_row_font(row, true);
     replot();
@@ -231,8 +233,7 @@ void qv_analysis_window::analyse_pearson(int row, int exp)
 {
     curve &a = book.record(row);
     analysis_result &res = book.result(row);
-    const experiment_series e{series_of(experiments[size_t(exp)].ch1_curve),
-                              series_of(experiments[size_t(exp)].ch2_curve)};
+    const experiment_series e(experiments[size_t(exp)]);
     analysis::pearson_input in;
     in.source = cycle_source_for(exp, e.ch1, e.ch2);
     in.window = ui->slider_sample->value();
@@ -263,10 +264,7 @@ void qv_analysis_window::analyse_pearson(int row, int exp)
     res.anodic_tangent->setVisible(true);
     res.cathodic_tangent->setVisible(true);
     update_result_text();
-    if (ui->details_box->findText(a.name, Qt::MatchExactly) < 0) {
-        const QSignalBlocker held(ui->details_box);
-        ui->details_box->addItem(a.name);
-    }
+    name_in_details_box(a.name);
     show_result_values();
     a.saved = 0;
     update_buttons();
@@ -292,11 +290,9 @@ void qv_analysis_window::draw_rotated_tangent(bool anodic, int degrees)
     analysis_result &res = book.result(k);
     const analysis::series cycle = series_of(a.ch1_curve);
     const int exp = ui->Experiment_2B_Analyzed->currentIndex();
-    const analysis::series ch1 = handover::row_in_range(exp, received) ? series_of(experiments[size_t(exp)].ch1_curve)
-                                                                        : analysis::series{};
-    const analysis::series ch2 = handover::row_in_range(exp, received) ? series_of(experiments[size_t(exp)].ch2_curve)
-                                                                        : analysis::series{};
-    const float d = analysis::first_step(ch1, ch2);
+    const experiment_series e = handover::row_in_range(exp, received) ? experiment_series(experiments[size_t(exp)])
+                                                                      : experiment_series();
+    const float d = analysis::first_step(e.ch1, e.ch2);
     if (anodic) {
         res.current_tangent = int16_t(degrees);
         show_series(res.anodic_tangent, analysis::anodic_tangent(cycle, res, d, degrees, ui->anodic->isEnabled()));
@@ -349,6 +345,17 @@ void qv_analysis_window::update_result_text()
     ui->details->clear();
     a.name = ui->recent_analyses->item(k)->text();
     ui->details->addItems(a.details);
+}
+
+void qv_analysis_window::name_in_details_box(const QString &name)
+{
+    // With one analysis in hand the details box names the analysis the details list shows; an overlay's summary
+    // entries stay until the list is shown again.
+    if (ui->details_box->count() > 1)
+        return;
+    const QSignalBlocker held(ui->details_box);
+    ui->details_box->clear();
+    ui->details_box->addItem(name);
 }
 
 void qv_analysis_window::show_result_values()

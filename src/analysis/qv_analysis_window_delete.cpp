@@ -66,14 +66,9 @@ void qv_analysis_window::remove_rows(const QVector<int> &rows)
     if (plan.deleted.isEmpty())
         return;
     {
-        const signal_hold held = hold({ui->recent_analyses, ui->details_box});
-        for (int i = plan.deleted.size() - 1; i >= 0; --i) {
-            const int r = plan.deleted.at(i);
-            const int entry = ui->details_box->findText(ui->recent_analyses->item(r)->text(), Qt::MatchExactly);
-            if (entry >= 0)
-                ui->details_box->removeItem(entry);
-            delete ui->recent_analyses->takeItem(r);
-        }
+        const QSignalBlocker held(ui->recent_analyses);
+        for (int i = plan.deleted.size() - 1; i >= 0; --i)
+            delete ui->recent_analyses->takeItem(plan.deleted.at(i));
         make_current(plan.current_after, true);
     }
     hide_all_curves();

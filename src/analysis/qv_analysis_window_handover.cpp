@@ -61,7 +61,7 @@ void qv_analysis_window::get_from_experiment(const curve &record)
     ui->Experiment_2B_Analyzed->addItem(e.name);
     // While records arrive the box keeps showing its first row.
     const int shown = ui->Experiment_2B_Analyzed->currentIndex();
-    fill_cycle_and_channel(shown, 2);
+    fill_cycle_and_channel(shown, refill::as_filled);
     const curve &first = experiments[size_t(shown)];
     QCPCurve *drawn = ui->channel_to_analyze->currentIndex() == 1 ? first.ch2_curve : first.ch1_curve;
     for (QCPCurve *c : {first.ch1_curve, first.ch2_curve})

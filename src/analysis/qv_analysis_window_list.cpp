@@ -179,7 +179,7 @@ void qv_analysis_window::on_recent_analyses_itemClicked(QListWidgetItem *)
     const analysis_result &res = book.result(cur);
     if (ui->Experiment_2B_Analyzed->currentIndex() >= 0)
         load_controls_from(cur);
-    fill_cycle_and_channel(ui->Experiment_2B_Analyzed->currentIndex(), 1);
+    fill_cycle_and_channel(ui->Experiment_2B_Analyzed->currentIndex(), refill::restore);
     if (res.cycle_index < ui->Cycle_to_analyze->count()) {
         const QSignalBlocker held(ui->Cycle_to_analyze);
         ui->Cycle_to_analyze->setCurrentIndex(res.cycle_index);

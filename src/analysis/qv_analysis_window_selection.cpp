@@ -6,13 +6,12 @@
 #include <QSlider>
 #include <QStackedWidget>
 
-#include "analysis/analysis_values.h"
 #include "analysis/handover_rules.h"
 #include "analysis/qv_analysis_window.h"
 #include "run/qcp_compat.h"
 #include "ui_qv_analysis_window.h"
 
-void qv_analysis_window::fill_cycle_and_channel(int exp, int mode)
+void qv_analysis_window::fill_cycle_and_channel(int exp, refill mode)
 {
     if (!handover::row_in_range(exp, received))
         return;
@@ -30,9 +29,9 @@ void qv_analysis_window::fill_cycle_and_channel(int exp, int mode)
     ui->channel_to_analyze->setEnabled(channel.enabled);
     ui->channel_to_analyze->setCurrentIndex(channel.index);
 
-    if (mode == 2)
+    if (mode == refill::as_filled)
         return;
-    if (mode == 1) {
+    if (mode == refill::restore) {
         if (previous_experiment >= 0 && previous_experiment == ui->Experiment_2B_Analyzed->currentIndex()) {
             if (previous_cycle >= 0 && previous_cycle < ui->Cycle_to_analyze->count())
                 ui->Cycle_to_analyze->setCurrentIndex(previous_cycle);
@@ -52,18 +51,14 @@ void qv_analysis_window::propose_analysis_name()
     const QString base = handover::analysis_base_name(ui->Experiment_2B_Analyzed->currentText(),
                                                       ui->channel_to_analyze->currentIndex(),
                                                       ui->Cycle_to_analyze->currentIndex());
-    QVector<analysis::listed_analysis> rows;
-    const QStringList texts = row_texts();
-    for (int i = 0; i < texts.size(); ++i)
-        rows.push_back({texts.at(i), book.record(i).saved != 0});
-    ui->analysis_name->setText(analysis::unique_analysis_name(base, rows));
+    ui->analysis_name->setText(unique_analysis_name(base));
 }
 
 void qv_analysis_window::on_Experiment_2B_Analyzed_currentIndexChanged(int)
 {
     const int exp = ui->Experiment_2B_Analyzed->currentIndex();
     // The boxes are refilled quietly; what follows may change them openly, and their slots then analyse.
-    fill_cycle_and_channel(exp, 0);
+    fill_cycle_and_channel(exp, refill::reset);
     if (ui->channel_to_analyze->currentIndex() < 0 || ui->Experiment_2B_Analyzed->count() == 0)
         return;
     propose_analysis_name();

@@ -3,12 +3,11 @@
 #include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QListWidget>
-#include <QMimeData>
 #include <QSignalBlocker>
-#include <QUrl>
 
 #include "dialogs/dialog_warning_delete_experiment.h"
 #include "run/curve_palette.h"
+#include "run/drag_enter.h"
 #include "run/experiment_list_logic.h"
 #include "run/list_selection.h"
 #include "run/mainwindow.h"
@@ -438,24 +437,7 @@ void MainWindow::rebuild_after_delete(uint8_t row)
     remove_rows({int(row)});
 }
 
-void MainWindow::move_record(int from, int to)
-{
-    curve &target = records[to];
-    curve &source = records[from];
-    // The points change hands by swapping data containers; the source's old containers are emptied or
-    // refilled by a later move.
-    qcp::swap_points(target.ch1_curve, source.ch1_curve);
-    qcp::swap_points(target.ch2_curve, source.ch2_curve);
-    qcp::swap_points(target.ch1_raw_curve, source.ch1_raw_curve);
-    qcp::swap_points(target.ch2_raw_curve, source.ch2_raw_curve);
-    // Every field but the curve objects, which stay with their index.
-    curve moved = source;
-    moved.ch1_curve = target.ch1_curve;
-    moved.ch2_curve = target.ch2_curve;
-    moved.ch1_raw_curve = target.ch1_raw_curve;
-    moved.ch2_raw_curve = target.ch2_raw_curve;
-    target = moved;
-}
+void MainWindow::move_record(int from, int to) { move_record_into(records[to], records[from]); }
 
 void MainWindow::remove_rows(const QVector<int> &requested)
 {
@@ -627,19 +609,5 @@ void MainWindow::on_actionNew_triggered()
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!event->mimeData()->hasUrls())
-        return;
-    QStringList paths;
-    for (const QUrl &url : event->mimeData()->urls())
-        paths << url.toLocalFile();
-    switch (experiment_list::judge_drop(paths)) {
-    case experiment_list::drop_answer::accept:
-        event->acceptProposedAction();
-        break;
-    case experiment_list::drop_answer::ignore:
-        event->ignore();
-        break;
-    case experiment_list::drop_answer::none:
-        break;
-    }
+    answer_drag_enter(event, QStringLiteral(".qve"));
 }

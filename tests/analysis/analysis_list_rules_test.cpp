@@ -1,10 +1,9 @@
-// The analysis list's rules: details panel for a selection, rows drawn, save buttons, usable names, drops.
+// The analysis list's rules: details panel for a selection, rows drawn, save buttons, shown values, usable names.
 #include <QtTest>
 
 #include <limits>
 
 #include "analysis/analysis_list_rules.h"
-#include "run/experiment_list_logic.h"
 
 using namespace analysis_list;
 
@@ -93,25 +92,6 @@ private slots:
     {
         QFETCH(QString, name);
         QTEST(usable_name(name), "usable");
-    }
-
-    void drop_verdicts_data()
-    {
-        QTest::addColumn<QStringList>("paths");
-        QTest::addColumn<int>("answer");
-        using experiment_list::drop_answer;
-        QTest::newRow("analysis file") << QStringList{"/d/a.qva"} << int(drop_answer::accept);
-        QTest::newRow("upper case") << QStringList{"/d/a.QVA"} << int(drop_answer::ignore);
-        QTest::newRow("experiment file") << QStringList{"/d/a.qve"} << int(drop_answer::ignore);
-        QTest::newRow("last one decides, no") << QStringList{"/d/a.qva", "/d/b.txt"} << int(drop_answer::ignore);
-        QTest::newRow("last one decides, yes") << QStringList{"/d/b.txt", "/d/a.qva"} << int(drop_answer::accept);
-        QTest::newRow("short path") << QStringList{"qva"} << int(drop_answer::ignore);
-        QTest::newRow("no paths") << QStringList{} << int(drop_answer::none);
-    }
-    void drop_verdicts()
-    {
-        QFETCH(QStringList, paths);
-        QTEST(int(experiment_list::judge_drop(paths, QStringLiteral(".qva"))), "answer");
     }
 };
 

@@ -422,26 +422,19 @@ private slots:
         QVERIFY(!del->isEnabled() && !save->isEnabled());
     }
 
-    void only_analysis_files_are_dropped_data()
-    {
-        QTest::addColumn<QStringList>("paths");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("a.qva") << QStringList{"/d/a.qva"} << true;
-        QTest::newRow("a.QVA") << QStringList{"/d/a.QVA"} << false;
-        QTest::newRow("a.qva, b.txt") << QStringList{"/d/a.qva", "/d/b.txt"} << false;
-    }
     void only_analysis_files_are_dropped()
     {
-        QFETCH(QStringList, paths);
-        QMimeData data;
-        QList<QUrl> urls;
-        for (const QString &p : paths)
-            urls << QUrl::fromLocalFile(p);
-        data.setUrls(urls);
-        QDragEnterEvent event(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        event.setAccepted(false);
-        QCoreApplication::sendEvent(window, &event);
-        QTEST(event.isAccepted(), "accepted");
+        for (const auto &[paths, accepted] : {std::pair<QStringList, bool>{{"/d/a.qva"}, true}, {{"/d/a.QVA"}, false},
+                                              {{"/d/a.qva", "/d/b.txt"}, false}}) {
+            QMimeData data;
+            QList<QUrl> urls;
+            for (const QString &p : paths)
+                urls << QUrl::fromLocalFile(p);
+            data.setUrls(urls);
+            QDragEnterEvent event(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(window, &event);
+            QVERIFY2(event.isAccepted() == accepted, qPrintable(paths.join(',')));
+        }
     }
 
     void startup_document_is_read_not_changed()
