@@ -52,7 +52,7 @@ private slots:
         temp_workdir wd;
         sim_instrument sim(5);
         QVERIFY(sim.is_plugged());
-        sim.set_speed_up(40);
+        sim.set_speed_up(200);
         list_ports({&sim});
         MainWindow w;
         w.show();
@@ -68,7 +68,7 @@ private slots:
             child<QSpinBox>(w, name)->setValue(value);
         child<QToolButton>(w, "Start")->click();
         QVERIFY(w.run_in_progress());
-        QTRY_VERIFY_WITH_TIMEOUT(!w.run_in_progress(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.run_in_progress(), 60000);
         QCOMPARE(int(sim.samples_sent()), 1200);
 
         child<QToolButton>(w, "To_Analysis_Screen_Button")->click();
