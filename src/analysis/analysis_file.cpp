@@ -9,6 +9,7 @@
 #include <QFile>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -62,13 +63,15 @@ private:
     int pos = 0;
 };
 
+// A number that fits a float. One too small for a float reads as 0 (the writer's six digits of a double can
+// hold 1e-84), rather than losing its point; one too large is no value.
 std::optional<float> finite_float(const QString &text)
 {
     bool ok = false;
-    const float v = text.toFloat(&ok);
-    if (!ok || !std::isfinite(v))
+    const double v = text.toDouble(&ok);
+    if (!ok || !std::isfinite(v) || std::fabs(v) > double(std::numeric_limits<float>::max()))
         return std::nullopt;
-    return v;
+    return float(v);
 }
 
 // A whole number within lo..hi, else 0.

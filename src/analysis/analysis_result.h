@@ -24,6 +24,9 @@ struct analysis_result {
     int16_t current_tangent = 0, current_cathodic_2 = 0;  // rotations in degrees (cathodic stored negated)
     int16_t anodic_max = 0, cathodic_max = 0;
     float anodic_slope = 0, cathodic_slope = 0;  // normalised base slopes
+    // Current change per point of a line whose normalised slope is 1 (range x potential step / span, the factor the
+    // slope was normalised with), so that a rotation of 0 redraws the measured slope; 0 when none was measured.
+    float anodic_slope_scale = 0, cathodic_slope_scale = 0;  // µA per point
     uint8_t channel_index = 0, cycle_index = 0;  // channel and cycle box rows at analysis time
     QString folder;                              // folder of the analysis file; empty until saved or opened
 };

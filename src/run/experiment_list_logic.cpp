@@ -147,12 +147,11 @@ QString free_experiment_name(const std::function<bool(const QString &path)> &fil
     return "New_Experiment(" + QString::number(n) + ")";
 }
 
-drop_answer judge_drop(const QStringList &local_paths)
+drop_answer judge_drop(const QStringList &local_paths, const QString &ending)
 {
     if (local_paths.isEmpty())
         return drop_answer::none;
-    return local_paths.last().endsWith(QLatin1String(".qve"), Qt::CaseSensitive) ? drop_answer::accept
-                                                                                 : drop_answer::ignore;
+    return local_paths.last().endsWith(ending, Qt::CaseSensitive) ? drop_answer::accept : drop_answer::ignore;
 }
 
 }  // namespace experiment_list

@@ -80,8 +80,9 @@ QString we2_curve_name(const QString &name);
 // "New_Experiment(n)" for the first n whose file "Data/User/Experiments/New_Experiment(n).qve" does not exist.
 QString free_experiment_name(const std::function<bool(const QString &path)> &file_exists);
 
-// Drag-enter: no paths leaves the event alone; otherwise the last path decides (".qve", case-sensitive).
+// Drag-enter: no paths leaves the event alone; otherwise the last path decides: it must end in `ending`
+// exactly (case-sensitive; ".qve" for experiments, ".qva" on the analysis screen).
 enum class drop_answer { none, accept, ignore };
-drop_answer judge_drop(const QStringList &local_paths);
+drop_answer judge_drop(const QStringList &local_paths, const QString &ending = QStringLiteral(".qve"));
 
 }  // namespace experiment_list

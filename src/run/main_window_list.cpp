@@ -3,13 +3,13 @@
 #include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QListWidget>
-#include <QMimeData>
 #include <QSignalBlocker>
-#include <QUrl>
 
 #include "dialogs/dialog_warning_delete_experiment.h"
 #include "run/curve_palette.h"
+#include "run/drag_enter.h"
 #include "run/experiment_list_logic.h"
+#include "run/list_selection.h"
 #include "run/mainwindow.h"
 #include "run/qcp_compat.h"
 #include "ui_mainwindow.h"
@@ -79,20 +79,6 @@ void set_shown(QCPCurve *c, bool shown)
         c->removeFromLegend();
 }
 
-// Takes rows out of the selection for good. A plain deselection stays the selection model's "current" step,
-// which a later SelectCurrent (QListWidget::setCurrentRow in the overlay view) would silently undo.
-void deselect_rows(QListWidget *list, const QVector<int> &rows)
-{
-    QItemSelectionModel *model = list->selectionModel();
-    QItemSelection gone;
-    for (int row : rows) {
-        const QModelIndex index = list->model()->index(row, 0);
-        gone.select(index, index);
-    }
-    model->select(gone, QItemSelectionModel::Deselect);
-    model->select(QItemSelection(), QItemSelectionModel::Rows);  // commits the step
-}
-
 }  // namespace
 
 // ---- selection ----
@@ -100,12 +86,7 @@ void deselect_rows(QListWidget *list, const QVector<int> &rows)
 QVector<int> MainWindow::selection_snapshot() const
 {
     // The details box lists the selected rows in this same order, so entry j >= 1 matches position j - 1.
-    QVector<int> rows;
-    const QModelIndexList indexes = ui->listWidget->selectionModel()->selectedIndexes();
-    for (const QModelIndex &index : indexes)
-        if (index.row() < records.experiment_count())
-            rows.push_back(index.row());
-    return rows;
+    return list_selection::selected_rows(ui->listWidget, records.experiment_count());
 }
 
 int MainWindow::selected_rows() const
@@ -123,16 +104,7 @@ bool MainWindow::current_row_in_use() const
 
 void MainWindow::make_row_current(int row)
 {
-    QItemSelectionModel *model = ui->listWidget->selectionModel();
-    // In the overlay view a row made current keeps its selection state: it must not join a selection that is
-    // about to be deleted or drawn.
-    const auto command = ui->listWidget->selectionMode() == QAbstractItemView::SingleSelection
-                             ? QItemSelectionModel::ClearAndSelect
-                             : QItemSelectionModel::NoUpdate;
-    if (row < 0 || row >= ui->listWidget->count())
-        model->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-    else
-        model->setCurrentIndex(ui->listWidget->model()->index(row, 0), command);
+    list_selection::make_current(ui->listWidget, row);
 }
 
 void MainWindow::set_electrode_boxes(bool w1, bool w2)
@@ -191,7 +163,7 @@ void MainWindow::on_listWidget_itemClicked(QListWidgetItem *item)
     const bool current_time_based = time_based.at(row);
     const experiment_list::kind_filter kinds =
         experiment_list::filter_by_kind(current_time_based, time_based, selection_snapshot());
-    deselect_rows(list, kinds.deselect);
+    list_selection::deselect_rows(list, kinds.deselect);
     for (int r : kinds.hidden)
         hide_record_graphs(r);
     for (int r : kinds.shown)
@@ -466,24 +438,7 @@ void MainWindow::rebuild_after_delete(uint8_t row)
     remove_rows({int(row)});
 }
 
-void MainWindow::move_record(int from, int to)
-{
-    curve &target = records[to];
-    curve &source = records[from];
-    // The points change hands by swapping data containers; the source's old containers are emptied or
-    // refilled by a later move.
-    qcp::swap_points(target.ch1_curve, source.ch1_curve);
-    qcp::swap_points(target.ch2_curve, source.ch2_curve);
-    qcp::swap_points(target.ch1_raw_curve, source.ch1_raw_curve);
-    qcp::swap_points(target.ch2_raw_curve, source.ch2_raw_curve);
-    // Every field but the curve objects, which stay with their index.
-    curve moved = source;
-    moved.ch1_curve = target.ch1_curve;
-    moved.ch2_curve = target.ch2_curve;
-    moved.ch1_raw_curve = target.ch1_raw_curve;
-    moved.ch2_raw_curve = target.ch2_raw_curve;
-    target = moved;
-}
+void MainWindow::move_record(int from, int to) { move_record_into(records[to], records[from]); }
 
 void MainWindow::remove_rows(const QVector<int> &requested)
 {
@@ -655,19 +610,5 @@ void MainWindow::on_actionNew_triggered()
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!event->mimeData()->hasUrls())
-        return;
-    QStringList paths;
-    for (const QUrl &url : event->mimeData()->urls())
-        paths << url.toLocalFile();
-    switch (experiment_list::judge_drop(paths)) {
-    case experiment_list::drop_answer::accept:
-        event->acceptProposedAction();
-        break;
-    case experiment_list::drop_answer::ignore:
-        event->ignore();
-        break;
-    case experiment_list::drop_answer::none:
-        break;
-    }
+    answer_drag_enter(event, QStringLiteral(".qve"));
 }

@@ -13,6 +13,7 @@
 
 #include "instrument/method_parameters.h"
 #include "run/curve.h"
+#include "run/plot_legend.h"
 #include "run/record_store.h"
 #include "run/run_state.h"
 
@@ -118,8 +119,7 @@ private:
     const std::array<QColor, 24> palette;
     record_store records;
     Ui::MainWindow *ui;
-    uint8_t legend_dragging = 0;
-    std::array<double, 2> legend_grab_offset{{0.0, 0.0}};  // x, y in fractions of the inset area of the axis rectangle
+    legend_drag_state legend_drag;
     uint8_t legend_shown = 1;
     run_screen_state &state;
 

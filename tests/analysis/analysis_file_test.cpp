@@ -132,7 +132,8 @@ private slots:
             << ok << "0 9000 150 1 2 210 180 105 90 -4 7 2 0" << 5;
         QTest::newRow("short, odd and non-finite rows")
             << head + "RAW DATA\n0\t0.1\t2.5\n1\t0.2\n2\tinf\t1\t1\n3\t0.3\tnan\t1e39\t0.1\tabc\n4\t0.4\t-1\tNaN\n"
-            << ok << QString() << 2;
+                   "5\t0.5\t1e-84\n" // too small for a float: read as 0, the point kept
+            << ok << QString() << 3;
         QTest::newRow("header only") << head + "RAW DATA\n" << int(analysis_read_status::no_data) << QString() << 0;
         QTest::newRow("channel 2 only") << head + "RAW DATA\n0\t0.1\tnan\t2" << int(analysis_read_status::no_data)
                                         << QString() << 0;

@@ -1,50 +1,44 @@
-// The analysis window's side of the hand-over, driven the way the run screen drives it: records, users and the
-// connection state in, the user and the way back out; the form builds cleanly.
+// The analysis window's hand-over, driven the way the run screen drives it (records, users and the connection
+// state in, the user and the way back out), its user and dialog controls, and a form that builds cleanly.
 #include <QtTest>
 
-#include <QComboBox>
-#include <QLineEdit>
+#include <QApplication>
+#include <QMimeData>
 #include <QPointer>
 #include <QToolButton>
 #include <memory>
-#include <qcustomplot.h>
 
 #include "analysis/qv_analysis_window.h"
-#include "run/qcp_compat.h"
+#include "analysis_window_fixtures.h"
+#include "dialogs/about_dialog_box.h"
+#include "dialogs/change_graph_color.h"
+#include "instrument/serial_select.h"
 #include "shell/app_state.h"
+#include "shell/select_user.h"
 #include "support/slot_warning_guard.h"
 
+using namespace analysis_fixtures;
+
 namespace {
-template <typename T> T *child(QWidget *w, const char *name)
+QString proposed_name(QWidget *window) { return child<QLineEdit>(window, "analysis_name")->text(); }
+
+template <typename T>
+QList<T *> open_windows()
 {
-    T *c = w->findChild<T *>(QLatin1String(name));
-    if (!c)
-        qFatal("no child %s", name);
-    return c;
+    QList<T *> found;
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (auto *w = qobject_cast<T *>(top); w && w->isVisible())
+            found << w;
+    return found;
 }
 
-QStringList items(QComboBox *box)
+void close_all_dialogs()
 {
-    QStringList list;
-    for (int i = 0; i < box->count(); ++i)
-        list << box->itemText(i);
-    return list;
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (!qobject_cast<qv_analysis_window *>(top) && top->isVisible())
+            top->close();
+    destroy_deferred();
 }
-
-QString proposed_name(QWidget *window) { return window->findChild<QLineEdit *>("analysis_name")->text(); }
-
-// The curves the experiment box's current row shows on the window's plot.
-QList<QCPCurve *> visible_curves(QWidget *window)
-{
-    QList<QCPCurve *> shown;
-    auto *plot = child<QCustomPlot>(window, "widget2");
-    for (int i = 0; i < plot->plottableCount(); ++i)
-        if (auto *c = qobject_cast<QCPCurve *>(plot->plottable(i)); c && c->visible())
-            shown << c;
-    return shown;
-}
-
-void destroy_deferred() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 }  // namespace
 
 // Stands in for the run screen: the same signals, connected the same way.
@@ -80,28 +74,6 @@ class analysis_window_test : public QObject {
     std::unique_ptr<QCustomPlot> source;  // the run screen's plot, holding the originals
     QPointer<qv_analysis_window> window;
 
-    // Points on an ellipse so that every record's points differ; key in V, value in µA.
-    curve make_record(const QString &name, int ch1_points, int ch2_points, uint16_t cycles = 1)
-    {
-        curve c;
-        c.name = name;
-        c.saved_name = name;
-        c.method = QStringLiteral("Cyclic Voltammetry");
-        c.cycles = cycles;
-        c.ch1_colour = QColor(0x2abb9b);
-        c.ch2_colour = QColor(0x239f86);
-        c.e_min = -0.5f, c.e_max = 0.5f, c.i_min = -20.0f, c.i_max = 30.0f;
-        c.details = QStringList{QStringLiteral("Cyclic Voltammetry"), QStringLiteral("User: ann")};
-        c.ch1_curve = new QCPCurve(source->xAxis, source->yAxis);
-        c.ch2_curve = new QCPCurve(source->xAxis, source->yAxis);
-        for (int i = 0; i < ch1_points; ++i)
-            qcp::add_point(c.ch1_curve, 0.5 * std::cos(i * 0.1), 20.0 * std::sin(i * 0.1) + name.size());
-        for (int i = 0; i < ch2_points; ++i)
-            qcp::add_point(c.ch2_curve, 0.4 * std::cos(i * 0.1), -10.0 * std::sin(i * 0.1));
-        return c;
-    }
-
-
 private slots:
     void init()
     {
@@ -109,9 +81,9 @@ private slots:
         window = new qv_analysis_window(nullptr);
     }
 
-
     void cleanup()
     {
+        close_all_dialogs();
         delete window.data();
         destroy_deferred();
         source.reset();
@@ -129,112 +101,112 @@ private slots:
         QVERIFY2(by_name.isEmpty(), qPrintable(by_name.join('\n')));
 
         QCOMPARE(fresh->windowTitle(), QStringLiteral("Quelvarin Controller - Analysis"));
-        QCOMPARE(fresh->objectName(), QStringLiteral("qv_analysis_window"));
         QCOMPARE(fresh->minimumSize(), QSize(1024, 750));
         QCOMPARE(fresh->maximumSize(), QSize(1024, 750));
         QVERIFY(fresh->parentWidget() == nullptr);
         QCOMPARE(items(child<QComboBox>(fresh, "comboBox_2")), QStringList{"Disconnected"});
-        QCOMPARE(child<QComboBox>(fresh, "channel_to_analyze")->count(), 2);
-        QCOMPARE(child<QComboBox>(fresh, "Cycle_to_analyze")->count(), 0);
-        QVERIFY(!child<QComboBox>(fresh, "channel_to_analyze")->isEnabled() && !child<QComboBox>(fresh, "Cycle_to_analyze")->isEnabled());
-        QCOMPARE(child<QComboBox>(fresh, "user_box")->count() + child<QComboBox>(fresh, "Experiment_2B_Analyzed")->count(), 0);
-        auto *back = child<QToolButton>(fresh, "To_Run_Screen_Button");
-        QCOMPARE(back->text(), QStringLiteral("Analyze"));
-        QVERIFY(back->toolTip().contains(QStringLiteral("TO EXPERIMENT SCREEN")));
         QCOMPARE(proposed_name(fresh), QStringLiteral("New_Analysis_") + QDate::currentDate().toString("yyyyMMdd"));
-        QCOMPARE(child<QLineEdit>(fresh, "analysis_name")->maxLength(), 64);
+        QCOMPARE(child<QListWidget>(fresh, "recent_analyses")->selectionMode(), QAbstractItemView::MultiSelection);
+        // With an empty list only the lower delete button is offered.
+        for (const char *name : {"Delete_Analysis", "Save_Analysis_2", "Save_Analysis_3"})
+            QVERIFY2(!child<QToolButton>(fresh, name)->isEnabled(), name);
+        QVERIFY(child<QToolButton>(fresh, "Delete_Analysis_2")->isEnabled());
+        QVERIFY(fresh->acceptDrops());
         // An empty hand-over changes nothing.
         fresh->refresh_ui();
         QCOMPARE(child<QComboBox>(fresh, "Experiment_2B_Analyzed")->currentIndex(), -1);
+        QCOMPARE(child<QListWidget>(fresh, "recent_analyses")->count(), 0);
         delete fresh;
     }
 
-
-    void records_arrive_in_order()
+    void records_arrive_in_order_and_the_first_is_analysed()
     {
         run_screen_double run(window);
-        run.pass_to_analysis(make_record("CV_a", 40, 0));
-        run.pass_to_analysis(make_record("CV_bb", 50, 0));
-        run.pass_to_analysis(make_record("CV_ccc", 60, 0));
+        for (const char *name : {"CV_a", "CV_bb", "CV_ccc"})
+            run.pass_to_analysis(voltammogram(source.get(), name));
+        auto *box = child<QComboBox>(window, "Experiment_2B_Analyzed");
+        auto *list = child<QListWidget>(window, "recent_analyses");
+        // Arriving records are only listed; the analysis waits until all are here.
+        QCOMPARE(list->count(), 0);
         run.send_done();
 
-        auto *box = child<QComboBox>(window, "Experiment_2B_Analyzed");
         QCOMPARE(items(box), (QStringList{"CV_a", "CV_bb", "CV_ccc"}));
-        QCOMPARE(window->experiment_count(), 3);
-        QCOMPARE(window->experiment(2).name, QStringLiteral("CV_ccc"));
         QCOMPARE(window->experiment(2).details.last(), QStringLiteral("User: ann"));
-
-        // The first record is current and only its electrode-1 curve is drawn.
         QCOMPARE(box->currentIndex(), 0);
-        QCOMPARE(visible_curves(window), QList<QCPCurve *>{window->experiment(0).ch1_curve});
-        QCOMPARE(qcp::point_count(window->experiment(0).ch1_curve), 40);
-        QCOMPARE(window->experiment(0).ch1_curve->pen().color(), QColor(0x2abb9b));
-        auto *plot = child<QCustomPlot>(window, "widget2");
-        QCOMPARE(plot->xAxis->range().lower, double(-0.5f));
-        QCOMPARE(plot->yAxis->range().upper, double(30.0f));
-        QCOMPARE(proposed_name(window), QStringLiteral("CV_a_W1C1"));
+        QCOMPARE(rows(list), QStringList{"CV_a_W1C1"});
+        // The analysis takes the experiment's place on the plot: its one cycle and two tangents.
+        const curve &a = window->analyses().record(0);
+        QCOMPARE(qcp::read_points(a.ch1_curve).keys, qcp::read_points(window->experiment(0).ch1_curve).keys);
+        QCOMPARE(visible_curves(window).size(), 3);
+        QVERIFY(visible_curves(window).contains(a.ch1_curve));
+        QVERIFY(!window->experiment(0).ch1_curve->visible());
+        QCOMPARE(legend_curves(window), QList<QCPCurve *>{a.ch1_curve});
 
-        // The run screen asks for its selected record as row 0; another row shows that record instead.
-        run.current_exp_index(0);
-        QCOMPARE(box->currentIndex(), 0);
+        // The run screen asks for its selected record; it is analysed with the anchors in their middles.
         window->update_current_list(2);
         QCOMPARE(box->currentIndex(), 2);
-        QCOMPARE(visible_curves(window), QList<QCPCurve *>{window->experiment(2).ch1_curve});
-        QCOMPARE(proposed_name(window), QStringLiteral("CV_ccc_W1C1"));
+        QCOMPARE(rows(list), (QStringList{"CV_a_W1C1", "CV_ccc_W1C1"}));
+        QCOMPARE(list->currentRow(), 1);
+        auto *anodic = child<QSlider>(window, "anodic");
+        QCOMPARE(anodic->value(), anodic->maximum() / 2);
+        QCOMPARE(window->analyses().result(1).current_anodic, uint16_t(anodic->value()));
     }
-
 
     void points_are_copies()
     {
-        curve original = make_record("CV_a", 30, 8);
+        curve original = voltammogram(source.get(), "CV_a");
         window->get_from_experiment(original);
-        window->refresh_ui();
         const curve &copy = window->experiment(0);
         QVERIFY(copy.ch1_curve != original.ch1_curve && copy.ch2_curve != original.ch2_curve);
         QCOMPARE(copy.ch1_curve->parentPlot(), child<QCustomPlot>(window, "widget2"));
-        const qcp::points sent = qcp::read_points(original.ch1_curve);
-        QCOMPARE(qcp::read_points(copy.ch1_curve).keys, sent.keys);
-        QCOMPARE(qcp::read_points(copy.ch1_curve).values, sent.values);
-        QCOMPARE(qcp::point_count(copy.ch2_curve), 8);
+        const qcp::points sent = qcp::read_points(original.ch2_curve);
+        QCOMPARE(qcp::read_points(copy.ch2_curve).values, sent.values);
 
         // The run screen goes on changing and even dropping its curves; the window keeps what it received.
-        qcp::add_point(original.ch1_curve, 9.0, 9.0);
+        qcp::add_point(original.ch2_curve, 9.0, 9.0);
         source.reset();
-        QCOMPARE(qcp::read_points(copy.ch1_curve).values, sent.values);
+        window->refresh_ui();
         child<QComboBox>(window, "channel_to_analyze")->setCurrentIndex(1);
-        QCOMPARE(visible_curves(window), QList<QCPCurve *>{copy.ch2_curve});
+        // Electrode 2 is analysed in an analysis of its own, its points in the analysis's first curve.
+        QCOMPARE(rows(child<QListWidget>(window, "recent_analyses")), (QStringList{"CV_a_W1C1", "CV_a_W2C1"}));
+        QCOMPARE(qcp::read_points(window->analyses().record(1).ch1_curve).values, sent.values);
+        QCOMPARE(window->analyses().result(1).channel_index, uint8_t(1));
     }
 
-
-    void cycle_and_channel_follow_the_shown_record()
+    void cycle_box_for_the_first_record()
     {
         auto *cycle = child<QComboBox>(window, "Cycle_to_analyze");
         auto *channel = child<QComboBox>(window, "channel_to_analyze");
-        auto *box = child<QComboBox>(window, "Experiment_2B_Analyzed");
-
-        window->get_from_experiment(make_record("three", 40, 40, 3));
-        window->get_from_experiment(make_record("one", 0, 40, 1));
+        auto *list = child<QListWidget>(window, "recent_analyses");
+        curve one = voltammogram(source.get(), "one");
+        qcp::clear_points(one.ch1_curve);
+        window->get_from_experiment(voltammogram(source.get(), "three", 3));
+        window->get_from_experiment(one);
         window->refresh_ui();
         QCOMPARE(items(cycle), (QStringList{"1", "2", "3"}));
         QVERIFY(cycle->isEnabled() && channel->isEnabled());
-        QCOMPARE(channel->currentIndex(), 0);
+
+        // A cycle with no analysis yet: a new row, first cut at cycle 1, then at the chosen one.
         cycle->setCurrentIndex(1);
         QCOMPARE(proposed_name(window), QStringLiteral("three_W1C2"));
-        channel->setCurrentIndex(1);
-        QCOMPARE(proposed_name(window), QStringLiteral("three_W2C2"));
-        QCOMPARE(visible_curves(window), QList<QCPCurve *>{window->experiment(0).ch2_curve});
+        QCOMPARE(rows(list).last(), QStringLiteral("three_W1C2"));
+        QCOMPARE(cycle->currentIndex(), 1);
+        const int row = list->count() - 1;
+        QCOMPARE(window->analyses().result(row).cycle_index, uint8_t(1));
+        const QCPCurve *cut = window->analyses().record(row).ch1_curve;
+        QVERIFY(qcp::point_count(cut) > 2000 && qcp::point_count(cut) < 3000);
+        // The second cycle starts at the low end again, after the first one's up and down sweeps.
+        QVERIFY(qAbs(qcp::read_points(cut).keys.first() + 0.5) < 0.01);
 
-        // Picking the electrode-2-only record by hand resets the boxes for it.
-        box->setCurrentIndex(1);
-        QCOMPARE(cycle->count(), 1);
+        // A record of one cycle and electrode 2 alone: one cycle offered, electrode 2 fixed.
+        child<QComboBox>(window, "Experiment_2B_Analyzed")->setCurrentIndex(1);
+        QCOMPARE(items(cycle), QStringList{"1"});
         QCOMPARE(channel->currentIndex(), 1);
         QVERIFY(!cycle->isEnabled() && !channel->isEnabled());
-        QCOMPARE(visible_curves(window), QList<QCPCurve *>{window->experiment(1).ch2_curve});
-        QCOMPARE(proposed_name(window), QStringLiteral("one_W2C1"));
+        QCOMPARE(rows(list).last(), QStringLiteral("one_W2C1"));
     }
 
-
-    void record_without_curves()
+    void record_without_points()
     {
         curve bare;
         bare.name = QStringLiteral("empty");
@@ -242,17 +214,15 @@ private slots:
         window->get_from_experiment(bare);
         window->refresh_ui();
         QCOMPARE(window->experiment_count(), 1);
-        QCOMPARE(qcp::point_count(window->experiment(0).ch1_curve) + qcp::point_count(window->experiment(0).ch2_curve), 0);
         QCOMPARE(child<QComboBox>(window, "channel_to_analyze")->currentIndex(), 1);
-        // Without usable extremes the plot keeps a sane range.
+        QCOMPARE(qcp::point_count(window->analyses().record(0).ch1_curve), 0);
         auto *plot = child<QCustomPlot>(window, "widget2");
         QVERIFY(plot->xAxis->range().lower < plot->xAxis->range().upper);
     }
 
-
     void more_records_than_room()
     {
-        const curve record = make_record("CV", 6, 0);
+        const curve record = voltammogram(source.get(), "CV");
         for (int i = 0; i < qv_analysis_window::capacity; ++i) {
             curve c = record;
             c.name = QStringLiteral("CV_%1").arg(i);
@@ -268,32 +238,28 @@ private slots:
         QCOMPARE(box->itemText(qv_analysis_window::capacity - 1), QStringLiteral("CV_255"));
     }
 
-
     void users_arrive_with_the_marked_one_current()
     {
         run_screen_double run(window);
         QSignalSpy user_spy(window, &qv_analysis_window::send_current_user);
         QSignalSpy back_spy(window, &qv_analysis_window::show_experiment_window);
-        run.pass_user_from_experiment("anna");
-        run.pass_user_from_experiment("0xffrecentuser\tben");
-        run.pass_user_from_experiment("0xffrecentuser");  // names no one
-        run.pass_user_from_experiment("carl");
-        run.pass_user_from_experiment("Log Out");
+        for (const char *u : {"anna", "0xffrecentuser\tben", "0xffrecentuser", "carl", "Log Out"})
+            run.pass_user_from_experiment(u);
 
         auto *users = child<QComboBox>(window, "user_box");
         QCOMPARE(items(users), (QStringList{"anna", "ben", "carl", "Log Out"}));
         QCOMPARE(users->currentIndex(), 1);
+        QCOMPARE(window->analysis_folder(), QStringLiteral("Data/User/ben/Analysis"));
         // The run screen hears only of the user it marked.
         QCOMPARE(user_spy.count(), 1);
         QCOMPARE(user_spy.at(0).at(0).value<uint8_t>(), uint8_t(1));
         QCOMPARE(back_spy.count(), 0);
     }
 
-
     void user_from_run_screen()
     {
         run_screen_double run(window);
-        run.pass_to_analysis(make_record("Exp_3", 40, 0, 2));
+        run.pass_to_analysis(voltammogram(source.get(), "Exp_3", 2));
         run.send_done();
         for (const char *u : {"anna", "0xffrecentuser\tben", "Log Out"})
             run.pass_user_from_experiment(u);
@@ -315,54 +281,41 @@ private slots:
         QCOMPARE(users->currentIndex(), 0);
         QCOMPARE(user_spy.count(), 1);
         QCOMPARE(name->text(), QString());
-
-        // A user picked on this screen goes to the run screen.
-        users->setCurrentIndex(1);
-        QCOMPARE(user_spy.count(), 2);
-        QCOMPARE(user_spy.at(1).at(0).value<uint8_t>(), uint8_t(1));
     }
-
 
     void connection_state()
     {
         run_screen_double run(window);
         auto *device = child<QComboBox>(window, "comboBox_2");
         for (auto state : {std::pair<QString, QString>{"RZ410-K260507", "RZ410-K260507"}, {"disconnected", "Disconnected"},
-                           {"connected", "connected"}, {"Disconnected", "Disconnected"}}) {
+                           {"Disconnected", "Disconnected"}}) {
             run.to_analysis(state.first);
-            QCOMPARE(items(device), QStringList{state.second}); // one entry, replaced
+            QCOMPARE(items(device), QStringList{state.second});  // one entry, replaced
         }
-
-        // Device and port messages leave the box alone; the port is kept.
         run.current_device(7);
         run.current_port("ttyUSB3");
         QCOMPARE(device->currentText(), QStringLiteral("Disconnected"));
         QCOMPARE(window->port_name(), QStringLiteral("ttyUSB3"));
     }
 
-
     void current_list_ignores_rows_it_lacks()
     {
         run_screen_double run(window);
         auto *box = child<QComboBox>(window, "Experiment_2B_Analyzed");
-
-        // Before any record arrives, even row 0 is absent.
         run.current_exp_index(0);
         QCOMPARE(box->currentIndex(), -1);
 
-        run.pass_to_analysis(make_record("CV_a", 40, 0));
-        run.pass_to_analysis(make_record("CV_bb", 40, 0));
+        run.pass_to_analysis(voltammogram(source.get(), "CV_a"));
+        run.pass_to_analysis(voltammogram(source.get(), "CV_bb"));
         run.send_done();
         window->update_current_list(1);
-        QCOMPARE(box->currentIndex(), 1);
-        const QList<QCPCurve *> shown = visible_curves(window);
+        const QStringList analysed = rows(child<QListWidget>(window, "recent_analyses"));
         for (int8_t bad : {int8_t(-1), int8_t(-128), int8_t(2), int8_t(127)}) {
             run.current_exp_index(bad);
             QCOMPARE(box->currentIndex(), 1);
-            QCOMPARE(visible_curves(window), shown);
         }
+        QCOMPARE(rows(child<QListWidget>(window, "recent_analyses")), analysed);
     }
-
 
     void back_button_and_title_bar_close_hand_back_once()
     {
@@ -378,7 +331,7 @@ private slots:
                 QVERIFY(window->close());
             QCOMPARE(back_spy.count(), 1);
             QVERIFY(!window->isVisible());
-            back->click(); // still there until the event loop deletes it
+            back->click();  // still there until the event loop deletes it
             QCOMPARE(back_spy.count(), 1);
             destroy_deferred();
             QVERIFY(window.isNull());
@@ -400,16 +353,89 @@ private slots:
         QVERIFY(window.isNull());
     }
 
-
-    void settings_button()
+    void user_chooser_feeds_users_and_selects_the_answer()
     {
-        QSignalSpy settings_spy(window, &qv_analysis_window::settings_clicked_experiment);
-        QSignalSpy back_spy(window, &qv_analysis_window::show_experiment_window);
-        child<QToolButton>(window, "settings")->click();
-        QCOMPARE(settings_spy.count(), 1);
-        QCOMPARE(back_spy.count(), 0);
+        run_screen_double run(window);
+        for (const char *u : {"anna", "0xffrecentuser\tben", "Log Out"})
+            run.pass_user_from_experiment(u);
+        child<QAction>(window, "actionUser")->trigger();
+        const QList<select_user *> choosers = open_windows<select_user>();
+        QCOMPARE(choosers.size(), 1);
+        QCOMPARE(items(child<QComboBox>(choosers.first(), "user_name")), (QStringList{"anna", "ben"}));
+        QVERIFY(choosers.first()->isModal());
+
+        auto *users = child<QComboBox>(window, "user_box");
+        for (const char *nobody : {"Log Out", "carl"}) {
+            window->user_select_slot(nobody);
+            QCOMPARE(users->currentIndex(), 1);
+        }
+        QSignalSpy user_spy(window, &qv_analysis_window::send_current_user);
+        emit choosers.first()->user_send(QStringLiteral("anna"));
+        QCOMPARE(users->currentIndex(), 0);
+        QCOMPARE(user_spy.count(), 1);
+        QCOMPARE(window->analysis_folder(), QStringLiteral("Data/User/anna/Analysis"));
     }
 
+    void settings_port_and_about()
+    {
+        QSignalSpy settings_spy(window, &qv_analysis_window::settings_clicked_experiment);
+        child<QToolButton>(window, "settings")->click();
+        QCOMPARE(settings_spy.count(), 1);
+        child<QAction>(window, "actionPort")->trigger();
+        child<QAction>(window, "actionAbout")->trigger();
+        QCOMPARE(open_windows<serial_select>().size(), 1);
+        QVERIFY(open_windows<serial_select>().first()->isModal());
+        QCOMPARE(open_windows<About_Dialog_Box>().size(), 1);
+        QVERIFY(!open_windows<About_Dialog_Box>().first()->isModal());
+    }
+
+    void colour_picker_needs_an_analysis_and_answers_in_pairs()
+    {
+        child<QToolButton>(window, "Open_Experiment_3")->click();
+        QCOMPARE(open_windows<Change_Graph_Color>().size(), 0);
+
+        window->get_from_experiment(voltammogram(source.get(), "CV_a"));
+        window->refresh_ui();
+        child<QToolButton>(window, "Open_Experiment_3")->click();
+        const QList<Change_Graph_Color *> pickers = open_windows<Change_Graph_Color>();
+        QCOMPARE(pickers.size(), 1);
+        // Pair 1 answers for both: the first colour of pair 1 on the anodic, the second on the cathodic tangent.
+        emit pickers.first()->color_to_analysis(0, 0);
+        QCOMPARE(window->analyses().result(0).colour_a, QColor(0x2abb9b));
+        QCOMPARE(window->analyses().result(0).colour_b, QColor(0x239f86));
+        emit pickers.first()->color_to_analysis(2, 11);
+        QCOMPARE(window->analyses().result(0).anodic_tangent->pen().color(), QColor(0xe64d43));
+        QCOMPARE(window->analyses().result(0).cathodic_tangent->pen().color(), QColor(0xb34a41));
+        QCOMPARE(window->analyses().result(0).cathodic_tangent->pen().style(), Qt::DashLine);
+    }
+
+    void name_field_steers_the_name_buttons()
+    {
+        window->get_from_experiment(voltammogram(source.get(), "CV_a"));
+        window->refresh_ui();
+        auto *name = child<QLineEdit>(window, "analysis_name");
+        auto *del = child<QToolButton>(window, "Delete_Analysis");
+        auto *save = child<QToolButton>(window, "Save_Analysis_2");
+        name->setText("CV_a_W1C1");
+        QVERIFY(del->isEnabled() && save->isEnabled());
+        name->setText("CV_a_W1C");
+        QVERIFY(!del->isEnabled() && !save->isEnabled());
+    }
+
+    void only_analysis_files_are_dropped()
+    {
+        for (const auto &[paths, accepted] : {std::pair<QStringList, bool>{{"/d/a.qva"}, true}, {{"/d/a.QVA"}, false},
+                                              {{"/d/a.qva", "/d/b.txt"}, false}}) {
+            QMimeData data;
+            QList<QUrl> urls;
+            for (const QString &p : paths)
+                urls << QUrl::fromLocalFile(p);
+            data.setUrls(urls);
+            QDragEnterEvent event(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(window, &event);
+            QVERIFY2(event.isAccepted() == accepted, qPrintable(paths.join(',')));
+        }
+    }
 
     void startup_document_is_read_not_changed()
     {

@@ -1,0 +1,157 @@
+// Cutting one cycle out of a voltammogram.
+#include "analysis/cycle_cut.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace analysis {
+
+namespace {
+
+const series empty_series;
+
+const series &or_empty(const series *s) { return s ? *s : empty_series; }
+
+// A non-negative float count truncated toward zero; negative, NaN and infinite give 0, huge values the cap.
+std::size_t truncated_count(float v, std::size_t cap)
+{
+    if (!(v > 0))
+        return 0;
+    if (!std::isfinite(v) || double(v) >= double(cap))
+        return cap;
+    return std::size_t(v);
+}
+
+// A slider count from a float quotient: empty when the quotient is no finite, non-negative number.
+std::optional<int> slider_count(float v)
+{
+    if (!std::isfinite(v) || v < 0)
+        return std::nullopt;
+    return int(std::min(v, float(std::numeric_limits<int>::max() / 2)));
+}
+
+}  // namespace
+
+float potential_step_mV(uint16_t resolution)
+{
+    if (resolution >= 1 && resolution <= 255)
+        return float(resolution);
+    return 0.736f;
+}
+
+potential_range find_potential_range(const series &ch1, const series &ch2, std::size_t n)
+{
+    potential_range r;
+    for (std::size_t t = 0; t < n; ++t) {
+        const float k = float(t < ch1.size() ? ch1.keys[t] : ch2.key_at(t));
+        if (k < r.e_min)
+            r.e_min = k;
+        if (k > r.e_max)
+            r.e_max = k;
+    }
+    return r;
+}
+
+std::size_t cycle_boundary(const cycle_geometry &g, int j)
+{
+    const float s = potential_step_mV(g.resolution);
+    const float a = (g.e_max - g.e_start) + (g.e_max - g.e_min);
+    const float b = 2 * (g.e_max - g.e_min);
+    const float end = (a + b * float(j)) * 1000.0f / s;
+    // Far beyond any run; keeps the sum of start and length inside size_t.
+    constexpr std::size_t cap = std::size_t(1) << 40;
+    return truncated_count(end, cap);
+}
+
+std::size_t cycle_end_index(const cycle_source &src)
+{
+    const series &ch1 = or_empty(src.ch1), &ch2 = or_empty(src.ch2);
+    const std::size_t n = ch1.empty() ? ch2.size() : ch1.size();
+    if (src.cycles == 1)
+        return n;
+    return std::min(n, cycle_boundary(src.geometry, src.cycle_index & 0xff));
+}
+
+cycle_cut cut_cycle(const cycle_source &src)
+{
+    const series &ch1 = or_empty(src.ch1), &ch2 = or_empty(src.ch2);
+    cycle_cut out;
+    out.range = find_potential_range(ch1, ch2, ch1.empty() ? ch2.size() : ch1.size());
+
+    cycle_source refreshed = src;
+    refreshed.geometry.e_max = out.range.e_max;
+    refreshed.geometry.e_min = out.range.e_min;
+
+    const series &electrode = src.channel_index == 0 ? ch1 : ch2;
+    if (src.cycle_choices == 1) {
+        out.cycle = electrode;  // the whole curve, as it stands
+        return out;
+    }
+    const std::size_t end = std::min(cycle_end_index(refreshed), electrode.size());
+    const int j = src.cycle_index & 0xff;
+    const std::size_t start = j == 0 ? 0 : cycle_boundary(refreshed.geometry, j - 1);
+    if (start >= end)
+        return out;
+    out.cycle.keys.reserve(end - start);
+    out.cycle.values.reserve(end - start);
+    for (std::size_t t = start; t < end; ++t)
+        out.cycle.append(float(electrode.keys[t]), float(electrode.values[t]));
+    return out;
+}
+
+float first_step(const series &ch1, const series &ch2)
+{
+    const series &s = ch1.empty() ? ch2 : ch1;
+    return float(s.key_at(1)) - float(s.key_at(0));
+}
+
+slider_setups setup_sliders(const series &ch1, const series &ch2, float e_start, int channel_index)
+{
+    slider_setups out;
+    const std::size_t n = std::max(ch1.size(), ch2.size());
+    out.range = find_potential_range(ch1, ch2, n);
+    if (n == 0) {
+        out.anodic = {false, 5, 2};
+        out.cathodic = {true, 0, 0};
+        return out;
+    }
+    const series &electrode = channel_index == 0 ? ch1 : ch2;
+    float maxval = -999, minval = 999, minkey = 0;
+    std::size_t maxidx = 0, minidx = 0;
+    bool min_found = false;
+    for (std::size_t t = 0; t < n; ++t) {
+        const float v = float(electrode.value_at(t));
+        if (v > maxval) {
+            maxval = v;
+            maxidx = t;
+        }
+        if (v < minval && t > n / 2) {
+            minval = v;
+            minidx = t;
+            minkey = float(electrode.key_at(t));
+            min_found = true;
+        }
+    }
+    const float d = float(electrode.key_at(1)) - float(electrode.key_at(0));
+
+    const int amax = int(std::min<std::size_t>(maxidx, std::numeric_limits<int>::max()));
+    if (maxidx > 4)
+        out.anodic = {true, amax, amax / 2};
+    else if (n > 4)
+        out.anodic = {std::nullopt, amax, amax / 2};
+    else
+        out.anodic = {false, 5, 2};
+
+    // A zero or non-finite step, no minimum in the second half, or a turning point that is not a forward count
+    // leaves nothing to measure from: the pair is disabled as when the minimum lies before the turning point.
+    const std::optional<int> turn = d != 0 ? slider_count((out.range.e_max - e_start) / d) : std::nullopt;
+    const std::optional<int> count = d != 0 && min_found ? slider_count((out.range.e_max - minkey) / d) : std::nullopt;
+    if (!turn || !count || std::size_t(*turn) > minidx)
+        out.cathodic = {false, 5, 2};
+    else
+        out.cathodic = {true, *count, *count / 2};
+    return out;
+}
+
+}  // namespace analysis

@@ -1,0 +1,245 @@
+// Automatic tangents of the "Peaks" method and their rotation.
+#include "analysis/peak_tangents.h"
+
+#include "analysis/analysis_values.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace analysis {
+
+namespace {
+
+constexpr std::size_t min_tangent_points = 5;  // shorter cycles get no automatic tangent
+constexpr int max_extension_steps = 100001;
+
+template <typename T>
+T saturated(long long v)
+{
+    return T(std::clamp<long long>(v, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
+}
+
+std::size_t clamped_index(long long i, std::size_t n)
+{
+    return n == 0 ? 0 : std::size_t(std::clamp<long long>(i, 0, (long long)(n) - 1));
+}
+
+// Mean step of the w points from `first` minus that of the w points before, per point: a slope per point.
+float window_slope(const std::vector<double> &v, std::size_t first, std::size_t w)
+{
+    float front = 0, back = 0;
+    for (std::size_t i = first; i < first + w; ++i) {
+        front += float(v[i]);
+        back += float(v[i - w]);
+    }
+    const float fw = float(w);
+    return (front / fw - back / fw) / fw;
+}
+
+struct base_slope {
+    float raw = 0;    // µA per point, smoothed cycle
+    float slope = 0;  // in the frame (potential / span, current / range)
+    float scale = 0;  // µA per point of a normalised slope of 1
+};
+
+// Slopes of the windows around the anchor; the windows are moved into the cycle where they would leave it.
+// A zero current range, potential step or span gives a flat line rather than an infinite or undefined slope.
+base_slope measure(const series &cycle, const std::vector<double> &smooth, long long anchor, std::size_t w,
+                   float range, float span)
+{
+    const std::size_t n = cycle.size();
+    const long long lo = (long long)w, hi = std::max(lo, (long long)n - (long long)w);  // n >= 2w for every n > 4
+    const std::size_t first = std::size_t(std::clamp(anchor, lo, hi));
+    base_slope s;
+    s.raw = window_slope(smooth, first, w);
+    const float kstep = window_slope(cycle.keys, first, w);
+    const float scale = range * kstep / span;
+    if (!std::isfinite(scale) || scale == 0)
+        return s;
+    const float slope = (s.raw / range) / (kstep / span);
+    if (!std::isfinite(slope))
+        return s;
+    s.slope = slope;
+    s.scale = scale;
+    return s;
+}
+
+// tan(atan(slope) + degrees), through the single-precision steps the stored rotations were made with.
+float rotated(float slope, int degrees)
+{
+    const float theta = float(std::atan(double(slope)));
+    const float deg = float(theta * 57.29577951308232);
+    const float rad = float((deg + float(degrees)) * 0.017453292519943295);
+    return float(std::tan(double(rad)));
+}
+
+}  // namespace
+
+peak_sliders reset_slider_ranges(const series &cycle, const peak_sliders &now)
+{
+    const std::size_t n = cycle.size();
+    std::size_t maxidx = 0, minidx = 0;
+    float maxval = -999, minval = 999;
+    for (std::size_t t = 0; t < n; ++t) {
+        const float v = float(cycle.values[t]);
+        if (v > maxval) {
+            maxval = v;
+            maxidx = t;
+        }
+        if (v < minval && t > n / 2) {
+            minval = v;
+            minidx = t;
+        }
+    }
+    const std::size_t c = minidx > n / 2 ? minidx - n / 2 : minidx;
+
+    peak_sliders out = now;
+    const int amax = saturated<int>((long long)maxidx), cmax = saturated<int>((long long)c);
+    if (out.anodic.maximum != amax) {
+        out.anodic.maximum = amax;
+        out.anodic.value = amax / 2;
+        out.tangent = 0;
+    }
+    if (out.cathodic.maximum != cmax) {
+        out.cathodic.maximum = cmax;
+        out.cathodic.value = cmax / 2;
+        out.cathodic_2 = 0;
+    }
+    return out;
+}
+
+int tangent_window(std::size_t n)
+{
+    const int w = int((n / 250) & 0xff);
+    return w <= 4 ? 2 : w;
+}
+
+analysis_result auto_tangent(const series &cycle, const series &smoothed, const peak_sliders &sliders,
+                             analysis_result record)
+{
+    record.Epa = record.Epc = record.Ipa = record.Ipc = 0;
+    const std::size_t n = cycle.size();
+    if (n < min_tangent_points)
+        return record;
+
+    float max = 0, min = 0;
+    std::size_t maxidx = 0, minidx = 0;
+    for (std::size_t t = 0; t < n; ++t) {
+        const float v = float(cycle.values[t]);
+        if (v > max) {
+            max = v;
+            maxidx = t;
+        }
+        if (v < min && (t > n / 2 || !sliders.cathodic.enabled)) {
+            min = v;
+            minidx = t;
+        }
+    }
+
+    // An unsmoothed cycle leaves no smoothed points; they read as 0 as absent curve points do.
+    std::vector<double> smooth(smoothed.values.begin(), smoothed.values.begin() + std::min(smoothed.size(), n));
+    smooth.resize(n, 0.0);
+
+    const std::size_t w = std::size_t(tangent_window(n));
+    const float range = max - min;
+    const float span = float(cycle.keys[n / 2]) - float(cycle.keys[0]);
+    const base_slope an = measure(cycle, smooth, sliders.anodic.value, w, range, span);
+    const base_slope ca = measure(cycle, smooth, (long long)(n / 2) + sliders.cathodic.value, w, range, span);
+
+    record.anodic_peak_index = saturated<uint16_t>((long long)maxidx);
+    record.cathodic_peak_index = saturated<uint16_t>((long long)minidx);
+    record.cycle_max = max;
+    record.cycle_min = min;
+    record.anodic_raw_slope = an.raw;
+    record.cathodic_raw_slope = ca.raw;
+    record.current_anodic = saturated<uint16_t>(sliders.anodic.value);
+    record.current_cathodic = saturated<uint16_t>(sliders.cathodic.value);
+    record.current_tangent = saturated<int16_t>(sliders.tangent);
+    record.anodic_max = saturated<int16_t>(sliders.anodic.maximum);
+    record.cathodic_max = saturated<int16_t>(sliders.cathodic.maximum);
+    record.current_cathodic_2 = saturated<int16_t>(sliders.cathodic_2);
+    record.anodic_slope = an.slope;
+    record.cathodic_slope = ca.slope;
+    record.anodic_slope_scale = an.scale;
+    record.cathodic_slope_scale = ca.scale;
+    // The tangents are then drawn at their base slope, which the rotation slots record as rotation 0.
+    if (sliders.anodic.enabled)
+        record.current_tangent = 0;
+    if (sliders.cathodic.enabled)
+        record.current_cathodic_2 = 0;
+    return record;
+}
+
+tangent_line anodic_tangent(const series &cycle, const analysis_result &record, float d, int v, bool enabled)
+{
+    tangent_line line;
+    const std::size_t n = cycle.size();
+    if (!enabled || n < min_tangent_points)
+        return line;
+    const float m = rotated(record.anodic_slope, v);
+    const std::size_t a = clamped_index(record.current_anodic, n), p = clamped_index(record.anodic_peak_index, n);
+    const float ia = float(cycle.values[a]), ea = float(cycle.keys[a]);
+    const float e0 = float(cycle.keys[0]), ep = float(cycle.keys[p]);
+    const float yp = ia + float((long long)p - (long long)a) * m * record.anodic_slope_scale;
+
+    float x = ea, y = ia;
+    const float se = (yp - ia) / (ep - ea);
+    if (ep != ea && std::isfinite(se)) {
+        const float q = se * d;
+        for (int k = 0; k < max_extension_steps && (q != 0 || d != 0); ++k) {
+            if (!(y > record.cycle_min) || !(x > e0))
+                break;
+            y -= q;
+            x -= d;
+        }
+    }
+    line.append(x, y);
+    line.append(ea, ia);
+    line.append(ep, yp);
+    line.append(ep, record.cycle_max);
+    return line;
+}
+
+tangent_line cathodic_tangent(const series &cycle, const analysis_result &record, float d, float e_max, int v,
+                              bool enabled)
+{
+    tangent_line line;
+    const std::size_t n = cycle.size();
+    if (!enabled || n < min_tangent_points)
+        return line;
+    const float m = rotated(record.cathodic_slope, -v);
+    const std::size_t i = clamped_index((long long)(n / 2) + record.current_cathodic, n);
+    const std::size_t p = clamped_index(record.cathodic_peak_index, n);
+    const float ic = float(cycle.values[i]), ec = float(cycle.keys[i]), ep = float(cycle.keys[p]);
+    const float yp = ic + float((long long)p - (long long)i) * m * record.cathodic_slope_scale;
+
+    float x = ec, y = ic;
+    const float se = (yp - ic) / (ep - ec);
+    if (ep != ec && std::isfinite(se)) {
+        const float q = se * d;
+        for (int k = 0; k < max_extension_steps && (q != 0 || d != 0); ++k) {
+            if (!(y < record.cycle_max) || !(x < e_max))
+                break;
+            y += q;
+            x += d;
+        }
+    }
+    line.append(x, y);
+    line.append(ec, ic);
+    line.append(ep, yp);
+    line.append(ep, record.cycle_min);
+    return line;
+}
+
+peak_values values_from_tangents(const tangent_line &anodic, const tangent_line &cathodic)
+{
+    peak_values v;
+    v.Epa = float(cut_to_hundredths(anodic.key_at(2) * 1000));
+    v.Epc = float(cut_to_hundredths(cathodic.key_at(2) * 1000));
+    v.Ipa = float(anodic.value_at(3) - anodic.value_at(2));
+    v.Ipc = float(cathodic.value_at(3) - cathodic.value_at(2));
+    return v;
+}
+
+}  // namespace analysis

@@ -1,0 +1,57 @@
+// The "Peaks" method's tangents: peak-slider ranges on a cut cycle, the automatic base slopes estimated from the
+// smoothed cycle, the two rotated tangent lines and the peak values read off them.
+#pragma once
+
+#include "analysis/analysis_result.h"
+#include "analysis/analysis_series.h"
+
+#include <cstddef>
+
+namespace analysis {
+
+// Position, maximum and enabled state of one slider.
+struct slider {
+    int value = 0;
+    int maximum = 0;
+    bool enabled = true;
+};
+// The four sliders of the "Peaks" page.
+struct peak_sliders {
+    slider anodic, cathodic;  // anchor positions
+    int tangent = 0;          // anodic rotation, degrees
+    int cathodic_2 = 0;       // cathodic rotation, degrees
+};
+
+// Peak-slider ranges for a freshly cut cycle: a slider whose maximum no longer fits gets the new maximum, its middle
+// as value, and its rotation reset to 0; the others are returned unchanged. The window applies all four with
+// their signals blocked.
+peak_sliders reset_slider_ranges(const series &cycle, const peak_sliders &now);
+
+// Width of the slope windows for a cycle of n points: n div 250 kept in 8 bits, and 2 when that is 4 or less.
+int tangent_window(std::size_t n);
+
+// The automatic tangent: peak search on the cycle, base slopes from the smoothed cycle at the slider anchors.
+// Returns `record` with the four values zeroed and, for cycles of more than 4 points, its slopes, extremes, peak
+// indices and slider state filled in (curves, colours, folder and the channel and cycle indices are kept).
+analysis_result auto_tangent(const series &cycle, const series &smoothed, const peak_sliders &sliders,
+                             analysis_result record);
+
+// The anodic tangent rotated by v degrees from its base slope (the `tangent` slider's slot; store v in
+// current_tangent). d is first_step() of the experiment. Empty when `enabled` is false or the cycle has 4 points
+// or fewer.
+tangent_line anodic_tangent(const series &cycle, const analysis_result &record, float d, int v, bool enabled);
+
+// The cathodic tangent rotated by -v degrees (the `cathodic_2` slider's slot; store -v in current_cathodic_2).
+// The line is extended forward up to e_max, the analysis record's upper potential.
+tangent_line cathodic_tangent(const series &cycle, const analysis_result &record, float d, float e_max, int v,
+                              bool enabled);
+
+// The four peak values as the labels show them.
+struct peak_values {
+    float Epa = 0, Epc = 0;  // mV, cut toward zero to hundredths
+    float Ipa = 0, Ipc = 0;  // µA above (below) the tangent at the peak, not cut
+};
+// Read off the drawn tangents (third point: line at the peak potential, fourth: the peak); an empty tangent gives 0.
+peak_values values_from_tangents(const tangent_line &anodic, const tangent_line &cathodic);
+
+}  // namespace analysis

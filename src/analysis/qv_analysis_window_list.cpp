@@ -1,0 +1,369 @@
+// The list of analyses: showing the selection (the screen's central refresh), renaming, the details panel,
+// single and overlay views, hiding, tangent colours and the list menu's whole-list actions.
+#include <QComboBox>
+#include <QDebug>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLoggingCategory>
+#include <QSlider>
+#include <QToolButton>
+#include <QUrl>
+
+#include "analysis/analysis_list_rules.h"
+#include "analysis/analysis_values.h"
+#include "analysis/qv_analysis_window.h"
+#include "run/curve_palette.h"
+#include "run/experiment_list_logic.h"
+#include "run/list_selection.h"
+#include "run/qcp_compat.h"
+#include "ui_qv_analysis_window.h"
+
+Q_LOGGING_CATEGORY(analysis_list_trace, "rz410.analysis.list", QtWarningMsg)
+
+namespace {
+const QString row_font_family = QStringLiteral("Calibri");
+constexpr int row_font_points = 9;
+}  // namespace
+
+// ---- helpers ----
+
+int qv_analysis_window::analysis_count() const
+{
+    return std::min(ui->recent_analyses->count(), int(analysis_records::capacity));
+}
+
+int qv_analysis_window::current_analysis() const
+{
+    const int row = ui->recent_analyses->currentRow();
+    return row >= 0 && row < analysis_count() ? row : -1;
+}
+
+QVector<int> qv_analysis_window::selected_analyses() const
+{
+    return list_selection::selected_rows(ui->recent_analyses, analysis_count());
+}
+
+QStringList qv_analysis_window::selected_names() const
+{
+    QStringList names;
+    for (int r : selected_analyses())
+        names << ui->recent_analyses->item(r)->text();
+    return names;
+}
+
+QStringList qv_analysis_window::row_texts() const
+{
+    QStringList texts;
+    for (int i = 0; i < analysis_count(); ++i)
+        texts << ui->recent_analyses->item(i)->text();
+    return texts;
+}
+
+void qv_analysis_window::make_current(int row, bool select) { list_selection::make_current(ui->recent_analyses, row, select); }
+
+void qv_analysis_window::set_row_font(int row, bool italic)
+{
+    QListWidgetItem *item = ui->recent_analyses->item(row);
+    if (!item)
+        return;
+    // A font change is an item change too; set by the program it must not pass for a rename.
+    const QSignalBlocker held(ui->recent_analyses);
+    QFont font(row_font_family, row_font_points, QFont::Normal);
+    font.setItalic(italic);
+    item->setFont(font);
+}
+
+void qv_analysis_window::hide_analyses()
+{
+    for (int i = 0; i < analysis_records::capacity; ++i) {
+        curve &a = book.record(i);
+        analysis_result &res = book.result(i);
+        a.ch1_curve->setVisible(false);
+        a.ch1_curve->removeFromLegend();
+        a.ch2_curve->setVisible(false);
+        res.anodic_tangent->setVisible(false);
+        res.cathodic_tangent->setVisible(false);
+    }
+}
+
+void qv_analysis_window::hide_all_curves()
+{
+    for (int n = 0; n < received; ++n) {
+        experiments[size_t(n)].ch1_curve->setVisible(false);
+        experiments[size_t(n)].ch2_curve->setVisible(false);
+    }
+    hide_analyses();
+}
+
+void qv_analysis_window::show_values(int row)
+{
+    const analysis_result &res = book.result(row);
+    ui->epa->setText(analysis_list::shown_value(res.Epa));
+    ui->epc->setText(analysis_list::shown_value(res.Epc));
+    ui->ipa->setText(analysis_list::shown_value(res.Ipa));
+    ui->ipc->setText(analysis_list::shown_value(res.Ipc));
+}
+
+void qv_analysis_window::fill_details(const QString &heading)
+{
+    const signal_hold held = hold({ui->details_box});
+    ui->details_box->clear();
+    ui->details->clear();
+    const int cur = current_analysis();
+    if (cur < 0)
+        return;
+    const analysis_list::details_view view =
+        analysis_list::details_for(ui->Open_Experiment_6->isChecked(), book.record(cur).name, book.record(cur).details,
+                                   selected_names(), heading);
+    ui->details_box->addItems(view.box_entries);
+    ui->details_box->setCurrentIndex(0);
+    ui->details->addItems(view.lines);
+}
+
+void qv_analysis_window::set_save_buttons(bool enabled)
+{
+    const signal_hold held = hold({ui->Save_Analysis, ui->Save_Analysis_3});
+    ui->Save_Analysis->setEnabled(enabled);
+    ui->Save_Analysis_3->setEnabled(enabled);
+}
+
+// ---- showing the selection ----
+
+void qv_analysis_window::load_controls_from(int row)
+{
+    const curve &a = book.record(row);
+    const analysis_result &res = book.result(row);
+    {
+        const signal_hold held = hold_selection_controls();
+        int exp = ui->Experiment_2B_Analyzed->currentIndex();
+        for (int n = 0; n < received; ++n)
+            if (experiments[size_t(n)].name == a.method)
+                exp = n;
+        ui->anodic->setMaximum(res.anodic_max);
+        ui->cathodic->setMaximum(res.cathodic_max);
+        ui->anodic->setValue(res.current_anodic);
+        ui->cathodic->setValue(res.current_cathodic);
+        ui->tangent->setValue(res.current_tangent);
+        // The cathodic rotation is kept negated; the slider shows the user's own position again.
+        ui->cathodic_2->setValue(-res.current_cathodic_2);
+        ui->Experiment_2B_Analyzed->setCurrentIndex(exp);
+        ui->channel_to_analyze->setCurrentIndex(res.channel_index);
+        ui->Cycle_to_analyze->setCurrentIndex(res.cycle_index);
+    }
+    ui->analysis_name->setText(ui->recent_analyses->item(row)->text());
+}
+
+void qv_analysis_window::on_recent_analyses_itemClicked(QListWidgetItem *)
+{
+    QListWidget *list = ui->recent_analyses;
+    hide_all_curves();
+    const QVector<int> selected = selected_analyses();
+    if (selected.isEmpty()) {
+        const signal_hold held = hold({ui->details_box});
+        ui->details->clear();
+        ui->details_box->clear();
+        replot();
+        return;
+    }
+    const int cur = current_analysis();
+    if (cur < 0 || !list->item(cur)->isSelected()) {
+        // A click that unselected the current row hands the focus to the first row still selected.
+        const signal_hold held = hold({list});
+        make_current(selected.first(), true);
+        on_recent_analyses_itemClicked(list->item(selected.first()));
+        return;
+    }
+
+    const analysis_result &res = book.result(cur);
+    if (ui->Experiment_2B_Analyzed->currentIndex() >= 0)
+        load_controls_from(cur);
+    fill_cycle_and_channel(ui->Experiment_2B_Analyzed->currentIndex(), refill::restore);
+    if (res.cycle_index < ui->Cycle_to_analyze->count()) {
+        const QSignalBlocker held(ui->Cycle_to_analyze);
+        ui->Cycle_to_analyze->setCurrentIndex(res.cycle_index);
+    }
+
+    // Only the analyses drawn are in the legend.
+    const bool single = ui->Open_Experiment_6->isChecked();
+    for (int r : analysis_list::rows_to_draw(single, cur, selected)) {
+        const curve &a = book.record(r);
+        const bool shown = a.ch1_shown != 0;
+        a.ch1_curve->setVisible(shown);
+        book.result(r).anodic_tangent->setVisible(shown);
+        book.result(r).cathodic_tangent->setVisible(shown);
+        a.ch1_curve->addToLegend();
+    }
+    fill_details(analysis_list::click_heading(selected.size()));
+
+    show_values(cur);
+    const curve &a = book.record(cur);
+    ui->widget2->xAxis->setRange(a.e_min, a.e_max);
+    ui->widget2->yAxis->setRange(a.i_min, a.i_max);
+    replot();
+
+    bool any_hidden = false;
+    for (int r : selected)
+        any_hidden = any_hidden || book.record(r).ch1_shown == 0;
+    {
+        const QSignalBlocker held(ui->Open_Experiment_2);
+        ui->Open_Experiment_2->setChecked(any_hidden);
+    }
+    set_widgets_enabled(a.saved == 0);
+    set_save_buttons(analysis_list::save_offered(selected.size(), true, a.saved != 0));
+}
+
+// ---- renaming ----
+
+void qv_analysis_window::on_recent_analyses_itemDoubleClicked(QListWidgetItem *item)
+{
+    if (item)
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+}
+
+void qv_analysis_window::on_recent_analyses_itemChanged(QListWidgetItem *item)
+{
+    const int row = ui->recent_analyses->row(item);
+    if (row < 0 || row >= analysis_count())
+        return;
+    curve &a = book.record(row);
+    const QString text = item->text();
+    if (text != a.name) {
+        if (!analysis_list::usable_name(text)) {
+            // The name becomes a file name when the analysis is saved; an unusable one is taken back.
+            const QSignalBlocker held(ui->recent_analyses);
+            item->setText(a.name);
+            return;
+        }
+        set_row_font(row, true);
+        a.name = text;
+        a.saved = 0;
+        a.ch1_curve->setName(text);
+        a.ch2_curve->setName(text);
+        replot();
+    }
+    {
+        const QSignalBlocker held(ui->recent_analyses);
+        item->setSelected(true);
+    }
+    const signal_hold held = hold({ui->details_box});
+    ui->details_box->clear();
+    ui->details->clear();
+    const analysis_list::details_view view = analysis_list::details_for(
+        false, a.name, a.details, selected_names(), experiment_list::summary_heading(selected_analyses().size()));
+    ui->details_box->addItems(view.box_entries);
+    ui->details->addItems(view.lines);
+}
+
+// ---- details box ----
+
+void qv_analysis_window::on_details_box_currentIndexChanged(int index)
+{
+    if (ui->details_box->count() <= 1 || index < 0)
+        return;
+    const QVector<int> selected = selected_analyses();
+    ui->details->clear();
+    if (index == 0) {
+        ui->details->addItem(experiment_list::summary_heading(selected.size()));
+        ui->details->addItems(selected_names());
+        return;
+    }
+    if (index - 1 < selected.size())
+        ui->details->addItems(book.record(selected.at(index - 1)).details);
+}
+
+// ---- views ----
+
+void qv_analysis_window::on_Open_Experiment_6_clicked()
+{
+    QListWidget *list = ui->recent_analyses;
+    if (ui->Open_Experiment_6->isChecked()) {
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        const int cur = current_analysis();
+        if (cur >= 0)
+            make_current(cur, true);
+        else if (analysis_count() > 0)
+            make_current(0, true);
+    } else {
+        list->setSelectionMode(QAbstractItemView::MultiSelection);
+    }
+    fill_details(experiment_list::summary_heading(selected_analyses().size()));
+    on_recent_analyses_itemClicked(list->currentItem());
+}
+
+void qv_analysis_window::on_Open_Experiment_2_clicked()
+{
+    if (current_analysis() < 0)
+        return;
+    const bool shown = !ui->Open_Experiment_2->isChecked();
+    for (int r : selected_analyses()) {
+        book.record(r).ch1_shown = shown ? 1 : 0;
+        book.record(r).ch1_curve->setVisible(shown);
+        book.result(r).anodic_tangent->setVisible(shown);
+        book.result(r).cathodic_tangent->setVisible(shown);
+    }
+    replot();
+}
+
+void qv_analysis_window::update_color(uint8_t anodic_pair, uint8_t cathodic_pair)
+{
+    for (int r : selected_analyses()) {
+        analysis_result &res = book.result(r);
+        res.colour_a = pair_colour_ch1(anodic_pair);
+        res.colour_b = pair_colour_ch2(cathodic_pair);
+        res.anodic_tangent->setPen(tangent_pen(res.colour_a));
+        res.cathodic_tangent->setPen(tangent_pen(res.colour_b));
+    }
+    replot();
+}
+
+// ---- whole list ----
+
+void qv_analysis_window::select_all()
+{
+    {
+        const QSignalBlocker held(ui->recent_analyses);
+        for (int i = 0; i < analysis_count(); ++i)
+            ui->recent_analyses->item(i)->setSelected(true);
+    }
+    on_recent_analyses_itemClicked(ui->recent_analyses->currentItem());
+}
+
+void qv_analysis_window::unselect_all()
+{
+    {
+        const QSignalBlocker held(ui->recent_analyses);
+        ui->recent_analyses->clearSelection();
+    }
+    on_recent_analyses_itemClicked(nullptr);
+}
+
+void qv_analysis_window::clear_all()
+{
+    const int count = analysis_count();
+    if (count == 0)
+        return;
+    unselect_all();
+    // Nothing of a cleared analysis stays behind for the next analysis made in its place.
+    for (int i = 0; i < count; ++i)
+        book.reset(i);
+    {
+        const signal_hold held = hold({ui->recent_analyses, ui->details_box});
+        ui->recent_analyses->clear();
+        ui->details_box->clear();
+    }
+    ui->details->clear();
+    update_buttons();
+    replot();
+}
+
+void qv_analysis_window::open_file_loc()
+{
+    const int row = current_analysis();
+    if (row < 0)
+        return;
+    const QString &folder = book.result(row).folder;
+    qCDebug(analysis_list_trace) << "open folder of row" << row << folder;
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}

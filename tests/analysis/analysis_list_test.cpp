@@ -1,0 +1,341 @@
+// The analysis window's list: overlay, single view and hiding under a multiple selection, values and renames,
+// deleting and clearing with the gaps closed, the two right-click menus, the axis dialog and the legend drag.
+#include <QtTest>
+
+#include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QToolButton>
+#include <functional>
+#include <memory>
+
+#include "analysis/qv_analysis_window.h"
+#include "analysis_window_fixtures.h"
+#include "dialogs/dialog_warning_delete_analysis.h"
+#include "dialogs/setaxis.h"
+
+using namespace analysis_fixtures;
+
+namespace {
+
+void click_row(QListWidget *list, int row)
+{
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+}
+
+void send_mouse(QWidget *target, QEvent::Type type, QPoint pos)
+{
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, QPointF(pos), QPointF(target->mapToGlobal(pos)), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+// Runs `inspect` on the menu `open` pops up, then closes it so that QMenu::exec returns.
+void with_popup(const std::function<void()> &open, const std::function<void(QMenu *)> &inspect)
+{
+    bool seen = false;
+    QTimer::singleShot(20, [&] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            seen = true;
+            inspect(menu);
+            menu->close();
+        }
+    });
+    open();
+    QVERIFY2(seen, "no menu popped up");
+}
+
+}  // namespace
+
+class analysis_list_test : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QCustomPlot> source;
+    QPointer<qv_analysis_window> w;
+    QListWidget *list = nullptr;
+
+    // Analyses A0 .. A(n-1) of the one received experiment, each selected as it is made.
+    void make(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            analyse(w, QStringLiteral("A%1").arg(i));
+    }
+    QVector<int> selected() const
+    {
+        QVector<int> rows;
+        for (int i = 0; i < list->count(); ++i)
+            if (list->item(i)->isSelected())
+                rows << i;
+        return rows;
+    }
+    QStringList details() const { return rows(child<QListWidget>(w, "details")); }
+    QCustomPlot *plot() const { return child<QCustomPlot>(w, "widget2"); }
+
+private slots:
+    void init()
+    {
+        source = std::make_unique<QCustomPlot>();
+        w = new qv_analysis_window(nullptr);
+        w->get_from_experiment(voltammogram(source.get(), "CV"));
+        list = child<QListWidget>(w, "recent_analyses");
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+    }
+
+    void cleanup()
+    {
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (top != w && top->isVisible())
+                top->close();
+        delete w.data();
+        destroy_deferred();
+        source.reset();
+    }
+
+    void overlay_single_view_and_hiding_under_a_multiple_selection()
+    {
+        make(3);
+        QCOMPARE(selected(), (QVector<int>{0, 1, 2}));
+        w->on_recent_analyses_itemClicked(list->currentItem());
+        auto *box = child<QComboBox>(w, "details_box");
+        QCOMPARE(items(box), (QStringList{"3 Analysis", "A0", "A1", "A2"}));
+        QCOMPARE(details().first(), QStringLiteral("3 analysis are selected:"));
+        QCOMPARE(visible_curves(w).size(), 9);  // three cycles, six tangents
+        QCOMPARE(legend_curves(w).size(), 3);
+
+        // Hidden analyses stay hidden through later clicks, and still have their legend entries.
+        auto *hide = child<QToolButton>(w, "Open_Experiment_2");
+        hide->click();
+        QVERIFY(visible_curves(w).isEmpty());
+        click_row(list, 1);  // the clicked row goes out of the selection: the first one still in it takes over
+        QCOMPARE(selected(), (QVector<int>{0, 2}));
+        QCOMPARE(list->currentRow(), 0);
+        QCOMPARE(w->analyses().record(0).ch1_shown, uint8_t(0));
+        QCOMPARE(analysis_rows(w, legend_curves(w)), (QVector<int>{0, 2}));
+        QVERIFY(visible_curves(w).isEmpty());
+        QVERIFY(hide->isChecked());
+        click_row(list, 2);
+        QCOMPARE(selected(), QVector<int>{0});
+        QCOMPARE(list->currentRow(), 0);
+        QCOMPARE(items(box), QStringList{"A0"});
+        hide->click();
+        QCOMPARE(visible_curves(w).size(), 3);
+
+        // The single view keeps the current row alone; the overlay view changes no selection.
+        click_row(list, 1);
+        click_row(list, 2);
+        QCOMPARE(selected(), (QVector<int>{0, 1, 2}));
+        auto *single = child<QToolButton>(w, "Open_Experiment_6");
+        single->click();
+        QCOMPARE(selected(), QVector<int>{list->currentRow()});
+        QCOMPARE(items(box), QStringList{list->currentItem()->text()});
+        QCOMPARE(analysis_rows(w, legend_curves(w)), QVector<int>{list->currentRow()});
+        single->click();
+        QCOMPARE(list->selectionMode(), QAbstractItemView::MultiSelection);
+        QCOMPARE(selected().size(), 1);
+
+        // Clicking the only selected entry leaves nothing drawn and no details.
+        click_row(list, list->currentRow());
+        QVERIFY(selected().isEmpty());
+        QVERIFY(visible_curves(w).isEmpty() && legend_curves(w).isEmpty());
+        QVERIFY(details().isEmpty());
+        QCOMPARE(box->count(), 0);
+    }
+
+    void showing_the_selection_keeps_the_callers_blocks()
+    {
+        make(2);
+        list->item(1)->setSelected(false);  // current, now unselected: the refresh moves the focus
+        const QSignalBlocker held(list);
+        w->on_recent_analyses_itemClicked(list->currentItem());
+        QCOMPARE(list->currentRow(), 0);
+        QVERIFY(list->signalsBlocked());
+    }
+
+    void labels_show_the_stored_values_cut()
+    {
+        make(1);
+        analysis_result &res = w->analyses().result(0);
+        res.Epa = 245.678f, res.Ipa = 99.84f, res.Epc = -12.345f, res.Ipc = 1e30f;
+        w->on_recent_analyses_itemClicked(list->item(0));
+        QStringList shown;
+        for (const char *label : {"epa", "ipa", "epc", "ipc"})
+            shown << child<QLabel>(w, label)->text();
+        QCOMPARE(shown, (QStringList{"245.67", "99.84", "-12.34", "1e+30"}));
+    }
+
+    void renames_are_checked_like_file_names()
+    {
+        make(1);
+        curve &a = w->analyses().record(0);
+        a.saved = 1;
+        QListWidgetItem *item = list->item(0);
+        item->setText("A0");  // its own name: nothing changes
+        QCOMPARE(a.saved, uint8_t(1));
+        w->on_recent_analyses_itemDoubleClicked(item);
+        QVERIFY(item->flags() & Qt::ItemIsEditable);
+        for (const char *bad : {"a/b", "..", " ", ""}) {
+            item->setText(bad);
+            QCOMPARE(item->text(), QStringLiteral("A0"));
+            QCOMPARE(a.saved, uint8_t(1));
+        }
+        item->setText("peak one");
+        QCOMPARE(a.name, QStringLiteral("peak one"));
+        QCOMPARE(a.saved, uint8_t(0));
+        QVERIFY(item->font().italic());
+        QCOMPARE(a.ch1_curve->name(), QStringLiteral("peak one"));
+        QCOMPARE(items(child<QComboBox>(w, "details_box")), QStringList{"peak one"});
+    }
+
+    void deleting_rows_1_and_3_of_5_keeps_the_others_whole()
+    {
+        make(5);
+        QVector<QVector<double>> tangents;
+        for (int i = 0; i < 5; ++i) {
+            w->analyses().result(i).folder = QStringLiteral("F%1").arg(i);
+            w->analyses().result(i).current_anodic = uint16_t(100 + i);
+            w->analyses().record(i).rate = uint16_t(10 * i);
+            w->analyses().record(i).ch1_shown = uint8_t(i != 2);
+            w->analyses().record(i).details = QStringList{QStringLiteral("D%1").arg(i)};
+            list->item(i)->setSelected(true);
+            w->update_color(uint8_t(i), uint8_t(i + 1));
+            list->item(i)->setSelected(false);
+            tangents << qcp::read_points(w->analyses().result(i).anodic_tangent).values;
+        }
+        const QCPCurveDataContainer *points_of_4 = w->analyses().record(4).ch1_curve->data().data();
+        list->clearSelection();
+        list->item(1)->setSelected(true);
+        list->item(3)->setSelected(true);
+        QSignalSpy count(w, &qv_analysis_window::analysis_number);
+        child<QToolButton>(w, "Delete_Analysis_2")->click();
+        dialog_warning_delete_analysis *warning = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (auto *d = qobject_cast<dialog_warning_delete_analysis *>(top); d && d->isVisible())
+                warning = d;
+        QVERIFY(warning);
+        QCOMPARE(count.at(0).at(0).toInt(), 2);
+        QCOMPARE(warning->findChild<QLabel *>("label")->text(), QStringLiteral("Do you want to delete these analyses?"));
+        warning->findChild<QPushButton *>("pushButton_2")->click();
+
+        QCOMPARE(rows(list), (QStringList{"A0", "A2", "A4"}));
+        for (int row = 0; row < 3; ++row) {
+            const int was = 2 * row;
+            QCOMPARE(w->analyses().record(row).name, QStringLiteral("A%1").arg(was));
+            QCOMPARE(w->analyses().result(row).folder, QStringLiteral("F%1").arg(was));
+            QCOMPARE(w->analyses().result(row).current_anodic, uint16_t(100 + was));
+            QCOMPARE(w->analyses().record(row).rate, uint16_t(10 * was));
+            QCOMPARE(w->analyses().record(row).ch1_shown, uint8_t(was != 2));
+            QCOMPARE(w->analyses().record(row).details, QStringList{QStringLiteral("D%1").arg(was)});
+            QCOMPARE(w->analyses().result(row).colour_b, pair_colour_ch2(was + 1));
+            QCOMPARE(w->analyses().result(row).anodic_tangent->pen().color(), pair_colour_ch1(was));
+            QCOMPARE(qcp::read_points(w->analyses().result(row).anodic_tangent).values, tangents[was]);
+        }
+        // The points moved in their container, not point by point.
+        QCOMPARE(w->analyses().record(2).ch1_curve->data().data(), points_of_4);
+        for (int freed : {3, 4}) {
+            const curve &r = w->analyses().record(freed);
+            QVERIFY(r.name.isEmpty() && r.details.isEmpty() && w->analyses().result(freed).folder.isEmpty());
+            QCOMPARE(r.saved, uint8_t(0));
+            QCOMPARE(w->analyses().result(freed).current_anodic, uint16_t(0));
+            QCOMPARE(w->analyses().result(freed).colour_a, pair_colour_ch1(freed));
+            QCOMPARE(qcp::point_count(r.ch1_curve) + qcp::point_count(w->analyses().result(freed).anodic_tangent), 0);
+        }
+        // The row above the last one removed is current and alone on the plot.
+        QCOMPARE(list->currentRow(), 1);
+        QCOMPARE(analysis_rows(w, legend_curves(w)), QVector<int>{1});
+        QCOMPARE(visible_curves(w).size(), 3);
+    }
+
+    void clearing_unsaved_keeps_the_saved()
+    {
+        make(3);
+        w->analyses().record(2).saved = 1;
+        w->analyses().result(2).folder = QStringLiteral("Data/User/ann/Analysis");
+        w->clear_all_unsaved();
+        QCOMPARE(rows(list), QStringList{"A2"});
+        QCOMPARE(w->analyses().record(0).saved, uint8_t(1));
+        QCOMPARE(w->analyses().result(0).folder, QStringLiteral("Data/User/ann/Analysis"));
+        QCOMPARE(list->currentRow(), 0);
+        // Only saved rows left: nothing goes.
+        w->clear_all_unsaved();
+        QCOMPARE(rows(list), QStringList{"A2"});
+        QCOMPARE(items(child<QComboBox>(w, "details_box")), QStringList{"A2"});
+    }
+
+    void list_menu_entries_need_a_current_row()
+    {
+        for (bool filled : {false, true}) {
+            if (filled)
+                make(1);
+            with_popup([&] { w->show_select_menu(QPoint(5, 5)); }, [&](QMenu *m) {
+                QStringList texts;
+                for (QAction *a : m->actions()) {
+                    texts << a->text();
+                    QCOMPARE(a->isEnabled(), filled);
+                }
+                QCOMPARE(texts, (QStringList{"Select All", "Unselect All", "Clear All", "Clear All Unsaved",
+                                             "Open File Location"}));
+            });
+        }
+    }
+
+    void legend_entry_names_what_it_does()
+    {
+        for (const char *text : {"Legend Off", "Legend On", "Legend Off"}) {
+            with_popup([&] { w->ShowContextMenu(QPoint(50, 50)); },
+                       [&](QMenu *m) {
+                           QCOMPARE(m->actions().at(0)->text(), QString::fromLatin1(text));
+                           QCOMPARE(m->actions().at(1)->text(), QStringLiteral("Set Axis"));
+                           m->actions().at(0)->trigger();
+                       });
+            QCOMPARE(plot()->legend->visible(), QByteArray(text) == "Legend On");
+        }
+    }
+
+    void axis_dialog_round_trip()
+    {
+        QSignalSpy feed(w, &qv_analysis_window::send_axisval);
+        plot()->xAxis->setRange(-0.4, 0.3);
+        plot()->yAxis->setRange(-5, 7);
+        w->set_axis();
+        QCOMPARE(feed.count(), 1);
+        QCOMPARE(feed.at(0), (QList<QVariant>{7.0, -5.0, 0.3, -0.4, QVariant::fromValue(uint8_t(1))}));
+        setaxis *dialog = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (auto *d = qobject_cast<setaxis *>(top); d && d->isVisible())
+                dialog = d;
+        QVERIFY(dialog);
+        emit dialog->send_axis_analysis(10, -10, 0.8, -0.2);
+        QCOMPARE(plot()->xAxis->range(), QCPRange(-0.2, 0.8));
+        QCOMPARE(plot()->yAxis->range(), QCPRange(-10, 10));
+    }
+
+    void legend_drag_keeps_the_grab_point_under_the_pointer()
+    {
+        make(2);
+        QCustomPlot *p = plot();
+        p->replot();
+        const QRect before = p->legend->outerRect();
+        QVERIFY(before.width() > 20);
+        const QPoint grab = before.topLeft() + QPoint(before.width() / 10, before.height() / 2);
+        const QPoint offset = grab - before.topLeft();
+        send_mouse(p, QEvent::MouseButtonPress, grab);
+        for (const QPoint &to : {grab + QPoint(60, 40), grab + QPoint(200, 150)}) {
+            send_mouse(p, QEvent::MouseMove, to);
+            QVERIFY((p->legend->outerRect().topLeft() + offset - to).manhattanLength() <= 2);
+        }
+        send_mouse(p, QEvent::MouseButtonRelease, grab + QPoint(200, 150));
+        const QPoint dropped = p->legend->outerRect().topLeft();
+        send_mouse(p, QEvent::MouseMove, grab);
+        p->replot();
+        QCOMPARE(p->legend->outerRect().topLeft(), dropped);
+        // Center puts it back in its corner.
+        child<QToolButton>(w, "Center")->click();
+        p->replot();
+        QCOMPARE(p->legend->outerRect().topLeft(), before.topLeft());
+    }
+};
+
+QTEST_MAIN(analysis_list_test)
+#include "analysis_list_test.moc"

@@ -1,0 +1,122 @@
+// Cycle boundaries, the cut of one cycle out of a long record, and the peak-slider ranges of an experiment.
+#include <QtTest>
+
+#include "analysis/cycle_cut.h"
+
+#include <cmath>
+
+using namespace analysis;
+
+class cycle_cut_test : public QObject {
+    Q_OBJECT
+private slots:
+    void cut_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::addColumn<int>("choices");
+        QTest::addColumn<int>("cycle");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("size");
+        QTest::newRow("cycle 0 ends at 2038") << 6000 << 3 << 0 << 0 << 2038;
+        QTest::newRow("cycle 1 is [2038, 4755)") << 6000 << 3 << 1 << 2038 << 4755 - 2038;
+        QTest::newRow("clamped to the points") << 3000 << 3 << 1 << 2038 << 3000 - 2038;
+        QTest::newRow("start past the points") << 2000 << 3 << 1 << 0 << 0;
+        QTest::newRow("one box item: whole curve") << 6000 << 1 << 0 << 0 << 6000;
+        // 16-bit boundaries would wrap here and leave the cycle empty.
+        QTest::newRow("cycle 30 of a long run") << 100000 << 40 << 30 << 80842 << 83559 - 80842;
+    }
+
+    // Measured extremes exactly +-0.5 V (start 0, 0.736 mV); the value of point t is t, so a cut shows its bounds.
+    void cut()
+    {
+        QFETCH(int, points);
+        QFETCH(int, choices);
+        QFETCH(int, cycle);
+        QFETCH(int, first);
+        series rec;
+        for (int t = 0; t < points; ++t)
+            rec.append(t == 1 ? 0.5 : t == 2 ? -0.5 : 0.0, t);
+        series ch2 = rec;  // electrode 2 carries the negated values
+        for (double &v : ch2.values)
+            v = -v;
+        for (int channel : {0, 1}) {
+            const cycle_source src{&rec, &ch2, {0.4f, -0.3f, 0.0f, 736}, uint16_t(choices), choices, cycle, channel};
+            const cycle_cut c = cut_cycle(src);
+            QCOMPARE(c.range.e_max, 0.5f);
+            QTEST(int(c.cycle.size()), "size");
+            if (!c.cycle.empty())
+                QCOMPARE(c.cycle.values.front(), double(channel ? -first : first));
+        }
+    }
+
+    // The instrument's triangle with turning points off the step grid: every later cycle is one sweep from e_min.
+    void off_grid_triangles_data()
+    {
+        QTest::addColumn<double>("e_start");
+        QTest::addColumn<double>("e_max");
+        QTest::addColumn<double>("e_min");
+        QTest::addColumn<int>("resolution");
+        QTest::newRow("0.736 mV, start 0") << 0.0 << 0.5 << -0.5 << 736;
+        QTest::newRow("3 mV, start inside") << 0.1 << 0.8 << -0.25 << 3;
+    }
+
+    void off_grid_triangles()
+    {
+        QFETCH(double, e_start);
+        QFETCH(double, e_max);
+        QFETCH(double, e_min);
+        QFETCH(int, resolution);
+        const double step = potential_step_mV(uint16_t(resolution)) / 1000.0;
+        const int sweep = int((e_max - e_min) / step);
+        series rec;
+        double e = e_start, dir = 1;
+        for (int t = 0; t < 10 * sweep; ++t, e += dir * step) {
+            rec.append(e, 0);
+            if (e + dir * step > e_max + 1e-12 || e + dir * step < e_min - 1e-12)
+                dir = -dir;
+        }
+        for (int j = 1; j <= 3; ++j) {
+            const cycle_cut cut = cut_cycle({&rec, nullptr, {float(e_max), float(e_min), float(e_start), uint16_t(resolution)}, 5, 5, j, 0});
+            const series &c = cut.cycle;
+            const double tolerance = 2.01 * step;  // each truncated boundary may fall one point either side of a turn
+            QVERIFY(std::abs(int(c.size()) - 2 * sweep) <= 2);
+            QVERIFY(std::abs(c.keys.front() - cut.range.e_min) <= tolerance);
+            QVERIFY(std::abs(c.keys[c.size() / 2] - cut.range.e_max) <= tolerance);
+        }
+    }
+
+    void slider_ranges_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::addColumn<bool>("zero_step");
+        QTest::addColumn<int>("a_enabled");  // -1: left as it is
+        QTest::addColumn<int>("a_max");
+        QTest::addColumn<int>("c_enabled");
+        QTest::addColumn<int>("c_max");
+        QTest::newRow("voltammogram") << 2001 << false << 1 << 600 << 1 << 600;
+        QTest::newRow("no points") << 0 << false << 0 << 5 << 1 << 0;
+        QTest::newRow("four points") << 4 << false << 0 << 5 << 1 << 0;
+        QTest::newRow("zero first step") << 2001 << true << 1 << 600 << 0 << 5;
+    }
+
+    // Up from -0.5 V by 1/1024 V for 1000 points and back: anodic peak at 600, cathodic minimum at 1600,
+    // 600 steps below the upper turn.
+    void slider_ranges()
+    {
+        QFETCH(int, points);
+        QFETCH(bool, zero_step);
+        series rec;
+        for (int t = 0; t < points; ++t)
+            rec.append(t == 1 && zero_step ? -0.5 : -0.5 + (t <= 1000 ? t : 2000 - t) / 1024.0,
+                       t == 600 ? 9.0 : t == 1600 ? -9.0 : 0.0);
+        const slider_setups s = setup_sliders(rec, {}, -0.5f, 0);
+        QTEST(s.anodic.enabled ? int(*s.anodic.enabled) : -1, "a_enabled");
+        QTEST(s.anodic.maximum, "a_max");
+        QTEST(s.cathodic.enabled ? int(*s.cathodic.enabled) : -1, "c_enabled");
+        QTEST(s.cathodic.maximum, "c_max");
+        QCOMPARE(s.cathodic.value, s.cathodic.maximum / 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(cycle_cut_test)
+#include "cycle_cut_test.moc"

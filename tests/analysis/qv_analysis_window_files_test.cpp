@@ -1,0 +1,308 @@
+// The analysis screen's file commands, driven through its buttons with the dialogs answered by the test: saved
+// analyses reopen in a fresh window as they were, quick saves write only over their own file, bad files add no
+// row, and protocols and plot images land as the settings say.
+#include <QtTest>
+
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QSlider>
+#include <QToolButton>
+#include <memory>
+
+#include "analysis/analysis_file.h"
+#include "analysis_window_fixtures.h"
+#include "shell/app_state.h"
+#include "support/temp_workdir.h"
+
+using namespace analysis_fixtures;
+
+namespace {
+
+const QString user_folder = QStringLiteral("Data/User/ann/Analysis");
+
+// A saved analysis's buttons are off until it changes; the tests press them as if it had.
+void press(QWidget *w, const char *button)
+{
+    child<QToolButton>(w, button)->setEnabled(true);
+    child<QToolButton>(w, button)->click();
+}
+
+QStringList rows_of(QWidget *w) { return rows(child<QListWidget>(w, "recent_analyses")); }
+
+// Points as the file keeps them: six significant digits.
+QStringList g6(const QCPCurve *c)
+{
+    QStringList out;
+    const qcp::points p = qcp::read_points(c);
+    for (int i = 0; i < p.keys.size(); ++i)
+        out << QString::number(p.keys[i], 'g', 6) + ' ' + QString::number(p.values[i], 'g', 6);
+    return out;
+}
+
+QByteArray sample_file()
+{
+    analysis_file f;
+    f.ipa_text = QStringLiteral("15.12");
+    for (int i = 0; i < 40; ++i)
+        f.ch1.push_back({0.5 * std::cos(i * 0.16), 20.0 * std::sin(i * 0.16)});
+    return write_analysis_file(f);
+}
+
+}  // namespace
+
+class analysis_window_files_test : public QObject {
+    Q_OBJECT
+    std::unique_ptr<temp_workdir> dir;
+    std::unique_ptr<QCustomPlot> source;  // the run screen's plot, holding the handed-over originals
+    QStringList save_proposals, open_starts, messages, replace_questions;
+    QString next_save, next_open;
+
+    std::unique_ptr<qv_analysis_window> make_window()
+    {
+        auto w = std::make_unique<qv_analysis_window>();
+        w->ask_save_path = [this](auto, const QString &proposal, auto) { return save_proposals << proposal, next_save; };
+        w->ask_open_path = [this](auto, const QString &start, auto) { return open_starts << start, next_open; };
+        w->ask_replace = [this](const QString &path) { return replace_questions << path, false; };
+        w->show_file_message = [this](const QString &title, const QString &text) { messages << title + text; };
+        child<QComboBox>(w.get(), "user_box")->addItem(QStringLiteral("ann"));
+        return w;
+    }
+
+    void open(QWidget *w, const QString &path)
+    {
+        next_open = path;
+        press(w, "Open_Analysis");
+    }
+
+    QString write_sample(const QString &relative)
+    {
+        dir->write_file(relative, sample_file());
+        return dir->path() + '/' + relative;
+    }
+
+private slots:
+    void init()
+    {
+        dir = std::make_unique<temp_workdir>();
+        QDir().mkpath(user_folder);
+        source = std::make_unique<QCustomPlot>();
+        save_proposals.clear(), open_starts.clear(), messages.clear(), replace_questions.clear();
+        next_save.clear(), next_open.clear();
+        app_state::startup_analysis_path.clear();
+    }
+
+    void cleanup()
+    {
+        app_state::startup_analysis_path.clear();
+        source.reset();
+        dir.reset();
+    }
+
+    void saved_analysis_reopens_in_a_fresh_window()
+    {
+        auto first = make_window();
+        first->get_from_experiment(voltammogram(source.get(), "scan"));
+        first->refresh_ui();
+        child<QSlider>(first.get(), "slider_rate")->setValue(9700);
+        const curve &made = first->analyses().record(0);
+        const analysis_result &res = first->analyses().result(0);
+        QCOMPARE(qcp::point_count(res.anodic_tangent), 4);
+
+        // Typed without its extension into another folder: ".qva" is added and the base name taken.
+        QDir().mkpath("elsewhere");
+        next_save = dir->path() + "/elsewhere/run.1";
+        press(first.get(), "Save_Analysis");
+        QCOMPARE(rows_of(first.get()), QStringList{"run"});
+        QCOMPARE(int(made.saved), 1);
+
+        auto second = make_window();
+        open(second.get(), next_save + ".qva");
+        QCOMPARE(rows_of(second.get()), QStringList{"run"});
+        const curve &opened = second->analyses().record(0);
+        const analysis_result &back = second->analyses().result(0);
+        QCOMPARE(g6(opened.ch1_curve), g6(made.ch1_curve));
+        QCOMPARE(g6(back.anodic_tangent), g6(res.anodic_tangent));
+        QCOMPARE(g6(back.cathodic_tangent), g6(res.cathodic_tangent));
+        for (const char *label : {"epa", "ipa", "epc", "ipc"})
+            QCOMPARE(child<QLabel>(second.get(), label)->text(), child<QLabel>(first.get(), label)->text());
+        const auto stored = [](const analysis_result &r) {
+            return QVector<int>{r.anodic_max, r.cathodic_max, r.current_anodic, r.current_cathodic,
+                                r.current_tangent, r.current_cathodic_2};
+        };
+        QCOMPARE(stored(back), stored(res));
+        QCOMPARE(QVector<int>({opened.rate, opened.saved}), QVector<int>({made.rate, 1}));
+        QCOMPARE(child<QSlider>(second.get(), "slider_rate")->value(), 9700);
+        QCOMPARE(second->experiment(0).name, QString("run"));
+
+        // Opened again: a new row with a free name; the legend still names the file.
+        open(second.get(), next_save + ".qva");
+        QCOMPARE(rows_of(second.get()), (QStringList{"run", "run_1"}));
+        QCOMPARE(legend_curves(second.get()).last()->name(), QString("run"));
+        QVERIFY(messages.isEmpty());
+    }
+
+    void quick_save_writes_only_over_the_analysis_own_file()
+    {
+        auto w = make_window();
+        const QString own = write_sample(user_folder + "/mine.qva");
+        open(w.get(), own);
+        // A value at hundredths shows as written, though its float lies a hair below it.
+        QCOMPARE(child<QLabel>(w.get(), "ipa")->text(), QString("15.12"));
+
+        // A name no row bears saves nothing, neither by dialog nor over the file of that name.
+        write_sample(user_folder + "/nobody.qva");
+        child<QLineEdit>(w.get(), "analysis_name")->setText("nobody");
+        press(w.get(), "Save_Analysis_2");
+        QVERIFY(save_proposals.isEmpty());
+
+        // Its own file is written straight over.
+        dir->write_file(user_folder + "/mine.qva", "stale");
+        child<QLineEdit>(w.get(), "analysis_name")->setText("mine");
+        press(w.get(), "Save_Analysis_2");
+        QVERIFY(save_proposals.isEmpty());
+        QCOMPARE(load_analysis_file(own).file.ch1.size(), 40);
+
+        // Listed under a name whose file is another analysis's: the dialog asks (cancelled here).
+        open(w.get(), own);  // mine_1
+        write_sample(user_folder + "/mine_1.qva");
+        press(w.get(), "Save_Analysis_3");
+        QCOMPARE(save_proposals.size(), 1);
+
+        // Its file gone, the dialog takes over; a write that fails keeps the name and tells.
+        QFile::remove(own);
+        next_save = dir->path() + "/no/such/folder/x.qva";
+        child<QListWidget>(w.get(), "recent_analyses")->setCurrentRow(0);
+        press(w.get(), "Save_Analysis_3");
+        QCOMPARE(save_proposals.size(), 2);
+        QCOMPARE(messages.size(), 1);
+
+        // The extension added reaches an existing file: asked, and a "no" leaves it and the list alone.
+        next_save = dir->path() + '/' + user_folder + "/nobody";
+        press(w.get(), "Save_Analysis");
+        QCOMPARE(replace_questions, QStringList{next_save + ".qva"});
+        for (const char *name : {"nobody", "mine_1"})
+            QCOMPARE(dir->read_file(user_folder + '/' + name + ".qva"), sample_file());
+        QCOMPARE(rows_of(w.get()), (QStringList{"mine", "mine_1"}));
+    }
+
+    void bad_files_add_no_row_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray good = sample_file();
+        const int line22 = good.indexOf("RAW DATA");
+        QTest::newRow("line 22 not RAW DATA") << QByteArray(good).replace("RAW DATA", "RAW  DATA");
+        QTest::newRow("cut short") << good.left(line22 - 1);
+        QTest::newRow("no data") << good.left(line22 + 9) + "0\tx\t1\tnan\tnan\tnan\tnan\tnan\t";
+        QTest::newRow("missing file") << QByteArray();
+    }
+    void bad_files_add_no_row()
+    {
+        QFETCH(QByteArray, bytes);
+        auto w = make_window();
+        if (!bytes.isEmpty())
+            dir->write_file("bad.qva", bytes);
+        open(w.get(), dir->path() + "/bad.qva");
+        QCOMPARE(rows_of(w.get()), QStringList());
+        QCOMPARE(w->experiment_count(), 0);
+        QCOMPARE(messages.size(), 1);
+        open(w.get(), QString());  // the next dialog still starts where it did
+        QCOMPARE(open_starts.last(), user_folder);
+    }
+
+    void full_screen_refuses_to_open()
+    {
+        auto w = make_window();
+        for (int n = 0; n < qv_analysis_window::capacity - 1; ++n)
+            w->get_from_experiment(voltammogram(source.get(), QString::number(n)));
+        const QString path = write_sample("a.qva");
+        open(w.get(), path);
+        open(w.get(), path);
+        QCOMPARE(rows_of(w.get()), QStringList{"a"});
+        QCOMPARE(w->experiment_count(), qv_analysis_window::capacity);
+        QCOMPARE(messages.size(), 1);
+    }
+
+    void drop_and_command_line_open_analysis_files()
+    {
+        const QString a = write_sample("a.qva");
+        auto w = make_window();
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(write_sample("b.txt")),
+                      QUrl::fromLocalFile(write_sample("c.QVA"))});
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        // Straight to the window's handler: without a drag under way the application would not deliver it.
+        static_cast<QObject *>(w.get())->event(&drop);
+        QCOMPARE(rows_of(w.get()), QStringList{"a"});
+
+        app_state::startup_analysis_path = a;
+        for (int i = 0; i < 2; ++i) {
+            qv_analysis_window built;
+            QCOMPARE(rows_of(&built), QStringList{"a"});
+        }
+        QVERIFY(open_starts.isEmpty());
+    }
+
+    void protocols_save_and_load()
+    {
+        auto w = make_window();
+        const auto sliders = [&] {
+            return QVector<int>{child<QSlider>(w.get(), "slider_rate")->value(),
+                                child<QSlider>(w.get(), "slider_sample")->value()};
+        };
+        auto *name = child<QLineEdit>(w.get(), "Protocol_Name_2");
+        next_save = dir->path() + "/plate.run";
+        press(w.get(), "Save_Protocol_2");
+        QCOMPARE(save_proposals.last(), QString("Data/User/ann/Protocols/New_Analysis_Protocol.qvr"));
+        QCOMPARE(dir->read_file("plate.run.qvr"), QByteArray("9500\n200"));
+        QCOMPARE(name->text(), QString("plate"));
+
+        dir->write_file("p.qvr", "12000\n150");
+        next_open = dir->path() + "/p.qvr";
+        press(w.get(), "Load_Protocol_2");
+        QCOMPARE(sliders(), QVector<int>({9999, 150}));
+        QCOMPARE(name->text(), QString("p"));
+
+        // No protocol in it: the sliders and the name stay, and the user is told.
+        dir->write_file("junk.qvr", "abc\n10");
+        next_open = dir->path() + "/junk.qvr";
+        press(w.get(), "Load_Protocol_2");
+        QCOMPARE(sliders(), QVector<int>({9999, 150}));
+        QCOMPARE(name->text(), QString("p"));
+        QCOMPARE(messages.size(), 1);
+    }
+
+    void plot_image_follows_the_setting_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QByteArray>("magic");
+        const QByteArray png("\x89PNG", 4), jpeg("\xFF\xD8\xFF", 3), ten = QByteArray("x\r\n").repeated(10);
+        QTest::newRow("no line 10") << ten << png;
+        QTest::newRow("0") << ten + "0\r\n" << png;
+        QTest::newRow("1") << ten + "1\r\n" << jpeg;
+    }
+    void plot_image_follows_the_setting()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(QByteArray, magic);
+        dir->write_file("Libraries/Config.txt", settings);
+        auto w = make_window();
+        press(w.get(), "Image");
+        QVERIFY(save_proposals.isEmpty());  // nothing listed, no dialog
+
+        open(w.get(), write_sample("a.qva"));
+        dir->write_file("old.img", "earlier");
+        next_save = dir->path() + "/old.img";
+        press(w.get(), "Image");
+        QCOMPARE(save_proposals.last(), QString("Data/User/ann/Plots/a") + (magic.startsWith('\xFF') ? ".jpg" : ".png"));
+        QVERIFY(dir->read_file("old.img").startsWith(magic));
+        QCOMPARE(dir->read_file("Libraries/Config.txt"), settings);  // read, never written
+
+        next_save = dir->path() + "/no/such/folder/a.png";
+        press(w.get(), "Image");
+        QCOMPARE(messages.size(), 1);
+    }
+};
+
+QTEST_MAIN(analysis_window_files_test)
+#include "qv_analysis_window_files_test.moc"
