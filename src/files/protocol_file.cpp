@@ -62,7 +62,8 @@ std::optional<QByteArray> write_protocol(method_index m, const method_pages &p, 
 
 namespace {
 
-// The file's lines, each ending at its first NUL. A missing line reads as empty text, which gives 0.
+// The file's lines, each ending at its first NUL and without a trailing carriage return (files edited
+// elsewhere may end their lines in CR LF). A missing line reads as empty text, which gives 0.
 class protocol_lines {
 public:
     explicit protocol_lines(const QByteArray &bytes) : data(bytes), content_end(last_content(bytes)) {}
@@ -75,7 +76,12 @@ public:
 
     QString next()
     {
-        return at_end() ? QString() : take_line(data, pos);
+        if (at_end())
+            return QString();
+        QString line = take_line(data, pos);
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        return line;
     }
 
     int next_int() { return next().toInt(); }
