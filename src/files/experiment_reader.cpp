@@ -42,6 +42,16 @@ float to_float(const QString &text)
 
 int to_int(const QString &text) { return text.toInt(); }
 
+// A row's key (its potential or time): nothing when the text is not a finite number.
+std::optional<float> key_value(const QString &text)
+{
+    bool ok = false;
+    const float v = text.toFloat(&ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
 // "nan" marks a row with no point for that electrode; overwritten files use "nan1", and a truncated
 // row may end before its current.
 bool is_missing(const QString &text)
@@ -334,7 +344,11 @@ private:
             in_raw = true; // the "RAW DATA" line; short lines later on are skipped
             return;
         }
-        const float e = to_float(fields.at(1));
+        // A title line shifted into the rows, or stray text, would become a phantom point at 0.
+        const std::optional<float> key = key_value(fields.at(1));
+        if (!key)
+            return;
+        const float e = *key;
         const QString c1 = fields.at(2);
         const QString c2 = field(fields, 3);
         experiment_data &r = out.record;

@@ -218,6 +218,15 @@ private slots:
                               "Filter: 1Hz", "Date: 2020-01-02  03:04:05", "User: bob",
                               "Device ID: RZ410-K260503"}));
 
+        // A row whose key is not a number is no point: a title line shifted into the rows, stray text.
+        QByteArray shifted = fixture("golden_cv.qve");
+        shifted.replace("i2(\xc2\xb5" "A)\n", "i2(\xc2\xb5" "A)\nData #\tBias E(V)\ti1\ti2\n");
+        shifted.replace("RAW DATA\n", "RAW DATA\nnotes\tabc\t1\t2\n");
+        auto golden = read_experiment(shifted);
+        QVERIFY(golden);
+        QCOMPARE(sizes(golden->record), QVector<int>({3, 4, 4, 2}));
+        QCOMPARE((QVector<float>{golden->record.e_start, golden->record.e_min}), QVector<float>({-0.2f, -0.2f}));
+
         auto npv = read_experiment(fixture("header_only_npv.qve"));
         QVERIFY(npv);
         QVERIFY(npv->record.ch1.empty() && npv->record.ch2.empty());
