@@ -11,8 +11,8 @@
 
 namespace {
 
-// Splits the file into lines at "\n". A last line without its line end still counts; nothing after the
-// final "\n" does. Each line ends at its first NUL byte and is decoded as UTF-8.
+// Splits the file into lines at "\n". A last line without its line end still counts (cut_short() then
+// says so); nothing after the final "\n" does. Each line ends at its first NUL byte and is decoded as UTF-8.
 class line_source {
 public:
     explicit line_source(const QByteArray &bytes) : data(bytes) {}
@@ -24,6 +24,9 @@ public:
         fields = take_line(data, pos).split(QLatin1Char('\t'));
         return true;
     }
+
+    // The line just read had no line feed: the writers end every line with one, so the file was cut there.
+    bool cut_short() const { return pos > data.size(); }
 
 private:
     const QByteArray &data;
@@ -93,9 +96,11 @@ public:
         int n = 0;
         while (lines.next(fields)) {
             ++n;
+            if (lines.cut_short())
+                out.cut_short = true;
             if (n < first_data_line)
                 header_line(n, fields);
-            else
+            else if (!lines.cut_short())  // a row cut inside a number ("2.5e+06" read as 2.5) is no point
                 data_line(fields);
             if (n > line_cap)
                 break;
@@ -465,5 +470,8 @@ experiment_load load_experiment_file(const QString &path)
     result.contents = read_experiment(file.readAll());
     if (!result.contents)
         result.error = QStringLiteral("%1 holds no experiment that can be read.").arg(name);
+    else if (result.contents->cut_short)
+        result.warning =
+            QStringLiteral("%1 was cut short: its last line is incomplete and was not read.").arg(name);
     return result;
 }

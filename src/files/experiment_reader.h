@@ -18,6 +18,7 @@ struct experiment_file_contents {
     QString experiment_name;     // header line 3, for the name box
     method_pages form;           // the read method's page as the file gives it; other pages at defaults
     bool we1 = false, we2 = false; // the channel boxes: ticked when that electrode has points
+    bool cut_short = false;      // the file ends inside a line; a row left without its line feed is no point
 };
 
 // Readers stop after this many lines; the record read so far is still finished and kept.
@@ -28,9 +29,11 @@ constexpr int experiment_line_cap = 10000000;
 std::optional<experiment_file_contents> read_experiment(const QByteArray &bytes, int line_cap = experiment_line_cap);
 
 // Reads the file at `path`. On failure `contents` is empty and `error` names the file, for the message
-// the opener shows instead of listing an empty record.
+// the opener shows instead of listing an empty record. A file that was cut short is read as far as it is
+// whole and `warning` says so.
 struct experiment_load {
     std::optional<experiment_file_contents> contents;
     QString error;
+    QString warning;
 };
 experiment_load load_experiment_file(const QString &path);

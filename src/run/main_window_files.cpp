@@ -113,6 +113,9 @@ void MainWindow::on_Open_clicked()
     if (fill_form && !load.contents->legacy_layout)
         refill_method_form(*load.contents);
     add_opened_experiment(name);
+    // Listed as far as it is whole; the user must know that its end is missing.
+    if (!load.warning.isEmpty())
+        tell_file_error(QStringLiteral("Warning"), load.warning);
 }
 
 void MainWindow::on_actionOpen_triggered() { on_Open_clicked(); }

@@ -338,6 +338,13 @@ void main_window_files_test::unreadable_file_adds_no_record()
     QCOMPARE(open_calls.size(), 1);
     QCOMPARE(open_calls[0].text(), QStringLiteral("Open Quelvarin file | QVE (*.qve) | ") + open_calls[0].proposal);
     QCOMPARE(messages.size(), 3);
+
+    // A file cut short is listed as far as it is whole, and the user hears that its end is missing.
+    dir->write_file(experiments + "cut.qve", file_of(method_record(method_index::cyclic)).chopped(1));
+    open(experiments + "cut.qve");
+    QCOMPARE(rows(), QStringList{"cut"});
+    QCOMPARE(messages.size(), 4);
+    QVERIFY(messages[3].startsWith("Warning: cut.qve was cut short"));
 }
 
 void main_window_files_test::the_256th_experiment_is_refused()
