@@ -334,9 +334,14 @@ void MainWindow::give_saved_name(int record, const QString &name)
     }
     r.ch1_curve->setName(experiment_list::we1_curve_name(name));
     r.ch2_curve->setName(experiment_list::we2_curve_name(name));
-    // The details box entry that named the record: the current one, or the only one.
+    // The details box entry that names the record: the only one, or with several selected rows the record's
+    // own entry (entry 0 is the summary).
     QComboBox *box = ui->details_box;
-    const int entry = box->count() > 1 ? box->currentIndex() : (box->count() == 1 ? 0 : -1);
+    int entry = box->count() == 1 ? 0 : -1;
+    if (box->count() > 1) {
+        const int position = selection_snapshot().indexOf(record);
+        entry = position >= 0 && position + 1 < box->count() ? position + 1 : -1;
+    }
     if (entry >= 0) {
         const QSignalBlocker blocker(box);
         box->setItemText(entry, name);
@@ -365,12 +370,16 @@ void MainWindow::on_Save_clicked()
     QListWidgetItem *current = ui->listWidget->currentItem();
     if (!current_row_in_use() || !current->isSelected())
         return;
-    const int record = selected_rows();
+    const int row = ui->listWidget->currentRow();
+    const int selected = selected_rows();
+    const save_name_choice choice = proposed_save_name(state.save_mode, ui->New_Experiment_Name->text(),
+                                                       selected >= 0 ? records[selected].name : QString(),
+                                                       records[row].name);
+    // With several rows selected the first of them is not the current one: the record written, renamed and
+    // marked saved must be the one whose name the dialog proposes.
+    const int record = choice.selected_record ? selected : row;
     if (record < 0)
         return;
-    const save_name_choice choice = proposed_save_name(state.save_mode, ui->New_Experiment_Name->text(),
-                                                       records[record].name,
-                                                       records[ui->listWidget->currentRow()].name);
     state.save_mode = uint8_t(choice.next_save_mode);
     save_with_dialog(record, choice.name);
 }

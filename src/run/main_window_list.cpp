@@ -550,6 +550,10 @@ void MainWindow::update_buttons()
     ui->Delete_Experiment_2->setEnabled(!run_in_progress());
     const int record = selected_rows();
     ui->Save_Experiment_2->setEnabled(record >= 0 && records[record].saved == 0);
+    if (current_row_in_use()) {
+        const int row = ui->listWidget->currentRow();
+        ui->Save->setEnabled(experiment_list::save_enabled(true, selection_snapshot().size(), records[row].saved != 0));
+    }
 }
 
 // ---- renaming ----

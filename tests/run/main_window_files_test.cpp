@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QToolButton>
 #include <memory>
 
 #include "files/experiment_reader.h"
@@ -257,6 +258,24 @@ void main_window_files_test::save_needs_a_selected_current_row_and_export_append
     QCOMPARE(record(0).saved, uint8_t(1));
     QCOMPARE(record(0).name, QStringLiteral("scan"));
     QCOMPARE(window->screen_state().experiments_dir, folder_before);
+
+    // Row "b" clicked, then Select All in the overlay view: Save is off for several rows, and the menu's Save
+    // writes, renames and marks saved the record whose name its dialog proposes, "b", not the first selected.
+    open_sample(method_index::cyclic, "b.qve");
+    record(0).saved = record(1).saved = 0;
+    list->setCurrentRow(1);
+    list->item(0)->setSelected(false);
+    window->on_listWidget_itemClicked(list->item(1));
+    QVERIFY(child<QToolButton>("Save")->isEnabled());
+    window->select_all();
+    QVERIFY(!child<QToolButton>("Save")->isEnabled());
+    next_save_path = path(experiments + "b2.qve");
+    window->on_actionSave_triggered();
+    QVERIFY(save_calls.last().proposal.endsWith("/b.qve"));
+    QCOMPARE(rows(), (QStringList{"scan", "b2"}));
+    QCOMPARE(child<QComboBox>("details_box")->itemText(0), QStringLiteral("2 Experiments"));
+    QCOMPARE(load_experiment_file(path(experiments + "b2.qve")).contents->record.method, QStringLiteral("Cyclic Voltammetry"));
+    QCOMPARE((QVector<int>{record(0).saved, record(1).saved}), (QVector<int>{0, 1}));
 }
 
 void main_window_files_test::existing_file_is_overwritten_with_the_full_layout()
