@@ -296,7 +296,9 @@ void MainWindow::load_method_page(method_index method, const method_pages &p, bo
 
 bool MainWindow::write_record_file(const QString &path, int record, const QString &name_in_file)
 {
-    if (record < 0 || record >= records.experiment_count())
+    // The running record would be written half-way and then read as saved, though the finished run exists
+    // only as its autosave.
+    if (record < 0 || record >= records.experiment_count() || record == running_record_index())
         return false;
     experiment_data data = record_to_data(records[record]);
     data.name = name_in_file;
@@ -378,7 +380,7 @@ void MainWindow::on_Save_clicked()
     // With several rows selected the first of them is not the current one: the record written, renamed and
     // marked saved must be the one whose name the dialog proposes.
     const int record = choice.selected_record ? selected : row;
-    if (record < 0)
+    if (record < 0 || record == running_record_index())
         return;
     state.save_mode = uint8_t(choice.next_save_mode);
     save_with_dialog(record, choice.name);
@@ -396,7 +398,7 @@ bool MainWindow::save_selected_experiment(const QString &path)
 
 void MainWindow::on_export_2_clicked()
 {
-    if (!current_row_in_use())
+    if (!current_row_in_use() || ui->listWidget->currentRow() == running_record_index())
         return;
     const int record = ui->listWidget->currentRow();
     QString path = chosen_save_path(QStringLiteral("Save"), export_proposal(records[record].name),
@@ -427,6 +429,8 @@ void MainWindow::save_experiment(int which)
             return;
         name = records[record].name;
     }
+    if (record == running_record_index())
+        return;
     const QString target = user_experiment_path(user, name);
     if (file_exists(target)) {
         overwrite_experiment_file(target, record);

@@ -201,7 +201,7 @@ void MainWindow::on_listWidget_itemClicked(QListWidgetItem *item)
 
     const curve &record = records[row];
     ui->Open_Experiment_2->setChecked(record.hidden != 0);
-    ui->Save_Experiment_2->setEnabled(record.saved == 0);
+    ui->Save_Experiment_2->setEnabled(record.saved == 0 && row != running_record_index());
 
     if (list->selectionMode() == QAbstractItemView::SingleSelection) {
         for (int i = 0; i < count; ++i) {
@@ -228,7 +228,7 @@ void MainWindow::on_listWidget_itemClicked(QListWidgetItem *item)
         const bool agree = selected_flags_agree();
         set_electrode_boxes(agree, agree);
     }
-    ui->Save->setEnabled(experiment_list::save_enabled(true, selected.size(), records[row].saved != 0));
+    update_buttons();
 }
 
 void MainWindow::refresh_experiment_list()
@@ -544,15 +544,18 @@ void MainWindow::update_buttons()
         texts << ui->listWidget->item(i)->text();
     const int named = experiment_list::last_row_named(texts, ui->New_Experiment_Name->text());
     const bool found = named >= 0 && named < records.experiment_count();
-    // No record may be removed while a run writes into one.
+    // No record may be removed while a run writes into one, and the running record has no file to save yet.
+    const int running = running_record_index();
     ui->Delete_Experiment->setEnabled(found && !run_in_progress());
-    ui->Save_Experiment->setEnabled(found && records[named].saved == 0);
+    ui->Save_Experiment->setEnabled(found && records[named].saved == 0 && named != running);
     ui->Delete_Experiment_2->setEnabled(!run_in_progress());
     const int record = selected_rows();
-    ui->Save_Experiment_2->setEnabled(record >= 0 && records[record].saved == 0);
+    ui->Save_Experiment_2->setEnabled(record >= 0 && records[record].saved == 0 && record != running);
     if (current_row_in_use()) {
         const int row = ui->listWidget->currentRow();
-        ui->Save->setEnabled(experiment_list::save_enabled(true, selection_snapshot().size(), records[row].saved != 0));
+        ui->Save->setEnabled(row != running &&
+                             experiment_list::save_enabled(true, selection_snapshot().size(), records[row].saved != 0));
+        ui->actionSave->setEnabled(ui->Save->isEnabled());
     }
 }
 
@@ -589,8 +592,11 @@ void MainWindow::on_listWidget_itemChanged(QListWidgetItem *item)
     record.ch1_curve->setName(experiment_list::we1_curve_name(text));
     record.ch2_curve->setName(experiment_list::we2_curve_name(text));
     apply_record_visibility(row);
-    ui->Save->setEnabled(true);
-    ui->Save_Experiment_2->setEnabled(true);
+    // The running record stays without a file until its run has ended.
+    const bool may_save = row != running_record_index();
+    ui->Save->setEnabled(may_save);
+    ui->actionSave->setEnabled(may_save);
+    ui->Save_Experiment_2->setEnabled(may_save);
     qcp::replot_hint(ui->widget);
 }
 

@@ -450,6 +450,29 @@ private slots:
         QVERIFY(!child<QToolButton>(*w, "Delete_Experiment")->isEnabled());
         QVERIFY(!child<QToolButton>(*w, "Delete_Experiment_2")->isEnabled());
 
+        // Nor can it be saved or exported: the file would hold part of the run, and the row would read as saved.
+        w->unselect_all();
+        list->item(n)->setSelected(true);
+        w->on_listWidget_itemClicked(list->item(n));
+        int asked = 0;
+        w->ask_save_path = [&asked](const QString &, const QString &, const QString &) {
+            ++asked;
+            return QDir::current().filePath(QStringLiteral("running.qve"));
+        };
+        child<QLineEdit>(*w, "New_Experiment_Name")->setText(list->item(n)->text());
+        w->update_buttons();
+        for (const char *button : {"Save", "Save_Experiment", "Save_Experiment_2"})
+            QVERIFY2(!child<QToolButton>(*w, button)->isEnabled(), button);
+        QVERIFY(!w->findChild<QAction *>(QStringLiteral("actionSave"))->isEnabled());
+        w->on_actionSave_triggered();
+        w->on_export_2_clicked();
+        w->on_Save_Experiment_clicked();
+        w->on_Save_Experiment_2_clicked();
+        QCOMPARE(asked, 0);
+        QVERIFY(!QFileInfo::exists(QStringLiteral("running.qve")));
+        QCOMPARE(w->experiment_records()[n].saved, uint8_t(0));
+        w->ask_save_path = nullptr;
+
         child<QToolButton>(*w, "Stop")->click();
         QVERIFY(child<QToolButton>(*w, "Delete_Experiment_2")->isEnabled());
         QVERIFY(child<QComboBox>(*w, "Method")->isEnabled());
