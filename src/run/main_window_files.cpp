@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -55,6 +56,26 @@ QString MainWindow::chosen_open_path(const QString &caption, const QString &star
     if (ask_open_path)
         return ask_open_path(caption, start, filter);
     return QFileDialog::getOpenFileName(this, caption, start, filter);
+}
+
+bool MainWindow::confirm_replace(const QString &title, const QString &path)
+{
+    const QString question =
+        QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(path).fileName());
+    if (ask_replace)
+        return ask_replace(title, question);
+    return QMessageBox::question(this, title, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+QString MainWindow::save_target(const QString &title, const QString &chosen, const QString &extension)
+{
+    // The dialog asked about the name as typed; with the extension added afterwards it may name another,
+    // existing file, which is replaced only when the user says so. Empty: nothing is to be written.
+    const QString path = with_extension(chosen, extension);
+    if (path != chosen && QFileInfo::exists(path) && !confirm_replace(title, path))
+        return QString();
+    return path;
 }
 
 void MainWindow::tell_file_error(const QString &title, const QString &text)
@@ -352,10 +373,11 @@ void MainWindow::give_saved_name(int record, const QString &name)
 
 void MainWindow::save_with_dialog(int record, const QString &proposed_name)
 {
-    QString path = chosen_save_path(QStringLiteral("Save QV Experiment"),
-                                    save_proposal(state.experiments_dir, proposed_name),
-                                    QStringLiteral("Quelvarin Experiment File (*.qve)"));
-    path = with_extension(path, QStringLiteral(".qve"));
+    const QString caption = QStringLiteral("Save QV Experiment");
+    const QString path = save_target(caption,
+                                     chosen_save_path(caption, save_proposal(state.experiments_dir, proposed_name),
+                                                      QStringLiteral("Quelvarin Experiment File (*.qve)")),
+                                     QStringLiteral(".qve"));
     const QString base = file_base_name(path);
     if (base.isEmpty())
         return;
@@ -401,11 +423,13 @@ void MainWindow::on_export_2_clicked()
     if (!current_row_in_use() || ui->listWidget->currentRow() == running_record_index())
         return;
     const int record = ui->listWidget->currentRow();
-    QString path = chosen_save_path(QStringLiteral("Save"), export_proposal(records[record].name),
-                                    QStringLiteral("xls(*.xls)"));
+    const QString caption = QStringLiteral("Save");
+    const QString path = save_target(
+        caption, chosen_save_path(caption, export_proposal(records[record].name), QStringLiteral("xls(*.xls)")),
+        QStringLiteral(".xls"));
     if (path.isEmpty())
         return;
-    write_record_file(with_extension(path, QStringLiteral(".xls")), record, records[record].name);
+    write_record_file(path, record, records[record].name);
 }
 
 void MainWindow::save_experiment(int which)
@@ -487,12 +511,12 @@ bool MainWindow::autosave_record(int record)
 
 void MainWindow::on_Save_Protocol_clicked()
 {
-    QString path = chosen_save_path(QStringLiteral("Save QV Protocol"),
-                                    user_protocol_path(ui->user_box->currentText(), ui->Protocol_Name->text()),
-                                    QStringLiteral("QV Protocol (*.qvp)"));
-    if (path.isEmpty())
+    const QString caption = QStringLiteral("Save QV Protocol");
+    const QString chosen =
+        chosen_save_path(caption, user_protocol_path(ui->user_box->currentText(), ui->Protocol_Name->text()),
+                         QStringLiteral("QV Protocol (*.qvp)"));
+    if (chosen.isEmpty())
         return;
-    path = with_extension(path, QStringLiteral(".qvp"));
     const int page = ui->stackedWidget->currentIndex();
     if (page < 0 || page >= method_count)
         return;
@@ -500,6 +524,9 @@ void MainWindow::on_Save_Protocol_clicked()
     const std::optional<QByteArray> text =
         write_protocol(static_cast<method_index>(page), protocol_form_values(), state.extra_time_s);
     if (!text)
+        return;
+    const QString path = save_target(caption, chosen, QStringLiteral(".qvp"));
+    if (path.isEmpty())
         return;
     const save_result result = save_text_atomically(path, *text);
     if (!result.ok) {

@@ -243,6 +243,8 @@ public:
     std::function<QString(const QString &, const QString &, const QString &)> ask_save_path;
     std::function<QString(const QString &, const QString &, const QString &)> ask_open_path;
     std::function<void(const QString &title, const QString &text)> show_file_error;
+    // Asks whether an existing file may be replaced (title, question); unset, a question box. True replaces.
+    std::function<bool(const QString &title, const QString &text)> ask_replace;
 
     // The copy of a finished run under "Data/Temp/"; the record stays unsaved. False, after telling the user,
     // when nothing was written.
@@ -273,6 +275,8 @@ private:
     QString chosen_save_path(const QString &caption, const QString &proposal, const QString &filter);
     QString chosen_open_path(const QString &caption, const QString &start, const QString &filter);
     void tell_file_error(const QString &title, const QString &text);
+    bool confirm_replace(const QString &title, const QString &path);
+    QString save_target(const QString &title, const QString &chosen, const QString &extension);
     bool write_record_file(const QString &path, int record, const QString &name_in_file);
     void save_with_dialog(int record, const QString &proposed_name);
     void give_saved_name(int record, const QString &name);

@@ -76,6 +76,8 @@ private slots:
     void cyclic_protocol_file_text();
     void amperometry_page_leaves_an_existing_protocol();
     void protocol_without_method_changes_nothing();
+    void a_name_without_extension_asks_before_replacing_data();
+    void a_name_without_extension_asks_before_replacing();
 
 private:
     template <typename T> T *child(const char *name) { return window->findChild<T *>(name); }
@@ -111,6 +113,8 @@ private:
     QVector<dialog_call> save_calls, open_calls;
     QString next_save_path, next_open_path;
     QStringList messages;
+    QStringList replace_questions;  // every "replace it?" question asked; answered with replace_answer
+    bool replace_answer = false;
 };
 
 void main_window_files_test::init()
@@ -134,6 +138,12 @@ void main_window_files_test::init()
         return next_open_path;
     };
     window->show_file_error = [this](const QString &title, const QString &text) { messages << title + ": " + text; };
+    replace_questions.clear();
+    replace_answer = false;
+    window->ask_replace = [this](const QString &, const QString &text) {
+        replace_questions << text;
+        return replace_answer;
+    };
 }
 
 void main_window_files_test::cleanup()
@@ -748,6 +758,43 @@ void main_window_files_test::protocol_without_method_changes_nothing()
     window->on_actionSave_As_triggered();
     QCOMPARE(child<QComboBox>("Method")->currentIndex(), 3);
     QCOMPARE(spins({"lsv_ei", "lsv_rate"}), (QVector<int>{-200, 50}));
+}
+
+void main_window_files_test::a_name_without_extension_asks_before_replacing_data()
+{
+    QTest::addColumn<QString>("extension");
+    QTest::newRow("Save") << ".qve";
+    QTest::newRow("export") << ".xls";
+    QTest::newRow("Save Protocol") << ".qvp";
+}
+
+// The dialogs get the name as typed and the extension is added afterwards, so the dialog itself could not ask
+// about the file that the name ends up at.
+void main_window_files_test::a_name_without_extension_asks_before_replacing()
+{
+    QFETCH(QString, extension);
+    open_sample(method_index::cyclic, "scan.qve");
+    record(0).saved = 0;
+    const QString target = experiments + "old" + extension;
+    dir->write_file(target, "keep me");
+    const auto save = [&] {
+        next_save_path = path(experiments + "old");
+        if (extension == ".qve")
+            window->on_Save_clicked();
+        else if (extension == ".xls")
+            window->on_export_2_clicked();
+        else
+            window->on_Save_Protocol_clicked();
+    };
+    save();
+    QCOMPARE(replace_questions.size(), 1);
+    QVERIFY(replace_questions[0].contains("old" + extension));
+    QCOMPARE(dir->read_file(target), QByteArray("keep me"));
+    QCOMPARE(record(0).saved, uint8_t(0));
+    replace_answer = true;
+    save();
+    QCOMPARE(replace_questions.size(), 2);
+    QVERIFY(dir->read_file(target) != QByteArray("keep me"));
 }
 
 QTEST_MAIN(main_window_files_test)
