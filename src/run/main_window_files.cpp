@@ -40,6 +40,15 @@ const QString running_text =
 
 QFont saved_row_font() { return QFont(QStringLiteral("Calibri"), 12, QFont::Normal, false); }
 
+// Whether `path` is the file the record was opened from or last saved to.
+bool is_own_file(const curve &record, const QString &path)
+{
+    if (record.directory.isEmpty() || record.saved_name.isEmpty())
+        return false;
+    const QString own = QFileInfo(record.directory + record.saved_name + QStringLiteral(".qve")).canonicalFilePath();
+    return !own.isEmpty() && own == QFileInfo(path).canonicalFilePath();
+}
+
 }  // namespace
 
 // ---- seams ----
@@ -131,6 +140,7 @@ void MainWindow::on_Open_clicked()
     curve &record = records[n];
     data_to_record(load.contents->record, record);
     record.directory = state.experiments_dir;
+    record.saved_name = base;  // with the folder, names the file it came from
     if (fill_form && !load.contents->legacy_layout)
         refill_method_form(*load.contents);
     add_opened_experiment(name);
@@ -457,6 +467,10 @@ void MainWindow::save_experiment(int which)
         return;
     const QString target = user_experiment_path(user, name);
     if (file_exists(target)) {
+        // Only the record's own file is written over unasked: the default name repeats within a day, so the
+        // file of that name may hold another experiment.
+        if (!is_own_file(records[record], target) && !confirm_replace(QStringLiteral("Save QV Experiment"), target))
+            return;
         overwrite_experiment_file(target, record);
         return;
     }

@@ -298,6 +298,7 @@ void main_window_files_test::existing_file_is_overwritten_with_the_full_layout()
     window->on_Save_Experiment_2_clicked();
     QVERIFY(save_calls.isEmpty());
     QVERIFY(messages.isEmpty());
+    QVERIFY(replace_questions.isEmpty());  // the file it was opened from
     QCOMPARE(record(0).saved, uint8_t(1));
     const QByteArray text = dir->read_file(experiments + "scan.qve");
     QVERIFY(text.size() < 100000);
@@ -344,6 +345,24 @@ void main_window_files_test::panel_save_saves_the_named_row_or_nothing()
     window->on_Save_clicked();
     QCOMPARE(save_calls.size(), 2);
     QVERIFY(save_calls[1].proposal.endsWith("/a.qve"));
+
+    // Written over unasked is only the record's own file. Another file of its name in the user's folder (a
+    // morning's run under the day's default name) is replaced once the user agrees.
+    dir->write_file("elsewhere/c.qve", file_of(method_record(method_index::cyclic)));
+    open("elsewhere/c.qve");
+    record(2).saved = 0;
+    dir->write_file(experiments + "c.qve", "morning");
+    name_box->setText("c");
+    window->on_Save_Experiment_clicked();
+    QCOMPARE(replace_questions.size(), 1);
+    QVERIFY(replace_questions[0].contains("c.qve"));
+    QCOMPARE(dir->read_file(experiments + "c.qve"), QByteArray("morning"));
+    QCOMPARE(record(2).saved, uint8_t(0));
+    replace_answer = true;
+    window->on_Save_Experiment_clicked();
+    QCOMPARE(record(2).saved, uint8_t(1));
+    QVERIFY(dir->read_file(experiments + "c.qve").contains("\tExperiment:\tc\n"));
+    QCOMPARE(save_calls.size(), 2);
 }
 
 void main_window_files_test::unreadable_file_adds_no_record()
