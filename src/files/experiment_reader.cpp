@@ -83,10 +83,11 @@ QString filter_details(float filter_hz)
 
 class reader {
 public:
-    reader(method_index m, bool legacy) : method(m), legacy(legacy)
+    reader(method_index m, bool legacy, const method_pages &form) : method(m), legacy(legacy)
     {
         out.method = m;
         out.legacy_layout = legacy;
+        out.form = form;
     }
 
     experiment_file_contents run(const QByteArray &bytes, int line_cap)
@@ -199,7 +200,9 @@ private:
     void method_line(int n, const QStringList &fields, bool present)
     {
         experiment_data &r = out.record;
-        method_pages &f = out.form;
+        // A line the file does not reach holds no value: the form keeps its own.
+        method_pages absent;
+        method_pages &f = present ? out.form : absent;
         const QString value = field(fields, 2);
         const int v = to_int(value);
         switch (method) {
@@ -434,7 +437,8 @@ private:
 
 } // namespace
 
-std::optional<experiment_file_contents> read_experiment(const QByteArray &bytes, int line_cap)
+std::optional<experiment_file_contents> read_experiment(const QByteArray &bytes, int line_cap,
+                                                        const method_pages &form)
 {
     line_source lines(bytes);
     QStringList fields;
@@ -451,14 +455,14 @@ std::optional<experiment_file_contents> read_experiment(const QByteArray &bytes,
         return std::nullopt;
     // Older cyclic files are known by their version alone, whatever line 6 says.
     if (version == QLatin1String("v2.0") || version == QLatin1String("v2.1"))
-        return reader(method_index::cyclic, true).run(bytes, line_cap);
+        return reader(method_index::cyclic, true, form).run(bytes, line_cap);
     const std::optional<method_index> m = method_from_name(method_text);
     if (!m)
         return std::nullopt;
-    return reader(*m, false).run(bytes, line_cap);
+    return reader(*m, false, form).run(bytes, line_cap);
 }
 
-experiment_load load_experiment_file(const QString &path)
+experiment_load load_experiment_file(const QString &path, const method_pages &form)
 {
     experiment_load result;
     const QString name = QFileInfo(path).fileName();
@@ -467,7 +471,7 @@ experiment_load load_experiment_file(const QString &path)
         result.error = QStringLiteral("Could not open %1: %2").arg(name, file.errorString());
         return result;
     }
-    result.contents = read_experiment(file.readAll());
+    result.contents = read_experiment(file.readAll(), experiment_line_cap, form);
     if (!result.contents)
         result.error = QStringLiteral("%1 holds no experiment that can be read.").arg(name);
     else if (result.contents->cut_short)

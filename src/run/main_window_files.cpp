@@ -122,7 +122,7 @@ void MainWindow::on_Open_clicked()
         return;
     }
 
-    const experiment_load load = load_experiment_file(path);
+    const experiment_load load = load_experiment_file(path, protocol_form_values());
     if (!load.contents) {
         tell_file_error(error_title, load.error);
         return;

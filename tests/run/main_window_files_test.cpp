@@ -456,10 +456,13 @@ void main_window_files_test::open_button_refills_the_form()
     dpv.name = "dpv run";
     dir->write_file(experiments + "dpv.qve", file_of(dpv));
     next_open_path = path(experiments + "dpv.qve");
+    child<QSpinBox>("dpv_amplitude")->setValue(80);
     window->on_Open_Experiment_clicked();
     QCOMPARE(child<QComboBox>("Method")->currentIndex(), 1);
     QCOMPARE(child<QLineEdit>("New_Experiment_Name")->text(), QStringLiteral("dpv run"));
-    QCOMPARE(spins({"dpv_ei", "dpv_ef", "dpv_step", "dpv_width", "dpv_period"}), (QVector<int>{-500, 750, 5, 10, 50}));
+    // The file holds no amplitude: the box keeps what the user set, and the next run sends it.
+    QCOMPARE(spins({"dpv_ei", "dpv_ef", "dpv_step", "dpv_width", "dpv_period", "dpv_amplitude"}),
+             (QVector<int>{-500, 750, 5, 10, 50, 80}));
     QVERIFY(child<QCheckBox>("Channel_WE1")->isChecked() && child<QCheckBox>("Channel_WE2")->isChecked());
 
     // A plain open afterwards leaves the form alone.
