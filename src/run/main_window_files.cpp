@@ -554,6 +554,9 @@ void MainWindow::on_actionSave_Protocol_triggered() { on_Save_Protocol_clicked()
 
 void MainWindow::on_Load_Protocol_clicked()
 {
+    // The method box and pages are the running record's until the run ends.
+    if (run_in_progress())
+        return;
     const QString path = chosen_open_path(
         QStringLiteral("Open QV file"), user_protocol_path(ui->user_box->currentText(), ui->Protocol_Name->text()),
         QStringLiteral("QV Protocol (*.qvp)"));

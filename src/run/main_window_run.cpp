@@ -89,9 +89,13 @@ std::array<bool, 7> MainWindow::checked_filter_modes() const
 
 void MainWindow::set_method_controls_locked(bool locked)
 {
-    // The running record's method, electrodes and page are fixed at Start; the frame has been sent.
+    // The running record's method, electrodes and page are fixed at Start; the frame has been sent. A loaded
+    // protocol would change them as well.
     ui->Method->setEnabled(!locked);
     ui->stackedWidget->setEnabled(!locked);
+    ui->Load_Protocol->setEnabled(!locked);
+    ui->actionLoad_Protocol->setEnabled(!locked);
+    ui->actionSave_As->setEnabled(!locked);
 }
 
 void MainWindow::set_run_controls(bool running)

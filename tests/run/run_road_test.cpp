@@ -426,6 +426,16 @@ private slots:
         QVERIFY(!child<QStackedWidget>(*w, "stackedWidget")->isEnabled());
         QVERIFY(!child<QToolButton>(*w, "Open")->isEnabled());
         QVERIFY(!w->findChild<QAction *>(QStringLiteral("actionOpen"))->isEnabled());
+        // Nor can a protocol change the method and pages the run locks.
+        QVERIFY(!child<QToolButton>(*w, "Load_Protocol")->isEnabled());
+        QVERIFY(!w->findChild<QAction *>(QStringLiteral("actionLoad_Protocol"))->isEnabled());
+        wd->write_file(QStringLiteral("lsv.qvp"), "3\n-200\n800\n50\n3\n");
+        w->ask_open_path = [](const QString &, const QString &, const QString &) {
+            return QDir::current().filePath(QStringLiteral("lsv.qvp"));
+        };
+        w->on_actionLoad_Protocol_triggered();
+        QCOMPARE(child<QComboBox>(*w, "Method")->currentIndex(), int(method_index::amperometry));
+        QCOMPARE(child<QStackedWidget>(*w, "stackedWidget")->currentIndex(), int(method_index::amperometry));
 
         w->clear_all();
         QCOMPARE(int(w->experiment_records().experiment_count()), count);
@@ -483,6 +493,7 @@ private slots:
         QVERIFY(child<QComboBox>(*w, "Method")->isEnabled());
         QVERIFY(child<QStackedWidget>(*w, "stackedWidget")->isEnabled());
         QVERIFY(child<QToolButton>(*w, "Open")->isEnabled());
+        QVERIFY(child<QToolButton>(*w, "Load_Protocol")->isEnabled());
         QVERIFY(w->running_record_index() < 0);
 
         // Once stopped, the list's filter menu re-filters it, and its details say so.
