@@ -278,6 +278,20 @@ void MainWindow::updateaxis(double y_upper, double y_lower, double x_upper, doub
     redraw();
 }
 
+void MainWindow::include_in_axes(int record)
+{
+    if (!valid_record(record))
+        return;
+    // Widens the axes, as far as needed, to hold the record's whole range.
+    const curve &r = records[record];
+    QCPRange x = ui->widget->xAxis->range();
+    QCPRange y = ui->widget->yAxis->range();
+    x.expand(QCPRange(r.e_min, r.e_max));
+    y.expand(QCPRange(r.i_min, r.i_max));
+    ui->widget->xAxis->setRange(x);
+    ui->widget->yAxis->setRange(y);
+}
+
 void MainWindow::on_Center_clicked()
 {
     const int current = ui->listWidget->currentRow();

@@ -354,6 +354,9 @@ void MainWindow::end_run(run_ending how)
         link->main_port().clear(QSerialPort::AllDirections);
         state.rx_buffer.clear();
     }
+    // The start of the run centred the axes on the rows selected then; the finished record lies inside them.
+    if (run_path->decoding().extremes.any)
+        include_in_axes(run_record);
     show_run_curves(true);
     const int record = run_record;
     autosave_record(record);

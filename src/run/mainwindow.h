@@ -52,6 +52,7 @@ public:
     void toggle_we1_graph(int record);
     void toggle_we2_graph(int record);
     void set_graphs_visible(int record);
+    void include_in_axes(int record);
 
 signals:
     void current_user_to_analysis(int);

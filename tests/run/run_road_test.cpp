@@ -553,6 +553,7 @@ private slots:
     void a_run_shorter_than_the_filter_keeps_its_samples()
     {
         // 20 samples at 200 mV/s: the live passes hold back 200 samples, so only the final pass can show them.
+        w->unselect_all();
         method_pages pages = short_pages();
         pages.cv.er1_mV = pages.cv.ei_mV = -10;
         pages.cv.er2_mV = 10;
@@ -564,6 +565,18 @@ private slots:
         QCOMPARE(record.ch1_curve->data()->size(), int(sim->samples_sent()));
         for (auto it = record.ch1_curve->data()->constBegin(); it != record.ch1_curve->data()->constEnd(); ++it)
             QVERIFY(std::isfinite(it->value));
+
+        // The next, wider run starts centred on the rows selected then (this short one); when it ends, the axes
+        // hold the whole of it.
+        const int wide = start(method_index::linear_sweep, short_pages(), true, false);
+        QVERIFY(wide >= 0);
+        QVERIFY(wait_for([&] { return !w->run_in_progress(); }));
+        const curve &last = w->experiment_records()[wide];
+        const QCPRange x = child<QCustomPlot>(*w, "widget")->xAxis->range();
+        const QCPRange y = child<QCustomPlot>(*w, "widget")->yAxis->range();
+        QVERIFY2(x.lower <= last.e_min && x.upper >= last.e_max,
+                 qPrintable(QString("x %1..%2, record %3..%4").arg(x.lower).arg(x.upper).arg(last.e_min).arg(last.e_max)));
+        QVERIFY(y.lower <= last.i_min && y.upper >= last.i_max);
     }
 
     void step_units_and_rate_limits_follow_each_other()
