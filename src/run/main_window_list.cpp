@@ -67,17 +67,6 @@ void give_look(QCPCurve *c, const curve_look &look)
         c->addToLegend();
 }
 
-void set_shown(QCPCurve *c, bool shown)
-{
-    if (!c)
-        return;
-    c->setVisible(shown);
-    if (shown)
-        c->addToLegend();
-    else
-        c->removeFromLegend();
-}
-
 // Takes rows out of the selection for good. A plain deselection stays the selection model's "current" step,
 // which a later SelectCurrent (QListWidget::setCurrentRow in the overlay view) would silently undo.
 void deselect_rows(QListWidget *list, const QVector<int> &rows)
@@ -295,8 +284,11 @@ void MainWindow::show_only_current_row()
         hide_record_graphs(i);
     ui->listWidget->clearSelection();
     const curve &record = records[row];
-    set_shown(record.ch1_curve, record.ch1_shown && !record.hidden);
-    set_shown(record.ch2_curve, record.ch2_shown && !record.hidden);
+    for (const auto &[c, shown] : {std::pair<QCPCurve *, bool>{record.ch1_curve, record.ch1_shown && !record.hidden},
+                                   {record.ch2_curve, record.ch2_shown && !record.hidden}}) {
+        c->setVisible(shown);
+        set_legend_entry(c, shown);
+    }
     ui->listWidget->item(row)->setSelected(true);
     ui->listWidget->setSelectionMode(QAbstractItemView::SingleSelection);
 }
@@ -626,8 +618,8 @@ void MainWindow::add_opened_experiment(const QString &name)
     record.ch2_colour = pair_colour_ch2(pair);
     record.ch1_curve->setName(experiment_list::we1_curve_name(name));
     record.ch2_curve->setName(experiment_list::we2_curve_name(name));
-    record.ch1_curve->addToLegend();
-    record.ch2_curve->addToLegend();
+    set_legend_entry(record.ch1_curve, true);
+    set_legend_entry(record.ch2_curve, true);
     record.saved = 1;
     record.ch1_shown = 1;
     record.ch2_shown = 1;

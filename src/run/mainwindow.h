@@ -115,6 +115,8 @@ private:
     void paint_swatches_blank();
     void toggle_electrode_graph(int record, bool ch1);
     void redraw();
+    void set_legend_entry(QCPCurve *c, bool shown) const;
+    void show_curve(QCPCurve *c);
 
     const std::array<QColor, 24> palette;
     record_store records;
