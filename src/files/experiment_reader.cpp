@@ -11,8 +11,8 @@
 
 namespace {
 
-// Splits the file into lines at "\n". A last line without its line end still counts; nothing after the
-// final "\n" does. Each line ends at its first NUL byte and is decoded as UTF-8.
+// Splits the file into lines at "\n". A last line without its line end still counts (cut_short() then
+// says so); nothing after the final "\n" does. Each line ends at its first NUL byte and is decoded as UTF-8.
 class line_source {
 public:
     explicit line_source(const QByteArray &bytes) : data(bytes) {}
@@ -24,6 +24,9 @@ public:
         fields = take_line(data, pos).split(QLatin1Char('\t'));
         return true;
     }
+
+    // The line just read had no line feed: the writers end every line with one, so the file was cut there.
+    bool cut_short() const { return pos > data.size(); }
 
 private:
     const QByteArray &data;
@@ -41,6 +44,16 @@ float to_float(const QString &text)
 }
 
 int to_int(const QString &text) { return text.toInt(); }
+
+// A row's key (its potential or time): nothing when the text is not a finite number.
+std::optional<float> key_value(const QString &text)
+{
+    bool ok = false;
+    const float v = text.toFloat(&ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
 
 // "nan" marks a row with no point for that electrode; overwritten files use "nan1", and a truncated
 // row may end before its current.
@@ -70,10 +83,11 @@ QString filter_details(float filter_hz)
 
 class reader {
 public:
-    reader(method_index m, bool legacy) : method(m), legacy(legacy)
+    reader(method_index m, bool legacy, const method_pages &form) : method(m), legacy(legacy)
     {
         out.method = m;
         out.legacy_layout = legacy;
+        out.form = form;
     }
 
     experiment_file_contents run(const QByteArray &bytes, int line_cap)
@@ -83,9 +97,11 @@ public:
         int n = 0;
         while (lines.next(fields)) {
             ++n;
+            if (lines.cut_short())
+                out.cut_short = true;
             if (n < first_data_line)
                 header_line(n, fields);
-            else
+            else if (!lines.cut_short())  // a row cut inside a number ("2.5e+06" read as 2.5) is no point
                 data_line(fields);
             if (n > line_cap)
                 break;
@@ -184,7 +200,9 @@ private:
     void method_line(int n, const QStringList &fields, bool present)
     {
         experiment_data &r = out.record;
-        method_pages &f = out.form;
+        // A line the file does not reach holds no value: the form keeps its own.
+        method_pages absent;
+        method_pages &f = present ? out.form : absent;
         const QString value = field(fields, 2);
         const int v = to_int(value);
         switch (method) {
@@ -334,7 +352,11 @@ private:
             in_raw = true; // the "RAW DATA" line; short lines later on are skipped
             return;
         }
-        const float e = to_float(fields.at(1));
+        // A title line shifted into the rows, or stray text, would become a phantom point at 0.
+        const std::optional<float> key = key_value(fields.at(1));
+        if (!key)
+            return;
+        const float e = *key;
         const QString c1 = fields.at(2);
         const QString c2 = field(fields, 3);
         experiment_data &r = out.record;
@@ -415,7 +437,8 @@ private:
 
 } // namespace
 
-std::optional<experiment_file_contents> read_experiment(const QByteArray &bytes, int line_cap)
+std::optional<experiment_file_contents> read_experiment(const QByteArray &bytes, int line_cap,
+                                                        const method_pages &form)
 {
     line_source lines(bytes);
     QStringList fields;
@@ -432,14 +455,14 @@ std::optional<experiment_file_contents> read_experiment(const QByteArray &bytes,
         return std::nullopt;
     // Older cyclic files are known by their version alone, whatever line 6 says.
     if (version == QLatin1String("v2.0") || version == QLatin1String("v2.1"))
-        return reader(method_index::cyclic, true).run(bytes, line_cap);
+        return reader(method_index::cyclic, true, form).run(bytes, line_cap);
     const std::optional<method_index> m = method_from_name(method_text);
     if (!m)
         return std::nullopt;
-    return reader(*m, false).run(bytes, line_cap);
+    return reader(*m, false, form).run(bytes, line_cap);
 }
 
-experiment_load load_experiment_file(const QString &path)
+experiment_load load_experiment_file(const QString &path, const method_pages &form)
 {
     experiment_load result;
     const QString name = QFileInfo(path).fileName();
@@ -448,8 +471,11 @@ experiment_load load_experiment_file(const QString &path)
         result.error = QStringLiteral("Could not open %1: %2").arg(name, file.errorString());
         return result;
     }
-    result.contents = read_experiment(file.readAll());
+    result.contents = read_experiment(file.readAll(), experiment_line_cap, form);
     if (!result.contents)
         result.error = QStringLiteral("%1 holds no experiment that can be read.").arg(name);
+    else if (result.contents->cut_short)
+        result.warning =
+            QStringLiteral("%1 was cut short: its last line is incomplete and was not read.").arg(name);
     return result;
 }

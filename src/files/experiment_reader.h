@@ -16,21 +16,26 @@ struct experiment_file_contents {
     method_index method = method_index::cyclic; // the layout that was read
     bool legacy_layout = false;  // v2.0/v2.1 cyclic file: it fills no form
     QString experiment_name;     // header line 3, for the name box
-    method_pages form;           // the read method's page as the file gives it; other pages at defaults
+    method_pages form;           // the form it was read over, with the read method's values the file holds
     bool we1 = false, we2 = false; // the channel boxes: ticked when that electrode has points
+    bool cut_short = false;      // the file ends inside a line; a row left without its line feed is no point
 };
 
 // Readers stop after this many lines; the record read so far is still finished and kept.
 constexpr int experiment_line_cap = 10000000;
 
 // No value when the file holds no record: fewer than six lines, or a method line naming none of the
-// seven methods (a file with "\r\n" line ends is such a file).
-std::optional<experiment_file_contents> read_experiment(const QByteArray &bytes, int line_cap = experiment_line_cap);
+// seven methods (a file with "\r\n" line ends is such a file). `form` is the method form as it stands: a
+// refill from the file changes only the values the file holds (a differential-pulse file has no amplitude).
+std::optional<experiment_file_contents> read_experiment(const QByteArray &bytes, int line_cap = experiment_line_cap,
+                                                        const method_pages &form = method_pages());
 
 // Reads the file at `path`. On failure `contents` is empty and `error` names the file, for the message
-// the opener shows instead of listing an empty record.
+// the opener shows instead of listing an empty record. A file that was cut short is read as far as it is
+// whole and `warning` says so.
 struct experiment_load {
     std::optional<experiment_file_contents> contents;
     QString error;
+    QString warning;
 };
-experiment_load load_experiment_file(const QString &path);
+experiment_load load_experiment_file(const QString &path, const method_pages &form = method_pages());

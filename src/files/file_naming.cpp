@@ -62,7 +62,7 @@ save_name_choice proposed_save_name(int save_mode, const QString &name_box_text,
     if (save_mode == 10)
         return {name_box_text, 10};
     if (save_mode == 1)
-        return {selected_name, 0};
+        return {selected_name, 0, true};
     return {current_row_name, save_mode};
 }
 

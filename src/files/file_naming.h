@@ -36,10 +36,12 @@ QString save_proposal(const QString &folder, const QString &name); // <folder>/<
 QString protocol_name_from_path(const QString &path);
 
 // Save's proposed name by `save_mode`: 10 the name box's text, 1 the selected record's name (and the
-// mode returns to 0), anything else the current row's name.
+// mode returns to 0), anything else the current row's name. The record saved is the one whose name is
+// proposed: the selected record for mode 1, the current row's record otherwise.
 struct save_name_choice {
     QString name;
     int next_save_mode = 0;
+    bool selected_record = false;  // write the selected record, not the current row's
 };
 save_name_choice proposed_save_name(int save_mode, const QString &name_box_text, const QString &selected_name,
                                     const QString &current_row_name);

@@ -62,33 +62,46 @@ std::optional<QByteArray> write_protocol(method_index m, const method_pages &p, 
 
 namespace {
 
-// The file's lines, each ending at its first NUL. A missing line reads as empty text, which gives 0.
+// The file's lines, each ending at its first NUL and without a trailing carriage return (files edited
+// elsewhere may end their lines in CR LF). A missing line reads as empty text, which gives 0.
 class protocol_lines {
 public:
-    explicit protocol_lines(const QByteArray &bytes) : data(bytes) {}
+    explicit protocol_lines(const QByteArray &bytes) : data(bytes), content_end(last_content(bytes)) {}
 
     bool at_end() const { return pos >= data.size(); }
 
-    // Only blank lines left: one line feed too many must not start a pass that empties the form.
-    bool only_blank_left() const
-    {
-        for (int i = pos; i < data.size(); ++i) {
-            const char c = data.at(i);
-            if (c != '\n' && c != '\r' && c != ' ' && c != '\t')
-                return false;
-        }
-        return true;
-    }
+    // Only blank lines left: one line feed too many must not start a pass that empties the form. The end
+    // of the content is found once, so a long run of blank lines costs no more than its length.
+    bool only_blank_left() const { return pos >= content_end; }
 
     QString next()
     {
-        return at_end() ? QString() : take_line(data, pos);
+        if (at_end())
+            return QString();
+        QString line = take_line(data, pos);
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        return line;
     }
 
     int next_int() { return next().toInt(); }
 
 private:
+    // Just past the last character that is not blank; 0 for a file of blanks only.
+    static int last_content(const QByteArray &bytes)
+    {
+        int end = bytes.size();
+        while (end > 0) {
+            const char c = bytes.at(end - 1);
+            if (c != '\n' && c != '\r' && c != ' ' && c != '\t')
+                break;
+            --end;
+        }
+        return end;
+    }
+
     const QByteArray &data;
+    const int content_end;
     int pos = 0;
 };
 

@@ -224,9 +224,17 @@ void instrument_link::connect_entry(int index)
 
 // ---- Working port --------------------------------------------------------------------------------
 
-void instrument_link::show_ready() { emit view_changed(link_view::ready, device_display_name()); }
+void instrument_link::show_ready()
+{
+    shown_view = link_view::ready;
+    emit view_changed(link_view::ready, device_display_name());
+}
 
-void instrument_link::show_disconnected_view(link_view view) { emit view_changed(view, disconnected_text); }
+void instrument_link::show_disconnected_view(link_view view)
+{
+    shown_view = view;
+    emit view_changed(view, disconnected_text);
+}
 
 void instrument_link::serial_select_slot(const QString &port)
 {
@@ -258,8 +266,15 @@ void instrument_link::serial_select_slot(const QString &port)
 
 void instrument_link::qv_select(uint8_t index)
 {
-    if (index >= table.device_count || index == current_index)
+    if (index >= table.device_count)
         return;
+    if (index == current_index) {
+        // After its neighbour was unplugged (standby) or a reset went unanswered, the current entry is not
+        // in use; choosing it is the user's way back to a ready instrument.
+        if (!main_port_.isOpen() || shown_view != link_view::ready)
+            connect_entry(index);
+        return;
+    }
     const int old_index = current_index;
     current_index = index;
     main_port_.close();

@@ -82,7 +82,8 @@ public slots:
     void cancel_connection();
     // Connects the working port to `port`, or shows the disconnected state for "disconnected".
     void serial_select_slot(const QString &port);
-    // Switches to table entry `index`; entries outside the table are ignored.
+    // Switches to table entry `index`; entries outside the table are ignored. The current entry is
+    // connected again unless it is already in use ("Ready").
     void qv_select(uint8_t index);
     // The device box's "Reset": re-identify the connected instrument.
     void reset_connection();
@@ -137,6 +138,7 @@ private:
     QStringList probe_queue;
     bool connect_cancelled = false;
     bool show_disconnected = false;
+    link_view shown_view = link_view::disconnected;  // what the run screen was last told
     bool scanning = false;
 
     QTimer connect_timer;

@@ -9,6 +9,13 @@
 
 namespace {
 
+// A value held to what an unsigned field of `max` can carry. The form keeps its values far inside every
+// field, but the frame is the last guard before the instrument: a value beyond a field must not wrap into
+// another one (a negative period - width would become a long wait, an overflow is undefined).
+uint32_t saturated(int64_t v, uint32_t max) { return uint32_t(std::clamp<int64_t>(v, 0, max)); }
+uint8_t byte_of(int64_t v) { return uint8_t(saturated(v, UINT8_MAX)); }
+uint16_t word_of(int64_t v) { return uint16_t(saturated(v, UINT16_MAX)); }
+
 // Writes little-endian fields into a frame at increasing offsets.
 class frame_writer {
 public:
@@ -69,9 +76,12 @@ void append_common_lines(QStringList &details, const details_context &ctx)
 
 uint16_t sign_magnitude_potential(int potential_mV)
 {
-    if (potential_mV >= 0)
-        return uint16_t(potential_mV);
-    return uint16_t(0x1000 - potential_mV);
+    // Twelve bits of magnitude: beyond them the sign bit would be overwritten (-5000 mV went out as +904).
+    constexpr int max_magnitude = 0x0FFF;
+    const int mV = std::clamp(potential_mV, -max_magnitude, max_magnitude);
+    if (mV >= 0)
+        return uint16_t(mV);
+    return uint16_t(0x1000 - mV);
 }
 
 uint8_t channel_mask(bool we1, bool we2)
@@ -88,15 +98,16 @@ uint8_t range_code(int range_index)
 
 uint16_t amplitude_code(int amplitude_mV)
 {
+    // Held to the field before the float becomes an integer: that conversion overflows otherwise.
     const float steps = float(double(amplitude_mV) / 0.736);
-    return uint16_t(int32_t(steps));
+    return uint16_t(std::clamp(steps, 0.0f, float(UINT16_MAX)));
 }
 
 uint8_t resolution_byte(int scan_step)
 {
     if (scan_step == step_736_uV)
         return 0;
-    return uint8_t(scan_step & 0xFF);
+    return byte_of(scan_step);
 }
 
 QString filter_details_line(float filter_hz)
@@ -133,13 +144,13 @@ parameter_frame_result build_cv_frame(const cv_parameters &p, const run_settings
     qCDebug(rz410_trace) << "xaxis:" << r.x_lower << r.x_upper;
 
     frame_writer w = start_frame(r, method_index::cyclic, p.step, run);
-    w.u16(2, uint16_t(p.rate_mV_s));
+    w.u16(2, word_of(p.rate_mV_s));
     w.potential(4, p.ei_mV);
     w.potential(6, p.er1_mV);
     w.potential(8, p.er2_mV);
     w.u16(10, lead_tenths(run));
     w.u8(12, resolution_byte(p.step));
-    w.fill(13, 19, uint8_t(p.repeat & 0xFF));
+    w.fill(13, 19, byte_of(p.repeat));
     return r;
 }
 
@@ -158,9 +169,9 @@ parameter_frame_result build_dpv_frame(const dpv_parameters &p, int scan_step, c
     w.potential(2, p.ei_mV);
     w.potential(4, p.ef_mV);
     w.u16(6, lead_tenths(run));
-    w.u8(8, uint8_t(p.step_mV & 0xFF));
-    w.u16(9, uint16_t(p.period_ms - p.width_ms));
-    w.u16(11, uint16_t(p.width_ms));
+    w.u8(8, byte_of(p.step_mV));
+    w.u16(9, word_of(int64_t(p.period_ms) - p.width_ms));
+    w.u16(11, word_of(p.width_ms));
     w.u16(13, amplitude_code(p.amplitude_mV));
     w.u8(15, resolution_byte(scan_step));
     w.fill(16, 19, 0);
@@ -182,8 +193,8 @@ parameter_frame_result build_swv_frame(const swv_parameters &p, int scan_step, c
     w.potential(2, p.ei_mV);
     w.potential(4, p.ef_mV);
     w.u16(6, lead_tenths(run));
-    w.u8(8, uint8_t(p.step_mV & 0xFF));
-    w.u16(9, uint16_t(p.freq_Hz));
+    w.u8(8, byte_of(p.step_mV));
+    w.u16(9, word_of(p.freq_Hz));
     w.u16(11, amplitude_code(p.amplitude_mV));
     w.u8(13, resolution_byte(scan_step));
     w.fill(14, 19, 0);
@@ -201,7 +212,7 @@ parameter_frame_result build_lsv_frame(const lsv_parameters &p, int scan_step, c
     r.x_upper = p.ef_mV / 1000.0;
 
     frame_writer w = start_frame(r, method_index::linear_sweep, scan_step, run);
-    w.u16(2, uint16_t(p.rate_mV_s));
+    w.u16(2, word_of(p.rate_mV_s));
     w.u8(4, 0);
     w.u8(5, run.extra_time_s);      // whole seconds in this frame, not tenths
     w.potential(6, p.ei_mV);
@@ -222,9 +233,9 @@ parameter_frame_result build_npv_frame(const npv_parameters &p, int scan_step, c
     r.x_upper = p.ef_mV / 1000.0;
 
     frame_writer w = start_frame(r, method_index::normal_pulse, scan_step, run);
-    w.u16(2, uint16_t(p.width_ms));
-    w.u16(4, uint16_t(p.period_ms - p.width_ms));
-    w.u16(6, uint16_t(p.step_mV));
+    w.u16(2, word_of(p.width_ms));
+    w.u16(4, word_of(int64_t(p.period_ms) - p.width_ms));
+    w.u16(6, word_of(p.step_mV));
     w.potential(8, p.ef_mV);        // final before initial in this frame
     w.potential(10, p.ei_mV);
     w.u8(12, resolution_byte(scan_step));
@@ -261,8 +272,8 @@ parameter_frame_result build_chrono_frame(const chrono_parameters &p, int scan_s
     w.potential(4, p.e1_mV);
     w.potential(6, p.e2_mV);
     w.u16(8, lead_tenths(run));
-    w.u32(10, uint32_t(p.t1_ms));
-    w.u16(14, uint16_t(p.steps));
+    w.u32(10, saturated(p.t1_ms, UINT32_MAX));
+    w.u16(14, word_of(p.steps));
     w.u8(16, resolution_byte(scan_step));
     w.u8(17, 0);
     w.u8(18, 0x0A);
@@ -282,7 +293,7 @@ parameter_frame_result build_ampero_frame(const ampero_parameters &p, int scan_s
     r.x_upper = double(p.run_time_ms);
 
     frame_writer w = start_frame(r, method_index::amperometry, scan_step, run);
-    w.u32(2, uint32_t(p.run_time_ms));
+    w.u32(2, saturated(p.run_time_ms, UINT32_MAX));
     w.potential(6, p.potential_mV);
     w.fill(8, 11, 0x0A);
     w.u16(12, lead_tenths(run));

@@ -21,12 +21,6 @@ const QString dialog_icon_path = QStringLiteral("Libraries/icons/QV_icons/qv256.
 QPointer<Change_Graph_Color> colour_dialog;
 QPointer<setaxis> axis_dialog;
 
-void show_curve(QCPCurve *c)
-{
-    c->setVisible(true);
-    c->addToLegend();
-}
-
 void hide_curve(QCPCurve *c)
 {
     c->setVisible(false);
@@ -37,6 +31,24 @@ void hide_curve(QCPCurve *c)
 // ---- helpers ------------------------------------------------------------------------------------
 
 void MainWindow::redraw() { qcp::replot_hint(ui->widget); }
+
+void MainWindow::set_legend_entry(QCPCurve *c, bool shown) const
+{
+    // Only a shown curve that holds points is listed: an electrode a record has no points for would leave an
+    // empty entry in the legend and in exported images. The running record's curves fill as the run goes.
+    const int run = running_record_index();
+    const bool running = run >= 0 && (c == records[run].ch1_curve || c == records[run].ch2_curve);
+    if (shown && (running || qcp::point_count(c) > 0))
+        c->addToLegend();
+    else
+        c->removeFromLegend();
+}
+
+void MainWindow::show_curve(QCPCurve *c)
+{
+    c->setVisible(true);
+    set_legend_entry(c, true);
+}
 
 int MainWindow::selected_count() const { return ui->listWidget->selectedItems().size(); }
 
@@ -240,14 +252,8 @@ void MainWindow::set_graphs_visible(int record)
     if (!valid_record(record))
         return;
     const curve &r = records[record];
-    if (ui->Channel_WE1->isChecked())
-        r.ch1_curve->addToLegend();
-    else
-        r.ch1_curve->removeFromLegend();
-    if (ui->Channel_WE2->isChecked())
-        r.ch2_curve->addToLegend();
-    else
-        r.ch2_curve->removeFromLegend();
+    set_legend_entry(r.ch1_curve, ui->Channel_WE1->isChecked());
+    set_legend_entry(r.ch2_curve, ui->Channel_WE2->isChecked());
 }
 
 void MainWindow::legend_menu()
@@ -277,6 +283,20 @@ void MainWindow::updateaxis(double y_upper, double y_lower, double x_upper, doub
     ui->widget->xAxis->setRange(x_lower, x_upper);
     ui->widget->yAxis->setRange(y_lower, y_upper);
     redraw();
+}
+
+void MainWindow::include_in_axes(int record)
+{
+    if (!valid_record(record))
+        return;
+    // Widens the axes, as far as needed, to hold the record's whole range.
+    const curve &r = records[record];
+    QCPRange x = ui->widget->xAxis->range();
+    QCPRange y = ui->widget->yAxis->range();
+    x.expand(QCPRange(r.e_min, r.e_max));
+    y.expand(QCPRange(r.i_min, r.i_max));
+    ui->widget->xAxis->setRange(x);
+    ui->widget->yAxis->setRange(y);
 }
 
 void MainWindow::on_Center_clicked()

@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -40,6 +41,15 @@ const QString running_text =
 
 QFont saved_row_font() { return QFont(QStringLiteral("Calibri"), 12, QFont::Normal, false); }
 
+// Whether `path` is the file the record was opened from or last saved to.
+bool is_own_file(const curve &record, const QString &path)
+{
+    if (record.directory.isEmpty() || record.saved_name.isEmpty())
+        return false;
+    const QString own = QFileInfo(record.directory + record.saved_name + QStringLiteral(".qve")).canonicalFilePath();
+    return !own.isEmpty() && own == QFileInfo(path).canonicalFilePath();
+}
+
 }  // namespace
 
 // ---- seams ----
@@ -56,6 +66,26 @@ QString MainWindow::chosen_open_path(const QString &caption, const QString &star
     if (ask_open_path)
         return ask_open_path(caption, start, filter);
     return QFileDialog::getOpenFileName(this, caption, start, filter);
+}
+
+bool MainWindow::confirm_replace(const QString &title, const QString &path)
+{
+    const QString question =
+        QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(path).fileName());
+    if (ask_replace)
+        return ask_replace(title, question);
+    return QMessageBox::question(this, title, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+QString MainWindow::save_target(const QString &title, const QString &chosen, const QString &extension)
+{
+    // The dialog asked about the name as typed; with the extension added afterwards it may name another,
+    // existing file, which is replaced only when the user says so. Empty: nothing is to be written.
+    const QString path = with_extension(chosen, extension);
+    if (path != chosen && QFileInfo::exists(path) && !confirm_replace(title, path))
+        return QString();
+    return path;
 }
 
 void MainWindow::tell_file_error(const QString &title, const QString &text)
@@ -93,7 +123,7 @@ void MainWindow::on_Open_clicked()
         return;
     }
 
-    const experiment_load load = load_experiment_file(path);
+    const experiment_load load = load_experiment_file(path, protocol_form_values());
     if (!load.contents) {
         tell_file_error(error_title, load.error);
         return;
@@ -111,9 +141,13 @@ void MainWindow::on_Open_clicked()
     curve &record = records[n];
     data_to_record(load.contents->record, record);
     record.directory = state.experiments_dir;
+    record.saved_name = base;  // with the folder, names the file it came from
     if (fill_form && !load.contents->legacy_layout)
         refill_method_form(*load.contents);
     add_opened_experiment(name);
+    // Listed as far as it is whole; the user must know that its end is missing.
+    if (!load.warning.isEmpty())
+        tell_file_error(QStringLiteral("Warning"), load.warning);
 }
 
 void MainWindow::on_actionOpen_triggered() { on_Open_clicked(); }
@@ -294,7 +328,9 @@ void MainWindow::load_method_page(method_index method, const method_pages &p, bo
 
 bool MainWindow::write_record_file(const QString &path, int record, const QString &name_in_file)
 {
-    if (record < 0 || record >= records.experiment_count())
+    // The running record would be written half-way and then read as saved, though the finished run exists
+    // only as its autosave.
+    if (record < 0 || record >= records.experiment_count() || record == running_record_index())
         return false;
     experiment_data data = record_to_data(records[record]);
     data.name = name_in_file;
@@ -332,9 +368,14 @@ void MainWindow::give_saved_name(int record, const QString &name)
     }
     r.ch1_curve->setName(experiment_list::we1_curve_name(name));
     r.ch2_curve->setName(experiment_list::we2_curve_name(name));
-    // The details box entry that named the record: the current one, or the only one.
+    // The details box entry that names the record: the only one, or with several selected rows the record's
+    // own entry (entry 0 is the summary).
     QComboBox *box = ui->details_box;
-    const int entry = box->count() > 1 ? box->currentIndex() : (box->count() == 1 ? 0 : -1);
+    int entry = box->count() == 1 ? 0 : -1;
+    if (box->count() > 1) {
+        const int position = selection_snapshot().indexOf(record);
+        entry = position >= 0 && position + 1 < box->count() ? position + 1 : -1;
+    }
     if (entry >= 0) {
         const QSignalBlocker blocker(box);
         box->setItemText(entry, name);
@@ -343,10 +384,11 @@ void MainWindow::give_saved_name(int record, const QString &name)
 
 void MainWindow::save_with_dialog(int record, const QString &proposed_name)
 {
-    QString path = chosen_save_path(QStringLiteral("Save QV Experiment"),
-                                    save_proposal(state.experiments_dir, proposed_name),
-                                    QStringLiteral("Quelvarin Experiment File (*.qve)"));
-    path = with_extension(path, QStringLiteral(".qve"));
+    const QString caption = QStringLiteral("Save QV Experiment");
+    const QString path = save_target(caption,
+                                     chosen_save_path(caption, save_proposal(state.experiments_dir, proposed_name),
+                                                      QStringLiteral("Quelvarin Experiment File (*.qve)")),
+                                     QStringLiteral(".qve"));
     const QString base = file_base_name(path);
     if (base.isEmpty())
         return;
@@ -363,12 +405,16 @@ void MainWindow::on_Save_clicked()
     QListWidgetItem *current = ui->listWidget->currentItem();
     if (!current_row_in_use() || !current->isSelected())
         return;
-    const int record = selected_rows();
-    if (record < 0)
-        return;
+    const int row = ui->listWidget->currentRow();
+    const int selected = selected_rows();
     const save_name_choice choice = proposed_save_name(state.save_mode, ui->New_Experiment_Name->text(),
-                                                       records[record].name,
-                                                       records[ui->listWidget->currentRow()].name);
+                                                       selected >= 0 ? records[selected].name : QString(),
+                                                       records[row].name);
+    // With several rows selected the first of them is not the current one: the record written, renamed and
+    // marked saved must be the one whose name the dialog proposes.
+    const int record = choice.selected_record ? selected : row;
+    if (record < 0 || record == running_record_index())
+        return;
     state.save_mode = uint8_t(choice.next_save_mode);
     save_with_dialog(record, choice.name);
 }
@@ -385,14 +431,16 @@ bool MainWindow::save_selected_experiment(const QString &path)
 
 void MainWindow::on_export_2_clicked()
 {
-    if (!current_row_in_use())
+    if (!current_row_in_use() || ui->listWidget->currentRow() == running_record_index())
         return;
     const int record = ui->listWidget->currentRow();
-    QString path = chosen_save_path(QStringLiteral("Save"), export_proposal(records[record].name),
-                                    QStringLiteral("xls(*.xls)"));
+    const QString caption = QStringLiteral("Save");
+    const QString path = save_target(
+        caption, chosen_save_path(caption, export_proposal(records[record].name), QStringLiteral("xls(*.xls)")),
+        QStringLiteral(".xls"));
     if (path.isEmpty())
         return;
-    write_record_file(with_extension(path, QStringLiteral(".xls")), record, records[record].name);
+    write_record_file(path, record, records[record].name);
 }
 
 void MainWindow::save_experiment(int which)
@@ -416,8 +464,14 @@ void MainWindow::save_experiment(int which)
             return;
         name = records[record].name;
     }
+    if (record == running_record_index())
+        return;
     const QString target = user_experiment_path(user, name);
     if (file_exists(target)) {
+        // Only the record's own file is written over unasked: the default name repeats within a day, so the
+        // file of that name may hold another experiment.
+        if (!is_own_file(records[record], target) && !confirm_replace(QStringLiteral("Save QV Experiment"), target))
+            return;
         overwrite_experiment_file(target, record);
         return;
     }
@@ -472,12 +526,12 @@ bool MainWindow::autosave_record(int record)
 
 void MainWindow::on_Save_Protocol_clicked()
 {
-    QString path = chosen_save_path(QStringLiteral("Save QV Protocol"),
-                                    user_protocol_path(ui->user_box->currentText(), ui->Protocol_Name->text()),
-                                    QStringLiteral("QV Protocol (*.qvp)"));
-    if (path.isEmpty())
+    const QString caption = QStringLiteral("Save QV Protocol");
+    const QString chosen =
+        chosen_save_path(caption, user_protocol_path(ui->user_box->currentText(), ui->Protocol_Name->text()),
+                         QStringLiteral("QV Protocol (*.qvp)"));
+    if (chosen.isEmpty())
         return;
-    path = with_extension(path, QStringLiteral(".qvp"));
     const int page = ui->stackedWidget->currentIndex();
     if (page < 0 || page >= method_count)
         return;
@@ -485,6 +539,9 @@ void MainWindow::on_Save_Protocol_clicked()
     const std::optional<QByteArray> text =
         write_protocol(static_cast<method_index>(page), protocol_form_values(), state.extra_time_s);
     if (!text)
+        return;
+    const QString path = save_target(caption, chosen, QStringLiteral(".qvp"));
+    if (path.isEmpty())
         return;
     const save_result result = save_text_atomically(path, *text);
     if (!result.ok) {
@@ -498,6 +555,9 @@ void MainWindow::on_actionSave_Protocol_triggered() { on_Save_Protocol_clicked()
 
 void MainWindow::on_Load_Protocol_clicked()
 {
+    // The method box and pages are the running record's until the run ends.
+    if (run_in_progress())
+        return;
     const QString path = chosen_open_path(
         QStringLiteral("Open QV file"), user_protocol_path(ui->user_box->currentText(), ui->Protocol_Name->text()),
         QStringLiteral("QV Protocol (*.qvp)"));

@@ -68,17 +68,6 @@ void give_look(QCPCurve *c, const curve_look &look)
         c->addToLegend();
 }
 
-void set_shown(QCPCurve *c, bool shown)
-{
-    if (!c)
-        return;
-    c->setVisible(shown);
-    if (shown)
-        c->addToLegend();
-    else
-        c->removeFromLegend();
-}
-
 }  // namespace
 
 // ---- selection ----
@@ -174,7 +163,7 @@ void MainWindow::on_listWidget_itemClicked(QListWidgetItem *item)
 
     const curve &record = records[row];
     ui->Open_Experiment_2->setChecked(record.hidden != 0);
-    ui->Save_Experiment_2->setEnabled(record.saved == 0);
+    ui->Save_Experiment_2->setEnabled(record.saved == 0 && row != running_record_index());
 
     if (list->selectionMode() == QAbstractItemView::SingleSelection) {
         for (int i = 0; i < count; ++i) {
@@ -201,7 +190,7 @@ void MainWindow::on_listWidget_itemClicked(QListWidgetItem *item)
         const bool agree = selected_flags_agree();
         set_electrode_boxes(agree, agree);
     }
-    ui->Save->setEnabled(experiment_list::save_enabled(true, selected.size(), records[row].saved != 0));
+    update_buttons();
 }
 
 void MainWindow::refresh_experiment_list()
@@ -268,8 +257,11 @@ void MainWindow::show_only_current_row()
         hide_record_graphs(i);
     ui->listWidget->clearSelection();
     const curve &record = records[row];
-    set_shown(record.ch1_curve, record.ch1_shown && !record.hidden);
-    set_shown(record.ch2_curve, record.ch2_shown && !record.hidden);
+    for (const auto &[c, shown] : {std::pair<QCPCurve *, bool>{record.ch1_curve, record.ch1_shown && !record.hidden},
+                                   {record.ch2_curve, record.ch2_shown && !record.hidden}}) {
+        c->setVisible(shown);
+        set_legend_entry(c, shown);
+    }
     ui->listWidget->item(row)->setSelected(true);
     ui->listWidget->setSelectionMode(QAbstractItemView::SingleSelection);
 }
@@ -500,12 +492,19 @@ void MainWindow::update_buttons()
         texts << ui->listWidget->item(i)->text();
     const int named = experiment_list::last_row_named(texts, ui->New_Experiment_Name->text());
     const bool found = named >= 0 && named < records.experiment_count();
-    // No record may be removed while a run writes into one.
+    // No record may be removed while a run writes into one, and the running record has no file to save yet.
+    const int running = running_record_index();
     ui->Delete_Experiment->setEnabled(found && !run_in_progress());
-    ui->Save_Experiment->setEnabled(found && records[named].saved == 0);
+    ui->Save_Experiment->setEnabled(found && records[named].saved == 0 && named != running);
     ui->Delete_Experiment_2->setEnabled(!run_in_progress());
     const int record = selected_rows();
-    ui->Save_Experiment_2->setEnabled(record >= 0 && records[record].saved == 0);
+    ui->Save_Experiment_2->setEnabled(record >= 0 && records[record].saved == 0 && record != running);
+    if (current_row_in_use()) {
+        const int row = ui->listWidget->currentRow();
+        ui->Save->setEnabled(row != running &&
+                             experiment_list::save_enabled(true, selection_snapshot().size(), records[row].saved != 0));
+        ui->actionSave->setEnabled(ui->Save->isEnabled());
+    }
 }
 
 // ---- renaming ----
@@ -541,8 +540,11 @@ void MainWindow::on_listWidget_itemChanged(QListWidgetItem *item)
     record.ch1_curve->setName(experiment_list::we1_curve_name(text));
     record.ch2_curve->setName(experiment_list::we2_curve_name(text));
     apply_record_visibility(row);
-    ui->Save->setEnabled(true);
-    ui->Save_Experiment_2->setEnabled(true);
+    // The running record stays without a file until its run has ended.
+    const bool may_save = row != running_record_index();
+    ui->Save->setEnabled(may_save);
+    ui->actionSave->setEnabled(may_save);
+    ui->Save_Experiment_2->setEnabled(may_save);
     qcp::replot_hint(ui->widget);
 }
 
@@ -572,8 +574,8 @@ void MainWindow::add_opened_experiment(const QString &name)
     record.ch2_colour = pair_colour_ch2(pair);
     record.ch1_curve->setName(experiment_list::we1_curve_name(name));
     record.ch2_curve->setName(experiment_list::we2_curve_name(name));
-    record.ch1_curve->addToLegend();
-    record.ch2_curve->addToLegend();
+    set_legend_entry(record.ch1_curve, true);
+    set_legend_entry(record.ch2_curve, true);
     record.saved = 1;
     record.ch1_shown = 1;
     record.ch2_shown = 1;

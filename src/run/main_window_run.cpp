@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QDebug>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QItemSelectionModel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -28,6 +30,14 @@ constexpr int run_clock_interval_ms = 1000;
 // During a run the plot is redrawn at most this often. The instrument's bytes may arrive a frame at a time, and
 // a redraw of a long run costs milliseconds; the curves themselves follow every batch.
 constexpr int live_redraw_interval_ms = 50;
+// After the stop command the instrument finishes the frame it is sending, and frames may still wait in the
+// system's buffer or on the wire; they belong to the run. Reading goes on until the line has been quiet this
+// long, over several looks at it (a busy machine can stall the event loop for longer than the quiet time),
+// and never longer than the cap, in case an instrument goes on sending.
+constexpr int stop_quiet_ms = 50;
+constexpr int stop_look_interval_ms = 10;
+constexpr int stop_quiet_looks = 5;
+constexpr int stop_drain_cap_ms = 500;
 
 // Points of a curve as a series, for the stored-record passes.
 curve_filtering::series series_of(const QCPCurve *c)
@@ -80,9 +90,13 @@ std::array<bool, 7> MainWindow::checked_filter_modes() const
 
 void MainWindow::set_method_controls_locked(bool locked)
 {
-    // The running record's method, electrodes and page are fixed at Start; the frame has been sent.
+    // The running record's method, electrodes and page are fixed at Start; the frame has been sent. A loaded
+    // protocol would change them as well.
     ui->Method->setEnabled(!locked);
     ui->stackedWidget->setEnabled(!locked);
+    ui->Load_Protocol->setEnabled(!locked);
+    ui->actionLoad_Protocol->setEnabled(!locked);
+    ui->actionSave_As->setEnabled(!locked);
 }
 
 void MainWindow::set_run_controls(bool running)
@@ -341,6 +355,9 @@ void MainWindow::end_run(run_ending how)
         link->main_port().clear(QSerialPort::AllDirections);
         state.rx_buffer.clear();
     }
+    // The start of the run centred the axes on the rows selected then; the finished record lies inside them.
+    if (run_path->decoding().extremes.any)
+        include_in_axes(run_record);
     show_run_curves(true);
     const int record = run_record;
     autosave_record(record);
@@ -355,14 +372,36 @@ void MainWindow::on_actionStop_triggered()
 
 void MainWindow::on_Stop_clicked()
 {
-    if (!run_active)
+    // Stop goes off while the last frames are read, so that the stop is not sent twice.
+    if (!run_active || !ui->Stop->isEnabled())
         return;
     if (link) {
         link->send_stop_command();
-        // Samples that arrived before the stop still belong to the run.
+        ui->Stop->setEnabled(false);
         QSerialPort &port = link->main_port();
-        if (port.isOpen())
+        if (port.isOpen()) {
             state.rx_buffer += port.readAll();
+            // The receive slot takes the frames that come meanwhile; each arrival starts the quiet time again.
+            QEventLoop drain;
+            QElapsedTimer since_bytes, since_stop;
+            since_bytes.start();
+            since_stop.start();
+            int quiet_looks = 0;
+            QTimer look;
+            connect(&port, &QSerialPort::readyRead, &drain, [&] {
+                since_bytes.restart();
+                quiet_looks = 0;
+            });
+            connect(&look, &QTimer::timeout, &drain, [&] {
+                const bool quiet = ++quiet_looks >= stop_quiet_looks && since_bytes.elapsed() >= stop_quiet_ms;
+                if (quiet || since_stop.elapsed() >= stop_drain_cap_ms)
+                    drain.quit();
+            });
+            look.start(stop_look_interval_ms);
+            drain.exec();
+        }
+        if (!run_active)
+            return;  // the end frame came meanwhile and ended the run
     }
     take_received_bytes();
     end_run(run_ending::stop);

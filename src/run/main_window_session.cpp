@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDebug>
+#include <QFileInfo>
 #include <QIcon>
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -166,9 +167,12 @@ void MainWindow::shut_down_for_close(bool logging_out)
         on_Stop_clicked();
     if (link)
         link->send_close_command();
+    bool settings_saved = true;
     if (logging_out) {
         const user_lines lines = user_lines_for(session::log_out_entry());
-        settings_file::write_user_lines(lines.name, lines.flag);
+        // No file at all remembers nobody; an existing one that keeps the old user matters at the next start.
+        settings_saved = settings_file::write_user_lines(lines.name, lines.flag) ||
+                         !QFileInfo::exists(settings_file::default_path());
     }
     if (close_warning)
         close_warning->close();
@@ -182,9 +186,13 @@ void MainWindow::shut_down_for_close(bool logging_out)
     release_instrument_link();
 
     if (logging_out) {
-        auto *page = new log_page(nullptr);
+        auto *page = new log_page(nullptr, log_page::opened_by::log_out);
         page->setAttribute(Qt::WA_DeleteOnClose);
         page->show();
+        if (!settings_saved)
+            page->tell_user(QStringLiteral("The settings could not be saved to \"%1\": the next start may log the "
+                                           "same user in again.")
+                                .arg(settings_file::default_path()));
     }
 }
 

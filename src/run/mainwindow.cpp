@@ -4,6 +4,8 @@
 #include <QActionGroup>
 #include <QDebug>
 #include <QIcon>
+#include <QItemSelectionModel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QSerialPort>
 #include <QTimer>
@@ -61,6 +63,10 @@ MainWindow::MainWindow(QWidget *parent)
     ui->listWidget->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ui->widget, &QWidget::customContextMenuRequested, this, &MainWindow::ShowContextMenu);
     connect(ui->listWidget, &QWidget::customContextMenuRequested, this, &MainWindow::show_select_menu);
+    // Every change of the selection or the current row (Select All, a deletion, a click) decides anew what the
+    // save buttons offer.
+    connect(ui->listWidget->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MainWindow::update_buttons);
+    connect(ui->listWidget->selectionModel(), &QItemSelectionModel::currentChanged, this, &MainWindow::update_buttons);
 
     create_filter_actions();
     // Clock, receive path, settings file, default experiment name and the first estimate.

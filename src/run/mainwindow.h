@@ -53,6 +53,7 @@ public:
     void toggle_we1_graph(int record);
     void toggle_we2_graph(int record);
     void set_graphs_visible(int record);
+    void include_in_axes(int record);
 
 signals:
     void current_user_to_analysis(int);
@@ -115,6 +116,8 @@ private:
     void paint_swatches_blank();
     void toggle_electrode_graph(int record, bool ch1);
     void redraw();
+    void set_legend_entry(QCPCurve *c, bool shown) const;
+    void show_curve(QCPCurve *c);
 
     const std::array<QColor, 24> palette;
     record_store records;
@@ -243,6 +246,8 @@ public:
     std::function<QString(const QString &, const QString &, const QString &)> ask_save_path;
     std::function<QString(const QString &, const QString &, const QString &)> ask_open_path;
     std::function<void(const QString &title, const QString &text)> show_file_error;
+    // Asks whether an existing file may be replaced (title, question); unset, a question box. True replaces.
+    std::function<bool(const QString &title, const QString &text)> ask_replace;
 
     // The copy of a finished run under "Data/Temp/"; the record stays unsaved. False, after telling the user,
     // when nothing was written.
@@ -273,6 +278,8 @@ private:
     QString chosen_save_path(const QString &caption, const QString &proposal, const QString &filter);
     QString chosen_open_path(const QString &caption, const QString &start, const QString &filter);
     void tell_file_error(const QString &title, const QString &text);
+    bool confirm_replace(const QString &title, const QString &path);
+    QString save_target(const QString &title, const QString &chosen, const QString &extension);
     bool write_record_file(const QString &path, int record, const QString &name_in_file);
     void save_with_dialog(int record, const QString &proposed_name);
     void give_saved_name(int record, const QString &name);

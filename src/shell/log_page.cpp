@@ -33,7 +33,7 @@ QStringList box_items(const QComboBox *box)
 
 } // namespace
 
-log_page::log_page(QWidget *parent) : QWidget(parent), ui(new Ui::log_page)
+log_page::log_page(QWidget *parent, opened_by how) : QWidget(parent), ui(new Ui::log_page)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -50,7 +50,7 @@ log_page::log_page(QWidget *parent) : QWidget(parent), ui(new Ui::log_page)
     qCDebug(rz410_trace) << "user saved?:" << app_state::user_saved;
 
     // With no user to log in the page stays open instead of closing the program's only window.
-    if (app_state::user_saved && log_in()) {
+    if (how == opened_by::start && app_state::user_saved && log_in()) {
         autologin_timer = new QTimer(this);
         connect(autologin_timer, &QTimer::timeout, this, &log_page::close_window);
         autologin_timer->start(1);

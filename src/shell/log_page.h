@@ -14,7 +14,10 @@ namespace Ui { class log_page; }
 class log_page : public QWidget {
     Q_OBJECT
 public:
-    explicit log_page(QWidget *parent = nullptr);
+    // A page opened by "Log Out" never logs in by itself: the settings file may still name the user who
+    // just left, when it could not be written.
+    enum class opened_by { start, log_out };
+    explicit log_page(QWidget *parent = nullptr, opened_by how = opened_by::start);
     ~log_page() override;
 
     // Sets the remembered user (app_state) from the settings file, clearing any earlier one first.
@@ -26,6 +29,9 @@ public:
 
     // The run screen made by the last log-in from this page, if any.
     MainWindow *run_screen() const { return main_window; }
+
+    // A warning that does not block: the page stays usable and tests can read it.
+    void tell_user(const QString &text);
 
 signals:
     void current_user(uint8_t index);
@@ -42,8 +48,6 @@ private slots:
 private:
     // Returns whether the run screen was opened.
     bool log_in();
-    // A warning that does not block: the page stays usable and tests can read it.
-    void tell_user(const QString &text);
 
     Ui::log_page *ui;
     QTimer *autologin_timer = nullptr;

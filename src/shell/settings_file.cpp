@@ -90,6 +90,9 @@ bool write_lines(const QStringList &lines, const QString &path)
         return false;
     }
     QSaveFile file(path);
+    // A folder that takes no new file leaves no room for the temporary copy; a writable file is then
+    // rewritten in place, still whole.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly)) {
         qWarning() << "settings file cannot be written:" << path << file.errorString();
         return false;

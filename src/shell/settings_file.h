@@ -59,7 +59,8 @@ QStringList with_user_lines(QStringList lines, const QString &name, const QStrin
 // Never creates, truncates or otherwise touches the file.
 std::optional<QStringList> read_lines(const QString &path = default_path());
 
-// Writes all `lines` atomically (a temporary file renamed over the old one).
+// Writes all `lines` atomically (a temporary file renamed over the old one); where the folder takes no
+// temporary file, the writable file is rewritten whole in place.
 // Refuses an existing file that is not writable. Returns whether the new text is in place.
 bool write_lines(const QStringList &lines, const QString &path = default_path());
 

@@ -6,7 +6,7 @@
 
 // Item counts of the settings box's lists; a stored index is applied only when it lies below these.
 namespace settings_items {
-constexpr int current_range = 6;  // "500" .. "5"
+constexpr int current_range = 7;  // "2250" .. "2.25" µA, as on the run screen
 constexpr int scan_protocol = 7;  // the seven methods
 constexpr int report_type = 2;
 constexpr int plot_mode = 2;      // "Overlay", "Single"

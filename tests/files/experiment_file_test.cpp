@@ -198,17 +198,18 @@ private slots:
         // Carriage returns stay in the method name, which then names no method.
         QVERIFY(!read_experiment(fixture("crlf_dpv.qve")));
 
+        // A last row without its line feed was cut short: it is no point, and the reading says so.
         auto swv = read_experiment(fixture("no_final_line_end_swv.qve"));
-        QVERIFY(swv);
-        QCOMPARE(swv->record.ch2_raw.size(), 2);
-        QCOMPARE(swv->record.ch2_raw.values[1], double(0.45f));
+        QVERIFY(swv && swv->cut_short);
+        QCOMPARE(swv->record.ch2_raw.size(), 1);
+        QCOMPARE(swv->record.ch2_raw.values[0], double(0.2f));
         QCOMPARE(swv->record.details.last(), QStringLiteral("Device ID: RZ410-K2605123"));
         QCOMPARE((QVector<int>{swv->record.device_id, swv->record.rate, swv->form.swv.amplitude_mV}),
                  QVector<int>({123, 25, 20}));
 
-        // The last row lost its second current: electrode 1 keeps the point, electrode 2 gets none.
+        // The last row, a whole line, lost its second current: electrode 1 keeps the point, electrode 2 gets none.
         auto lsv = read_experiment(fixture("truncated_row_lsv.qve"));
-        QVERIFY(lsv);
+        QVERIFY(lsv && !lsv->cut_short);
         QCOMPARE(sizes(lsv->record).mid(0, 3), QVector<int>({3, 2, 0}));
         QCOMPARE((QVector<int>{lsv->record.rate, lsv->record.resolution, lsv->record.device_id}), QVector<int>({50, 2, 3}));
         // Extremes start at the first point, not at 0 V.
@@ -217,6 +218,22 @@ private slots:
                  QStringList({"Linear Sweep Voltammetry", "Ei(mV): 200", "Ef(mV): 800", "Rate(mV/sec): 50",
                               "Filter: 1Hz", "Date: 2020-01-02  03:04:05", "User: bob",
                               "Device ID: RZ410-K260503"}));
+
+        // Cut inside "2.5e+06": the row must not read as a point of 2.5 µA.
+        const QByteArray whole = fixture("golden_cv.qve");
+        auto cut = read_experiment(whole.left(whole.indexOf("2.5e+06") + 3));
+        QVERIFY(cut && cut->cut_short);
+        QCOMPARE(sizes(cut->record), QVector<int>({2, 2, 0, 0}));
+        QCOMPARE(cut->record.i_max, 3.0f);
+
+        // A row whose key is not a number is no point: a title line shifted into the rows, stray text.
+        QByteArray shifted = fixture("golden_cv.qve");
+        shifted.replace("i2(\xc2\xb5" "A)\n", "i2(\xc2\xb5" "A)\nData #\tBias E(V)\ti1\ti2\n");
+        shifted.replace("RAW DATA\n", "RAW DATA\nnotes\tabc\t1\t2\n");
+        auto golden = read_experiment(shifted);
+        QVERIFY(golden && !golden->cut_short);
+        QCOMPARE(sizes(golden->record), QVector<int>({3, 4, 4, 2}));
+        QCOMPARE((QVector<float>{golden->record.e_start, golden->record.e_min}), QVector<float>({-0.2f, -0.2f}));
 
         auto npv = read_experiment(fixture("header_only_npv.qve"));
         QVERIFY(npv);
@@ -392,8 +409,11 @@ private slots:
         QCOMPARE(dir.read_file("scan.qve"), fixture("golden_cv.qve"));
 
         const experiment_load loaded = load_experiment_file(good);
-        QVERIFY(loaded.contents && loaded.error.isEmpty());
+        QVERIFY(loaded.contents && loaded.error.isEmpty() && loaded.warning.isEmpty());
         QCOMPARE(loaded.contents->record.ch2.size(), 4);
+        dir.write_file("cut.qve", fixture("golden_cv.qve").chopped(1));
+        const experiment_load cut = load_experiment_file(dir.path() + "/cut.qve");
+        QVERIFY(cut.contents && cut.warning.contains("cut.qve") && cut.warning.contains("cut short"));
         dir.write_file("broken.qve", "\tQuelvarin\n");
         const experiment_load broken = load_experiment_file(dir.path() + "/broken.qve");
         QVERIFY(!broken.contents);

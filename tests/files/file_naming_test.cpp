@@ -61,10 +61,12 @@ private slots:
         QCOMPARE(save_proposal("Data/User/al/Experiments/", "scan"), QStringLiteral("Data/User/al/Experiments//scan.qve"));
 
         // Mode 10 proposes the name box and stays; mode 1 the selected row, mode 0 the current row, both then 0.
+        // The record written is the one named: the selected record for mode 1, the current row's otherwise.
         for (auto m : {std::tuple<int, QString, int>{10, "box", 10}, {1, "sel", 0}, {0, "cur", 0}}) {
             const save_name_choice c = proposed_save_name(std::get<0>(m), "box", "sel", "cur");
             QCOMPARE(c.name, std::get<1>(m));
             QCOMPARE(c.next_save_mode, std::get<2>(m));
+            QCOMPARE(c.selected_record, std::get<0>(m) == 1);
         }
     }
 

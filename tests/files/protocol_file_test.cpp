@@ -2,6 +2,7 @@
 // unexpected files that must not scramble the form.
 #include "files/protocol_file.h"
 
+#include <QElapsedTimer>
 #include <QtTest>
 
 namespace {
@@ -146,6 +147,23 @@ private slots:
         auto negative = read_protocol("4\r\n-350\r\n0\r\n8\r\n7\r\n30\r\n-5", current, 9);
         QVERIFY(negative);
         QCOMPARE(negative->extra_time_s, uint8_t(0));
+        // The words lose their carriage return too: "checked\r" is still a ticked Ei = Er1.
+        cv = read_protocol("0\r\n100\r\n200\r\nchecked\r\n100\r\n50\r\n2\r\n3", current, 0);
+        QVERIFY(cv);
+        QVERIFY(cv->pages.cv.ei_equals_er1);
+        QCOMPARE(cv->pages.cv.step, 3);
+    }
+
+    void a_long_run_of_blank_lines_reads_in_linear_time()
+    {
+        // 128 KB of line feeds before a last value: each pass must not rescan the rest of the file.
+        const QByteArray text = "3\n" + QByteArray(128 * 1024, '\n') + "7\n";
+        QElapsedTimer clock;
+        clock.start();
+        const auto lsv = read_protocol(text, sample_pages(), 0);
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString("%1 ms").arg(clock.elapsed())));
+        QVERIFY(lsv);
+        QCOMPARE(lsv->method, method_index::linear_sweep);
     }
 };
 

@@ -89,6 +89,59 @@ private slots:
         QCOMPARE(int(resolution_byte(step_736_uV)), 0);
         QCOMPARE(int(resolution_byte(5)), 5);
         QCOMPARE(int(resolution_byte(99)), 99);
+
+        // Beyond what the wire carries the values saturate: a potential keeps its sign, an amplitude its range.
+        QCOMPARE(sign_magnitude_potential(-5000), uint16_t(0x1FFF));
+        QCOMPARE(sign_magnitude_potential(4096), uint16_t(0x0FFF));
+        QCOMPARE(int(amplitude_code(-50)), 0);
+        QCOMPARE(int(amplitude_code(60000)), 0xFFFF);
+    }
+
+    // Every field at both ends of an int: the encoder is the last guard before the instrument, so each
+    // field saturates to what it can carry (width is set against the period to push period - width out too).
+    void fields_saturate_at_their_extremes_data()
+    {
+        QTest::addColumn<int>("method");
+        QTest::addColumn<bool>("high");
+        QTest::addColumn<QString>("frame");
+        const char *rows[][3] = {
+            {"0", "32 10 00 00 FF 1F FF 1F FF 1F 00 00 00 00 00 00 00 00 00 00",
+             "32 10 FF FF FF 0F FF 0F FF 0F 00 00 FF FF FF FF FF FF FF FF"},
+            {"1", "34 10 FF 1F FF 1F 00 00 00 00 00 FF FF 00 00 00 00 00 00 00",
+             "34 10 FF 0F FF 0F 00 00 FF FF FF 00 00 FF FF FF 00 00 00 00"},
+            {"2", "38 10 FF 1F FF 1F 00 00 00 00 00 00 00 00 00 00 00 00 00 00",
+             "38 10 FF 0F FF 0F 00 00 FF FF FF FF FF FF 00 00 00 00 00 00"},
+            {"3", "3C 10 00 00 00 00 FF 1F FF 1F 00 00 00 00 00 00 00 00 00 00",
+             "3C 10 FF FF 00 00 FF 0F FF 0F FF FF FF FF FF FF FF FF FF FF"},
+            {"4", "36 10 FF FF 00 00 00 00 FF 1F FF 1F 00 00 00 00 00 00 00 00",
+             "36 10 00 00 FF FF FF FF FF 0F FF 0F FF 00 00 00 00 00 00 00"},
+            {"5", "3A 10 FF 1F FF 1F FF 1F 00 00 00 00 00 00 00 00 00 00 0A 00",
+             "3A 10 FF 0F FF 0F FF 0F 00 00 FF FF FF 7F FF FF FF 00 0A 00"},
+            {"6", "33 10 00 00 00 00 FF 1F 0A 0A 0A 0A 00 00 00 00 00 00 00 00",
+             "33 10 FF FF FF FF FF 0F 0A 0A 0A 0A 00 00 00 00 00 00 00 00"},
+        };
+        for (const auto &row : rows) {
+            QTest::addRow("%s low", row[0]) << QString(row[0]).toInt() << false << QString(row[1]);
+            QTest::addRow("%s high", row[0]) << QString(row[0]).toInt() << true << QString(row[2]);
+        }
+    }
+    void fields_saturate_at_their_extremes()
+    {
+        QFETCH(int, method);
+        QFETCH(bool, high);
+        QFETCH(QString, frame);
+        const int v = high ? INT_MAX : INT_MIN;
+        const int w = high ? INT_MIN : INT_MAX;
+        method_pages p;
+        p.cv = {v, v, v, false, v, v, v};
+        p.dpv = {v, v, v, w, v, v};
+        p.swv = {v, v, v, v, v};
+        p.lsv = {v, v, v};
+        p.npv = {v, v, v, w, v};
+        p.chrono = {v, v, v, v, v};
+        p.ampero = {v, high ? INT64_MAX : INT64_MIN};
+        QCOMPARE(hex(build_parameter_frame(method_index(method), p, settings(true, true, 2, 0), sample_context()).frame),
+                 frame);
     }
 
     void differential_pulse_frame()

@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QToolButton>
 #include <memory>
 
 #include "files/experiment_reader.h"
@@ -75,6 +76,8 @@ private slots:
     void cyclic_protocol_file_text();
     void amperometry_page_leaves_an_existing_protocol();
     void protocol_without_method_changes_nothing();
+    void a_name_without_extension_asks_before_replacing_data();
+    void a_name_without_extension_asks_before_replacing();
 
 private:
     template <typename T> T *child(const char *name) { return window->findChild<T *>(name); }
@@ -110,6 +113,8 @@ private:
     QVector<dialog_call> save_calls, open_calls;
     QString next_save_path, next_open_path;
     QStringList messages;
+    QStringList replace_questions;  // every "replace it?" question asked; answered with replace_answer
+    bool replace_answer = false;
 };
 
 void main_window_files_test::init()
@@ -133,6 +138,12 @@ void main_window_files_test::init()
         return next_open_path;
     };
     window->show_file_error = [this](const QString &title, const QString &text) { messages << title + ": " + text; };
+    replace_questions.clear();
+    replace_answer = false;
+    window->ask_replace = [this](const QString &, const QString &text) {
+        replace_questions << text;
+        return replace_answer;
+    };
 }
 
 void main_window_files_test::cleanup()
@@ -257,6 +268,24 @@ void main_window_files_test::save_needs_a_selected_current_row_and_export_append
     QCOMPARE(record(0).saved, uint8_t(1));
     QCOMPARE(record(0).name, QStringLiteral("scan"));
     QCOMPARE(window->screen_state().experiments_dir, folder_before);
+
+    // Row "b" clicked, then Select All in the overlay view: Save is off for several rows, and the menu's Save
+    // writes, renames and marks saved the record whose name its dialog proposes, "b", not the first selected.
+    open_sample(method_index::cyclic, "b.qve");
+    record(0).saved = record(1).saved = 0;
+    list->setCurrentRow(1);
+    list->item(0)->setSelected(false);
+    window->on_listWidget_itemClicked(list->item(1));
+    QVERIFY(child<QToolButton>("Save")->isEnabled());
+    window->select_all();
+    QVERIFY(!child<QToolButton>("Save")->isEnabled());
+    next_save_path = path(experiments + "b2.qve");
+    window->on_actionSave_triggered();
+    QVERIFY(save_calls.last().proposal.endsWith("/b.qve"));
+    QCOMPARE(rows(), (QStringList{"scan", "b2"}));
+    QCOMPARE(child<QComboBox>("details_box")->itemText(0), QStringLiteral("2 Experiments"));
+    QCOMPARE(load_experiment_file(path(experiments + "b2.qve")).contents->record.method, QStringLiteral("Cyclic Voltammetry"));
+    QCOMPARE((QVector<int>{record(0).saved, record(1).saved}), (QVector<int>{0, 1}));
 }
 
 void main_window_files_test::existing_file_is_overwritten_with_the_full_layout()
@@ -269,6 +298,7 @@ void main_window_files_test::existing_file_is_overwritten_with_the_full_layout()
     window->on_Save_Experiment_2_clicked();
     QVERIFY(save_calls.isEmpty());
     QVERIFY(messages.isEmpty());
+    QVERIFY(replace_questions.isEmpty());  // the file it was opened from
     QCOMPARE(record(0).saved, uint8_t(1));
     const QByteArray text = dir->read_file(experiments + "scan.qve");
     QVERIFY(text.size() < 100000);
@@ -315,6 +345,24 @@ void main_window_files_test::panel_save_saves_the_named_row_or_nothing()
     window->on_Save_clicked();
     QCOMPARE(save_calls.size(), 2);
     QVERIFY(save_calls[1].proposal.endsWith("/a.qve"));
+
+    // Written over unasked is only the record's own file. Another file of its name in the user's folder (a
+    // morning's run under the day's default name) is replaced once the user agrees.
+    dir->write_file("elsewhere/c.qve", file_of(method_record(method_index::cyclic)));
+    open("elsewhere/c.qve");
+    record(2).saved = 0;
+    dir->write_file(experiments + "c.qve", "morning");
+    name_box->setText("c");
+    window->on_Save_Experiment_clicked();
+    QCOMPARE(replace_questions.size(), 1);
+    QVERIFY(replace_questions[0].contains("c.qve"));
+    QCOMPARE(dir->read_file(experiments + "c.qve"), QByteArray("morning"));
+    QCOMPARE(record(2).saved, uint8_t(0));
+    replace_answer = true;
+    window->on_Save_Experiment_clicked();
+    QCOMPARE(record(2).saved, uint8_t(1));
+    QVERIFY(dir->read_file(experiments + "c.qve").contains("\tExperiment:\tc\n"));
+    QCOMPARE(save_calls.size(), 2);
 }
 
 void main_window_files_test::unreadable_file_adds_no_record()
@@ -338,6 +386,13 @@ void main_window_files_test::unreadable_file_adds_no_record()
     QCOMPARE(open_calls.size(), 1);
     QCOMPARE(open_calls[0].text(), QStringLiteral("Open Quelvarin file | QVE (*.qve) | ") + open_calls[0].proposal);
     QCOMPARE(messages.size(), 3);
+
+    // A file cut short is listed as far as it is whole, and the user hears that its end is missing.
+    dir->write_file(experiments + "cut.qve", file_of(method_record(method_index::cyclic)).chopped(1));
+    open(experiments + "cut.qve");
+    QCOMPARE(rows(), QStringList{"cut"});
+    QCOMPARE(messages.size(), 4);
+    QVERIFY(messages[3].startsWith("Warning: cut.qve was cut short"));
 }
 
 void main_window_files_test::the_256th_experiment_is_refused()
@@ -401,10 +456,13 @@ void main_window_files_test::open_button_refills_the_form()
     dpv.name = "dpv run";
     dir->write_file(experiments + "dpv.qve", file_of(dpv));
     next_open_path = path(experiments + "dpv.qve");
+    child<QSpinBox>("dpv_amplitude")->setValue(80);
     window->on_Open_Experiment_clicked();
     QCOMPARE(child<QComboBox>("Method")->currentIndex(), 1);
     QCOMPARE(child<QLineEdit>("New_Experiment_Name")->text(), QStringLiteral("dpv run"));
-    QCOMPARE(spins({"dpv_ei", "dpv_ef", "dpv_step", "dpv_width", "dpv_period"}), (QVector<int>{-500, 750, 5, 10, 50}));
+    // The file holds no amplitude: the box keeps what the user set, and the next run sends it.
+    QCOMPARE(spins({"dpv_ei", "dpv_ef", "dpv_step", "dpv_width", "dpv_period", "dpv_amplitude"}),
+             (QVector<int>{-500, 750, 5, 10, 50, 80}));
     QVERIFY(child<QCheckBox>("Channel_WE1")->isChecked() && child<QCheckBox>("Channel_WE2")->isChecked());
 
     // A plain open afterwards leaves the form alone.
@@ -722,6 +780,43 @@ void main_window_files_test::protocol_without_method_changes_nothing()
     window->on_actionSave_As_triggered();
     QCOMPARE(child<QComboBox>("Method")->currentIndex(), 3);
     QCOMPARE(spins({"lsv_ei", "lsv_rate"}), (QVector<int>{-200, 50}));
+}
+
+void main_window_files_test::a_name_without_extension_asks_before_replacing_data()
+{
+    QTest::addColumn<QString>("extension");
+    QTest::newRow("Save") << ".qve";
+    QTest::newRow("export") << ".xls";
+    QTest::newRow("Save Protocol") << ".qvp";
+}
+
+// The dialogs get the name as typed and the extension is added afterwards, so the dialog itself could not ask
+// about the file that the name ends up at.
+void main_window_files_test::a_name_without_extension_asks_before_replacing()
+{
+    QFETCH(QString, extension);
+    open_sample(method_index::cyclic, "scan.qve");
+    record(0).saved = 0;
+    const QString target = experiments + "old" + extension;
+    dir->write_file(target, "keep me");
+    const auto save = [&] {
+        next_save_path = path(experiments + "old");
+        if (extension == ".qve")
+            window->on_Save_clicked();
+        else if (extension == ".xls")
+            window->on_export_2_clicked();
+        else
+            window->on_Save_Protocol_clicked();
+    };
+    save();
+    QCOMPARE(replace_questions.size(), 1);
+    QVERIFY(replace_questions[0].contains("old" + extension));
+    QCOMPARE(dir->read_file(target), QByteArray("keep me"));
+    QCOMPARE(record(0).saved, uint8_t(0));
+    replace_answer = true;
+    save();
+    QCOMPARE(replace_questions.size(), 2);
+    QVERIFY(dir->read_file(target) != QByteArray("keep me"));
 }
 
 QTEST_MAIN(main_window_files_test)

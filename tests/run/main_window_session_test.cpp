@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -528,15 +529,24 @@ void main_window_session_test::user_chooser_and_analysis_screen_change_the_user_
     QCOMPARE(users->currentText(), QStringLiteral("Ann"));
     QVERIFY(w.isVisible());
 
-    // Nothing unsaved: "Log Out" goes at once, telling the instrument.
+    // Nothing unsaved: "Log Out" goes at once, telling the instrument. A settings file that cannot be written
+    // still remembers Ann: the log-in page must not log her straight back in, and says what went wrong.
+    const QString config = wd->path() + '/' + config_path;
+    QVERIFY(QFile::setPermissions(config, QFileDevice::ReadOwner | QFileDevice::ReadUser));
     a.clear_received();
     users->setCurrentIndex(users->findText("Log Out"));
     settle();
     QVERIFY(!w.isVisible());
     QVERIFY(visible_window<dialog_warning_save_data>() == nullptr);
     QTRY_COMPARE(a.received(), burst(close_command));
-    QCOMPARE(visible_windows<log_page>().size(), 1);
-    QCOMPARE(config_lines(*wd).mid(0, 2), (QStringList{"Log Out", "-1"}));
+    log_page *page = visible_window<log_page>();
+    QVERIFY(page);
+    QVERIFY(!page->run_screen());
+    QCOMPARE(visible_windows<MainWindow>().size(), 0);
+    QCOMPARE(config_lines(*wd).mid(0, 2), (QStringList{"Ann", "1"}));
+    const QList<QMessageBox *> told = page->findChildren<QMessageBox *>();
+    QVERIFY(told.size() == 1 && told[0]->isVisible() && told[0]->text().contains("could not be saved"));
+    QFile::setPermissions(config, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 void main_window_session_test::command_line_analysis_document_goes_to_the_analysis_screen()

@@ -12,6 +12,7 @@
 #include "dialogs/setaxis.h"
 #include "run/curve_palette.h"
 #include "run/mainwindow.h"
+#include "run/qcp_compat.h"
 #include "support/temp_workdir.h"
 
 namespace {
@@ -234,6 +235,17 @@ private slots:
         QVERIFY(in_legend(rec(a).ch2_curve));
         window->hide_record_graphs(a);
         QVERIFY(!in_legend(rec(a).ch2_curve) && !rec(a).ch2_curve->visible() && !rec(a).ch1_curve->visible());
+
+        // An experiment opened from a file that holds one electrode lists only that one: shown, the empty
+        // electrode would be an empty entry in the legend and in exported images.
+        const int one = window->experiment_records().take_next();
+        qcp::set_points(rec(one).ch1_curve, {0.1, 0.2}, {1.0, 2.0});
+        window->add_opened_experiment("one");
+        QVERIFY(in_legend(rec(one).ch1_curve));
+        QVERIFY(!in_legend(rec(one).ch2_curve));
+        child<QCheckBox>("w2_check")->click();
+        child<QCheckBox>("w2_check")->click();
+        QVERIFY(!in_legend(rec(one).ch2_curve));
     }
 
     void legend_switch_toggles_the_legend()
@@ -346,6 +358,8 @@ int run_display_test::add(const QString &name, float e_min, float e_max, float i
     r.ch2_shown = 1;
     r.ch1_curve->setName(name + "_w1");
     r.ch2_curve->setName(name + "_w2");
+    qcp::set_points(r.ch1_curve, {e_min, e_max}, {i_min, i_max});
+    qcp::set_points(r.ch2_curve, {e_min, e_max}, {i_min, i_max});
     r.ch1_curve->addToLegend();
     r.ch2_curve->addToLegend();
     window->set_record_colours(uint8_t(palette_pair_for_record(i)), uint8_t(palette_pair_for_record(i)), uint8_t(i), true);

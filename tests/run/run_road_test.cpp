@@ -25,6 +25,7 @@
 
 #include <qcustomplot.h>
 
+#include "files/experiment_reader.h"
 #include "instrument/commands.h"
 #include "instrument/method_names.h"
 #include "instrument/parameter_frames.h"
@@ -365,13 +366,18 @@ private slots:
         QVERIFY(newest_autosave().contains(record.name.toUtf8()));
     }
 
-    void stop_mid_run_keeps_what_came_and_sends_the_stop_command()
+    void stop_keeps_every_frame_the_instrument_sent()
     {
+        // A slow stream (75 samples a second), so that little is on its way at Stop even on a loaded machine.
+        // The instrument finishes the frame in flight and sends what it still held a moment after the stop
+        // command (late, as on a busy machine), then its end frame, which must not end the run a second time.
         const method_pages pages = long_ampero();
-        sim->set_end_frame_after_stop(true);   // a late end frame must not end the run a second time
+        sim->set_speed_up(0.25);
+        sim->set_frames_after_stop(3, 10);
+        sim->set_end_frame_after_stop(true);
         const int n = start(method_index::amperometry, pages, true, true);
         QVERIFY(n >= 0);
-        QVERIFY(wait_for([&] { return w->experiment_records()[n].ch1_raw_curve->data()->size() > 50; }));
+        QVERIFY(wait_for([&] { return w->experiment_records()[n].ch1_raw_curve->data()->size() > 20; }));
         child<QToolButton>(*w, "Stop")->click();
         QVERIFY(!w->run_in_progress());
         QCOMPARE(status(*w), QStringLiteral("Ready"));
@@ -379,36 +385,35 @@ private slots:
         QVERIFY(wait_for([&] { return sim->received().endsWith(QByteArray(command_repeats, char(stop_command))); }, 1000));
         QVERIFY(!sim->running());
 
-        // Bytes still on the way after Stop, the end frame among them, belong to no run: they change nothing.
+        // Every frame it sent, the late ones too, is in the record and in the autosave.
+        QVERIFY(wait_for([&] { return tap->sent.endsWith(encode_end_of_run_frame(sample_frame_size)); }, 2000));
         const curve &record = w->experiment_records()[n];
-        const int kept1 = record.ch1_raw_curve->data()->size();
-        const QByteArray autosave = newest_autosave();
-        QVERIFY(wait_for([&] { return tap->sent.endsWith(encode_end_of_run_frame(sample_frame_size)); }, 5000));
-        QTest::qWait(50);
-        QCOMPARE(newest_autosave(), autosave);
-        QCOMPARE(status(*w), QStringLiteral("Ready"));
         const parameter_frame_result built =
             build_parameter_frame(method_index::amperometry, pages, settings_of(true, true), details_context{});
         const expected_run sent = decode_stream(tap->sent, method_index::amperometry, built);
         QVERIFY(sent.ended);
-        check_curve(record.ch1_raw_curve, sent.we1, true);
-        check_curve(record.ch2_raw_curve, sent.we2, true);
-        QCOMPARE(record.ch1_curve->data()->size(), kept1);
-        QVERIFY(!w->run_in_progress());
+        QCOMPARE(int64_t(sent.we1.size()), sim->samples_sent());
+        check_curve(record.ch1_raw_curve, sent.we1, false);
+        check_curve(record.ch2_raw_curve, sent.we2, false);
+        const QByteArray autosave = newest_autosave();
+        const std::optional<experiment_file_contents> saved = read_experiment(autosave);
+        QVERIFY(saved && saved->experiment_name == record.name);
+        QCOMPARE(saved->record.ch1_raw.size(), int(sent.we1.size()));
+        QCOMPARE(saved->record.ch2_raw.size(), int(sent.we2.size()));
+        QTest::qWait(50);
+        QCOMPARE(newest_autosave(), autosave);
+        QCOMPARE(status(*w), QStringLiteral("Ready"));
+        const int kept1 = record.ch1_raw_curve->data()->size();
+        sim->set_frames_after_stop(0, 0);
+        sim->set_end_frame_after_stop(false);
+        sim->set_speed_up(sim_speed_up);
 
-        // A second run after a stopped one starts cleanly and goes to its end, once the line is quiet: bytes of the
-        // stopped stream arriving after the new start would put the frames out of step.
-        QVERIFY(wait_for([&] {
-            const int before = tap->sent.size();
-            QTest::qWait(60);
-            return tap->sent.size() == before;
-        }, 5000));
+        // A second run after a stopped one starts cleanly and goes to its end.
         const int second = start(method_index::linear_sweep, short_pages(), true, false);
         QCOMPARE(second, n + 1);
         QVERIFY(wait_for([&] { return !w->run_in_progress(); }));
         QCOMPARE(w->experiment_records()[second].ch1_raw_curve->data()->size(), int(sim->samples_sent()));
         QCOMPARE(record.ch1_raw_curve->data()->size(), kept1);   // the first run's record is untouched
-        sim->set_end_frame_after_stop(false);
     }
 
     void records_stay_put_while_a_run_goes()
@@ -421,6 +426,16 @@ private slots:
         QVERIFY(!child<QStackedWidget>(*w, "stackedWidget")->isEnabled());
         QVERIFY(!child<QToolButton>(*w, "Open")->isEnabled());
         QVERIFY(!w->findChild<QAction *>(QStringLiteral("actionOpen"))->isEnabled());
+        // Nor can a protocol change the method and pages the run locks.
+        QVERIFY(!child<QToolButton>(*w, "Load_Protocol")->isEnabled());
+        QVERIFY(!w->findChild<QAction *>(QStringLiteral("actionLoad_Protocol"))->isEnabled());
+        wd->write_file(QStringLiteral("lsv.qvp"), "3\n-200\n800\n50\n3\n");
+        w->ask_open_path = [](const QString &, const QString &, const QString &) {
+            return QDir::current().filePath(QStringLiteral("lsv.qvp"));
+        };
+        w->on_actionLoad_Protocol_triggered();
+        QCOMPARE(child<QComboBox>(*w, "Method")->currentIndex(), int(method_index::amperometry));
+        QCOMPARE(child<QStackedWidget>(*w, "stackedWidget")->currentIndex(), int(method_index::amperometry));
 
         w->clear_all();
         QCOMPARE(int(w->experiment_records().experiment_count()), count);
@@ -450,11 +465,35 @@ private slots:
         QVERIFY(!child<QToolButton>(*w, "Delete_Experiment")->isEnabled());
         QVERIFY(!child<QToolButton>(*w, "Delete_Experiment_2")->isEnabled());
 
+        // Nor can it be saved or exported: the file would hold part of the run, and the row would read as saved.
+        w->unselect_all();
+        list->item(n)->setSelected(true);
+        w->on_listWidget_itemClicked(list->item(n));
+        int asked = 0;
+        w->ask_save_path = [&asked](const QString &, const QString &, const QString &) {
+            ++asked;
+            return QDir::current().filePath(QStringLiteral("running.qve"));
+        };
+        child<QLineEdit>(*w, "New_Experiment_Name")->setText(list->item(n)->text());
+        w->update_buttons();
+        for (const char *button : {"Save", "Save_Experiment", "Save_Experiment_2"})
+            QVERIFY2(!child<QToolButton>(*w, button)->isEnabled(), button);
+        QVERIFY(!w->findChild<QAction *>(QStringLiteral("actionSave"))->isEnabled());
+        w->on_actionSave_triggered();
+        w->on_export_2_clicked();
+        w->on_Save_Experiment_clicked();
+        w->on_Save_Experiment_2_clicked();
+        QCOMPARE(asked, 0);
+        QVERIFY(!QFileInfo::exists(QStringLiteral("running.qve")));
+        QCOMPARE(w->experiment_records()[n].saved, uint8_t(0));
+        w->ask_save_path = nullptr;
+
         child<QToolButton>(*w, "Stop")->click();
         QVERIFY(child<QToolButton>(*w, "Delete_Experiment_2")->isEnabled());
         QVERIFY(child<QComboBox>(*w, "Method")->isEnabled());
         QVERIFY(child<QStackedWidget>(*w, "stackedWidget")->isEnabled());
         QVERIFY(child<QToolButton>(*w, "Open")->isEnabled());
+        QVERIFY(child<QToolButton>(*w, "Load_Protocol")->isEnabled());
         QVERIFY(w->running_record_index() < 0);
 
         // Once stopped, the list's filter menu re-filters it, and its details say so.
@@ -514,6 +553,7 @@ private slots:
     void a_run_shorter_than_the_filter_keeps_its_samples()
     {
         // 20 samples at 200 mV/s: the live passes hold back 200 samples, so only the final pass can show them.
+        w->unselect_all();
         method_pages pages = short_pages();
         pages.cv.er1_mV = pages.cv.ei_mV = -10;
         pages.cv.er2_mV = 10;
@@ -525,6 +565,18 @@ private slots:
         QCOMPARE(record.ch1_curve->data()->size(), int(sim->samples_sent()));
         for (auto it = record.ch1_curve->data()->constBegin(); it != record.ch1_curve->data()->constEnd(); ++it)
             QVERIFY(std::isfinite(it->value));
+
+        // The next, wider run starts centred on the rows selected then (this short one); when it ends, the axes
+        // hold the whole of it.
+        const int wide = start(method_index::linear_sweep, short_pages(), true, false);
+        QVERIFY(wide >= 0);
+        QVERIFY(wait_for([&] { return !w->run_in_progress(); }));
+        const curve &last = w->experiment_records()[wide];
+        const QCPRange x = child<QCustomPlot>(*w, "widget")->xAxis->range();
+        const QCPRange y = child<QCustomPlot>(*w, "widget")->yAxis->range();
+        QVERIFY2(x.lower <= last.e_min && x.upper >= last.e_max,
+                 qPrintable(QString("x %1..%2, record %3..%4").arg(x.lower).arg(x.upper).arg(last.e_min).arg(last.e_max)));
+        QVERIFY(y.lower <= last.i_min && y.upper >= last.i_max);
     }
 
     void step_units_and_rate_limits_follow_each_other()

@@ -69,7 +69,7 @@ private slots:
         QCOMPARE(settings_lines(loaded), expected);
 
         // Out-of-range values, unknown text and missing lines leave the fields alone.
-        const QStringList odd{"x", "1", "", "", "abc", "6", "-1", "pearson's rr", "2", "2", "-1", "3", "2", "9",
+        const QStringList odd{"x", "1", "", "", "abc", "7", "-1", "pearson's rr", "2", "2", "-1", "3", "2", "9",
                               "3", "100"};
         // The electrodes read empty and text as 0; the quiet time of 100 is past the spin box; line 16 is missing.
         QStringList kept = expected;
@@ -88,7 +88,14 @@ private slots:
         QCOMPARE(box.size(), QSize(825, 458));
         QCOMPARE(settings_lines(box.form_values()), settings_lines(settings_values()));
         QCOMPARE(child<QComboBox>(box, "scan_protocol")->count(), 7);
-        QCOMPARE(child<QComboBox>(box, "Current_Range")->itemText(0), QString("500"));
+        // The run screen's seven ranges (µA) at the same indexes: a stored index means the same range in both boxes.
+        QStringList ranges;
+        for (int i = 0; i < child<QComboBox>(box, "Current_Range")->count(); ++i)
+            ranges << child<QComboBox>(box, "Current_Range")->itemText(i);
+        QCOMPARE(ranges, (QStringList{"2250", "225", "44", "22.5", "11.5", "4.4", "2.25"}));
+        QStringList smallest = stored;
+        smallest[settings_file::current_range] = "6";
+        QCOMPARE(apply_settings_lines(settings_values(), smallest).current_range, 6);
         QCOMPARE(child<QComboBox>(box, "filter")->itemText(6), QString("10Hz"));
         QCOMPARE(child<QSpinBox>(box, "quiet_time")->maximum(), 99);
         QVERIFY(!child<QComboBox>(box, "Image_size")->isEnabled());

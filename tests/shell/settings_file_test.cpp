@@ -1,6 +1,8 @@
 // Settings-file lines: line ends, short files, out-of-range values, the remembered user, and file safety.
 #include <QFile>
 #include <QtTest>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "shell/settings_file.h"
 #include "support/temp_workdir.h"
@@ -147,6 +149,36 @@ private slots:
         QVERIFY(!sf::write_lines({"x"}));
         QCOMPARE(dir.read_file("Libraries/Config.txt"), QByteArray("Ann\r\n1\r\n"));
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    void writable_file_in_a_read_only_folder_is_rewritten_whole()
+    {
+        // No temporary copy can be made beside the file, but the file itself takes the new text.
+        temp_workdir dir;
+        dir.write_file("Libraries/Config.txt", full_file("\r\n"));
+        // The same rights for everyone, given as the others' bits.
+        const auto all = [](int p) { return QFileDevice::Permissions(QFlag(p | p << 4 | p << 8 | p << 12)); };
+        QVERIFY(QFile::setPermissions(dir.path(), all(QFileDevice::ReadOther | QFileDevice::ExeOther)) &&
+                QFile::setPermissions(dir.path() + "/Libraries", all(QFileDevice::ReadOther | QFileDevice::ExeOther)) &&
+                QFile::setPermissions(dir.path() + "/Libraries/Config.txt",
+                                      all(QFileDevice::ReadOther | QFileDevice::WriteOther)));
+        int outcome = 1;
+        if (geteuid() != 0) {
+            outcome = sf::write_lines({"Bob", "-1"}) ? 0 : 1;
+        } else {
+            // Folder rights do not bind the super-user: the write runs as an ordinary user.
+            const pid_t child = fork();
+            if (child == 0)
+                _exit(setuid(65534) != 0 ? 2 : (sf::write_lines({"Bob", "-1"}) ? 0 : 1));
+            int status = 0;
+            QCOMPARE(waitpid(child, &status, 0), child);
+            QVERIFY(WIFEXITED(status));
+            outcome = WEXITSTATUS(status);
+        }
+        QFile::setPermissions(dir.path() + "/Libraries", all(QFileDevice::ReadOther | QFileDevice::WriteOther |
+                                                             QFileDevice::ExeOther));
+        QCOMPARE(outcome, 0);
+        QCOMPARE(dir.read_file("Libraries/Config.txt"), QByteArray("Bob\r\n-1\r\n"));
     }
 };
 

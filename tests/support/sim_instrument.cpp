@@ -301,8 +301,23 @@ void sim_instrument::stop_run(bool send_end_frame)
 {
     pace_timer.stop();
     streaming = false;
-    if (send_end_frame && plan)
-        queue(encode_end_of_run_frame(plan->frame_size));
+    if (!plan)
+        return;
+    if (samples_after_stop <= 0) {
+        if (send_end_frame)
+            queue(encode_end_of_run_frame(plan->frame_size));
+        return;
+    }
+    QTimer::singleShot(after_stop_delay_ms, this, [this, send_end_frame] {
+        if (!plan)
+            return;
+        QByteArray bytes;
+        for (int i = 0; i < samples_after_stop && sent < planned; ++i)
+            bytes += frames_for_sample(sent++);
+        if (send_end_frame)
+            bytes += encode_end_of_run_frame(plan->frame_size);
+        queue(bytes);
+    });
 }
 
 void sim_instrument::pace()

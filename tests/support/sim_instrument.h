@@ -40,6 +40,13 @@ public:
     void set_speed_up(double factor) { speed_up = factor > 0 ? factor : 1.0; }
     // Whether a stop command is followed by an end-of-run frame (the default is silence).
     void set_end_frame_after_stop(bool on) { end_frame_after_stop = on; }
+    // The frames of this many more samples follow a stop command, `delay_ms` after it (the frame in flight
+    // and what the instrument still held, late on a busy machine); then the end frame, if set, or silence.
+    void set_frames_after_stop(int samples, int delay_ms)
+    {
+        samples_after_stop = samples;
+        after_stop_delay_ms = delay_ms;
+    }
 
     // Every byte the program sent, in order.
     const QByteArray &received() const { return log; }
@@ -99,6 +106,8 @@ private:
     identify_behaviour behaviour = identify_behaviour::answer;
     double speed_up = 1.0;
     bool end_frame_after_stop = false;
+    int samples_after_stop = 0;
+    int after_stop_delay_ms = 0;
     uint32_t rng_state = 12345;
 
     QByteArray log;
