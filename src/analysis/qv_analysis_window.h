@@ -186,6 +186,7 @@ private:
     void take_cut(int row, int exp, const analysis::cycle_cut &cut);
     void analyse_peaks(int row, int exp);
     void analyse_pearson(int row, int exp);
+    void show_analysed_row(int row);
     void draw_rotated_tangent(bool anodic, int degrees);
     void update_peak_labels();
     void update_result_text();

@@ -213,25 +213,13 @@ void qv_analysis_window::analyse_peaks(int row, int exp)
     show_series(res.cathodic_tangent, out.cathodic);
     update_peak_labels();
 
-    if (ui->Open_Experiment_6->isChecked())
-        hide_analyses();
-    a.ch1_curve->setVisible(true);
-    res.anodic_tangent->setVisible(true);
-    res.cathodic_tangent->setVisible(true);
-    update_result_text();
-    name_in_details_box(a.name);
-    show_result_values();
-    a.saved = 0;
-    update_buttons();
-    a.ch1_curve->setName(a.name);
-    a.ch1_curve->addToLegend();
+    show_analysed_row(row);
     set_row_font(row, true);
     replot();
 }
 
 void qv_analysis_window::analyse_pearson(int row, int exp)
 {
-    curve &a = book.record(row);
     analysis_result &res = book.result(row);
     const experiment_series e(experiments[size_t(exp)]);
     analysis::pearson_input in;
@@ -257,6 +245,17 @@ void qv_analysis_window::analyse_pearson(int row, int exp)
         update_peak_labels();
     }
 
+    show_analysed_row(row);
+    on_recent_analyses_itemClicked(ui->recent_analyses->item(row));
+    replot();
+}
+
+// What both methods do once a row is analysed: only it in single view, its cycle and tangents drawn, its result
+// text, values and legend entry refreshed, and the row marked unsaved.
+void qv_analysis_window::show_analysed_row(int row)
+{
+    curve &a = book.record(row);
+    analysis_result &res = book.result(row);
     if (ui->Open_Experiment_6->isChecked())
         hide_analyses();
     a.ch1_curve->setVisible(true);
@@ -270,8 +269,6 @@ void qv_analysis_window::analyse_pearson(int row, int exp)
     update_buttons();
     a.ch1_curve->setName(a.name);
     a.ch1_curve->addToLegend();
-    on_recent_analyses_itemClicked(ui->recent_analyses->item(row));
-    replot();
 }
 
 // ---- tangent rotations ----
