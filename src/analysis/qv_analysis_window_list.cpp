@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLoggingCategory>
 #include <QSlider>
 #include <QToolButton>
 #include <QUrl>
@@ -14,13 +13,12 @@
 #include "analysis/analysis_list_rules.h"
 #include "analysis/analysis_values.h"
 #include "analysis/qv_analysis_window.h"
+#include "platform/trace.h"
 #include "run/curve_palette.h"
 #include "run/experiment_list_logic.h"
 #include "run/list_selection.h"
 #include "run/qcp_compat.h"
 #include "ui_qv_analysis_window.h"
-
-Q_LOGGING_CATEGORY(analysis_list_trace, "rz410.analysis.list", QtWarningMsg)
 
 namespace {
 const QString row_font_family = QStringLiteral("Calibri");
@@ -364,6 +362,6 @@ void qv_analysis_window::open_file_loc()
     if (row < 0)
         return;
     const QString &folder = book.result(row).folder;
-    qCDebug(analysis_list_trace) << "open folder of row" << row << folder;
+    qCDebug(rz410_trace) << "open folder of row" << row << folder;
     QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
-#include <QLoggingCategory>
 #include <QMimeData>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -14,13 +13,12 @@
 #include "analysis/analysis_file.h"
 #include "analysis/analysis_naming.h"
 #include "analysis/qv_analysis_window.h"
+#include "platform/trace.h"
 #include "files/file_naming.h"
 #include "run/curve_display.h"
 #include "run/curve_palette.h"
 #include "run/qcp_compat.h"
 #include "ui_qv_analysis_window.h"
-
-Q_LOGGING_CATEGORY(analysis_file_trace, "rz410.analysis.files", QtWarningMsg)
 
 namespace {
 
@@ -216,7 +214,7 @@ void qv_analysis_window::dropEvent(QDropEvent *event)
         return;
     for (const QUrl &url : event->mimeData()->urls()) {
         const QString path = url.toLocalFile();
-        qCDebug(analysis_file_trace).noquote() << "Dropped file:" << path;
+        qCDebug(rz410_trace).noquote() << "Dropped file:" << path;
         if (is_droppable_analysis(path))
             open_without_dialog(path);
     }
