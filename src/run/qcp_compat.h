@@ -1,6 +1,8 @@
 // The few places where QCustomPlot 2.1 differs from the 1.3 interface the screens were designed against.
 #pragma once
 
+#include "run/reduced_curve.h"
+
 #include <qcustomplot.h>
 
 #include <QVector>
@@ -35,6 +37,13 @@ struct points {
     QVector<double> values;
 };
 
+// Tells a curve that draws a reduced view that its points from `from` on were rewritten.
+inline void points_changed(QCPCurve *c, int from)
+{
+    if (auto *reduced = dynamic_cast<reduced_curve *>(c))
+        reduced->points_changed_from(from);
+}
+
 inline int point_count(const QCPCurve *c) { return c ? c->data()->size() : 0; }
 
 inline points read_points(const QCPCurve *c)
@@ -55,20 +64,37 @@ inline points read_points(const QCPCurve *c)
 // Replaces a curve's points in one pass; the sort key is the running index, so the curve keeps the given order.
 inline void set_points(QCPCurve *c, const QVector<double> &keys, const QVector<double> &values)
 {
-    if (c)
+    if (c) {
         c->setData(keys, values);
+        points_changed(c, 0);
+    }
 }
 
 inline void add_point(QCPCurve *c, double key, double value)
 {
     if (c)
-        c->addData(key, value);
+        c->addData(key, value);   // an added last point is noticed without being told
 }
 
 inline void clear_points(QCPCurve *c)
 {
-    if (c)
+    if (c) {
         c->data()->clear();
+        points_changed(c, 0);
+    }
+}
+
+// Makes `follower` hold the very points of `owner` (one container, no copy), so that a change through either
+// shows in both. own_points gives it back a container of its own, empty.
+inline void share_points(QCPCurve *follower, QCPCurve *owner)
+{
+    if (follower && owner && follower != owner)
+        follower->setData(owner->data());
+}
+inline void own_points(QCPCurve *c)
+{
+    if (c)
+        c->setData(QSharedPointer<QCPCurveDataContainer>(new QCPCurveDataContainer));
 }
 
 // Exchanges two curves' points without copying them: 2.1 keeps them in a shared data container, so handing
@@ -80,6 +106,8 @@ inline void swap_points(QCPCurve *a, QCPCurve *b)
     const QSharedPointer<QCPCurveDataContainer> held = a->data();
     a->setData(b->data());
     b->setData(held);
+    points_changed(a, 0);
+    points_changed(b, 0);
 }
 
 // 2.1's savePng/saveJpg gained a resolution-unit argument after the resolution; 1.3 callers pass width, height, scale, quality.

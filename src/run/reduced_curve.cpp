@@ -1,0 +1,58 @@
+// A plot curve that draws only the points that show at the plot's resolution.
+#include "run/reduced_curve.h"
+
+#include <algorithm>
+
+reduced_curve::reduced_curve(QCPAxis *key_axis, QCPAxis *value_axis)
+    : QCPCurve(key_axis, value_axis), drawn_(new QCPCurveDataContainer)
+{
+}
+
+void reduced_curve::draw(QCPPainter *painter)
+{
+    const QSharedPointer<QCPCurveDataContainer> all = mDataContainer;
+    const int n = all->size();
+    if (all.data() != seen_container_) {
+        reduction_.changed_from(0);
+        seen_container_ = all.data();
+    } else if (n != seen_size_) {
+        reduction_.changed_from(std::min(n, seen_size_));
+    }
+    seen_size_ = n;
+    const QCPAxis *key_axis = mKeyAxis.data();
+    if (n < reduce_from || !key_axis) {
+        last_drawn_ = n;
+        QCPCurve::draw(painter);
+        return;
+    }
+
+    const QCPCurveData &first = *all->constBegin();
+    strided_points pts;
+    pts.keys = &first.key;
+    pts.values = &first.value;
+    pts.stride = sizeof(QCPCurveData) / sizeof(double);
+    pts.count = n;
+    reduction_.update(pts);
+    const QRect rect = key_axis->axisRect()->rect();
+    column_grid grid;
+    grid.lower = key_axis->range().lower;
+    grid.upper = key_axis->range().upper;
+    grid.columns = std::max(1, key_axis->orientation() == Qt::Horizontal ? rect.width() : rect.height());
+    const std::vector<int> &picked = reduction_.drawn(pts, grid);
+    if (picked.size() * 2 > size_t(n)) {
+        last_drawn_ = n;
+        QCPCurve::draw(painter);
+        return;
+    }
+
+    // The chosen points keep their running index, so the curve draws them in the same order as all of them.
+    QVector<QCPCurveData> points;
+    points.reserve(int(picked.size()));
+    for (int i : picked)
+        points.append(QCPCurveData(i, pts.key(i), pts.value(i)));
+    drawn_->set(points, true);
+    last_drawn_ = points.size();
+    mDataContainer = drawn_;
+    QCPCurve::draw(painter);
+    mDataContainer = all;
+}
