@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -23,6 +24,7 @@
 #include "files/file_naming.h"
 #include "files/protocol_file.h"
 #include "run/experiment_list_logic.h"
+#include "run/file_progress.h"
 #include "run/mainwindow.h"
 #include "run/method_setup.h"
 #include "run/qcp_compat.h"
@@ -92,7 +94,14 @@ void MainWindow::on_Open_clicked()
         return;
     }
 
-    const experiment_load load = load_experiment_file(path);
+    if (file_operation_running)
+        return;  // an opening asked for from another instance while a file is being read or written
+    experiment_load load;
+    {
+        const file_busy busy(file_operation_running);
+        file_progress progress(this, QStringLiteral("Opening %1 ...").arg(QFileInfo(path).fileName()));
+        load = load_experiment_file(path, progress.callback());
+    }
     if (!load.contents) {
         tell_file_error(error_title, load.error);
         return;
@@ -291,14 +300,30 @@ void MainWindow::load_method_page(method_index method, const method_pages &p, bo
 
 // ---- saving experiments ----
 
+save_result MainWindow::write_in_parts(const QString &path, const experiment_data &fields, int record,
+                                       const export_stamp &stamp)
+{
+    experiment_text_writer writer(fields, points_in_place(records[record]), stamp);
+    if (!writer.has_layout()) {
+        save_result result;
+        result.error = QStringLiteral("The experiment's method \"%1\" has no file layout.").arg(fields.method);
+        return result;
+    }
+    // A long record takes seconds to write: the window keeps painting meanwhile, and user input waits, so the
+    // points written stay as they are.
+    const file_busy busy(file_operation_running);
+    file_progress progress(this, QStringLiteral("Saving %1 ...").arg(fields.name));
+    return save_experiment_in_parts(path, writer, progress.callback());
+}
+
 bool MainWindow::write_record_file(const QString &path, int record, const QString &name_in_file)
 {
     if (record < 0 || record >= records.experiment_count())
         return false;
-    experiment_data data = record_to_data(records[record]);
-    data.name = name_in_file;
+    experiment_data fields = record_fields(records[record]);
+    fields.name = name_in_file;
     const save_result result =
-        save_experiment_file(path, data, export_stamp{QDateTime::currentDateTime(), ui->user_box->currentText()});
+        write_in_parts(path, fields, record, export_stamp{QDateTime::currentDateTime(), ui->user_box->currentText()});
     if (!result.ok) {
         tell_file_error(error_title, result.error);
         return false;
@@ -457,7 +482,7 @@ bool MainWindow::autosave_record(int record)
         return false;
     }
     const save_result result =
-        save_experiment_file(*path, record_to_data(records[record]), export_stamp{now, ui->user_box->currentText()});
+        write_in_parts(*path, record_fields(records[record]), record, export_stamp{now, ui->user_box->currentText()});
     if (!result.ok) {
         tell_file_error(error_title, result.error);
         return false;

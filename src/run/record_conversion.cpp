@@ -24,9 +24,38 @@ void fill_curve(QCPCurve *c, const point_series &s)
         qcp::set_points(c, s.keys, s.values);
 }
 
+point_span span_of(const QCPCurve *c)
+{
+    point_span s;
+    if (!c || c->data()->isEmpty())
+        return s;
+    const QCPCurveData &first = *c->data()->constBegin();
+    s.keys = &first.key;
+    s.values = &first.value;
+    s.stride = sizeof(QCPCurveData) / sizeof(double);
+    s.count = c->data()->size();
+    return s;
+}
+
 }  // namespace
 
+record_points points_in_place(const curve &record)
+{
+    return {span_of(record.ch1_curve), span_of(record.ch2_curve), span_of(record.ch1_raw_curve),
+            span_of(record.ch2_raw_curve)};
+}
+
 experiment_data record_to_data(const curve &record)
+{
+    experiment_data d = record_fields(record);
+    d.ch1 = series_of(record.ch1_curve);
+    d.ch2 = series_of(record.ch2_curve);
+    d.ch1_raw = series_of(record.ch1_raw_curve);
+    d.ch2_raw = series_of(record.ch2_raw_curve);
+    return d;
+}
+
+experiment_data record_fields(const curve &record)
 {
     experiment_data d;
     d.name = record.name;
@@ -47,10 +76,6 @@ experiment_data record_to_data(const curve &record)
     d.e_min = record.e_min;
     d.e_start = record.e_start;
     d.directory = record.directory;
-    d.ch1 = series_of(record.ch1_curve);
-    d.ch2 = series_of(record.ch2_curve);
-    d.ch1_raw = series_of(record.ch1_raw_curve);
-    d.ch2_raw = series_of(record.ch2_raw_curve);
     return d;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "files/experiment_data.h"
+#include "files/experiment_writer.h"
 #include "run/curve.h"
 
 // Everything a file keeps of `record`, its four curves read in point order.
@@ -10,3 +11,8 @@ experiment_data record_to_data(const curve &record);
 // Gives `record` every value a file holds, replacing the points of its four curves (each in one pass).
 // The plot objects, colours, visibility, saved state and saved name of `record` stay as they are.
 void data_to_record(const experiment_data &data, curve &record);
+
+// Every value a file keeps of `record` but its points, which points_in_place gives without a copy.
+experiment_data record_fields(const curve &record);
+// The four curves' points where they lie; valid while the curves are left unchanged.
+record_points points_in_place(const curve &record);
