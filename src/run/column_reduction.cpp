@@ -23,7 +23,15 @@ void column_reduction::changed_from(int index)
     valid_ = std::min(valid_, index);
     first_descent_ = std::min(first_descent_, valid_);
     runs_redo_from_ = std::min(runs_redo_from_, index);
+    columns_changed_from_ = std::min(columns_changed_from_, index);
 }
+
+namespace {
+bool same_grid(const column_grid &a, const column_grid &b)
+{
+    return a.lower == b.lower && a.upper == b.upper && a.columns == b.columns;
+}
+}  // namespace
 
 void column_reduction::update(const strided_points &pts)
 {
@@ -132,16 +140,42 @@ void column_reduction::drawn_ascending(const strided_points &pts, const column_g
     };
     const int begin = first_after(0, n, -1);
     const int end = first_after(begin, n, grid.columns - 1);
-    // The nearest point outside on either side keeps the line running to the plot's edges.
-    if (begin > 0)
-        out_.push_back(begin - 1);
-    for (int i = begin; i < end;) {
+
+    // Columns before the one holding the last unchanged point keep their points: later points, changed or
+    // added, have keys at least as large. That column and the ones after it are found again.
+    const int changed = std::min(columns_changed_from_, n);
+    if (!same_grid(grid, columns_grid_) || columns_.empty() || columns_.front().from != begin || changed <= begin) {
+        columns_grid_ = grid;
+        columns_.clear();
+    }
+    while (!columns_.empty() && columns_.back().to >= changed)
+        columns_.pop_back();
+    if (!columns_.empty() && columns_.back().to > end)
+        columns_.clear();   // the window's right edge moved inside what was kept
+    columns_changed_from_ = INT_MAX;
+
+    std::vector<int> picked;
+    for (int i = columns_.empty() ? begin : columns_.back().to; i < end;) {
         const int next = first_after(i, end, column_of(grid, pts.key(i)));
-        emit_run(pts, i, next, out_);
+        picked.clear();
+        emit_run(pts, i, next, picked);
+        column_points c;
+        c.from = i;
+        c.to = next;
+        c.count = int(picked.size());
+        for (int k = 0; k < c.count; ++k)
+            c.picked[k] = {picked[size_t(k)], pts.key(picked[size_t(k)]), pts.value(picked[size_t(k)])};
+        columns_.push_back(c);
         i = next;
     }
+
+    // The nearest point outside on either side keeps the line running to the plot's edges.
+    if (begin > 0)
+        out_.push_back({begin - 1, pts.key(begin - 1), pts.value(begin - 1)});
+    for (const column_points &c : columns_)
+        out_.insert(out_.end(), c.picked, c.picked + c.count);
     if (end < n)
-        out_.push_back(end);
+        out_.push_back({end, pts.key(end), pts.value(end)});
 }
 
 void column_reduction::drawn_by_runs(const strided_points &pts, const column_grid &grid)
@@ -176,18 +210,20 @@ void column_reduction::drawn_by_runs(const strided_points &pts, const column_gri
     runs_redo_from_ = INT_MAX;
 }
 
-const std::vector<int> &column_reduction::drawn(const strided_points &pts, const column_grid &grid)
+const std::vector<drawn_point> &column_reduction::drawn(const strided_points &pts, const column_grid &grid)
 {
     out_.clear();
-    if (!(grid.upper > grid.lower) || grid.columns < 1) {
-        for (int i = 0; i < pts.count; ++i)
-            out_.push_back(i);
-        return out_;
-    }
-    if (keys_ascending()) {
+    if (keys_ascending() && grid.upper > grid.lower && grid.columns >= 1) {
         drawn_ascending(pts, grid);
         return out_;
     }
-    drawn_by_runs(pts, grid);
-    return runs_drawn_;
+    if (grid.upper > grid.lower && grid.columns >= 1) {
+        drawn_by_runs(pts, grid);
+        for (int i : runs_drawn_)
+            out_.push_back({i, pts.key(i), pts.value(i)});
+        return out_;
+    }
+    for (int i = 0; i < pts.count; ++i)
+        out_.push_back({i, pts.key(i), pts.value(i)});
+    return out_;
 }

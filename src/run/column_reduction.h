@@ -26,6 +26,12 @@ struct column_grid {
 // is not a number.
 int column_of(const column_grid &grid, double key);
 
+// A point chosen for drawing, with its key and value as they were when it was chosen.
+struct drawn_point {
+    int index = 0;
+    double key = 0, value = 0;
+};
+
 // Kept beside one curve and told which points changed, so that finding the drawn points costs about the
 // plot's width for curves whose keys only grow (time), and only the changed part for any other curve.
 class column_reduction {
@@ -39,11 +45,11 @@ public:
     // True when every key is at least the one before (times): the reduction then looks up the window.
     bool keys_ascending() const { return first_descent_ >= valid_; }
 
-    // Indices of the points to draw, ascending. Every point of a column holding at most four is drawn; of a
+    // The points to draw, by ascending index. Every point of a column holding at most four is drawn; of a
     // fuller column its first, lowest, highest and last. For ascending keys only the columns in the window
     // and the nearest point on either side count; for other keys each run of consecutive points in one column
     // counts as that column's run. `pts` must be what the last update saw.
-    const std::vector<int> &drawn(const strided_points &pts, const column_grid &grid);
+    const std::vector<drawn_point> &drawn(const strided_points &pts, const column_grid &grid);
 
 private:
     static constexpr int block = 64;         // points per block of the first summary level
@@ -59,11 +65,22 @@ private:
     std::vector<int> low_, high_;            // per block: index of its lowest and highest value
     std::vector<int> super_low_, super_high_;
 
+    // Ascending keys: the columns found so far for this grid, in order. A redraw during a run finds again only
+    // the columns from the first changed point on, so it costs about the plot's width.
+    struct column_points {
+        int from = 0, to = 0;   // its points [from, to)
+        drawn_point picked[4];   // kept with their values: a redraw need not reach into millions of points
+        int count = 0;
+    };
+    column_grid columns_grid_;
+    std::vector<column_points> columns_;
+    int columns_changed_from_ = 0;   // points from here on changed since the columns were found
+
     // Other keys: the drawn points of the runs so far, for this grid; the last run may still grow.
     column_grid runs_grid_;
     int runs_scanned_ = 0;
     int runs_redo_from_ = 0;     // points from here on changed since the runs were found
     std::vector<int> runs_drawn_;
 
-    std::vector<int> out_;
+    std::vector<drawn_point> out_;
 };

@@ -38,7 +38,7 @@ void reduced_curve::draw(QCPPainter *painter)
     grid.lower = key_axis->range().lower;
     grid.upper = key_axis->range().upper;
     grid.columns = std::max(1, key_axis->orientation() == Qt::Horizontal ? rect.width() : rect.height());
-    const std::vector<int> &picked = reduction_.drawn(pts, grid);
+    const std::vector<drawn_point> &picked = reduction_.drawn(pts, grid);
     if (picked.size() * 2 > size_t(n)) {
         last_drawn_ = n;
         QCPCurve::draw(painter);
@@ -48,11 +48,15 @@ void reduced_curve::draw(QCPPainter *painter)
     // The chosen points keep their running index, so the curve draws them in the same order as all of them.
     QVector<QCPCurveData> points;
     points.reserve(int(picked.size()));
-    for (int i : picked)
-        points.append(QCPCurveData(i, pts.key(i), pts.value(i)));
+    for (const drawn_point &p : picked)
+        points.append(QCPCurveData(p.index, p.key, p.value));
     drawn_->set(points, true);
     last_drawn_ = points.size();
     mDataContainer = drawn_;
+    // Antialiasing mainly blurs the dense strokes of a reduced view, and costs most where they are dense.
+    const bool antialiased = mAntialiased;
+    mAntialiased = false;
     QCPCurve::draw(painter);
+    mAntialiased = antialiased;
     mDataContainer = all;
 }

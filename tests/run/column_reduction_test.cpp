@@ -83,7 +83,13 @@ private slots:
         grid.lower = first + view_from * (last - first);
         grid.upper = first + view_to * (last - first);
         grid.columns = columns;
-        const std::vector<int> drawn = reduction.drawn(final_signal.view(n), grid);
+        std::vector<int> drawn;
+        std::vector<double> drawn_keys, drawn_values;   // as the reduction keeps them, not as the data hold them
+        for (const drawn_point &p : reduction.drawn(final_signal.view(n), grid)) {
+            drawn.push_back(p.index);
+            drawn_keys.push_back(p.key);
+            drawn_values.push_back(p.value);
+        }
 
         QVERIFY(std::is_sorted(drawn.begin(), drawn.end()));
         QVERIFY(std::adjacent_find(drawn.begin(), drawn.end()) == drawn.end());
@@ -96,12 +102,13 @@ private slots:
             data_low[size_t(c)] = std::min(data_low[size_t(c)], final_signal.value(i));
             data_high[size_t(c)] = std::max(data_high[size_t(c)], final_signal.value(i));
         }
-        for (int i : drawn) {
-            const int c = column_of(grid, final_signal.key(i));
+        for (size_t k = 0; k < drawn.size(); ++k) {
+            QCOMPARE(drawn_keys[k], final_signal.key(drawn[k]));
+            const int c = column_of(grid, drawn_keys[k]);
             if (c < 0 || c >= grid.columns)
                 continue;
-            drawn_low[size_t(c)] = std::min(drawn_low[size_t(c)], final_signal.value(i));
-            drawn_high[size_t(c)] = std::max(drawn_high[size_t(c)], final_signal.value(i));
+            drawn_low[size_t(c)] = std::min(drawn_low[size_t(c)], drawn_values[k]);
+            drawn_high[size_t(c)] = std::max(drawn_high[size_t(c)], drawn_values[k]);
         }
         QCOMPARE(drawn_low, data_low);
         QCOMPARE(drawn_high, data_high);
@@ -141,12 +148,11 @@ private slots:
                 inside.push_back(i);
         }
         QVERIFY(inside.size() >= 300);
-        const std::vector<int> drawn = reduction.drawn(s.view(n), grid);
         std::vector<int> drawn_inside;
-        for (int i : drawn) {
-            const int c = column_of(grid, s.key(i));
+        for (const drawn_point &p : reduction.drawn(s.view(n), grid)) {
+            const int c = column_of(grid, p.key);
             if (c >= 0 && c < grid.columns)
-                drawn_inside.push_back(i);
+                drawn_inside.push_back(p.index);
         }
         QCOMPARE(drawn_inside, inside);
     }
