@@ -523,8 +523,8 @@ experiment_load load_experiment_file(const QString &path, const std::function<vo
         result.error = QStringLiteral("Could not open %1: %2").arg(name, file.errorString());
         return result;
     }
-    // A part of some tens of milliseconds, so a window can keep painting in between.
-    constexpr int lines_per_part = 20000;
+    // A part of a few milliseconds, so a window can keep painting in between, even on a busy machine.
+    constexpr int lines_per_part = 5000;
     experiment_file_reading reading(file, experiment_line_cap);
     const double size = std::max<qint64>(file.size(), 1);
     while (reading.step(lines_per_part)) {

@@ -18,6 +18,7 @@
 #include <QStackedWidget>
 #include <QUrl>
 #include <algorithm>
+#include <optional>
 
 #include "files/experiment_reader.h"
 #include "files/experiment_writer.h"
@@ -96,13 +97,13 @@ void MainWindow::on_Open_clicked()
 
     if (file_operation_running)
         return;  // an opening asked for from another instance while a file is being read or written
-    experiment_load load;
-    {
-        const file_busy busy(file_operation_running);
-        file_progress progress(this, QStringLiteral("Opening %1 ...").arg(QFileInfo(path).fileName()));
-        load = load_experiment_file(path, progress.callback());
-    }
+    const file_busy busy(file_operation_running);
+    // Reading takes the most; filling the curves of a long record the rest.
+    std::optional<file_progress> progress(std::in_place, this,
+                                          QStringLiteral("Opening %1 ...").arg(QFileInfo(path).fileName()));
+    const experiment_load load = load_experiment_file(path, [&](double f) { progress->step(0.9 * f); });
     if (!load.contents) {
+        progress.reset();
         tell_file_error(error_title, load.error);
         return;
     }
@@ -117,7 +118,8 @@ void MainWindow::on_Open_clicked()
         return;
     state.experiments_dir = remembered_folder(path) + QLatin1Char('/');
     curve &record = records[n];
-    data_to_record(load.contents->record, record);
+    data_to_record(load.contents->record, record, [&] { progress->step(0.95); });
+    progress.reset();
     record.directory = state.experiments_dir;
     if (fill_form && !load.contents->legacy_layout)
         refill_method_form(*load.contents);

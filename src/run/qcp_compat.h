@@ -7,6 +7,9 @@
 
 #include <QVector>
 
+#include <algorithm>
+#include <functional>
+
 namespace qcp {
 
 // 1.3's rpHint is rpRefreshHint in 2.1.
@@ -44,6 +47,14 @@ inline void points_changed(QCPCurve *c, int from)
         reduced->points_changed_from(from);
 }
 
+// Lets a curve that draws a reduced view get ready for a long new set of points a part at a time, calling
+// `between_parts` after each, so that its first redraw does not have to read them all at once.
+inline void prepare_view(QCPCurve *c, const std::function<void()> &between_parts)
+{
+    if (auto *reduced = dynamic_cast<reduced_curve *>(c))
+        reduced->prepare(between_parts);
+}
+
 inline int point_count(const QCPCurve *c) { return c ? c->data()->size() : 0; }
 
 inline points read_points(const QCPCurve *c)
@@ -62,12 +73,30 @@ inline points read_points(const QCPCurve *c)
 }
 
 // Replaces a curve's points in one pass; the sort key is the running index, so the curve keeps the given order.
-inline void set_points(QCPCurve *c, const QVector<double> &keys, const QVector<double> &values)
+// With `between_parts`, a long curve is filled a part at a time and it is called after each part.
+inline void set_points(QCPCurve *c, const QVector<double> &keys, const QVector<double> &values,
+                       const std::function<void()> &between_parts = {})
 {
-    if (c) {
+    if (!c)
+        return;
+    constexpr int part = 1 << 18;
+    const int n = std::min(keys.size(), values.size());
+    if (!between_parts || n <= part) {
         c->setData(keys, values);
-        points_changed(c, 0);
+    } else {
+        // Room for all points at once: growing the container part by part would copy everything it holds
+        // each time it doubles. The container then takes the points over without a copy.
+        QVector<QCPCurveData> points;
+        points.reserve(n);
+        for (int from = 0; from < n; from += part) {
+            const int to = std::min(n, from + part);
+            for (int i = from; i < to; ++i)
+                points.append(QCPCurveData(i, keys[i], values[i]));
+            between_parts();
+        }
+        c->data()->set(points, true);
     }
+    points_changed(c, 0);
 }
 
 inline void add_point(QCPCurve *c, double key, double value)

@@ -8,30 +8,56 @@ reduced_curve::reduced_curve(QCPAxis *key_axis, QCPAxis *value_axis)
 {
 }
 
-void reduced_curve::draw(QCPPainter *painter)
+strided_points reduced_curve::points_seen()
 {
-    const QSharedPointer<QCPCurveDataContainer> all = mDataContainer;
+    const QCPCurveDataContainer *all = mDataContainer.data();
     const int n = all->size();
-    if (all.data() != seen_container_) {
+    if (all != seen_container_) {
         reduction_.changed_from(0);
-        seen_container_ = all.data();
+        seen_container_ = all;
     } else if (n != seen_size_) {
         reduction_.changed_from(std::min(n, seen_size_));
     }
     seen_size_ = n;
+    strided_points pts;
+    if (n == 0)
+        return pts;
+    const QCPCurveData &first = *all->constBegin();
+    pts.keys = &first.key;
+    pts.values = &first.value;
+    pts.stride = sizeof(QCPCurveData) / sizeof(double);
+    pts.count = n;
+    return pts;
+}
+
+void reduced_curve::prepare(const std::function<void()> &between_parts)
+{
+    constexpr int part = 1 << 20;
+    strided_points pts = points_seen();
+    const int n = pts.count;
+    if (n < reduce_from)
+        return;
+    for (int k = std::min(n, part);; k = std::min(n, k + part)) {
+        pts.count = k;
+        reduction_.update(pts);
+        if (k == n)
+            break;
+        if (between_parts)
+            between_parts();
+    }
+}
+
+void reduced_curve::draw(QCPPainter *painter)
+{
+    const QSharedPointer<QCPCurveDataContainer> all = mDataContainer;
+    strided_points pts = points_seen();
+    const int n = pts.count;
     const QCPAxis *key_axis = mKeyAxis.data();
     if (n < reduce_from || !key_axis) {
         last_drawn_ = n;
         QCPCurve::draw(painter);
         return;
     }
-
-    const QCPCurveData &first = *all->constBegin();
-    strided_points pts;
-    pts.keys = &first.key;
-    pts.values = &first.value;
-    pts.stride = sizeof(QCPCurveData) / sizeof(double);
-    pts.count = n;
     reduction_.update(pts);
     const QRect rect = key_axis->axisRect()->rect();
     column_grid grid;

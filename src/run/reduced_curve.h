@@ -6,6 +6,8 @@
 
 #include <qcustomplot.h>
 
+#include <functional>
+
 class reduced_curve : public QCPCurve {
 public:
     reduced_curve(QCPAxis *key_axis, QCPAxis *value_axis);
@@ -14,6 +16,9 @@ public:
     // are noticed without being told; anything that rewrites points in place must tell.
     void points_changed_from(int index) { reduction_.changed_from(index); }
 
+    // Reads new points ahead of the next redraw, a part at a time, calling `between_parts` after each part.
+    void prepare(const std::function<void()> &between_parts);
+
     // Points the last redraw drew: all of them, or the reduced view's.
     int last_drawn_count() const { return last_drawn_; }
 
@@ -21,6 +26,9 @@ protected:
     void draw(QCPPainter *painter) override;
 
 private:
+    // The points as the reduction reads them; notes a new container or a changed count first.
+    strided_points points_seen();
+
     // Fewer points than this are drawn as they are: reducing them would save nothing worth the work.
     static constexpr int reduce_from = 2000;
 
