@@ -227,3 +227,11 @@ const std::vector<drawn_point> &column_reduction::drawn(const strided_points &pt
         out_.push_back({i, pts.key(i), pts.value(i)});
     return out_;
 }
+
+void column_reduction::release_result()
+{
+    if (out_.size() > 65536) {
+        out_.clear();
+        out_.shrink_to_fit();
+    }
+}

@@ -51,6 +51,9 @@ public:
     // counts as that column's run. `pts` must be what the last update saw.
     const std::vector<drawn_point> &drawn(const strided_points &pts, const column_grid &grid);
 
+    // Gives back the memory of a large result once it has been used (a curve that barely reduces).
+    void release_result();
+
 private:
     static constexpr int block = 64;         // points per block of the first summary level
     static constexpr int super_block = 4096; // points per block of the second level

@@ -66,6 +66,7 @@ void reduced_curve::draw(QCPPainter *painter)
     grid.columns = std::max(1, key_axis->orientation() == Qt::Horizontal ? rect.width() : rect.height());
     const std::vector<drawn_point> &picked = reduction_.drawn(pts, grid);
     if (picked.size() * 2 > size_t(n)) {
+        reduction_.release_result();
         last_drawn_ = n;
         QCPCurve::draw(painter);
         return;
