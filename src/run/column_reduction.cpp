@@ -111,16 +111,18 @@ int column_reduction::arg_extreme(const strided_points &pts, int from, int to, b
     return best;
 }
 
-void column_reduction::emit_run(const strided_points &pts, int from, int to, std::vector<int> &out) const
+void column_reduction::emit_run(const strided_points &pts, int from, int to, std::vector<int> &out,
+                                bool with_ends) const
 {
     if (to - from <= 4) {
         for (int i = from; i < to; ++i)
             out.push_back(i);
         return;
     }
-    int picked[4] = {from, arg_extreme(pts, from, to, false), arg_extreme(pts, from, to, true), to - 1};
-    std::sort(picked, picked + 4);
-    int *last = std::unique(picked, picked + 4);
+    int picked[4] = {arg_extreme(pts, from, to, false), arg_extreme(pts, from, to, true), from, to - 1};
+    const int count = with_ends ? 4 : 2;
+    std::sort(picked, picked + count);
+    int *last = std::unique(picked, picked + count);
     out.insert(out.end(), picked, last);
 }
 
@@ -158,7 +160,10 @@ void column_reduction::drawn_ascending(const strided_points &pts, const column_g
     for (int i = columns_.empty() ? begin : columns_.back().to; i < end;) {
         const int next = first_after(i, end, column_of(grid, pts.key(i)));
         picked.clear();
-        emit_run(pts, i, next, picked);
+        // A column of a time-keyed curve is one stroke from its lowest to its highest point; its first and last
+        // point lie on that stroke, so leaving them out changes only the one-pixel step to the next column and
+        // halves what a dense view paints.
+        emit_run(pts, i, next, picked, false);
         column_points c;
         c.from = i;
         c.to = next;
@@ -203,7 +208,7 @@ void column_reduction::drawn_by_runs(const strided_points &pts, const column_gri
         int next = i + 1;
         while (next < n && column_of(grid, pts.key(next)) == c)
             ++next;
-        emit_run(pts, i, next, runs_drawn_);
+        emit_run(pts, i, next, runs_drawn_, true);
         i = next;
     }
     runs_scanned_ = n;

@@ -1,5 +1,6 @@
-// Which points of a long curve need drawing at the plot's resolution: per pixel column the first, lowest,
-// highest and last point, so the drawn line covers exactly what the whole curve would.
+// Which points of a long curve need drawing at the plot's resolution: per pixel column its lowest and highest
+// point (and, where the curve comes back to a column, the ends of each visit), so every column shows the
+// curve's full extent.
 #pragma once
 
 #include <cstddef>
@@ -45,10 +46,11 @@ public:
     // True when every key is at least the one before (times): the reduction then looks up the window.
     bool keys_ascending() const { return first_descent_ >= valid_; }
 
-    // The points to draw, by ascending index. Every point of a column holding at most four is drawn; of a
-    // fuller column its first, lowest, highest and last. For ascending keys only the columns in the window
-    // and the nearest point on either side count; for other keys each run of consecutive points in one column
-    // counts as that column's run. `pts` must be what the last update saw.
+    // The points to draw, by ascending index. Every point of a column holding at most four is drawn. For
+    // ascending keys, of a fuller column its lowest and highest point, and only the columns in the window and
+    // the nearest point on either side count. For other keys each run of consecutive points in one column
+    // gives its first, lowest, highest and last point, so the line keeps every turn it takes between columns.
+    // `pts` must be what the last update saw.
     const std::vector<drawn_point> &drawn(const strided_points &pts, const column_grid &grid);
 
     // Gives back the memory of a large result once it has been used (a curve that barely reduces).
@@ -59,7 +61,7 @@ private:
     static constexpr int super_block = 4096; // points per block of the second level
 
     int arg_extreme(const strided_points &pts, int from, int to, bool highest) const;
-    void emit_run(const strided_points &pts, int from, int to, std::vector<int> &out) const;
+    void emit_run(const strided_points &pts, int from, int to, std::vector<int> &out, bool with_ends) const;
     void drawn_ascending(const strided_points &pts, const column_grid &grid);
     void drawn_by_runs(const strided_points &pts, const column_grid &grid);
 

@@ -76,7 +76,7 @@ private slots:
         auto *reduced = dynamic_cast<reduced_curve *>(record.ch1_curve);
         QVERIFY(reduced);
         QVERIFY(reduced->last_drawn_count() > 0);
-        QVERIFY(reduced->last_drawn_count() <= 4 * p->axisRect()->width() + 2);
+        QVERIFY(reduced->last_drawn_count() <= 2 * p->axisRect()->width() + 2);
         p->xAxis->setRange(keys[120000] - 0.5, keys[120299] + 0.5);
         p->replot();
         QCOMPARE(reduced->last_drawn_count(), 302);
