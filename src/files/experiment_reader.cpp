@@ -2,35 +2,65 @@
 // reads as empty text and a number that does not convert as 0, so no input can reach past what is there.
 #include "files/experiment_reader.h"
 
-#include "files/text_lines.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QVector>
 #include <cmath>
+#include <cstring>
+#include <limits>
 
 namespace {
 
-// Splits the file into lines at "\n". A last line without its line end still counts (cut_short() then
-// says so); nothing after the final "\n" does. Each line ends at its first NUL byte and is decoded as UTF-8.
+// Splits a file into lines at "\n", reading it a block at a time. A last line without its line end still counts;
+// nothing after the final "\n" does. Each line ends at its first NUL byte and is decoded as UTF-8.
 class line_source {
 public:
-    explicit line_source(const QByteArray &bytes) : data(bytes) {}
+    explicit line_source(QIODevice &device) : device(device) {}
 
     bool next(QStringList &fields)
     {
-        if (pos >= data.size())
-            return false;
-        fields = take_line(data, pos).split(QLatin1Char('\t'));
-        return true;
+        for (;;) {
+            const int end = buffer.indexOf('\n', pos);
+            if (end >= 0) {
+                fields = decode(end).split(QLatin1Char('\t'));
+                pos = end + 1;
+                return true;
+            }
+            buffer.remove(0, pos);
+            pos = 0;
+            const QByteArray more = device.read(block_bytes);
+            if (!more.isEmpty()) {
+                buffer += more;
+                continue;
+            }
+            if (buffer.isEmpty())
+                return false;
+            fields = decode(buffer.size()).split(QLatin1Char('\t'));
+            pos = buffer.size();
+            cut = true;
+            return true;
+        }
     }
 
     // The line just read had no line feed: the writers end every line with one, so the file was cut there.
-    bool cut_short() const { return pos > data.size(); }
+    bool cut_short() const { return cut; }
 
 private:
-    const QByteArray &data;
+    static constexpr qint64 block_bytes = 1 << 20;
+
+    QString decode(int end) const
+    {
+        const char *nul = static_cast<const char *>(std::memchr(buffer.constData() + pos, '\0', size_t(end - pos)));
+        const int stop = nul ? int(nul - buffer.constData()) : end;
+        return QString::fromUtf8(buffer.constData() + pos, stop - pos);
+    }
+
+    QIODevice &device;
+    QByteArray buffer;
     int pos = 0;
+    bool cut = false;
 };
 
 QString field(const QStringList &fields, int i) { return fields.value(i); }
@@ -90,22 +120,21 @@ public:
         out.form = form;
     }
 
-    experiment_file_contents run(const QByteArray &bytes, int line_cap)
+    // Line n of the file, counted from 1, in order.
+    // `cut`: the line had no line feed, so the file ends inside it.
+    void line(int n, const QStringList &fields, bool cut = false)
     {
-        line_source lines(bytes);
-        QStringList fields;
-        int n = 0;
-        while (lines.next(fields)) {
-            ++n;
-            if (lines.cut_short())
-                out.cut_short = true;
-            if (n < first_data_line)
-                header_line(n, fields);
-            else if (!lines.cut_short())  // a row cut inside a number ("2.5e+06" read as 2.5) is no point
-                data_line(fields);
-            if (n > line_cap)
-                break;
-        }
+        if (cut)
+            out.cut_short = true;
+        if (n < first_data_line)
+            header_line(n, fields);
+        else if (!cut)  // a row cut inside a number ("2.5e+06" read as 2.5) is no point
+            data_line(fields);
+    }
+
+    // After the last line read, n.
+    experiment_file_contents finish_at(int n)
+    {
         // Header lines the file does not reach still leave their details line, so the details keep the
         // shape a run gives them and the writers find each line at its index.
         for (int k = n + 1; k <= 14; ++k)
@@ -437,32 +466,84 @@ private:
 
 } // namespace
 
+struct experiment_file_reading::state {
+    state(QIODevice &source, const method_pages &form) : lines(source), form(form) {}
+    line_source lines;
+    method_pages form;
+    std::optional<reader> method_reader;
+    int n = 0;
+    bool done = false;
+};
+
+experiment_file_reading::experiment_file_reading(QIODevice &source, int line_cap, const method_pages &form)
+    : d(std::make_unique<state>(source, form)), line_cap(line_cap)
+{
+}
+
+experiment_file_reading::~experiment_file_reading() = default;
+
+bool experiment_file_reading::step(int lines)
+{
+    if (d->done)
+        return false;
+    QStringList fields;
+    if (!d->method_reader) {
+        // The first six lines name the layout: older cyclic files by their version alone, whatever line 6 says.
+        QVector<QStringList> head;
+        while (head.size() < 6 && d->lines.next(fields))
+            head.append(fields);
+        const std::optional<method_index> m = head.size() < 6 ? std::nullopt : method_from_name(head[5].last());
+        const QString version = head.isEmpty() ? QString() : head[0].last();
+        const bool legacy = head.size() == 6 && (version == QLatin1String("v2.0") || version == QLatin1String("v2.1"));
+        if (!legacy && !m) {
+            d->done = true;
+            return false;
+        }
+        d->method_reader.emplace(legacy ? method_index::cyclic : *m, legacy, d->form);
+        for (int k = 0; k < head.size(); ++k) {
+            const bool last = k == head.size() - 1;
+            d->method_reader->line(++d->n, head[k], last && d->lines.cut_short());
+            if (d->n > line_cap) {
+                d->done = true;
+                return false;
+            }
+        }
+    }
+    for (int k = 0; k < lines; ++k) {
+        if (!d->lines.next(fields)) {
+            d->done = true;
+            return false;
+        }
+        d->method_reader->line(++d->n, fields, d->lines.cut_short());
+        if (d->n > line_cap) {
+            d->done = true;
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<experiment_file_contents> experiment_file_reading::result()
+{
+    if (!d->method_reader)
+        return std::nullopt;
+    return d->method_reader->finish_at(d->n);
+}
+
 std::optional<experiment_file_contents> read_experiment(const QByteArray &bytes, int line_cap,
                                                         const method_pages &form)
 {
-    line_source lines(bytes);
-    QStringList fields;
-    QString version, method_text;
-    int n = 0;
-    while (n < 6 && lines.next(fields)) {
-        ++n;
-        if (n == 1)
-            version = fields.last();
-        if (n == 6)
-            method_text = fields.last();
-    }
-    if (n < 6)
-        return std::nullopt;
-    // Older cyclic files are known by their version alone, whatever line 6 says.
-    if (version == QLatin1String("v2.0") || version == QLatin1String("v2.1"))
-        return reader(method_index::cyclic, true, form).run(bytes, line_cap);
-    const std::optional<method_index> m = method_from_name(method_text);
-    if (!m)
-        return std::nullopt;
-    return reader(*m, false, form).run(bytes, line_cap);
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    experiment_file_reading reading(buffer, line_cap, form);
+    while (reading.step(std::numeric_limits<int>::max()))
+        ;
+    return reading.result();
 }
 
-experiment_load load_experiment_file(const QString &path, const method_pages &form)
+experiment_load load_experiment_file(const QString &path, const method_pages &form,
+                                     const std::function<void(double)> &between_parts)
 {
     experiment_load result;
     const QString name = QFileInfo(path).fileName();
@@ -471,7 +552,15 @@ experiment_load load_experiment_file(const QString &path, const method_pages &fo
         result.error = QStringLiteral("Could not open %1: %2").arg(name, file.errorString());
         return result;
     }
-    result.contents = read_experiment(file.readAll(), experiment_line_cap, form);
+    // A part of a few milliseconds, so a window can keep painting in between, even on a busy machine.
+    constexpr int lines_per_part = 5000;
+    experiment_file_reading reading(file, experiment_line_cap, form);
+    const double size = std::max<qint64>(file.size(), 1);
+    while (reading.step(lines_per_part)) {
+        if (between_parts)
+            between_parts(double(file.pos()) / size);
+    }
+    result.contents = reading.result();
     if (!result.contents)
         result.error = QStringLiteral("%1 holds no experiment that can be read.").arg(name);
     else if (result.contents->cut_short)

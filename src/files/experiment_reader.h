@@ -6,7 +6,10 @@
 #include "instrument/method_parameters.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
+#include <functional>
+#include <memory>
 #include <optional>
 
 // Everything one reading yields: the record, and the values the form's own Open button copies back into
@@ -21,8 +24,30 @@ struct experiment_file_contents {
     bool cut_short = false;      // the file ends inside a line; a row left without its line feed is no point
 };
 
-// Readers stop after this many lines; the record read so far is still finished and kept.
-constexpr int experiment_line_cap = 10000000;
+// Readers stop after this many lines; the record read so far is still finished and kept. The longest run the
+// form allows (about 46 million samples on one electrode) writes some 93 million lines, which must all come back.
+constexpr int experiment_line_cap = 100000000;
+
+// Reads an experiment file a part at a time from a device, so that a window can keep painting between parts;
+// only one block of the file is held at a time.
+class experiment_file_reading {
+public:
+    // `form` is the method form the file's values are read over (see read_experiment).
+    explicit experiment_file_reading(QIODevice &source, int line_cap = experiment_line_cap,
+                                     const method_pages &form = method_pages());
+    ~experiment_file_reading();
+
+    // Reads up to `lines` more lines; false once everything there is to read is read.
+    bool step(int lines);
+
+    // After step() returned false: the record, or no value when the file holds none (as read_experiment).
+    std::optional<experiment_file_contents> result();
+
+private:
+    struct state;
+    std::unique_ptr<state> d;
+    int line_cap;
+};
 
 // No value when the file holds no record: fewer than six lines, or a method line naming none of the
 // seven methods (a file with "\r\n" line ends is such a file). `form` is the method form as it stands: a
@@ -38,4 +63,6 @@ struct experiment_load {
     QString error;
     QString warning;
 };
-experiment_load load_experiment_file(const QString &path, const method_pages &form = method_pages());
+// `between_parts`, when given, is called with the fraction of the file read after every part.
+experiment_load load_experiment_file(const QString &path, const method_pages &form = method_pages(),
+                                     const std::function<void(double)> &between_parts = {});

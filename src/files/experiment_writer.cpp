@@ -2,9 +2,13 @@
 // the unfiltered ones, tab-separated.
 #include "files/experiment_writer.h"
 
+#include "platform/file_sync.h"
+
 #include <QFileInfo>
 #include <QSaveFile>
+#include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -106,53 +110,149 @@ QStringList parameter_lines(method_index m, const experiment_data &r)
     return {};
 }
 
+// True when x lies exactly halfway between two six-digit values: its shortest exact spelling has seven
+// significant digits, the last a 5.
+bool halfway_at_six_digits(double x)
+{
+    char text[32];
+    const std::to_chars_result r = std::to_chars(text, text + sizeof text, x);
+    int digits = 0;
+    char last = 0;
+    for (const char *c = text; c < r.ptr && *c != 'e'; ++c) {
+        if (*c < '0' || *c > '9' || (digits == 0 && *c == '0'))
+            continue;
+        ++digits;
+        last = *c;
+    }
+    return digits == 7 && last == '5';
+}
+
+// A measured value in the form of QString::number(x, 'g', 6). Formatting millions of rows through QString takes
+// most of a long save; the standard conversion gives the same text (six significant digits, correctly rounded,
+// trailing zeros dropped, exponent form below 1e-4 and from 1e6 on, at least two exponent digits) except where
+// the value lies exactly halfway (the standard rounds to even, Qt away from zero; times such as 1234.5 ms do lie
+// there). Those, zeros, infinities and not-a-number keep Qt's own formatting.
+void append_g6(QByteArray &out, double x)
+{
+    if (x == 0 || !std::isfinite(x) || halfway_at_six_digits(x)) {
+        out += QByteArray::number(x, 'g', 6);
+        return;
+    }
+    char text[32];
+    const std::to_chars_result r = std::to_chars(text, text + sizeof text, x, std::chars_format::general, 6);
+    out.append(text, int(r.ptr - text));
+}
+
 // Row i holds point i of both electrodes. While electrode 1 has a point the row ends with a tab; after
 // that the row takes its potential from electrode 2 and marks the missing current "nan".
-void append_rows(QString &out, const point_series &a, const point_series &b)
+void append_row(QByteArray &out, int i, const point_span &a, const point_span &b)
 {
-    const int c1 = a.size();
-    const int c2 = b.size();
-    const int n = std::max(c1, c2);
-    const QString tab(QLatin1Char('\t'));
-    for (int i = 0; i < n; ++i) {
-        out += QString::number(i);
-        out += tab;
-        if (i < c1) {
-            out += g6(a.keys[i]) + tab + g6(a.values[i]) + tab;
-            out += (i < c2 ? g6(b.values[i]) : QStringLiteral("nan")) + tab;
-        } else {
-            out += g6(b.keys[i]) + tab + QStringLiteral("nan") + tab + g6(b.values[i]);
-        }
-        out += QLatin1Char('\n');
+    out += QByteArray::number(i);
+    out += '\t';
+    if (i < a.count) {
+        append_g6(out, a.key(i));
+        out += '\t';
+        append_g6(out, a.value(i));
+        out += '\t';
+        if (i < b.count)
+            append_g6(out, b.value(i));
+        else
+            out += "nan";
+        out += '\t';
+    } else {
+        append_g6(out, b.key(i));
+        out += "\tnan\t";
+        append_g6(out, b.value(i));
     }
+    out += '\n';
 }
+
+// Bytes reserved ahead for a row, so that appending rows does not keep moving the text.
+constexpr int row_bytes_guess = 48;
 
 } // namespace
 
-std::optional<QByteArray> write_experiment(const experiment_data &record, const export_stamp &stamp)
+experiment_text_writer::experiment_text_writer(const experiment_data &fields, const record_points &points,
+                                               const export_stamp &stamp)
+    : fields_(fields), points_(points), stamp_(stamp), method_(method_from_name(fields.method))
 {
-    const std::optional<method_index> m = method_from_name(record.method);
-    if (!m)
-        return std::nullopt;
+    // The points come from the spans alone: the series of `fields` are not needed and may be large.
+    fields_.ch1 = fields_.ch2 = fields_.ch1_raw = fields_.ch2_raw = point_series();
+}
 
-    QString out;
-    out += QStringLiteral("\tQuelvarin\tTevrakov\tv") + g6(2.4) + QLatin1Char('\n');
-    out += QStringLiteral("\tExported\t") + stamp.when.toString(QStringLiteral("yyyy-MM-dd  HH:mm:ss")) +
-           QLatin1Char('\n');
-    out += QStringLiteral("\tExperiment:\t") + one_field(record.name) + QLatin1Char('\n');
-    out += QStringLiteral("\tUser:\t") + one_field(stamp.user) + QLatin1Char('\n');
-    out += QStringLiteral("\t\n");
-    out += QStringLiteral("\tMethod:\t") + record.method + QLatin1Char('\n');
-    for (const QString &line : parameter_lines(*m, record))
-        out += line + QLatin1Char('\n');
-    out += QStringLiteral("DATA\n");
-    out += QStringLiteral("Data #\tBias E(V)\ti1(\u00b5A)\ti2(\u00b5A)\n");
-    append_rows(out, record.ch1, record.ch2);
-    out += QStringLiteral("RAW DATA\n");
+int experiment_text_writer::rows_of(int section) const
+{
     // Raw rows are counted on the raw curves themselves: a chronoamperometry run's shown curves are
     // shorter than its raw ones, and the last raw points must not be dropped.
-    append_rows(out, record.ch1_raw, record.ch2_raw);
-    return out.toUtf8();
+    const point_span &a = points_[size_t(2 * section)];
+    const point_span &b = points_[size_t(2 * section + 1)];
+    return std::max(a.count, b.count);
+}
+
+double experiment_text_writer::fraction_done() const
+{
+    const double total = double(rows_of(0)) + double(rows_of(1));
+    if (section_ >= 2 || total <= 0)
+        return section_ >= 2 ? 1.0 : 0.0;
+    const double done = section_ < 0 ? 0.0 : (section_ == 0 ? row_ : rows_of(0) + row_);
+    return done / total;
+}
+
+void experiment_text_writer::append_header(QByteArray &out) const
+{
+    const experiment_data &record = fields_;
+    QString text;
+    text += QStringLiteral("\tQuelvarin\tTevrakov\tv") + g6(2.4) + QLatin1Char('\n');
+    text += QStringLiteral("\tExported\t") + stamp_.when.toString(QStringLiteral("yyyy-MM-dd  HH:mm:ss")) +
+            QLatin1Char('\n');
+    text += QStringLiteral("\tExperiment:\t") + one_field(record.name) + QLatin1Char('\n');
+    text += QStringLiteral("\tUser:\t") + one_field(stamp_.user) + QLatin1Char('\n');
+    text += QStringLiteral("\t\n");
+    text += QStringLiteral("\tMethod:\t") + record.method + QLatin1Char('\n');
+    for (const QString &line : parameter_lines(*method_, record))
+        text += line + QLatin1Char('\n');
+    text += QStringLiteral("DATA\n");
+    text += QStringLiteral("Data #\tBias E(V)\ti1(\u00b5A)\ti2(\u00b5A)\n");
+    out += text.toUtf8();
+}
+
+bool experiment_text_writer::next(QByteArray &out, int rows)
+{
+    if (!method_ || section_ >= 2)
+        return false;
+    if (section_ < 0) {
+        append_header(out);
+        section_ = 0;
+        row_ = 0;
+        return true;
+    }
+    const point_span &a = points_[size_t(2 * section_)];
+    const point_span &b = points_[size_t(2 * section_ + 1)];
+    const int total = rows_of(section_);
+    const int end = int(std::min<qint64>(total, qint64(row_) + std::max(rows, 1)));
+    out.reserve(int(std::min<qint64>(qint64(out.size()) + qint64(end - row_) * row_bytes_guess + 16, 1 << 30)));
+    for (; row_ < end; ++row_)
+        append_row(out, row_, a, b);
+    if (row_ >= total) {
+        if (section_ == 0)
+            out += "RAW DATA\n";
+        ++section_;
+        row_ = 0;
+    }
+    return true;
+}
+
+std::optional<QByteArray> write_experiment(const experiment_data &record, const export_stamp &stamp)
+{
+    const record_points points = {point_span::of(record.ch1), point_span::of(record.ch2),
+                                  point_span::of(record.ch1_raw), point_span::of(record.ch2_raw)};
+    experiment_text_writer writer(record, points, stamp);
+    if (!writer.has_layout())
+        return std::nullopt;
+    QByteArray out;
+    while (writer.next(out, std::numeric_limits<int>::max()))
+        ;
+    return out;
 }
 
 save_result save_text_atomically(const QString &path, const QByteArray &bytes)
@@ -188,4 +288,51 @@ save_result save_experiment_file(const QString &path, const experiment_data &rec
         return result;
     }
     return save_text_atomically(path, *text);
+}
+
+save_result save_experiment_in_parts(const QString &path, experiment_text_writer &writer,
+                                     const std::function<void(double)> &between_parts)
+{
+    save_result result;
+    if (!writer.has_layout()) {
+        result.error = QStringLiteral("The experiment has no file layout.");
+        return result;
+    }
+    if (path.isEmpty()) {
+        result.error = QStringLiteral("No file name given.");
+        return result;
+    }
+    QSaveFile file(path);
+    const auto failed = [&]() {
+        result.error = QStringLiteral("Could not write %1: %2").arg(QFileInfo(path).fileName(), file.errorString());
+        return result;
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return failed();
+    // A part takes a few milliseconds to format: short enough for the window to keep painting in between, even
+    // on a busy machine.
+    constexpr int rows_per_part = 5000;
+    // The commit waits until the whole file is on the disk; pushing it there as it goes keeps that wait short
+    // (a few hundred MB at once would hold the window for a second or more).
+    constexpr qint64 sync_every_bytes = 8 << 20;
+    qint64 unsynced = 0;
+    QByteArray part;
+    while (writer.next(part, rows_per_part)) {
+        if (file.write(part) != part.size()) {
+            file.cancelWriting();
+            return failed();
+        }
+        unsynced += part.size();
+        part.clear();
+        if (unsynced >= sync_every_bytes && file.flush()) {
+            sync_file_data(file.handle());
+            unsynced = 0;
+        }
+        if (between_parts)
+            between_parts(writer.fraction_done());
+    }
+    if (!file.commit())
+        return failed();
+    result.ok = true;
+    return result;
 }

@@ -24,11 +24,19 @@ void fit(QVector<double> &v, int n)
         v.resize(n);
 }
 
-bool same_prefix(const QVector<double> &a, const QVector<double> &b, int count)
+// Makes `to` hold the first n points of `from`, a series that only grows: only the points it lacks are copied,
+// unless its last point shows it holds another series. Copied, never shared: a shared vector would make the next
+// append to `from` copy it whole.
+void follow(series &to, const series &from, int n)
 {
-    if (a.size() < count || b.size() < count)
-        return false;
-    return count == 0 || std::memcmp(a.constData(), b.constData(), std::size_t(count) * sizeof(double)) == 0;
+    int have = std::min(to.keys.size(), to.values.size());
+    if (have > n
+        || (have > 0 && (to.keys[have - 1] != from.keys[have - 1] || to.values[have - 1] != from.values[have - 1])))
+        have = 0;
+    to.keys.resize(n);
+    to.values.resize(n);
+    std::copy(from.keys.constData() + have, from.keys.constData() + n, to.keys.data() + have);
+    std::copy(from.values.constData() + have, from.values.constData() + n, to.values.data() + have);
 }
 
 // Automatic cut-off from the method's rate figure r (all single precision, as the menu thresholds are).
@@ -172,21 +180,22 @@ bool live_filter_state::pass(const series &live, const live_settings &s, bool fi
     const double wn = normalised_cutoff(s.filter_hz, s.fs);
     const int order = filter_order(n, s.order_cap);
     if (wn <= 0 || order < 1) {
-        shown_ = live;
-        fit(shown_.keys, n);
-        fit(shown_.values, n);
+        if (smoothed_)
+            shown_ = series();
+        follow(shown_, live, n);
         smoothed_ = false;
         filter_.reset();
         return true;
     }
 
+    // During a run the newest samples stay off the shown curve: their smoothed values still move with every batch,
+    // and the filter keeps them readable for the pass that shows them.
+    filter_.keep_outputs(std::size_t(std::max(0, s.hold_back)));
     const std::size_t changed_from = filter_.update(live.values.constData(), std::size_t(n), order, float(wn));
-    const double *y = filter_.output().data();
-    // During a run the newest samples stay off the shown curve: their smoothed values still move with every batch.
     const int m = final ? n : std::max(0, n - s.hold_back);
 
-    // The filter compared the whole earlier series bit for bit before keeping anything, so the points it kept
-    // belong to this same run; only the tail from there on is written again.
+    // A run's live series only grows and a new run resets this state, so the points the filter kept belong to
+    // this same run; only the tail from there on is written again.
     const int keep = smoothed_ ? std::min({int(changed_from), shown_.values.size(), m}) : 0;
     if (shown_.keys.capacity() < m) {
         shown_.keys.reserve(m + m / 2);  // room for the passes to come, as in the filter itself
@@ -198,7 +207,8 @@ bool live_filter_state::pass(const series &live, const live_settings &s, bool fi
     double *values_out = shown_.values.data();
     const double *keys_in = live.keys.constData();
     std::copy(keys_in + keep, keys_in + m, keys_out + keep);
-    std::copy(y + keep, y + m, values_out + keep);
+    if (keep < m)
+        std::copy(filter_.outputs_from(std::size_t(keep)), filter_.outputs_from(std::size_t(m)), values_out + keep);
     smoothed_ = true;
     return true;
 }
@@ -253,7 +263,9 @@ std::vector<std::pair<int, int>> chrono_segments(const chrono_layout &layout, in
 void chrono_filter_state::reset()
 {
     shown_ = series();
-    seen_values_.clear();
+    seen_count_ = 0;
+    seen_tail_.clear();
+    shows_raw_ = false;
     settled_end_ = 0;
     current_first_ = -1;
     wn_ = 0;
@@ -267,21 +279,24 @@ void chrono_filter_state::pass(const series &live, float filter_hz, double fs, c
     const int n = std::min(live.keys.size(), live.values.size());
     const double wn = normalised_cutoff(filter_hz, fs);
     if (wn <= 0) {
-        reset();
-        shown_ = live;
-        fit(shown_.keys, n);
-        fit(shown_.values, n);
+        if (!shows_raw_)
+            reset();
+        shows_raw_ = true;
+        follow(shown_, live, n);
         return;
     }
 
     const bool same_plan = wn == wn_ && cap == cap_ && layout.lead_samples == layout_.lead_samples
                            && layout.samples_per_step == layout_.samples_per_step && layout.steps == layout_.steps;
-    const int seen = int(seen_values_.size());
-    const bool continues = same_plan && n >= seen && shown_.values.size() == seen
-                           && (seen == 0
-                               || std::memcmp(seen_values_.data(), live.values.constData(),
-                                              std::size_t(seen) * sizeof(double)) == 0)
-                           && same_prefix(shown_.keys, live.keys, seen);
+    // The live series only grows during a run: the newest samples seen last time are enough to tell it apart
+    // from another series, and checking them costs the same at any length.
+    const int seen = seen_count_;
+    const int tail = int(seen_tail_.size());
+    const bool continues = same_plan && n >= seen && shown_.values.size() == seen && shown_.keys.size() == seen
+                           && (tail == 0
+                               || std::memcmp(seen_tail_.data(), live.values.constData() + (seen - tail),
+                                              std::size_t(tail) * sizeof(double)) == 0)
+                           && (seen == 0 || shown_.keys[seen - 1] == live.keys[seen - 1]);
     if (!continues) {
         reset();
         wn_ = wn;
@@ -289,8 +304,10 @@ void chrono_filter_state::pass(const series &live, float filter_hz, double fs, c
         layout_ = layout;
     }
 
-    shown_.keys = live.keys;
-    fit(shown_.keys, n);
+    // Keys are copied, not shared: a shared vector would make the next append to the live series copy it whole.
+    const int have = shown_.keys.size();
+    shown_.keys.resize(n);
+    std::copy(live.keys.constData() + have, live.keys.constData() + n, shown_.keys.data() + have);
     fit(shown_.values, n);
     double *out = shown_.values.data();
     const double *in = live.values.constData();
@@ -313,14 +330,15 @@ void chrono_filter_state::pass(const series &live, float filter_hz, double fs, c
                 current_first_ = first;
             }
             const std::size_t from = filter_.update(in + first, std::size_t(len), order, float(wn));
-            const std::vector<double> &y = filter_.output();
-            std::copy(y.begin() + std::ptrdiff_t(from), y.end(), out + first + std::ptrdiff_t(from));
+            std::copy(filter_.outputs_from(from), filter_.outputs_from(std::size_t(len)), out + first + std::ptrdiff_t(from));
         }
         if (closed)
             settled_end_ = end;
     }
 
-    seen_values_.assign(in, in + n);
+    seen_count_ = n;
+    const int keep = std::min(n, seen_check);
+    seen_tail_.assign(in + (n - keep), in + n);
 }
 
 // ---- stored records ----

@@ -152,7 +152,10 @@ public:
 
 private:
     series shown_;
-    std::vector<double> seen_values_;   // live values of the previous pass, to notice a different series
+    static constexpr int seen_check = 1024;  // newest live values compared to notice a different series
+    int seen_count_ = 0;                // live points of the previous pass
+    std::vector<double> seen_tail_;     // its newest values
+    bool shows_raw_ = false;            // the last pass showed the live points unfiltered
     int settled_end_ = 0;               // shown_ values before this index are final
     int current_first_ = -1;            // first sample of the range that filter_ holds
     double wn_ = 0;

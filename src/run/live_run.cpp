@@ -1,7 +1,7 @@
 // The receive path of one run, kept free of widgets so that tests and the benchmark drive it directly.
 #include "run/live_run.h"
 
-#include <qcustomplot.h>
+#include "run/qcp_compat.h"
 
 #include <algorithm>
 
@@ -79,6 +79,7 @@ void sync_curve(QCPCurve *c, const curve_filtering::series &points, sync_mode mo
         while (same < limit && same_at(same))
             ++same;
     }
+    qcp::points_changed(c, same);
     if (same == 0)
         data->clear();
     else if (same < held)

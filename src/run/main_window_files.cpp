@@ -18,12 +18,14 @@
 #include <QStackedWidget>
 #include <QUrl>
 #include <algorithm>
+#include <optional>
 
 #include "files/experiment_reader.h"
 #include "files/experiment_writer.h"
 #include "files/file_naming.h"
 #include "files/protocol_file.h"
 #include "run/experiment_list_logic.h"
+#include "run/file_progress.h"
 #include "run/mainwindow.h"
 #include "run/method_setup.h"
 #include "run/qcp_compat.h"
@@ -123,8 +125,15 @@ void MainWindow::on_Open_clicked()
         return;
     }
 
-    const experiment_load load = load_experiment_file(path, protocol_form_values());
+    if (file_operation_running)
+        return;  // an opening asked for from another instance while a file is being read or written
+    const file_busy busy(file_operation_running);
+    // Reading takes the most; filling the curves of a long record the rest.
+    std::optional<file_progress> progress(std::in_place, this,
+                                          QStringLiteral("Opening %1 ...").arg(QFileInfo(path).fileName()));
+    const experiment_load load = load_experiment_file(path, protocol_form_values(), [&](double f) { progress->step(0.9 * f); });
     if (!load.contents) {
+        progress.reset();
         tell_file_error(error_title, load.error);
         return;
     }
@@ -139,7 +148,8 @@ void MainWindow::on_Open_clicked()
         return;
     state.experiments_dir = remembered_folder(path) + QLatin1Char('/');
     curve &record = records[n];
-    data_to_record(load.contents->record, record);
+    data_to_record(load.contents->record, record, [&] { progress->step(0.95); });
+    progress.reset();
     record.directory = state.experiments_dir;
     record.saved_name = base;  // with the folder, names the file it came from
     if (fill_form && !load.contents->legacy_layout)
@@ -326,16 +336,32 @@ void MainWindow::load_method_page(method_index method, const method_pages &p, bo
 
 // ---- saving experiments ----
 
+save_result MainWindow::write_in_parts(const QString &path, const experiment_data &fields, int record,
+                                       const export_stamp &stamp)
+{
+    experiment_text_writer writer(fields, points_in_place(records[record]), stamp);
+    if (!writer.has_layout()) {
+        save_result result;
+        result.error = QStringLiteral("The experiment's method \"%1\" has no file layout.").arg(fields.method);
+        return result;
+    }
+    // A long record takes seconds to write: the window keeps painting meanwhile, and user input waits, so the
+    // points written stay as they are.
+    const file_busy busy(file_operation_running);
+    file_progress progress(this, QStringLiteral("Saving %1 ...").arg(fields.name));
+    return save_experiment_in_parts(path, writer, progress.callback());
+}
+
 bool MainWindow::write_record_file(const QString &path, int record, const QString &name_in_file)
 {
     // The running record would be written half-way and then read as saved, though the finished run exists
     // only as its autosave.
     if (record < 0 || record >= records.experiment_count() || record == running_record_index())
         return false;
-    experiment_data data = record_to_data(records[record]);
-    data.name = name_in_file;
+    experiment_data fields = record_fields(records[record]);
+    fields.name = name_in_file;
     const save_result result =
-        save_experiment_file(path, data, export_stamp{QDateTime::currentDateTime(), ui->user_box->currentText()});
+        write_in_parts(path, fields, record, export_stamp{QDateTime::currentDateTime(), ui->user_box->currentText()});
     if (!result.ok) {
         tell_file_error(error_title, result.error);
         return false;
@@ -512,7 +538,7 @@ bool MainWindow::autosave_record(int record)
         return false;
     }
     const save_result result =
-        save_experiment_file(*path, record_to_data(records[record]), export_stamp{now, ui->user_box->currentText()});
+        write_in_parts(*path, record_fields(records[record]), record, export_stamp{now, ui->user_box->currentText()});
     if (!result.ok) {
         tell_file_error(error_title, result.error);
         return false;

@@ -144,9 +144,10 @@ void MainWindow::on_Start_clicked()
         return;
     }
 
-    // The new record, its row and its curves.
-    qcp::clear_points(state.live_curve1);
-    qcp::clear_points(state.live_curve2);
+    // The new record, its row and its curves. The live curves still hold the last run's points, which are its
+    // record's raw curves: they get containers of their own before anything is cleared.
+    qcp::own_points(state.live_curve1);
+    qcp::own_points(state.live_curve2);
     const QString name = unique_experiment_name();
     const int n = reserve_next_record();
     if (n < 0)
@@ -166,6 +167,10 @@ void MainWindow::on_Start_clicked()
     record.filter_hz = fields.filter_hz;
     for (QCPCurve *c : {record.ch1_curve, record.ch2_curve, record.ch1_raw_curve, record.ch2_raw_curve})
         qcp::clear_points(c);
+    // The raw curves hold exactly the live samples during a run; one container serves both, so a long run keeps
+    // its samples once rather than twice.
+    qcp::share_points(state.live_curve1, record.ch1_raw_curve);
+    qcp::share_points(state.live_curve2, record.ch2_raw_curve);
     record.ch1_curve->setPen(we1_pen(n));
     record.ch2_curve->setPen(we2_pen(n));
     record.ch1_curve->setName(name + QStringLiteral("_w1"));

@@ -99,8 +99,9 @@ void MainWindow::create_record_curves()
     // A record joins the legend only once a run or a file fills it.
     qcp::keep_new_plottables_out_of_legend(plot);
     for (curve &record : records) {
-        record.ch1_curve = new QCPCurve(plot->xAxis, plot->yAxis);
-        record.ch2_curve = new QCPCurve(plot->xAxis, plot->yAxis);
+        // The shown curves draw a reduced view: a run may hold millions of points, the plot a few hundred columns.
+        record.ch1_curve = new reduced_curve(plot->xAxis, plot->yAxis);
+        record.ch2_curve = new reduced_curve(plot->xAxis, plot->yAxis);
         record.ch1_raw_curve = new QCPCurve(plot->xAxis, plot->yAxis);
         record.ch2_raw_curve = new QCPCurve(plot->xAxis, plot->yAxis);
         record.ch1_raw_curve->removeFromLegend();

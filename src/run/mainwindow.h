@@ -23,6 +23,9 @@ class QDragEnterEvent;
 class QListWidgetItem;
 class QDropEvent;
 struct experiment_file_contents;
+struct experiment_data;
+struct export_stamp;
+struct save_result;
 class instrument_link;
 class dialog_warning_save_data;
 enum class link_view;
@@ -281,6 +284,8 @@ private:
     bool confirm_replace(const QString &title, const QString &path);
     QString save_target(const QString &title, const QString &chosen, const QString &extension);
     bool write_record_file(const QString &path, int record, const QString &name_in_file);
+    save_result write_in_parts(const QString &path, const experiment_data &fields, int record,
+                               const export_stamp &stamp);
     void save_with_dialog(int record, const QString &proposed_name);
     void give_saved_name(int record, const QString &name);
     void show_as_saved(int record);
@@ -381,5 +386,6 @@ private:
     int run_record = -1;
     int dropped_frames_told = 0;    // the trace names the first few undecodable batches of a run, not every one
     QTimer *live_redraw = nullptr;  // spaces out the redraws of a run
+    bool file_operation_running = false;  // a long save or opening lets events through between its parts
     std::unique_ptr<class live_run> run_path;
 };

@@ -1,10 +1,15 @@
 // The few places where QCustomPlot 2.1 differs from the 1.3 interface the screens were designed against.
 #pragma once
 
+#include "run/reduced_curve.h"
+
 #include <qcustomplot.h>
 
 #include <QVector>
 #include <algorithm>
+
+#include <algorithm>
+#include <functional>
 
 namespace qcp {
 
@@ -55,6 +60,21 @@ struct points {
     QVector<double> values;
 };
 
+// Tells a curve that draws a reduced view that its points from `from` on were rewritten.
+inline void points_changed(QCPCurve *c, int from)
+{
+    if (auto *reduced = dynamic_cast<reduced_curve *>(c))
+        reduced->points_changed_from(from);
+}
+
+// Lets a curve that draws a reduced view get ready for a long new set of points a part at a time, calling
+// `between_parts` after each, so that its first redraw does not have to read them all at once.
+inline void prepare_view(QCPCurve *c, const std::function<void()> &between_parts)
+{
+    if (auto *reduced = dynamic_cast<reduced_curve *>(c))
+        reduced->prepare(between_parts);
+}
+
 inline int point_count(const QCPCurve *c) { return c ? c->data()->size() : 0; }
 
 inline points read_points(const QCPCurve *c)
@@ -73,22 +93,57 @@ inline points read_points(const QCPCurve *c)
 }
 
 // Replaces a curve's points in one pass; the sort key is the running index, so the curve keeps the given order.
-inline void set_points(QCPCurve *c, const QVector<double> &keys, const QVector<double> &values)
+// With `between_parts`, a long curve is filled a part at a time and it is called after each part.
+inline void set_points(QCPCurve *c, const QVector<double> &keys, const QVector<double> &values,
+                       const std::function<void()> &between_parts = {})
 {
-    if (c)
+    if (!c)
+        return;
+    constexpr int part = 1 << 18;
+    const int n = std::min(keys.size(), values.size());
+    if (!between_parts || n <= part) {
         c->setData(keys, values);
+    } else {
+        // Room for all points at once: growing the container part by part would copy everything it holds
+        // each time it doubles. The container then takes the points over without a copy.
+        QVector<QCPCurveData> points;
+        points.reserve(n);
+        for (int from = 0; from < n; from += part) {
+            const int to = std::min(n, from + part);
+            for (int i = from; i < to; ++i)
+                points.append(QCPCurveData(i, keys[i], values[i]));
+            between_parts();
+        }
+        c->data()->set(points, true);
+    }
+    points_changed(c, 0);
 }
 
 inline void add_point(QCPCurve *c, double key, double value)
 {
     if (c)
-        c->addData(key, value);
+        c->addData(key, value);   // an added last point is noticed without being told
 }
 
 inline void clear_points(QCPCurve *c)
 {
-    if (c)
+    if (c) {
         c->data()->clear();
+        points_changed(c, 0);
+    }
+}
+
+// Makes `follower` hold the very points of `owner` (one container, no copy), so that a change through either
+// shows in both. own_points gives it back a container of its own, empty.
+inline void share_points(QCPCurve *follower, QCPCurve *owner)
+{
+    if (follower && owner && follower != owner)
+        follower->setData(owner->data());
+}
+inline void own_points(QCPCurve *c)
+{
+    if (c)
+        c->setData(QSharedPointer<QCPCurveDataContainer>(new QCPCurveDataContainer));
 }
 
 // Exchanges two curves' points without copying them: 2.1 keeps them in a shared data container, so handing
@@ -100,6 +155,8 @@ inline void swap_points(QCPCurve *a, QCPCurve *b)
     const QSharedPointer<QCPCurveDataContainer> held = a->data();
     a->setData(b->data());
     b->setData(held);
+    points_changed(a, 0);
+    points_changed(b, 0);
 }
 
 // 2.1's savePng/saveJpg gained a resolution-unit argument after the resolution; 1.3 callers pass width, height, scale, quality.

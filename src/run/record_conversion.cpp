@@ -14,19 +14,48 @@ point_series series_of(const QCPCurve *c)
     return s;
 }
 
-void fill_curve(QCPCurve *c, const point_series &s)
+void fill_curve(QCPCurve *c, const point_series &s, const std::function<void()> &between_parts)
 {
     if (!c)
         return;
     if (s.empty())
         qcp::clear_points(c);
     else
-        qcp::set_points(c, s.keys, s.values);
+        qcp::set_points(c, s.keys, s.values, between_parts);
+}
+
+point_span span_of(const QCPCurve *c)
+{
+    point_span s;
+    if (!c || c->data()->isEmpty())
+        return s;
+    const QCPCurveData &first = *c->data()->constBegin();
+    s.keys = &first.key;
+    s.values = &first.value;
+    s.stride = sizeof(QCPCurveData) / sizeof(double);
+    s.count = c->data()->size();
+    return s;
 }
 
 }  // namespace
 
+record_points points_in_place(const curve &record)
+{
+    return {span_of(record.ch1_curve), span_of(record.ch2_curve), span_of(record.ch1_raw_curve),
+            span_of(record.ch2_raw_curve)};
+}
+
 experiment_data record_to_data(const curve &record)
+{
+    experiment_data d = record_fields(record);
+    d.ch1 = series_of(record.ch1_curve);
+    d.ch2 = series_of(record.ch2_curve);
+    d.ch1_raw = series_of(record.ch1_raw_curve);
+    d.ch2_raw = series_of(record.ch2_raw_curve);
+    return d;
+}
+
+experiment_data record_fields(const curve &record)
 {
     experiment_data d;
     d.name = record.name;
@@ -47,14 +76,10 @@ experiment_data record_to_data(const curve &record)
     d.e_min = record.e_min;
     d.e_start = record.e_start;
     d.directory = record.directory;
-    d.ch1 = series_of(record.ch1_curve);
-    d.ch2 = series_of(record.ch2_curve);
-    d.ch1_raw = series_of(record.ch1_raw_curve);
-    d.ch2_raw = series_of(record.ch2_raw_curve);
     return d;
 }
 
-void data_to_record(const experiment_data &data, curve &record)
+void data_to_record(const experiment_data &data, curve &record, const std::function<void()> &between_parts)
 {
     record.name = data.name;
     record.details = data.details;
@@ -74,8 +99,12 @@ void data_to_record(const experiment_data &data, curve &record)
     record.e_min = data.e_min;
     record.e_start = data.e_start;
     record.directory = data.directory;
-    fill_curve(record.ch1_curve, data.ch1);
-    fill_curve(record.ch2_curve, data.ch2);
-    fill_curve(record.ch1_raw_curve, data.ch1_raw);
-    fill_curve(record.ch2_raw_curve, data.ch2_raw);
+    fill_curve(record.ch1_curve, data.ch1, between_parts);
+    fill_curve(record.ch2_curve, data.ch2, between_parts);
+    if (between_parts) {
+        qcp::prepare_view(record.ch1_curve, between_parts);
+        qcp::prepare_view(record.ch2_curve, between_parts);
+    }
+    fill_curve(record.ch1_raw_curve, data.ch1_raw, between_parts);
+    fill_curve(record.ch2_raw_curve, data.ch2_raw, between_parts);
 }

@@ -7,6 +7,7 @@
 #include "support/temp_workdir.h"
 
 #include <QFile>
+#include <cmath>
 #include <QRandomGenerator>
 #include <QTextCodec>
 #include <QtTest>
@@ -114,6 +115,34 @@ private slots:
         r.ch1 = r.ch1_raw = point_series();
         r.ch2 = r.ch2_raw = series({{0.1, 1}, {0.2, 2}});
         QVERIFY(write_or_fail(r).endsWith("A)\n0\t0.1\tnan\t1\n1\t0.2\tnan\t2\nRAW DATA\n0\t0.1\tnan\t1\n1\t0.2\tnan\t2\n"));
+    }
+
+    void row_values_are_written_as_six_significant_digits()
+    {
+        // Values where rounding, trailing zeros or the switch to the exponent form decide the text, then many
+        // random magnitudes: each must read exactly as QString::number(v, 'g', 6) writes it.
+        QVector<double> values = {0.1, -0.2, 1.0, 1.5e-5, 0.0001, 0.00009999995, 999999.4, 999999.5, 9.999995,
+                                  123456.5, 1234565, 0.30000000000000004, -2.5e6, 1e300, 4.9e-324, -0.0, 0.0,
+                                  qInf(), -qInf(), qQNaN(), 1397812.5, 1.3978125, 33.2643125, 0.0001234565,
+                                  -7.5e-5, 12.34565, 2.0000005};
+        QRandomGenerator gen(7);
+        for (int k = 0; k < 20000; ++k)
+            values << (gen.generateDouble() - 0.5) * std::pow(10.0, gen.bounded(-12, 13));
+        // Times of the time-based methods: multiples of the sample periods, often exactly halfway.
+        for (int k = 0; k < 20000; ++k)
+            values << (gen.bounded(20000000) + 1) * (k % 2 ? 1.3978125 : 3.32643125);
+        experiment_data r = golden_record();
+        r.ch2 = r.ch1_raw = r.ch2_raw = point_series();
+        r.ch1 = point_series();
+        QByteArray expected;
+        for (int i = 0; i < values.size(); ++i) {
+            r.ch1.append(values[i], -values[i]);
+            expected += QString::number(i).toUtf8() + '\t' + QString::number(values[i], 'g', 6).toUtf8() + '\t'
+                        + QString::number(-values[i], 'g', 6).toUtf8() + "\tnan\t\n";
+        }
+        const QByteArray text = write_or_fail(r);
+        const int from = text.indexOf("A)\n") + 3;
+        QCOMPARE(text.mid(from, expected.size()), expected);
     }
 
     void writer_parameter_values()

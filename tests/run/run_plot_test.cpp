@@ -1,9 +1,11 @@
-// Pointer handling on the run screen's plot: the coordinate tool tip and dragging the legend.
+// The run screen's plot: long curves drawn at the plot's resolution, the coordinate tool tip and dragging the
+// legend.
 #include <QtTest>
 
 #include <qcustomplot.h>
 
 #include "run/mainwindow.h"
+#include "run/qcp_compat.h"
 #include "shell/program_fonts.h"
 #include "support/temp_workdir.h"
 
@@ -57,6 +59,30 @@ private slots:
         QCOMPARE(p->axisRect()->insetLayout()->insetPlacement(0), QCPLayoutInset::ipFree);
         // Top-left corner of the area inside the axis rectangle where insets stand.
         QCOMPARE(legend_rect().topLeft(), p->axisRect()->insetLayout()->rect().topLeft());
+    }
+
+    void a_long_curve_draws_its_columns_and_zoomed_in_every_point()
+    {
+        // A record's shown curve with 200,000 time-keyed points: the redraw draws a few points a pixel column;
+        // zoomed in to 300 of them, all of them (and one on either side).
+        curve &record = window->experiment_records()[0];
+        QVector<double> keys, values;
+        for (int i = 0; i < 200000; ++i) {
+            keys << i * 1.3978125;
+            values << std::sin(i * 0.001) + (i == 123457 ? 50 : 0);
+        }
+        qcp::set_points(record.ch1_curve, keys, values);
+        QCustomPlot *p = plot();
+        p->xAxis->setRange(keys.first(), keys.last());
+        p->yAxis->setRange(-2, 60);
+        p->replot();
+        auto *reduced = dynamic_cast<reduced_curve *>(record.ch1_curve);
+        QVERIFY(reduced);
+        QVERIFY(reduced->last_drawn_count() > 0);
+        QVERIFY(reduced->last_drawn_count() <= 2 * p->axisRect()->width() + 2);
+        p->xAxis->setRange(keys[120000] - 0.5, keys[120299] + 0.5);
+        p->replot();
+        QCOMPARE(reduced->last_drawn_count(), 302);
     }
 
     void tooltip_shows_the_pointer_coordinates()

@@ -640,6 +640,57 @@ private slots:
         action("actionAutomatic")->trigger();
     }
 
+    void a_million_sample_run_keeps_every_sample_in_its_autosave()
+    {
+        // 1,000,000 samples on WE1: 23 minutes of instrument time. The simulation sends the first sample and then
+        // holds still; the rest arrive as the port hands them over in large reads.
+        constexpr int samples = 1000000;
+        method_pages pages = long_ampero();
+        pages.ampero.run_time_ms = 1500000;
+        sim->set_speed_up(1e-6);
+        const int n = start(method_index::amperometry, pages, true, false);
+        QVERIFY(n >= 0);
+        const curve &record = w->experiment_records()[n];
+        QVERIFY(wait_for([&] { return record.ch1_raw_curve->data()->size() == 1; }, 2000));
+        sample_frame_values v;
+        v.type = sample_frame_type::time_indexed;
+        v.electrode = 1;
+        for (int k = 1; k < samples;) {
+            for (const int end = std::min(samples, k + 20000); k < end; ++k) {
+                // The 16-bit index runs over many times in such a run; 0xFFFF would mark its end.
+                v.sample_index = uint16_t(k % 0xFFFF);
+                v.current_uA = float(8 * std::sin(k * 1e-4) + (k % 99991 == 0 ? 30 : 0));
+                w->screen_state().rx_buffer += encode_sample_frame(v);
+            }
+            w->serialReceived();
+        }
+        child<QToolButton>(*w, "Stop")->click();
+        sim->set_speed_up(sim_speed_up);
+        QVERIFY(!w->run_in_progress());
+        const int kept = record.ch1_raw_curve->data()->size();
+        QCOMPARE(kept, samples);
+        QCOMPARE(record.ch1_curve->data()->size(), kept);   // the final pass shows every sample
+
+        const QFileInfoList copies = QDir(QStringLiteral("Data/Temp")).entryInfoList(QDir::Files, QDir::Time);
+        QVERIFY(!copies.isEmpty());
+        const experiment_load back = load_experiment_file(copies.first().filePath());
+        QVERIFY(back.contents);
+        const experiment_data &file = back.contents->record;
+        QCOMPARE(file.ch1_raw.size(), kept);
+        QCOMPARE(file.ch1.size(), kept);
+        QVERIFY(file.ch2.empty() && file.ch2_raw.empty());
+        // The file holds six significant digits, read back in single precision.
+        const auto as_written = [](double v) { return double(QString::number(v, 'g', 6).toFloat()); };
+        for (int i : {0, 1, 2, kept - 3, kept - 2, kept - 1}) {
+            const auto raw = record.ch1_raw_curve->data()->at(i);
+            const auto shown = record.ch1_curve->data()->at(i);
+            QCOMPARE(file.ch1_raw.keys[i], as_written(raw->key));
+            QCOMPARE(file.ch1_raw.values[i], as_written(raw->value));
+            QCOMPARE(file.ch1.keys[i], as_written(shown->key));
+            QCOMPARE(file.ch1.values[i], as_written(shown->value));
+        }
+    }
+
     void unplugging_mid_run_ends_the_run_and_keeps_what_came()
     {
         const method_pages pages = long_ampero();
@@ -693,6 +744,7 @@ private slots:
         QCOMPARE(child<QComboBox>(*w, "Current_Range")->currentIndex(), 4);
         QVERIFY(w->findChild<QAction *>(QStringLiteral("actionAutomatic"))->isChecked());
     }
+
 };
 
 QTEST_MAIN(run_road_test)
