@@ -147,6 +147,20 @@ private:
     using prefix = const char *;
 
     void add_details(const QString &line) { out.record.details.append(line); }
+
+public:
+    // Room for this many rows in each section, made once: a point list that grows by itself copies all it holds
+    // each time it doubles, and for millions of rows one such copy holds a window far too long.
+    void expect_rows(int rows)
+    {
+        experiment_data &r = out.record;
+        for (point_series *s : {&r.ch1, &r.ch2, &r.ch1_raw, &r.ch2_raw}) {
+            s->keys.reserve(rows);
+            s->values.reserve(rows);
+        }
+    }
+
+private:
     void add_param(prefix p, const QString &value) { add_details(QLatin1String(p) + value); }
 
     void header_line(int n, const QStringList &fields, bool present = true)
@@ -473,6 +487,7 @@ struct experiment_file_reading::state {
     std::optional<reader> method_reader;
     int n = 0;
     bool done = false;
+    int expected_rows = 0;
 };
 
 experiment_file_reading::experiment_file_reading(QIODevice &source, int line_cap, const method_pages &form)
@@ -500,6 +515,7 @@ bool experiment_file_reading::step(int lines)
             return false;
         }
         d->method_reader.emplace(legacy ? method_index::cyclic : *m, legacy, d->form);
+        d->method_reader->expect_rows(d->expected_rows);
         for (int k = 0; k < head.size(); ++k) {
             const bool last = k == head.size() - 1;
             d->method_reader->line(++d->n, head[k], last && d->lines.cut_short());
@@ -521,6 +537,12 @@ bool experiment_file_reading::step(int lines)
         }
     }
     return true;
+}
+
+void experiment_file_reading::expect_bytes(qint64 bytes)
+{
+    // A row takes at least some 20 bytes; both sections hold about the same count.
+    d->expected_rows = int(std::min<qint64>(bytes / 20 / 2, experiment_line_cap));
 }
 
 std::optional<experiment_file_contents> experiment_file_reading::result()
@@ -555,6 +577,7 @@ experiment_load load_experiment_file(const QString &path, const method_pages &fo
     // A part of a few milliseconds, so a window can keep painting in between, even on a busy machine.
     constexpr int lines_per_part = 5000;
     experiment_file_reading reading(file, experiment_line_cap, form);
+    reading.expect_bytes(file.size());
     const double size = std::max<qint64>(file.size(), 1);
     while (reading.step(lines_per_part)) {
         if (between_parts)

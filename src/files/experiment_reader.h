@@ -37,6 +37,10 @@ public:
                                      const method_pages &form = method_pages());
     ~experiment_file_reading();
 
+    // The file's size, told before the first step: the point lists get room for its rows once, instead of
+    // copying themselves over and over as they grow.
+    void expect_bytes(qint64 bytes);
+
     // Reads up to `lines` more lines; false once everything there is to read is read.
     bool step(int lines);
 

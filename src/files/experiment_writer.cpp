@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <charconv>
+#include <chrono>
+#include <future>
 #include <cmath>
 #include <limits>
 
@@ -312,25 +314,34 @@ save_result save_experiment_in_parts(const QString &path, experiment_text_writer
     // A part takes a few milliseconds to format: short enough for the window to keep painting in between, even
     // on a busy machine.
     constexpr int rows_per_part = 5000;
-    // The commit waits until the whole file is on the disk; pushing it there as it goes keeps that wait short
-    // (a few hundred MB at once would hold the window for a second or more).
+    // The commit waits until the whole file is on the disk; pushing it there as it goes, on a thread of its own
+    // while the writing goes on, keeps that wait short (a few hundred MB at once would hold the window for a
+    // second or more, and even a few MB can take a while on a busy disk).
     constexpr qint64 sync_every_bytes = 8 << 20;
     qint64 unsynced = 0;
+    std::future<bool> syncing;
     QByteArray part;
     while (writer.next(part, rows_per_part)) {
         if (file.write(part) != part.size()) {
+            if (syncing.valid())
+                syncing.wait();
             file.cancelWriting();
             return failed();
         }
         unsynced += part.size();
         part.clear();
-        if (unsynced >= sync_every_bytes && file.flush()) {
-            sync_file_data(file.handle());
+        const bool sync_done = !syncing.valid() || syncing.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+        if (unsynced >= sync_every_bytes && sync_done && file.flush()) {
+            syncing = std::async(std::launch::async, sync_file_data, int(file.handle()));
             unsynced = 0;
         }
         if (between_parts)
             between_parts(writer.fraction_done());
     }
+    if (syncing.valid())
+        syncing.wait();
+    if (syncing.valid())
+        syncing.wait();
     if (!file.commit())
         return failed();
     result.ok = true;
