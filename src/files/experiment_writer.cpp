@@ -257,7 +257,11 @@ std::optional<QByteArray> write_experiment(const experiment_data &record, const 
     return out;
 }
 
-save_result save_text_atomically(const QString &path, const QByteArray &bytes)
+namespace {
+
+// Writes `path` through QSaveFile: `write_body` writes the content and says whether all of it went out; only
+// then is the file committed, so the old file stays unless the new one is whole.
+save_result save_through(const QString &path, const std::function<bool(QSaveFile &)> &write_body)
 {
     save_result result;
     if (path.isEmpty()) {
@@ -265,20 +269,24 @@ save_result save_text_atomically(const QString &path, const QByteArray &bytes)
         return result;
     }
     QSaveFile file(path);
-    const auto failed = [&]() {
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written && !write_body(file)) {
+        file.cancelWriting();
+        written = false;
+    }
+    if (!written || !file.commit()) {
         result.error = QStringLiteral("Could not write %1: %2").arg(QFileInfo(path).fileName(), file.errorString());
         return result;
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        return failed();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return failed();
     }
-    if (!file.commit())
-        return failed();
     result.ok = true;
     return result;
+}
+
+}  // namespace
+
+save_result save_text_atomically(const QString &path, const QByteArray &bytes)
+{
+    return save_through(path, [&](QSaveFile &file) { return file.write(bytes) == bytes.size(); });
 }
 
 save_result save_experiment_file(const QString &path, const experiment_data &record, const export_stamp &stamp)
@@ -295,55 +303,41 @@ save_result save_experiment_file(const QString &path, const experiment_data &rec
 save_result save_experiment_in_parts(const QString &path, experiment_text_writer &writer,
                                      const std::function<void(double)> &between_parts)
 {
-    save_result result;
     if (!writer.has_layout()) {
+        save_result result;
         result.error = QStringLiteral("The experiment has no file layout.");
         return result;
     }
-    if (path.isEmpty()) {
-        result.error = QStringLiteral("No file name given.");
-        return result;
-    }
-    QSaveFile file(path);
-    const auto failed = [&]() {
-        result.error = QStringLiteral("Could not write %1: %2").arg(QFileInfo(path).fileName(), file.errorString());
-        return result;
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        return failed();
-    // A part takes a few milliseconds to format: short enough for the window to keep painting in between, even
-    // on a busy machine.
-    constexpr int rows_per_part = 5000;
-    // The commit waits until the whole file is on the disk; pushing it there as it goes, on a thread of its own
-    // while the writing goes on, keeps that wait short (a few hundred MB at once would hold the window for a
-    // second or more, and even a few MB can take a while on a busy disk).
-    constexpr qint64 sync_every_bytes = 8 << 20;
-    qint64 unsynced = 0;
-    std::future<bool> syncing;
-    QByteArray part;
-    while (writer.next(part, rows_per_part)) {
-        if (file.write(part) != part.size()) {
-            if (syncing.valid())
-                syncing.wait();
-            file.cancelWriting();
-            return failed();
+    return save_through(path, [&](QSaveFile &file) {
+        // A part takes a few milliseconds to format: short enough for the window to keep painting in between,
+        // even on a busy machine.
+        constexpr int rows_per_part = 5000;
+        // The commit waits until the whole file is on the disk; pushing it there as it goes, on a thread of its
+        // own while the writing goes on, keeps that wait short (a few hundred MB at once would hold the window
+        // for a second or more, and even a few MB can take a while on a busy disk).
+        constexpr qint64 sync_every_bytes = 8 << 20;
+        qint64 unsynced = 0;
+        std::future<bool> syncing;
+        QByteArray part;
+        while (writer.next(part, rows_per_part)) {
+            if (file.write(part) != part.size()) {
+                if (syncing.valid())
+                    syncing.wait();
+                return false;
+            }
+            unsynced += part.size();
+            part.clear();
+            const bool sync_done =
+                !syncing.valid() || syncing.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+            if (unsynced >= sync_every_bytes && sync_done && file.flush()) {
+                syncing = std::async(std::launch::async, sync_file_data, int(file.handle()));
+                unsynced = 0;
+            }
+            if (between_parts)
+                between_parts(writer.fraction_done());
         }
-        unsynced += part.size();
-        part.clear();
-        const bool sync_done = !syncing.valid() || syncing.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-        if (unsynced >= sync_every_bytes && sync_done && file.flush()) {
-            syncing = std::async(std::launch::async, sync_file_data, int(file.handle()));
-            unsynced = 0;
-        }
-        if (between_parts)
-            between_parts(writer.fraction_done());
-    }
-    if (syncing.valid())
-        syncing.wait();
-    if (syncing.valid())
-        syncing.wait();
-    if (!file.commit())
-        return failed();
-    result.ok = true;
-    return result;
+        if (syncing.valid())
+            syncing.wait();
+        return true;
+    });
 }
