@@ -117,22 +117,10 @@ slider_setups setup_sliders(const series &ch1, const series &ch2, float e_start,
         return out;
     }
     const series &electrode = channel_index == 0 ? ch1 : ch2;
-    float maxval = -999, minval = 999, minkey = 0;
-    std::size_t maxidx = 0, minidx = 0;
-    bool min_found = false;
-    for (std::size_t t = 0; t < n; ++t) {
-        const float v = float(electrode.value_at(t));
-        if (v > maxval) {
-            maxval = v;
-            maxidx = t;
-        }
-        if (v < minval && t > n / 2) {
-            minval = v;
-            minidx = t;
-            minkey = float(electrode.key_at(t));
-            min_found = true;
-        }
-    }
+    const cycle_extremes peaks = find_cycle_extremes(electrode, n);
+    const std::size_t maxidx = peaks.max_index, minidx = peaks.min_index;
+    const bool min_found = peaks.min_found;
+    const float minkey = float(electrode.key_at(minidx));
     const float d = float(electrode.key_at(1)) - float(electrode.key_at(0));
 
     const int amax = int(std::min<std::size_t>(maxidx, std::numeric_limits<int>::max()));

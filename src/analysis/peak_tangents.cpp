@@ -79,19 +79,8 @@ float rotated(float slope, int degrees)
 peak_sliders reset_slider_ranges(const series &cycle, const peak_sliders &now)
 {
     const std::size_t n = cycle.size();
-    std::size_t maxidx = 0, minidx = 0;
-    float maxval = -999, minval = 999;
-    for (std::size_t t = 0; t < n; ++t) {
-        const float v = float(cycle.values[t]);
-        if (v > maxval) {
-            maxval = v;
-            maxidx = t;
-        }
-        if (v < minval && t > n / 2) {
-            minval = v;
-            minidx = t;
-        }
-    }
+    const cycle_extremes peaks = find_cycle_extremes(cycle, n);
+    const std::size_t maxidx = peaks.max_index, minidx = peaks.min_index;
     const std::size_t c = minidx > n / 2 ? minidx - n / 2 : minidx;
 
     peak_sliders out = now;
