@@ -5,9 +5,9 @@
 #include "instrument/method_names.h"
 #include "instrument/parameter_frames.h"
 #include "instrument/sample_decoding.h"
+#include "plot/qcp_compat.h"
 #include "run/live_run.h"
 #include "run/mainwindow.h"
-#include "run/qcp_compat.h"
 
 #include <benchmark/benchmark.h>
 

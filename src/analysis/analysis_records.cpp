@@ -4,9 +4,9 @@
 #include <QPen>
 #include <qcustomplot.h>
 
-#include "run/curve_display.h"
-#include "run/curve_palette.h"
-#include "run/qcp_compat.h"
+#include "plot/curve_display.h"
+#include "plot/curve_palette.h"
+#include "plot/qcp_compat.h"
 #include "run/record_store.h"
 
 QPen tangent_pen(const QColor &colour)

@@ -6,8 +6,8 @@
 #include <array>
 
 #include "analysis/analysis_result.h"
-#include "run/curve.h"
-#include "run/experiment_list_logic.h"
+#include "lists/experiment_list_logic.h"
+#include "plot/curve.h"
 
 class QCustomPlot;
 class QCPCurve;

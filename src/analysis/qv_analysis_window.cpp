@@ -9,10 +9,10 @@
 #include <QListWidget>
 
 #include "analysis/handover_rules.h"
-#include "run/drag_enter.h"
-#include "run/experiment_list_logic.h"
-#include "run/plot_legend.h"
-#include "run/qcp_compat.h"
+#include "lists/drag_enter.h"
+#include "lists/experiment_list_logic.h"
+#include "plot/plot_legend.h"
+#include "plot/qcp_compat.h"
 #include "shell/app_state.h"
 #include "shell/window_icon.h"
 #include "ui_qv_analysis_window.h"

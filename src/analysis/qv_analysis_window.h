@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "analysis/analysis_records.h"
-#include "run/curve.h"
-#include "run/plot_legend.h"
+#include "plot/curve.h"
+#include "plot/plot_legend.h"
 
 class QCloseEvent;
 class QDragEnterEvent;

@@ -15,9 +15,9 @@
 #include "analysis/peaks_analysis.h"
 #include "analysis/pearson_scan.h"
 #include "analysis/qv_analysis_window.h"
-#include "run/curve_display.h"
-#include "run/experiment_list_logic.h"
-#include "run/qcp_compat.h"
+#include "lists/experiment_list_logic.h"
+#include "plot/curve_display.h"
+#include "plot/qcp_compat.h"
 #include "ui_qv_analysis_window.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "analysis/analysis_list_rules.h"
 #include "analysis/qv_analysis_window.h"
 #include "dialogs/dialog_warning_delete_analysis.h"
-#include "run/experiment_list_logic.h"
+#include "lists/experiment_list_logic.h"
 #include "ui_qv_analysis_window.h"
 
 void qv_analysis_window::open_delete_warning()

@@ -19,8 +19,8 @@
 #include "analysis/analysis_protocol_file.h"
 #include "analysis/qv_analysis_window.h"
 #include "files/file_naming.h"
-#include "run/plot_image_export.h"
-#include "run/qcp_compat.h"
+#include "plot/plot_image_export.h"
+#include "plot/qcp_compat.h"
 #include "shell/settings_file.h"
 #include "ui_qv_analysis_window.h"
 

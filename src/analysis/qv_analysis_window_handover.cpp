@@ -7,8 +7,8 @@
 
 #include "analysis/handover_rules.h"
 #include "analysis/qv_analysis_window.h"
-#include "run/curve_display.h"
-#include "run/qcp_compat.h"
+#include "plot/curve_display.h"
+#include "plot/qcp_compat.h"
 #include "ui_qv_analysis_window.h"
 
 namespace {

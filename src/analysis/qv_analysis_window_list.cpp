@@ -13,11 +13,11 @@
 #include "analysis/analysis_list_rules.h"
 #include "analysis/analysis_values.h"
 #include "analysis/qv_analysis_window.h"
+#include "lists/experiment_list_logic.h"
+#include "lists/list_selection.h"
 #include "platform/trace.h"
-#include "run/curve_palette.h"
-#include "run/experiment_list_logic.h"
-#include "run/list_selection.h"
-#include "run/qcp_compat.h"
+#include "plot/curve_palette.h"
+#include "plot/qcp_compat.h"
 #include "ui_qv_analysis_window.h"
 
 namespace {

@@ -13,11 +13,11 @@
 #include "analysis/analysis_file.h"
 #include "analysis/analysis_naming.h"
 #include "analysis/qv_analysis_window.h"
-#include "platform/trace.h"
 #include "files/file_naming.h"
-#include "run/curve_display.h"
-#include "run/curve_palette.h"
-#include "run/qcp_compat.h"
+#include "platform/trace.h"
+#include "plot/curve_display.h"
+#include "plot/curve_palette.h"
+#include "plot/qcp_compat.h"
 #include "ui_qv_analysis_window.h"
 
 namespace {

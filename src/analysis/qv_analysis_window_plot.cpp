@@ -5,10 +5,10 @@
 
 #include "analysis/qv_analysis_window.h"
 #include "dialogs/setaxis.h"
-#include "run/context_menu_rules.h"
-#include "run/plot_geometry.h"
-#include "run/plot_legend.h"
-#include "run/qcp_compat.h"
+#include "lists/context_menu_rules.h"
+#include "plot/plot_geometry.h"
+#include "plot/plot_legend.h"
+#include "plot/qcp_compat.h"
 #include "shell/window_icon.h"
 #include "ui_qv_analysis_window.h"
 

@@ -8,7 +8,7 @@
 
 #include "analysis/handover_rules.h"
 #include "analysis/qv_analysis_window.h"
-#include "run/qcp_compat.h"
+#include "plot/qcp_compat.h"
 #include "ui_qv_analysis_window.h"
 
 void qv_analysis_window::fill_cycle_and_channel(int exp, refill mode)

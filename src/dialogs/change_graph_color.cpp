@@ -2,7 +2,7 @@
 #include "dialogs/change_graph_color.h"
 
 #include "dialogs/colour_choice.h"
-#include "run/curve_palette.h"
+#include "plot/curve_palette.h"
 #include "ui_change_graph_color.h"
 
 #include <QLabel>

@@ -1,7 +1,7 @@
 // Colour-to-pair mapping and slider moves of the graph-colour picker.
 #include "dialogs/colour_choice.h"
 
-#include "run/curve_palette.h"
+#include "plot/curve_palette.h"
 
 int matching_pair(const QColor &colour, int channel)
 {

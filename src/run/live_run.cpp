@@ -1,7 +1,7 @@
 // The receive path of one run, kept free of widgets so that tests and the benchmark drive it directly.
 #include "run/live_run.h"
 
-#include "run/qcp_compat.h"
+#include "plot/qcp_compat.h"
 
 #include <algorithm>
 

@@ -7,10 +7,10 @@
 
 #include "dialogs/change_graph_color.h"
 #include "dialogs/setaxis.h"
-#include "run/curve_display.h"
-#include "run/curve_palette.h"
+#include "plot/curve_display.h"
+#include "plot/curve_palette.h"
+#include "plot/qcp_compat.h"
 #include "run/mainwindow.h"
-#include "run/qcp_compat.h"
 #include "ui_mainwindow.h"
 #include "platform/trace.h"
 

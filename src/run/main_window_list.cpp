@@ -6,12 +6,12 @@
 #include <QSignalBlocker>
 
 #include "dialogs/dialog_warning_delete_experiment.h"
-#include "run/curve_palette.h"
-#include "run/drag_enter.h"
-#include "run/experiment_list_logic.h"
-#include "run/list_selection.h"
+#include "lists/drag_enter.h"
+#include "lists/experiment_list_logic.h"
+#include "lists/list_selection.h"
+#include "plot/curve_palette.h"
+#include "plot/qcp_compat.h"
 #include "run/mainwindow.h"
-#include "run/qcp_compat.h"
 #include "ui_mainwindow.h"
 #include "platform/trace.h"
 

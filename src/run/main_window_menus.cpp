@@ -8,9 +8,9 @@
 #include <QToolButton>
 #include <memory>
 
-#include "run/context_menu_rules.h"
-#include "run/plot_image_export.h"
-#include "run/qcp_compat.h"
+#include "lists/context_menu_rules.h"
+#include "plot/plot_image_export.h"
+#include "plot/qcp_compat.h"
 #include "shell/settings_file.h"
 #include "ui_mainwindow.h"
 

@@ -1,8 +1,8 @@
 // Plot set-up, the pointer tool tip and dragging the legend.
+#include "plot/plot_geometry.h"
+#include "plot/plot_legend.h"
+#include "plot/qcp_compat.h"
 #include "run/mainwindow.h"
-#include "run/plot_geometry.h"
-#include "run/plot_legend.h"
-#include "run/qcp_compat.h"
 #include "ui_mainwindow.h"
 
 void MainWindow::setup_plot()

@@ -11,11 +11,11 @@
 #include <QTimer>
 
 #include "platform/screen_metrics.h"
-#include "run/curve_palette.h"
+#include "plot/curve_palette.h"
+#include "plot/qcp_compat.h"
 #include "run/live_run.h"
-#include "shell/settings_file.h"
-#include "run/qcp_compat.h"
 #include "run/run_start.h"
+#include "shell/settings_file.h"
 #include "ui_mainwindow.h"
 #include "platform/trace.h"
 

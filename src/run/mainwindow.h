@@ -12,8 +12,8 @@
 #include <memory>
 
 #include "instrument/method_parameters.h"
-#include "run/curve.h"
-#include "run/plot_legend.h"
+#include "plot/curve.h"
+#include "plot/plot_legend.h"
 #include "run/record_store.h"
 #include "run/run_state.h"
 

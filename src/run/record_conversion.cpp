@@ -1,7 +1,7 @@
 // Copies between the run screen's experiment record and the plain record of the experiment files.
 #include "run/record_conversion.h"
 
-#include "run/qcp_compat.h"
+#include "plot/qcp_compat.h"
 
 namespace {
 

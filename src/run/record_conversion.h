@@ -3,7 +3,7 @@
 
 #include "files/experiment_data.h"
 #include "files/experiment_writer.h"
-#include "run/curve.h"
+#include "plot/curve.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
 // The fixed array of experiment records and the count of those in use.
 #include "run/record_store.h"
 
-#include "run/qcp_compat.h"
+#include "plot/qcp_compat.h"
 
 void reset_record(curve &record)
 {

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "run/curve.h"
+#include "plot/curve.h"
 
 // A record returned to the state of one not in use. Its four curves stay attached: they belong to the plot.
 void reset_record(curve &record);

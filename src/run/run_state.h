@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdint>
 
-#include "run/curve.h"
+#include "plot/curve.h"
 #include "run/run_clock.h"
 
 class QActionGroup;

@@ -12,8 +12,8 @@
 #include <qcustomplot.h>
 
 #include "analysis/qv_analysis_window.h"
-#include "run/curve_palette.h"
-#include "run/qcp_compat.h"
+#include "plot/curve_palette.h"
+#include "plot/qcp_compat.h"
 
 namespace analysis_fixtures {
 

@@ -9,7 +9,7 @@
 #include <limits>
 #include <qcustomplot.h>
 
-#include "run/context_menu_rules.h"
+#include "lists/context_menu_rules.h"
 #include "run/mainwindow.h"
 #include "support/temp_workdir.h"
 

@@ -9,8 +9,8 @@
 #include <qcustomplot.h>
 
 #include "dialogs/dialog_warning_delete_experiment.h"
+#include "plot/qcp_compat.h"
 #include "run/mainwindow.h"
-#include "run/qcp_compat.h"
 #include "run_test_fixtures.h"
 #include "support/temp_workdir.h"
 

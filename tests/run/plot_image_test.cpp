@@ -6,8 +6,8 @@
 #include <QDir>
 #include <QListWidget>
 
+#include "plot/plot_image_export.h"
 #include "run/mainwindow.h"
-#include "run/plot_image_export.h"
 #include "support/temp_workdir.h"
 
 namespace {

@@ -10,9 +10,9 @@
 
 #include "dialogs/change_graph_color.h"
 #include "dialogs/setaxis.h"
-#include "run/curve_palette.h"
+#include "plot/curve_palette.h"
+#include "plot/qcp_compat.h"
 #include "run/mainwindow.h"
-#include "run/qcp_compat.h"
 #include "support/temp_workdir.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <qcustomplot.h>
 
+#include "plot/qcp_compat.h"
 #include "run/mainwindow.h"
-#include "run/qcp_compat.h"
 #include "shell/program_fonts.h"
 #include "support/temp_workdir.h"
 

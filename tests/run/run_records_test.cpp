@@ -3,9 +3,9 @@
 
 #include <cmath>
 
-#include "run/curve_display.h"
-#include "run/curve_palette.h"
-#include "run/plot_geometry.h"
+#include "plot/curve_display.h"
+#include "plot/curve_palette.h"
+#include "plot/plot_geometry.h"
 #include "run/record_store.h"
 #include "run/run_state.h"
 #include "support/temp_workdir.h"

@@ -12,8 +12,8 @@
 #include <cstdint>
 
 #include "instrument/commands.h"
+#include "plot/qcp_compat.h"
 #include "run/mainwindow.h"
-#include "run/qcp_compat.h"
 
 namespace run_fixtures {
 

@@ -2,7 +2,7 @@
 // redraw of a run of millions of samples costs about the plot's width.
 #pragma once
 
-#include "run/column_reduction.h"
+#include "plot/column_reduction.h"
 
 #include <qcustomplot.h>
 

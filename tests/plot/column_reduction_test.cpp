@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "run/column_reduction.h"
+#include "plot/column_reduction.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Which points of a long curve need drawing at the plot's resolution.
-#include "run/column_reduction.h"
+#include "plot/column_reduction.h"
 
 #include <algorithm>
 #include <climits>

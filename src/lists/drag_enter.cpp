@@ -1,11 +1,11 @@
 // A window's answer to dragged files.
-#include "run/drag_enter.h"
+#include "lists/drag_enter.h"
 
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QUrl>
 
-#include "run/experiment_list_logic.h"
+#include "lists/experiment_list_logic.h"
 
 void answer_drag_enter(QDragEnterEvent *event, const QString &ending)
 {

@@ -1,7 +1,7 @@
 // Checks of the experiment list's rules: which record the details box names, deletion plans, kinds, texts, names.
 #include <QtTest>
 
-#include "run/experiment_list_logic.h"
+#include "lists/experiment_list_logic.h"
 
 using namespace experiment_list;
 

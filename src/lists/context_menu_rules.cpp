@@ -1,5 +1,5 @@
 // Enabled and checked entries of the run screen's list and plot menus.
-#include "run/context_menu_rules.h"
+#include "lists/context_menu_rules.h"
 
 #include <QCoreApplication>
 

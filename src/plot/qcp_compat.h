@@ -1,7 +1,7 @@
 // The few places where QCustomPlot 2.1 differs from the 1.3 interface the screens were designed against.
 #pragma once
 
-#include "run/reduced_curve.h"
+#include "plot/reduced_curve.h"
 
 #include <qcustomplot.h>
 

@@ -1,5 +1,5 @@
 // How experiment curves look and where Center puts the axes.
-#include "run/curve_display.h"
+#include "plot/curve_display.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // Plot image export: format, proposed path and a replace-only-on-success write.
-#include "run/plot_image_export.h"
+#include "plot/plot_image_export.h"
 
 #include <QCoreApplication>
 #include <QDebug>

@@ -1,5 +1,5 @@
 // Selection handling of the screens' lists.
-#include "run/list_selection.h"
+#include "lists/list_selection.h"
 
 #include <QItemSelectionModel>
 #include <QListWidget>

@@ -1,5 +1,5 @@
 // A plot curve that draws only the points that show at the plot's resolution.
-#include "run/reduced_curve.h"
+#include "plot/reduced_curve.h"
 
 #include <algorithm>
 

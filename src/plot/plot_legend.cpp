@@ -1,8 +1,8 @@
 // Dragging a plot's legend.
-#include "run/plot_legend.h"
+#include "plot/plot_legend.h"
 
-#include "run/plot_geometry.h"
-#include "run/qcp_compat.h"
+#include "plot/plot_geometry.h"
+#include "plot/qcp_compat.h"
 
 void setup_legend(QCustomPlot *plot, const QFont &window_font)
 {

@@ -1,5 +1,5 @@
 // Rules of the run screen's experiment list, free of widgets so that they can be checked directly.
-#include "run/experiment_list_logic.h"
+#include "lists/experiment_list_logic.h"
 
 #include <algorithm>
 #include <limits>
