@@ -5,8 +5,8 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include "run/log_page.h"
 #include "shell/app_state.h"
-#include "shell/log_page.h"
 #include "shell/program_fonts.h"
 #include "shell/startup.h"
 

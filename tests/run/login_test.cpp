@@ -9,10 +9,10 @@
 #include <QtTest>
 #include <memory>
 
+#include "run/log_page.h"
 #include "run/mainwindow.h"
 #include "shell/add_user.h"
 #include "shell/app_state.h"
-#include "shell/log_page.h"
 #include "shell/select_user.h"
 #include "support/temp_workdir.h"
 

@@ -1,5 +1,5 @@
 // The log-in page.
-#include "shell/log_page.h"
+#include "run/log_page.h"
 
 #include <QDebug>
 #include <QDir>
