@@ -7,7 +7,7 @@
 #include "plot/curve_display.h"
 #include "plot/curve_palette.h"
 #include "plot/qcp_compat.h"
-#include "run/record_store.h"
+#include "plot/record_moves.h"
 
 QPen tangent_pen(const QColor &colour)
 {

@@ -9,8 +9,8 @@
 #include "dialogs/change_graph_color.h"
 #include "instrument/serial_select.h"
 #include "platform/port_listing.h"
-#include "run/session_rules.h"
 #include "shell/select_user.h"
+#include "shell/user_box_rules.h"
 #include "shell/window_icon.h"
 #include "ui_qv_analysis_window.h"
 
@@ -21,7 +21,7 @@ void qv_analysis_window::on_user_box_currentIndexChanged(int)
         return;
     const QString user = ui->user_box->currentText();
     analysis_dir = QStringLiteral("Data/User/") + user + QStringLiteral("/Analysis");
-    if (user == session::log_out_entry()) {
+    if (user == user_box_rules::log_out_entry()) {
         // Logging out is the run screen's business; it keeps its own user.
         on_To_Run_Screen_Button_clicked();
         return;
@@ -49,7 +49,7 @@ void qv_analysis_window::user_select_slot(const QString &name)
     QStringList entries;
     for (int row = 0; row < ui->user_box->count(); ++row)
         entries << ui->user_box->itemText(row);
-    for (int row : session::rows_named(entries, name))
+    for (int row : user_box_rules::rows_named(entries, name))
         ui->user_box->setCurrentIndex(row);
 }
 

@@ -47,14 +47,4 @@ int handed_over_position(const QStringList &row_methods, int current_row)
     return cyclic_rows(row_methods).indexOf(current_row);
 }
 
-QVector<int> rows_named(const QStringList &box_entries, const QString &name)
-{
-    QVector<int> rows;
-    for (int i = 0; i + 1 < box_entries.size(); ++i) {
-        if (box_entries.at(i) == name)
-            rows << i;
-    }
-    return rows;
-}
-
 } // namespace session

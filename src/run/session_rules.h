@@ -6,10 +6,14 @@
 #include <QStringList>
 #include <QVector>
 
+#include "shell/user_box_rules.h"
+
 namespace session {
 
-// The run screen's user box ends with this entry; it is no user.
-inline QString log_out_entry() { return QStringLiteral("Log Out"); }
+// The run screen's user box ends with the log-out entry, and the chooser's answer selects rows as on the
+// analysis screen.
+using user_box_rules::log_out_entry;
+using user_box_rules::rows_named;
 
 // The settings box hears of the current user by this message, sent right before the user's name,
 // and learns that the list is complete by the second one.
@@ -40,8 +44,5 @@ QVector<int> cyclic_rows(const QStringList &row_methods);
 // Where the experiment of `current_row` stands among those handed over, or -1 when that row is none of them
 // (no current row, a row past the list, another method).
 int handed_over_position(const QStringList &row_methods, int current_row);
-
-// The rows of the user box the user chooser's answer selects: the users (not the last entry) named exactly so.
-QVector<int> rows_named(const QStringList &box_entries, const QString &name);
 
 } // namespace session
