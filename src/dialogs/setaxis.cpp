@@ -1,6 +1,8 @@
 // The axis-range dialog.
 #include "dialogs/setaxis.h"
 
+#include <QDoubleSpinBox>
+
 #include "ui_setaxis.h"
 
 setaxis::setaxis(QWidget *parent) : QWidget(parent), ui(new Ui::setaxis)
@@ -11,6 +13,17 @@ setaxis::setaxis(QWidget *parent) : QWidget(parent), ui(new Ui::setaxis)
 
 setaxis::~setaxis() { delete ui; }
 
+void setaxis::set_time_axis()
+{
+    time_axis = true;
+    ui->PROTOCOL_4->setText(QStringLiteral(" Time (ms):"));
+    for (QDoubleSpinBox *box : {ui->voltage_min, ui->voltage_max}) {
+        box->setDecimals(0);
+        box->setRange(-time_axis_limit_ms, time_axis_limit_ms);
+        box->setSingleStep(100);
+    }
+}
+
 void setaxis::get_axis_values(double current_max, double current_min, double voltage_max, double voltage_min,
                               uint8_t mode)
 {
@@ -19,6 +32,10 @@ void setaxis::get_axis_values(double current_max, double current_min, double vol
     ui->current_min->setValue(current_min);
     ui->voltage_max->setValue(voltage_max);
     ui->voltage_min->setValue(voltage_min);
+    fed_time_max = voltage_max;
+    fed_time_min = voltage_min;
+    shown_time_max = ui->voltage_max->value();
+    shown_time_min = ui->voltage_min->value();
 }
 
 // The values go back as typed: a minimum above its maximum is the plot's business.
@@ -26,8 +43,15 @@ void setaxis::on_pushButton_clicked()
 {
     const double current_max = ui->current_max->value();
     const double current_min = ui->current_min->value();
-    const double voltage_max = ui->voltage_max->value();
-    const double voltage_min = ui->voltage_min->value();
+    double voltage_max = ui->voltage_max->value();
+    double voltage_min = ui->voltage_min->value();
+    if (time_axis) {
+        // Whole ms in the boxes; a bound the user did not touch keeps the view exactly as it was.
+        if (voltage_max == shown_time_max)
+            voltage_max = fed_time_max;
+        if (voltage_min == shown_time_min)
+            voltage_min = fed_time_min;
+    }
     if (axis_mode == run_screen_mode)
         emit send_axis_experiment(current_max, current_min, voltage_max, voltage_min);
     else

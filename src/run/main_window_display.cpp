@@ -9,6 +9,7 @@
 #include "dialogs/setaxis.h"
 #include "run/curve_display.h"
 #include "run/curve_palette.h"
+#include "run/experiment_list_logic.h"
 #include "run/mainwindow.h"
 #include "run/qcp_compat.h"
 #include "ui_mainwindow.h"
@@ -270,6 +271,9 @@ void MainWindow::set_axis()
     axis_dialog = new setaxis(nullptr);
     axis_dialog->setWindowIcon(QIcon(dialog_icon_path));
     axis_dialog->setWindowModality(Qt::ApplicationModal);
+    // Chronoamperometry and amperometry plot time across: the boxes must hold and name a time range.
+    if (ui->widget->xAxis->label() == experiment_list::x_axis_label(true))
+        axis_dialog->set_time_axis();
     axis_dialog->show();
     connect(axis_dialog.data(), &setaxis::send_axis_experiment, this, &MainWindow::updateaxis);
     connect(this, &MainWindow::send_axisval, axis_dialog.data(), &setaxis::get_axis_values);
