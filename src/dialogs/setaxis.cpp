@@ -2,6 +2,7 @@
 #include "dialogs/setaxis.h"
 
 #include <QDoubleSpinBox>
+#include <algorithm>
 
 #include "ui_setaxis.h"
 
@@ -22,6 +23,24 @@ void setaxis::set_time_axis()
         box->setRange(-time_axis_limit_ms, time_axis_limit_ms);
         box->setSingleStep(100);
     }
+    // Hours of run are eight or more digits, which the potential boxes' width would cut off: the Max column,
+    // the divider and the buttons move right by what the time boxes need more, and the window grows with them.
+    const int wider = std::max(0, ui->voltage_min->sizeHint().width() - ui->voltage_min->width());
+    if (wider == 0)
+        return;
+    ui->voltage_min->resize(ui->voltage_min->width() + wider, ui->voltage_min->height());
+    ui->current_min->resize(ui->current_min->width() + wider, ui->current_min->height());
+    for (QWidget *w : {static_cast<QWidget *>(ui->line_4), static_cast<QWidget *>(ui->PROTOCOL_6)})
+        w->move(w->x() + wider, w->y());
+    for (QWidget *w : {static_cast<QWidget *>(ui->current_max), static_cast<QWidget *>(ui->voltage_max)}) {
+        w->move(w->x() + wider, w->y());
+        w->resize(w->width() + wider, w->height());
+    }
+    ui->PROTOCOL_5->move(ui->PROTOCOL_5->x() + wider / 2, ui->PROTOCOL_5->y());
+    ui->PROTOCOL_6->move(ui->PROTOCOL_6->x() + wider / 2, ui->PROTOCOL_6->y());
+    for (QWidget *w : {static_cast<QWidget *>(ui->pushButton), static_cast<QWidget *>(ui->pushButton_2)})
+        w->move(w->x() + 2 * wider, w->y());
+    setFixedWidth(width() + 2 * wider);
 }
 
 void setaxis::get_axis_values(double current_max, double current_min, double voltage_max, double voltage_min,
