@@ -19,6 +19,10 @@ QByteArray command_bytes(uint8_t command)
 
 bool write_bytewise(QIODevice &device, const QByteArray &bytes)
 {
+    // A port closed by an unplug or never opened takes nothing; writing to it only fills the log with Qt's
+    // "device not open" warnings, twenty at a time.
+    if (!device.isOpen() || !device.isWritable())
+        return false;
     bool all_written = true;
     for (int i = 0; i < bytes.size(); ++i) {
         const char byte = bytes.at(i);

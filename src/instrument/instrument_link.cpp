@@ -8,6 +8,7 @@
 #include "instrument/commands.h"
 #include "instrument/connecting.h"
 #include "instrument/device_names.h"
+#include "instrument/port_errors.h"
 #include "instrument/serial_select.h"
 #include "platform/device_watcher.h"
 #include "platform/trace.h"
@@ -31,6 +32,10 @@ instrument_link::instrument_link(const platform::port_lister &lister_, QObject *
     connect(&probe_port_, &QSerialPort::readyRead, this, &instrument_link::serialReceived_check);
     connect(&connect_timer, &QTimer::timeout, this, &instrument_link::cancel_connection);
     connect(this, &instrument_link::ask_id, this, &instrument_link::ask_for_id);
+    connect(&main_port_, &QSerialPort::errorOccurred, this,
+            [this](QSerialPort::SerialPortError e) { port_failed(main_port_, e); });
+    connect(&probe_port_, &QSerialPort::errorOccurred, this,
+            [this](QSerialPort::SerialPortError e) { port_failed(probe_port_, e); });
 }
 
 instrument_link::~instrument_link()
@@ -86,7 +91,7 @@ bool instrument_link::send_parameter_frame(const std::array<uint8_t, 20> &frame)
     return written;
 }
 
-bool instrument_link::open_on(QSerialPort &port, QString &name_slot, const QString &name)
+bool instrument_link::open_on(QSerialPort &port, QString &name_slot, const QString &name, bool report_failure)
 {
     port.close();
     name_slot = name;
@@ -97,9 +102,45 @@ bool instrument_link::open_on(QSerialPort &port, QString &name_slot, const QStri
     // even where a driver resets the line on open.
     if (opened)
         apply_line_settings(port);
-    else
+    else {
         qCDebug(rz410_trace) << "cannot open" << name << port.errorString();
+        if (report_failure)
+            emit port_open_failed(name, port.errorString(), port.error() == QSerialPort::PermissionError);
+    }
     return opened;
+}
+
+void instrument_link::port_failed(QSerialPort &port, QSerialPort::SerialPortError error)
+{
+    if (!port_error_ends_link(error) || !port.isOpen())
+        return;
+    qCDebug(rz410_trace) << "port error" << error << port.errorString();
+    // Qt reports the error from inside its read handler; the port is let go once that has returned. Until
+    // then at most a few more notifications can come, and nothing reads them.
+    QSerialPort *failed = &port;
+    QMetaObject::invokeMethod(
+        this,
+        [this, failed] {
+            if (failed == &main_port_)
+                lose_working_port();
+            else
+                probe_port_.close();   // the start-up search and a plug-in probe move on at once
+        },
+        Qt::QueuedConnection);
+}
+
+void instrument_link::lose_working_port()
+{
+    if (!main_port_.isOpen())
+        return;
+    // As with an unplug: the run ends with what arrived (the run screen may still take what the port holds),
+    // then the port is closed so that no empty reads go on. The entry stays in the table: if the device node
+    // is gone the removal takes it, and if it came back (a quick replug) choosing it connects it again.
+    emit run_interrupted();
+    main_port_.close();
+    show_disconnected = false;
+    show_disconnected_view(link_view::disconnected);
+    emit connection_changed(false);
 }
 
 void instrument_link::write_command(QSerialPort &port, uint8_t command)
@@ -137,7 +178,9 @@ void instrument_link::ask_for_id(const QString &port)
     if (port.isEmpty())
         return;
     QCoreApplication::processEvents();
-    open_on(probe_port_, probe_port_name, port);
+    // The close command to an instrument just switched away from goes out if its port still opens; a port
+    // that has gone since is no news to the user.
+    open_on(probe_port_, probe_port_name, port, command_mode != identify_mode_switch);
     const identify_request request = choose_identify_request(table.device_count, command_mode);
     command_mode = request.next_mode;
     id_reply_buffer.clear();

@@ -108,9 +108,15 @@ signals:
     void connection_changed(bool connected);
     // Feeds the port-selection window one id at a time.
     void id_to_serial(uint8_t id);
+    // A bridge port would not open: `reason` is the port's own error text; the user must hear of it, since an
+    // instrument the program may not open looks exactly like no instrument at all.
+    void port_open_failed(const QString &port, const QString &reason, bool permission_denied);
 
 private:
-    bool open_on(QSerialPort &port, QString &name_slot, const QString &name);
+    bool open_on(QSerialPort &port, QString &name_slot, const QString &name, bool report_failure = true);
+    // A hang-up, end of input or vanished device on a port: the port is of no more use.
+    void port_failed(QSerialPort &port, QSerialPort::SerialPortError error);
+    void lose_working_port();
     void write_command(QSerialPort &port, uint8_t command);
     void connect_entry(int index);
     void show_ready();

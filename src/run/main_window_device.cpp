@@ -5,10 +5,12 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTimer>
 #include <QToolButton>
 
 #include "instrument/instrument_link.h"
+#include "instrument/port_errors.h"
 #include "platform/device_watcher.h"
 #include "platform/port_listing.h"
 #include "ui_mainwindow.h"
@@ -90,6 +92,7 @@ void MainWindow::create_instrument_link()
     connect(link, &instrument_link::run_interrupted, this, &MainWindow::link_run_interrupted);
     connect(link, &instrument_link::connection_changed, this, &MainWindow::link_connection_changed);
     connect(link, &instrument_link::id_to_serial, this, &MainWindow::id_to_serial);
+    connect(link, &instrument_link::port_open_failed, this, &MainWindow::link_port_open_failed);
     connect(this, &MainWindow::ask_id, link, &instrument_link::ask_for_id);
     connect(this, &MainWindow::close_led, link, &instrument_link::configure_led);
     connect(ui->actionChange_Port, &QAction::triggered, this, &MainWindow::port_update);
@@ -153,6 +156,22 @@ void MainWindow::link_connection_changed(bool connected)
         return;
     emit to_analysis(connected ? QStringLiteral("connected") : QStringLiteral("disconnected"));
     emit current_user_to_analysis(ui->user_box->currentIndex());
+}
+
+void MainWindow::link_port_open_failed(const QString &port, const QString &reason, bool permission_denied)
+{
+    const QString title = port_open_failure_title();
+    const QString text = port_open_failure_text(port, reason, permission_denied);
+    if (show_run_error) {
+        show_run_error(title, text);
+        return;
+    }
+    // Not modal-blocking: the start-up search and a plug-in probe are waiting in their own event loops and
+    // must go on to the next port.
+    auto *box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    box->show();
 }
 
 bool MainWindow::instrument_can_change() const

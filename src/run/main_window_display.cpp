@@ -7,6 +7,7 @@
 
 #include "dialogs/change_graph_color.h"
 #include "dialogs/setaxis.h"
+#include "lists/experiment_list_logic.h"
 #include "plot/curve_display.h"
 #include "plot/curve_palette.h"
 #include "plot/qcp_compat.h"
@@ -270,6 +271,9 @@ void MainWindow::set_axis()
     axis_dialog = new setaxis(nullptr);
     axis_dialog->setWindowIcon(QIcon(dialog_icon_path));
     axis_dialog->setWindowModality(Qt::ApplicationModal);
+    // Chronoamperometry and amperometry plot time across: the boxes must hold and name a time range.
+    if (ui->widget->xAxis->label() == experiment_list::x_axis_label(true))
+        axis_dialog->set_time_axis();
     axis_dialog->show();
     connect(axis_dialog.data(), &setaxis::send_axis_experiment, this, &MainWindow::updateaxis);
     connect(this, &MainWindow::send_axisval, axis_dialog.data(), &setaxis::get_axis_values);

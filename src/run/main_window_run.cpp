@@ -360,9 +360,16 @@ void MainWindow::end_run(run_ending how)
         link->main_port().clear(QSerialPort::AllDirections);
         state.rx_buffer.clear();
     }
-    // The start of the run centred the axes on the rows selected then; the finished record lies inside them.
-    if (run_path->decoding().extremes.any)
+    // The start of the run centred the axes on the rows selected then, and the run's own current range has set
+    // the y axis since. When it ends, the finished record and every curve shown with it (overlay view) lie
+    // inside the axes.
+    if (run_path->decoding().extremes.any) {
         include_in_axes(run_record);
+        for (int shown : selection_snapshot()) {
+            if (shown != run_record && !records[shown].hidden)
+                include_in_axes(shown);
+        }
+    }
     show_run_curves(true);
     const int record = run_record;
     autosave_record(record);
@@ -417,7 +424,10 @@ void MainWindow::instrument_lost_during_run()
 {
     if (!run_active)
         return;
-    // The port is gone: what was received is kept and the run ends as with Stop, without the stop command.
+    // The port is failing or gone: what was received is kept, with whatever the port still holds, and the run
+    // ends as with Stop, without the stop command.
+    if (link && link->main_port().isOpen())
+        state.rx_buffer += link->main_port().readAll();
     take_received_bytes();
     end_run(run_ending::instrument_lost);
     state.rx_buffer.clear();

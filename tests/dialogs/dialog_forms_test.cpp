@@ -10,6 +10,7 @@
 #include "support/slot_warning_guard.h"
 
 #include <QDoubleSpinBox>
+#include <cmath>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -340,6 +341,40 @@ private slots:
         child<QPushButton>(&dialog, "pushButton")->click();
         QCOMPARE(run.count(), 1);
         QCOMPARE(doubles_sent(run.at(0)), sent);
+    }
+
+    void axis_dialog_holds_a_time_axis_data()
+    {
+        QTest::addColumn<QVector<double>>("fed");   // y upper, y lower, x upper (ms), x lower (ms)
+        QTest::addColumn<QVector<double>>("sent");
+        QTest::newRow("five seconds, untouched") << QVector<double>{12.345, -7.891, 5000.0, 0.0}
+                                                 << QVector<double>{12.35, -7.89, 5000.0, 0.0};
+        QTest::newRow("eighteen hours, fractions kept") << QVector<double>{1.0, -1.0, 64800000.4, -0.6}
+                                                        << QVector<double>{1.0, -1.0, 64800000.4, -0.6};
+    }
+    void axis_dialog_holds_a_time_axis()
+    {
+        QFETCH(QVector<double>, fed);
+        QFETCH(QVector<double>, sent);
+        setaxis dialog;
+        QSignalSpy run(&dialog, &setaxis::send_axis_experiment);
+        dialog.set_time_axis();
+        dialog.get_axis_values(fed[0], fed[1], fed[2], fed[3], 0);
+        QCOMPARE(label_text(&dialog, "PROTOCOL_4"), QStringLiteral(" Time (ms):"));
+        QCOMPARE(child<QDoubleSpinBox>(&dialog, "voltage_max")->value(), std::round(fed[2]));
+        child<QPushButton>(&dialog, "pushButton")->click();
+        QCOMPARE(run.count(), 1);
+        QCOMPARE(doubles_sent(run.at(0)), sent);   // OK without edits leaves the view as it was
+
+        // A typed bound goes back as typed, in whole ms.
+        setaxis edited;
+        QSignalSpy edited_run(&edited, &setaxis::send_axis_experiment);
+        edited.set_time_axis();
+        edited.get_axis_values(fed[0], fed[1], fed[2], fed[3], 0);
+        child<QDoubleSpinBox>(&edited, "voltage_max")->setValue(2500.4);
+        child<QPushButton>(&edited, "pushButton")->click();
+        QCOMPARE(doubles_sent(edited_run.at(0)).at(2), 2500.0);
+        QCOMPARE(doubles_sent(edited_run.at(0)).at(3), sent[3]);
     }
 
     void axis_dialog_answers_the_screen_that_fed_it_data()

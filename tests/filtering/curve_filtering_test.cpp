@@ -86,6 +86,12 @@ private slots:
         QCOMPARE(run_cutoff_hz(-1, method_index::cyclic, p), 2.0f);
         p.cv.rate_mV_s = 100;  // 5
         QCOMPARE(run_cutoff_hz(-1, method_index::cyclic, p), 5.0f);
+        // Each threshold belongs to the row below it: exactly 30, 70 and 150 mV/s are not above 1.5, 3.5 and 7.5.
+        const std::pair<int, float> edges[] = {{30, 1.0f}, {31, 2.0f}, {70, 2.0f}, {71, 5.0f}, {150, 5.0f}};
+        for (const auto &edge : edges) {
+            p.cv.rate_mV_s = edge.first;
+            QCOMPARE(run_cutoff_hz(-1, method_index::cyclic, p), edge.second);
+        }
         p.cv.rate_mV_s = 151;  // 7.55
         p.lsv.rate_mV_s = 1;   // linear sweep reads the cyclic page's rate
         QCOMPARE(run_cutoff_hz(-1, method_index::linear_sweep, p), 10.0f);

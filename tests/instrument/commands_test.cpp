@@ -1,6 +1,7 @@
 // Command bytes, the one-byte-per-write seam, identify requests and replies, line settings and display names.
 #include "instrument/commands.h"
 #include "instrument/device_names.h"
+#include "instrument/port_errors.h"
 
 #include <QIODevice>
 #include <QtTest>
@@ -78,6 +79,75 @@ private slots:
         dev.fail_after = 5;
         QVERIFY(!send_command(dev, connect_command));
         QCOMPARE(dev.writes.size(), 5);
+    }
+
+    void port_errors_that_end_the_link_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<bool>("ends");
+        QTest::newRow("device gone") << int(QSerialPort::ResourceError) << true;
+        QTest::newRow("end of input") << int(QSerialPort::ReadError) << true;
+        QTest::newRow("write failed") << int(QSerialPort::WriteError) << true;
+        QTest::newRow("none") << int(QSerialPort::NoError) << false;
+        QTest::newRow("closing a closed port") << int(QSerialPort::NotOpenError) << false;
+        QTest::newRow("open refused") << int(QSerialPort::PermissionError) << false;
+        QTest::newRow("time-out") << int(QSerialPort::TimeoutError) << false;
+    }
+    void port_errors_that_end_the_link()
+    {
+        QFETCH(int, error);
+        QFETCH(bool, ends);
+        QCOMPARE(port_error_ends_link(QSerialPort::SerialPortError(error)), ends);
+    }
+
+    void port_open_failure_names_port_reason_and_remedy_data()
+    {
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<bool>("permission");
+        QTest::addColumn<QString>("expected");
+        const QString remedy = QStringLiteral(
+            "\n\nYour account may not use serial ports. Ask an administrator to add it to the \"dialout\" group "
+            "(sudo usermod -aG dialout <user name>), then log out and log in again.");
+        QTest::newRow("permission") << "Permission denied" << true
+                                    << "The port /dev/ttyUSB0 could not be opened: Permission denied." + remedy;
+        QTest::newRow("busy, full stop kept once") << "Device or resource busy." << false
+                                                   << "The port /dev/ttyUSB0 could not be opened: Device or resource busy.";
+        QTest::newRow("no reason") << "  " << false << "The port /dev/ttyUSB0 could not be opened: unknown error.";
+    }
+    void port_open_failure_names_port_reason_and_remedy()
+    {
+        QFETCH(QString, reason);
+        QFETCH(bool, permission);
+        QFETCH(QString, expected);
+        QCOMPARE(port_open_failure_text(QStringLiteral("/dev/ttyUSB0"), reason, permission), expected);
+    }
+
+    void nothing_is_written_to_a_closed_port_data()
+    {
+        QTest::addColumn<int>("open_mode");
+        QTest::newRow("closed") << int(QIODevice::NotOpen);
+        QTest::newRow("read only") << int(QIODevice::ReadOnly);
+    }
+    void nothing_is_written_to_a_closed_port()
+    {
+        QFETCH(int, open_mode);
+        write_log_device dev;
+        dev.close();
+        if (open_mode != QIODevice::NotOpen)
+            dev.open(QIODevice::OpenMode(open_mode));
+        // Qt would warn once per byte ("device not open" / "ReadOnly device"); the seam must not even try.
+        static int warnings;
+        warnings = 0;
+        const QtMessageHandler previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) { ++warnings; });
+        const bool command_sent = send_command(dev, stop_command);
+        const std::array<uint8_t, 20> frame{};
+        const bool frame_sent = send_parameter_frame(dev, frame);
+        qInstallMessageHandler(previous);
+        QVERIFY(!command_sent);
+        QVERIFY(!frame_sent);
+        QVERIFY(dev.writes.isEmpty());
+        QCOMPARE(warnings, 0);
     }
 
     void identify_request_by_mode()

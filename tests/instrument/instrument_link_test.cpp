@@ -1,6 +1,8 @@
 // Discovery and connection against simulated instruments on pseudo-terminals.
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -93,12 +95,19 @@ private slots:
         const qint64 took = clock.elapsed();
         settle();
 
-        QVERIFY2(took >= test_startup_timeout_ms - 20 && took < 5 * test_startup_timeout_ms, qPrintable(QString::number(took)));
+        // The search waited for the silent port's time-out (a busy machine may take far longer, never less).
+        QVERIFY2(took >= test_startup_timeout_ms - 20, qPrintable(QString::number(took)));
         QCOMPARE(int(link->device_count()), 1);
         QCOMPARE(link->devices().port_names[0], a.slave_path());
         QVERIFY(link->is_connected());
-        QCOMPARE(quiet.received(), burst(0x0F));
-        QCOMPARE(a.received(), burst(0x0F) + burst(0x0B));
+        // What the program must send: identify requests only to the silent port, never the connect command; the
+        // instrument that answered is identified and connected. Commands are counted as bursts, and a silent
+        // port may hear a request more than once on a machine slow enough to deliver it late.
+        QVERIFY(!quiet.commands().isEmpty());
+        for (uint8_t command : quiet.commands())
+            QCOMPARE(int(command), int(identify_reset_command));
+        QCOMPARE(quiet.received().size() % command_repeats, 0);
+        QCOMPARE(a.commands(), (QVector<uint8_t>{identify_reset_command, connect_command}));
     }
 
     void switching_moves_the_working_port_and_closes_the_old_one()
@@ -327,12 +336,72 @@ private slots:
         view_record record;
         auto link = make_link({}, &record);
         QSignalSpy connected(link.get(), &instrument_link::connection_changed);
+        QSignalSpy refused(link.get(), &instrument_link::port_open_failed);
         link->serial_select_slot(QStringLiteral("/nonexistent/rz410-port"));
         QVERIFY(!link->is_connected());
         QVERIFY(!record.any(link_view::ready));
         QCOMPARE(record.views.back().first, link_view::disconnected);
         QCOMPARE(connected.count(), 1);
         QCOMPARE(connected.at(0).at(0).toBool(), false);
+        // The user hears which port and why, not only a trace that is off by default.
+        QCOMPARE(refused.count(), 1);
+        QCOMPARE(refused.at(0).at(0).toString(), QStringLiteral("/nonexistent/rz410-port"));
+        QVERIFY(!refused.at(0).at(1).toString().isEmpty());
+        QCOMPARE(refused.at(0).at(2).toBool(), false);
+    }
+
+    void a_bridge_port_that_will_not_open_is_reported_by_the_search()
+    {
+        // A listed node that is no terminal cannot be opened as a serial port: the search says so and moves on.
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString not_a_port = dir.filePath(QStringLiteral("ttyUSB9"));
+        QFile file(not_a_port);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        sim_instrument a(41);
+        qputenv("RZ410_EXTRA_PORTS", (not_a_port + ':' + a.slave_path()).toLocal8Bit());
+        instrument_link link(lister, nullptr, test_connect_timeout_ms, test_startup_timeout_ms);
+        QSignalSpy refused(&link, &instrument_link::port_open_failed);
+        link.find_device_port();
+        settle();
+        QCOMPARE(refused.count(), 1);
+        QCOMPARE(refused.at(0).at(0).toString(), not_a_port);
+        QVERIFY(link.is_connected());
+        QCOMPARE(link.devices().port_names[0], a.slave_path());
+    }
+
+    void a_hang_up_lets_the_working_port_go_at_once()
+    {
+        // No device watch runs here: only the port itself can tell that the line is dead.
+        sim_instrument a(31);
+        view_record record;
+        auto link = started_link({&a}, &record);
+        QVERIFY(link->is_connected());
+        QSignalSpy connected(link.get(), &instrument_link::connection_changed);
+        a.unplug();
+        QTRY_VERIFY_WITH_TIMEOUT(!link->is_connected(), 30000);
+        QCOMPARE(record.interrupted, 1);
+        QVERIFY(record.last_is(link_view::disconnected, "Disconnected"));
+        QCOMPARE(connected.count(), 1);
+        QCOMPARE(connected.at(0).at(0).toBool(), false);
+        // The entry stays for a replug on the same path; a watch would take it once the node is gone for good.
+        QCOMPARE(int(link->device_count()), 1);
+
+        // Commands meant for the lost instrument go nowhere, and say nothing about closed devices.
+        static QStringList messages;
+        messages.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext &, const QString &text) { messages << text; });
+        link->send_stop_command();
+        link->configure_led();
+        link->send_close_command();
+        link->qv_select(0);   // Change Device to the lost entry: its port does not open
+        settle();
+        qInstallMessageHandler(previous);
+        QVERIFY2(messages.filter(QStringLiteral("not open")).isEmpty(), qPrintable(messages.join('\n')));
+        QVERIFY(!link->is_connected());
+        QCOMPARE(record.interrupted, 1);
     }
 
     void port_selection_window_lists_display_names_and_reports_the_entry()

@@ -77,7 +77,7 @@ class test_sim_runs : public QObject {
         capture.attach(link->main_port());
         if (!link->send_parameter_frame(built.frame))
             return false;
-        return !to_end || QTest::qWaitFor([&] { return capture.ended; }, 5000);
+        return !to_end || QTest::qWaitFor([&] { return capture.ended; }, 180000);   // the run's own end; minutes only on a loaded machine
     }
 
 private slots:
@@ -196,10 +196,10 @@ private slots:
         run_capture capture;
         QVERIFY(run(capture, method_index::amperometry,
                     build_ampero_frame({100, 60000}, 5, run_settings(), details_context()), false));
-        QVERIFY(QTest::qWaitFor([&] { return capture.samples.size() > 20; }, 3000));
+        QVERIFY(QTest::qWaitFor([&] { return capture.samples.size() > 20; }, 60000));
 
         link->send_stop_command();
-        QTRY_COMPARE_WITH_TIMEOUT(stopped.count(), 1, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(stopped.count(), 1, 60000);
         QVERIFY(!sim->running());
         QTest::qWait(100);
         const size_t after_stop = capture.samples.size();
@@ -217,7 +217,7 @@ private slots:
         write_bytewise(port, burst(stop_command, 19));   // one short: not a command
         write_bytewise(port, burst(connect_command, 40));   // two commands
         write_bytewise(port, burst(close_command));
-        QTRY_COMPARE_WITH_TIMEOUT(sim->received().size(), 79, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(sim->received().size(), 79, 60000);
         QCOMPARE(sim->commands(), QVector<uint8_t>({connect_command, connect_command, close_command}));
         QVERIFY(sim->parameter_frames().isEmpty());
     }

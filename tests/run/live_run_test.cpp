@@ -2,6 +2,8 @@
 // live passes, and curves brought up to date point for point.
 #include <QtTest>
 
+#include <cmath>
+
 #include <qcustomplot.h>
 
 #include "instrument/method_names.h"
@@ -37,7 +39,8 @@ struct cyclic_run {
     parameter_frame_result built;
     live_run run;
     QByteArray stream;
-    explicit cyclic_run(int samples, float filter_hz)
+    // `wavy` gives a current the filters visibly change (a ramp comes through any of them unchanged).
+    explicit cyclic_run(int samples, float filter_hz, bool wavy = false)
     {
         method_pages pages;
         run_settings settings;
@@ -56,6 +59,8 @@ struct cyclic_run {
                 v.electrode = e;
                 v.potential_V = -0.5 + k * 0.001;
                 v.current_uA = float(e == 1 ? k * 0.05 : -k * 0.05);
+                if (wavy)
+                    v.current_uA = float((e == 1 ? 20 : -20) * std::sin(k * 0.07) + 3 * std::sin(k * 0.9));
                 stream += encode_sample_frame(v);
             }
         }
@@ -154,6 +159,43 @@ private slots:
         QCOMPARE(r.run.shown(0).values.size(), 100);
         // Smoothing keeps the ramp a ramp (odd extension at both ends) and changes nothing of its length.
         QVERIFY(std::abs(r.run.shown(0).values[50] - r.run.live(0).values[50]) < 0.05);
+    }
+
+    void each_electrode_keeps_its_own_order_cap_data()
+    {
+        // Above 1,200 samples a quarter of the length passes the WE2 cap (300) and, up to 2,000, not WE1's (500).
+        QTest::addColumn<int>("samples");
+        QTest::newRow("below both caps") << 1000;
+        QTest::newRow("past the WE2 cap") << 1300;
+        QTest::newRow("past both caps") << 2400;
+    }
+    void each_electrode_keeps_its_own_order_cap()
+    {
+        QFETCH(int, samples);
+        cyclic_run r(samples, 0.5f, true);
+        QByteArray rx = r.stream;
+        r.run.receive(rx);
+        const double fs = curve_filtering::record_sampling_rate_hz(method_name(method_index::cyclic), 20, true,
+                                                                   r.built.details);
+        const int caps[live_run::electrodes] = {curve_filtering::order_cap, curve_filtering::order_cap_we2};
+        for (int e = 0; e < live_run::electrodes; ++e) {
+            QVERIFY(r.run.pass(e, true));
+            // The same final pass with the electrode's own cap, and with the other electrode's.
+            curve_filtering::series expected[2];
+            for (int which = 0; which < 2; ++which) {
+                curve_filtering::live_settings s;
+                s.filter_hz = 0.5f;
+                s.fs = fs;
+                s.order_cap = caps[which == 0 ? e : 1 - e];
+                s.hold_back = 20;
+                curve_filtering::live_filter_state state;
+                QVERIFY(state.pass(r.run.live(e), s, true));
+                expected[which] = state.shown();
+            }
+            QCOMPARE(r.run.shown(e).values, expected[0].values);
+            if (samples > 4 * curve_filtering::order_cap_we2)
+                QVERIFY(r.run.shown(e).values != expected[1].values);   // the caps differ here, and so do the curves
+        }
     }
 
     void a_raw_cut_off_shows_the_samples_unchanged()

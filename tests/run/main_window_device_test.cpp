@@ -24,7 +24,7 @@ namespace {
 using namespace run_fixtures;
 
 // Long enough for the port-list poll to notice a change and the link to act on it.
-constexpr int notice_ms = 3000;
+constexpr int notice_ms = 30000;   // a cap for slow machines; the watch looks every 50 ms
 
 QString device_item(const MainWindow &w) { return child<QComboBox>(w, "comboBox_2")->itemText(0); }
 QString status(const MainWindow &w) { return child<QLabel>(w, "connected_label_3")->text(); }
@@ -189,7 +189,8 @@ void main_window_device_test::unplugging_the_connected_one_beside_a_decoy_discon
         child<QToolButton>(w, button)->setEnabled(false);
 
     unplug_and_unlist(a);
-    QTRY_COMPARE_WITH_TIMEOUT(status(w), QStringLiteral("Disconnected"), notice_ms);
+    // The hang-up of the port may be noticed first; the removal follows with the next look at the port list.
+    QTRY_COMPARE_WITH_TIMEOUT(int(w.instrument()->device_count()), 0, notice_ms);
     QCOMPARE(screen(w), QStringLiteral("Disconnected | Disconnected | no start"));
     QVERIFY(!enabled(w, "Stop"));
     QVERIFY(child<QComboBox>(w, "comboBox_2")->isEnabled());

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QToolButton>
 #include <qcustomplot.h>
 
@@ -275,6 +276,37 @@ private slots:
         QCOMPARE(values.at(4).value<uint8_t>(), uint8_t(0));
         emit dialog->send_axis_experiment(2, -2, 1, -1);
         QCOMPARE(ranges(), (QVector<double>{-1, 1, -2, 2}));
+    }
+
+    void axis_dialog_on_a_time_axis_keeps_the_view()
+    {
+        // Chronoamperometry and amperometry: time across, far beyond the potential boxes' 2010.
+        plot()->xAxis->setLabel(QStringLiteral("Time(ms)"));
+        plot()->xAxis->setRange(0, 5000);
+        plot()->yAxis->setRange(-3.25, 4.5);
+        const auto shown_dialog = [] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                if (auto *d = qobject_cast<setaxis *>(w); d && d->isVisible())
+                    return d;
+            }
+            return static_cast<setaxis *>(nullptr);
+        };
+        window->set_axis();
+        setaxis *dialog = shown_dialog();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->findChild<QLabel *>(QStringLiteral("PROTOCOL_4"))->text(), QStringLiteral(" Time (ms):"));
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("pushButton")), Qt::LeftButton);
+        QCOMPARE(ranges(), (QVector<double>{0, 5000, -3.25, 4.5}));
+
+        // Back on a potential axis the boxes are the potential boxes again, in a new dialog.
+        plot()->xAxis->setLabel(QStringLiteral("Voltage (V)"));
+        plot()->xAxis->setRange(-0.123, 0.456);
+        window->set_axis();
+        dialog = shown_dialog();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->findChild<QLabel *>(QStringLiteral("PROTOCOL_4"))->text(), QStringLiteral(" Voltage (V):"));
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("pushButton")), Qt::LeftButton);
+        QCOMPARE(ranges(), (QVector<double>{-0.12, 0.46, -3.25, 4.5}));
     }
 
     void center_fits_selected_experiments()
