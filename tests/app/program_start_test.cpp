@@ -1,5 +1,6 @@
 // The program as a user starts it: a copy of the built program in a folder of its own, started from
-// another working folder with a relative document path, and started a second time while it runs.
+// another working folder with a relative document path, started a second time while it runs, and
+// started by another person on the same machine.
 #include <QtTest>
 
 #include <QDir>
@@ -51,8 +52,14 @@ public:
         folder = root.filePath(QStringLiteral("program"));
         launcher = root.filePath(QStringLiteral("launcher"));
         temporary = root.filePath(QStringLiteral("tmp"));
+        runtime = root.filePath(QStringLiteral("runtime"));
+        other_runtime = root.filePath(QStringLiteral("runtime-other"));
         QDir().mkpath(launcher);
         QDir().mkpath(temporary);
+        for (const QString &own : {runtime, other_runtime}) {
+            QDir().mkpath(own);
+            QFile::setPermissions(own, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
         QDir().mkpath(folder + QStringLiteral("/Data/User/Ann"));
         write_file(folder + QStringLiteral("/Libraries/Config.txt"), remembered_user_settings());
         executable = folder + QStringLiteral("/rz410");
@@ -61,14 +68,16 @@ public:
     }
 
     // Starts a copy from the launcher folder. Its traces are on, so that its stderr tells what it did;
-    // its temporary folder (and with it the single-instance lock) is this test's own.
-    running start(const QStringList &arguments) const
+    // its temporary and runtime folders (and with them the single-instance lock) are this test's own.
+    // `runtime_folder` stands for the person who starts it: each user has a runtime folder of their own.
+    running start(const QStringList &arguments, const QString &runtime_folder = QString()) const
     {
         running p(new QProcess);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("rz410.trace.debug=true"));
         env.insert(QStringLiteral("TMPDIR"), temporary);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_folder.isEmpty() ? runtime : runtime_folder);
         env.insert(QStringLiteral("RZ410_EXTRA_PORTS"), QString());
         p->setProcessEnvironment(env);
         p->setWorkingDirectory(launcher);
@@ -77,7 +86,7 @@ public:
     }
 
     QTemporaryDir root;
-    QString folder, launcher, temporary, executable;
+    QString folder, launcher, temporary, runtime, other_runtime, executable;
     bool copied = false;
 };
 
@@ -125,6 +134,17 @@ private slots:
             QCOMPARE(second->exitCode(), 1);
         }
         second.reset();
+
+        // Another person on the same machine (same temporary folder, a runtime folder of their own) is not
+        // kept out by the first person's copy.
+        running other_person = program.start({}, program.other_runtime);
+        QVERIFY(other_person->waitForStarted());
+        const QByteArray other_says = read_until(*other_person, "user saved?:", start_patience_ms);
+        QVERIFY2(other_says.contains("user saved?: false"), other_says.constData());
+        QCOMPARE(other_person->state(), QProcess::Running);
+        QVERIFY(QFileInfo::exists(program.runtime + QStringLiteral("/tevra.lock")));
+        QVERIFY(!QFileInfo::exists(program.temporary + QStringLiteral("/tevra.lock")));
+        other_person.reset();
 
         // Once the first copy is gone, the lock is free again and a new copy builds its log-in page (with no
         // argument it stays in the launcher's folder, which holds no users).

@@ -150,6 +150,35 @@ private slots:
         QVERIFY(!QFileInfo::exists("Libraries/Config.txt"));  // reading never creates it
     }
 
+    void export_under_the_user_root_is_never_a_user()
+    {
+        // An ".xls" export is proposed right under "Data/User"; a start that remembers it (as an older
+        // listing let it be chosen) logs in the real user and makes no folder for the file.
+        temp_workdir dir;
+        make_users({"Bob"});
+        dir.write_file("Data/User/Analysis_1.xls", "exported text");
+        dir.write_file("Libraries/Config.txt", config("Analysis_1.xls", "1"));
+        log_page page;
+        QCOMPARE(items(user_box(page)), QStringList{"Bob"});
+        QCOMPARE(run_screens().size(), 1);
+        QCOMPARE(dir.read_file("Libraries/Config.txt"), config("Bob", "1"));
+        QCOMPARE(dir.read_file("Data/User/Analysis_1.xls"), QByteArray("exported text"));
+    }
+
+    void user_name_beyond_ascii_is_remembered_whole()
+    {
+        temp_workdir dir;
+        const QString name = QString::fromUtf8("Zeyn\xc3\xa9p \xc2\xb5");  // "Zeynép µ"
+        make_users({"Ann", name});
+        dir.write_file("Libraries/Config.txt", config(name.toUtf8(), "1"));
+        log_page page;
+        QCOMPARE(run_screens().size(), 1);
+        QCOMPARE(user_box(page)->currentText(), name);
+        QCOMPARE(dir.read_file("Libraries/Config.txt"), config(name.toUtf8(), "1"));
+        for (const char *sub : {"Analysis", "Experiments", "Plots", "Protocols"})
+            QVERIFY2(!QFileInfo::exists("Data/User/" + name + "/" + sub), sub);  // existing folder left alone
+    }
+
     void remembered_user_without_users_keeps_the_page()
     {
         temp_workdir dir;
