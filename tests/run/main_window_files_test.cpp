@@ -289,6 +289,12 @@ void main_window_files_test::save_needs_a_selected_current_row_and_export_append
     QVERIFY(save_calls.last().proposal.endsWith("/b.qve"));
     QCOMPARE(rows(), (QStringList{"scan", "b2"}));
     QCOMPARE(child<QComboBox>("details_box")->itemText(0), QStringLiteral("2 Experiments"));
+    // The summary of the overlay view names the rows as they now read.
+    QCOMPARE(child<QComboBox>("details_box")->currentIndex(), 0);
+    QStringList summary;
+    for (int i = 0; i < child<QListWidget>("details")->count(); ++i)
+        summary << child<QListWidget>("details")->item(i)->text();
+    QVERIFY2(summary.contains("b2") && !summary.contains("b"), qPrintable(summary.join('|')));
     QCOMPARE(load_experiment_file(path(experiments + "b2.qve")).contents->record.method, QStringLiteral("Cyclic Voltammetry"));
     QCOMPARE((QVector<int>{record(0).saved, record(1).saved}), (QVector<int>{0, 1}));
 }

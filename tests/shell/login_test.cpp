@@ -264,6 +264,33 @@ private slots:
         delete window;
     }
 
+    void add_user_box_takes_the_name_at_once()
+    {
+        temp_workdir dir;
+        make_users({"Ann"});
+        log_page page;
+        page.move(420, 310);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        click(page, "pushButton_2");
+        add_user *window = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (auto *a = qobject_cast<add_user *>(w); a && a->isVisible())
+                window = a;
+        }
+        QVERIFY(window);
+        // Over the log-in page, with the name field ready for typing; Enter adds the name.
+        QVERIFY2(page.frameGeometry().contains(window->frameGeometry().center()),
+                 qPrintable(QString("%1,%2").arg(window->x()).arg(window->y())));
+        auto *field = window->findChild<QLineEdit *>("lineEdit");
+        QCOMPARE(window->focusWidget(), field);
+        QTest::keyClicks(window->focusWidget(), QString::fromUtf8("\xc3\x89lif"));  // "Élif"
+        QTest::keyClick(window->focusWidget(), Qt::Key_Return);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(items(user_box(page)), (QStringList{"Ann", QString::fromUtf8("\xc3\x89lif")}));
+        delete window;
+    }
+
     void archive_moves_the_folder_and_unlists_the_user()
     {
         temp_workdir dir;
