@@ -83,18 +83,9 @@ bool MainWindow::confirm_replace(const QString &title, const QString &path)
 QString MainWindow::ask_save_target(const QString &caption, const QString &proposal, const QString &filter,
                                     const QString &extension)
 {
-    // The dialog asked about the name as typed; with the extension added afterwards it may name another,
-    // existing file, which is replaced only when the user says so. A No is not a cancel: the user picks again.
-    QString start = proposal;
-    for (;;) {
-        const QString chosen = chosen_save_path(caption, start, filter);
-        if (chosen.isEmpty())
-            return QString();
-        const QString path = with_extension(chosen, extension);
-        if (path == chosen || !QFileInfo::exists(path) || confirm_replace(caption, path))
-            return path;
-        start = chosen;
-    }
+    return choose_save_target(
+        proposal, extension, [&](const QString &start) { return chosen_save_path(caption, start, filter); },
+        [&](const QString &path) { return confirm_replace(caption, path); });
 }
 
 void MainWindow::tell_file_error(const QString &title, const QString &text)
