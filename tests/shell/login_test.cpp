@@ -64,6 +64,16 @@ QString shown_warning(log_page &page)
     return QString();
 }
 
+// The add-user window on screen, if one is.
+add_user *open_add_user_window()
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *a = qobject_cast<add_user *>(w); a && a->isVisible())
+            return a;
+    }
+    return nullptr;
+}
+
 void click(log_page &page, const char *name)
 {
     auto *button = page.findChild<QPushButton *>(name);
@@ -248,11 +258,7 @@ private slots:
         }
         // Through the add-user window: a good name is added and made current.
         click(page, "pushButton_2");
-        add_user *window = nullptr;
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (auto *a = qobject_cast<add_user *>(w); a && a->isVisible())
-                window = a;
-        }
+        add_user *window = open_add_user_window();
         QVERIFY(window);
         QCOMPARE(window->windowTitle(), QString("Add New User"));
         window->findChild<QLineEdit *>("lineEdit")->setText("Zed");
@@ -273,11 +279,7 @@ private slots:
         page.show();
         QVERIFY(QTest::qWaitForWindowExposed(&page));
         click(page, "pushButton_2");
-        add_user *window = nullptr;
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (auto *a = qobject_cast<add_user *>(w); a && a->isVisible())
-                window = a;
-        }
+        add_user *window = open_add_user_window();
         QVERIFY(window);
         // Over the log-in page, with the name field ready for typing; Enter adds the name.
         QVERIFY2(page.frameGeometry().contains(window->frameGeometry().center()),
