@@ -1,4 +1,5 @@
 # Copies runtime/ into the program's folder. Icons are refreshed; a user's Config.txt and Data are never overwritten.
+# With -DKEEP_EXISTING=ON nothing that exists is overwritten at all: only missing files are added.
 file(GLOB_RECURSE files RELATIVE ${SRC} ${SRC}/*)
 foreach(f ${files})
   if(f MATCHES "/\\.keep$" OR f STREQUAL ".keep")
@@ -6,7 +7,7 @@ foreach(f ${files})
     file(MAKE_DIRECTORY ${DST}/${d})
     continue()
   endif()
-  if(EXISTS ${DST}/${f} AND (f STREQUAL "Libraries/Config.txt" OR f MATCHES "^Data/"))
+  if(EXISTS ${DST}/${f} AND (KEEP_EXISTING OR f STREQUAL "Libraries/Config.txt" OR f MATCHES "^Data/"))
     continue()
   endif()
   get_filename_component(d ${f} DIRECTORY)

@@ -9,6 +9,7 @@
 #include <QListWidget>
 
 #include "analysis/handover_rules.h"
+#include "lists/whole_name_rows.h"
 #include "lists/drag_enter.h"
 #include "lists/experiment_list_logic.h"
 #include "plot/plot_legend.h"
@@ -35,6 +36,7 @@ qv_analysis_window::qv_analysis_window(QWidget *parent)
     ui->recent_analyses->setSelectionMode(QAbstractItemView::MultiSelection);
     ui->widget2->setContextMenuPolicy(Qt::CustomContextMenu);
     ui->recent_analyses->setContextMenuPolicy(Qt::CustomContextMenu);
+    show_whole_names(ui->recent_analyses);
     connect(ui->widget2, &QWidget::customContextMenuRequested, this, &qv_analysis_window::ShowContextMenu);
     connect(ui->recent_analyses, &QWidget::customContextMenuRequested, this, &qv_analysis_window::show_select_menu);
     analysis_dir = QStringLiteral("Data/User/") + ui->user_box->currentText() + QStringLiteral("/Analysis");

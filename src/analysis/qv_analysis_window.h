@@ -244,7 +244,9 @@ private:
     QString chosen_save_path(const QString &caption, const QString &proposal, const QString &filter);
     QString chosen_open_path(const QString &caption, const QString &start, const QString &filter);
     void tell_user(const QString &title, const QString &text);
-    QString save_target(const QString &chosen, const QString &extension);  // extension added; empty: cancelled
+    // The save dialog's file with `extension` added; a No to replacing goes back to the dialog; empty: cancelled.
+    QString ask_save_target(const QString &caption, const QString &proposal, const QString &filter,
+                            const QString &extension);
     analysis_file file_of_analysis(int row, const QString &base) const;
     bool write_analysis_file(const QString &path, int row, const QString &base);
     void save_with_dialog(int row);

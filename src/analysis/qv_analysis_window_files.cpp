@@ -69,21 +69,18 @@ void qv_analysis_window::tell_user(const QString &title, const QString &text)
     box->open();
 }
 
-QString qv_analysis_window::save_target(const QString &chosen, const QString &extension)
+QString qv_analysis_window::ask_save_target(const QString &caption, const QString &proposal, const QString &filter,
+                                            const QString &extension)
 {
-    if (chosen.isEmpty())
-        return QString();
-    const QString path = with_extension(chosen, extension);
-    if (path == chosen || !QFileInfo::exists(path))
-        return path;
-    // The dialog confirmed replacing only the name it returned; the file reached by adding the extension is
-    // another one, and is replaced only when the user says so.
-    const QString question = tr("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(path).fileName());
-    const bool replace = ask_replace ? ask_replace(path)
-                                     : QMessageBox::question(this, windowTitle(), question,
-                                                             QMessageBox::Yes | QMessageBox::No,
-                                                             QMessageBox::No) == QMessageBox::Yes;
-    return replace ? path : QString();
+    const auto confirm = [&](const QString &path) {
+        if (ask_replace)
+            return ask_replace(path);
+        const QString question = tr("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(path).fileName());
+        return QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes;
+    };
+    return choose_save_target(
+        proposal, extension, [&](const QString &start) { return chosen_save_path(caption, start, filter); }, confirm);
 }
 
 // ---- the file of one analysis ----
@@ -156,9 +153,8 @@ void qv_analysis_window::on_actionSave_triggered() { on_Save_Analysis_clicked();
 void qv_analysis_window::save_with_dialog(int row)
 {
     const QString proposal = analysis_save_proposal(analysis_dir, ui->recent_analyses->item(row)->text());
-    const QString path = save_target(
-        chosen_save_path(tr("Save QV Analysis"), proposal, tr("Quelvarin Analysis File (*.qva)")),
-        QStringLiteral(".qva"));
+    const QString path =
+        ask_save_target(tr("Save QV Analysis"), proposal, tr("Quelvarin Analysis File (*.qva)"), QStringLiteral(".qva"));
     const QString base = file_base_name(path);
     if (base.isEmpty())
         return;
@@ -253,9 +249,8 @@ void qv_analysis_window::overwrite_own_file(const QString &path, int row)
 void qv_analysis_window::on_Save_Protocol_2_clicked()
 {
     const QString proposal = user_analysis_protocol_path(ui->user_box->currentText(), ui->Protocol_Name_2->text());
-    const QString path = save_target(
-        chosen_save_path(tr("Save QV Analysis Protocol"), proposal, tr("QV Protocol (*.qvr)")),
-        QStringLiteral(".qvr"));
+    const QString path = ask_save_target(tr("Save QV Analysis Protocol"), proposal, tr("QV Protocol (*.qvr)"),
+                                         QStringLiteral(".qvr"));
     if (path.isEmpty())
         return;
     const save_result result =

@@ -35,7 +35,7 @@ int main(int argc, char *argv[])
             "The application is already running.\nAllowed to run only one instance of the application."));
     case startup::lock_result::failed:
         return refuse_start(QStringLiteral("The application could not create its lock file:\n%1\n"
-                                           "Please check that the temporary folder is writable.")
+                                           "Please check that its folder is writable.")
                                 .arg(startup::lock_file_path()));
     }
 

@@ -88,3 +88,21 @@ std::optional<QString> prepare_autosave_path(const QDateTime &when, const QStrin
             return candidate;
     }
 }
+
+QString choose_save_target(const QString &proposal, const QString &extension,
+                           const std::function<QString(const QString &start)> &ask_path,
+                           const std::function<bool(const QString &path)> &confirm_replace)
+{
+    // The dialog asked about the name as typed; with the extension added afterwards it may name another,
+    // existing file, which is replaced only when the user says so. A No is not a cancel: the user picks again.
+    QString start = proposal;
+    for (;;) {
+        const QString chosen = ask_path(start);
+        if (chosen.isEmpty())
+            return QString();
+        const QString path = with_extension(chosen, extension);
+        if (path == chosen || !QFileInfo::exists(path) || confirm_replace(path))
+            return path;
+        start = chosen;
+    }
+}

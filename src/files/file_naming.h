@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 // The file's base name: its name without folder, up to the first dot ("a.b.qve" gives "a").
@@ -53,3 +54,11 @@ QString autosave_path(const QDateTime &when, const QString &temp_folder = QStrin
 // "_3"... when a file of that name is already there. No value when the folder cannot be made.
 std::optional<QString> prepare_autosave_path(const QDateTime &when,
                                              const QString &temp_folder = QStringLiteral("Data/Temp"));
+
+// The file a save writes to. `ask_path` shows the save dialog starting at its argument and returns the path
+// chosen (empty: cancelled); `extension` is then added. When that names another file than the dialog returned
+// and the file exists, `confirm_replace` asks; a No goes back to the dialog, at the name typed. Empty only
+// when the dialog is cancelled.
+QString choose_save_target(const QString &proposal, const QString &extension,
+                           const std::function<QString(const QString &start)> &ask_path,
+                           const std::function<bool(const QString &path)> &confirm_replace);

@@ -137,6 +137,11 @@ void log_page::on_pushButton_2_clicked()
     add_user_window = new add_user(nullptr);
     connect(add_user_window, &add_user::done_user, this, &log_page::add_done);
     add_user_window->setWindowIcon(program_window_icon());
+    // Over the page that opened it, not wherever the window system puts a new window.
+    add_user_window->adjustSize();
+    QRect placed(QPoint(), add_user_window->frameGeometry().size());
+    placed.moveCenter(frameGeometry().center());
+    add_user_window->move(placed.topLeft());
     add_user_window->show();
 }
 

@@ -80,14 +80,12 @@ bool MainWindow::confirm_replace(const QString &title, const QString &path)
            QMessageBox::Yes;
 }
 
-QString MainWindow::save_target(const QString &title, const QString &chosen, const QString &extension)
+QString MainWindow::ask_save_target(const QString &caption, const QString &proposal, const QString &filter,
+                                    const QString &extension)
 {
-    // The dialog asked about the name as typed; with the extension added afterwards it may name another,
-    // existing file, which is replaced only when the user says so. Empty: nothing is to be written.
-    const QString path = with_extension(chosen, extension);
-    if (path != chosen && QFileInfo::exists(path) && !confirm_replace(title, path))
-        return QString();
-    return path;
+    return choose_save_target(
+        proposal, extension, [&](const QString &start) { return chosen_save_path(caption, start, filter); },
+        [&](const QString &path) { return confirm_replace(caption, path); });
 }
 
 void MainWindow::tell_file_error(const QString &title, const QString &text)
@@ -406,15 +404,16 @@ void MainWindow::give_saved_name(int record, const QString &name)
         const QSignalBlocker blocker(box);
         box->setItemText(entry, name);
     }
+    // In overlay view the summary lists the selected rows by name.
+    if (summary_entry_current())
+        on_details_box_currentIndexChanged(0);
 }
 
 void MainWindow::save_with_dialog(int record, const QString &proposed_name)
 {
     const QString caption = QStringLiteral("Save QV Experiment");
-    const QString path = save_target(caption,
-                                     chosen_save_path(caption, save_proposal(state.experiments_dir, proposed_name),
-                                                      QStringLiteral("Quelvarin Experiment File (*.qve)")),
-                                     QStringLiteral(".qve"));
+    const QString path = ask_save_target(caption, save_proposal(state.experiments_dir, proposed_name),
+                                         QStringLiteral("Quelvarin Experiment File (*.qve)"), QStringLiteral(".qve"));
     const QString base = file_base_name(path);
     if (base.isEmpty())
         return;
@@ -461,9 +460,8 @@ void MainWindow::on_export_2_clicked()
         return;
     const int record = ui->listWidget->currentRow();
     const QString caption = QStringLiteral("Save");
-    const QString path = save_target(
-        caption, chosen_save_path(caption, export_proposal(records[record].name), QStringLiteral("xls(*.xls)")),
-        QStringLiteral(".xls"));
+    const QString path =
+        ask_save_target(caption, export_proposal(records[record].name), QStringLiteral("xls(*.xls)"), QStringLiteral(".xls"));
     if (path.isEmpty())
         return;
     write_record_file(path, record, records[record].name);
@@ -496,10 +494,11 @@ void MainWindow::save_experiment(int which)
     if (file_exists(target)) {
         // Only the record's own file is written over unasked: the default name repeats within a day, so the
         // file of that name may hold another experiment.
-        if (!is_own_file(records[record], target) && !confirm_replace(QStringLiteral("Save QV Experiment"), target))
+        if (is_own_file(records[record], target) || confirm_replace(QStringLiteral("Save QV Experiment"), target)) {
+            overwrite_experiment_file(target, record);
             return;
-        overwrite_experiment_file(target, record);
-        return;
+        }
+        // Not that file: the save dialog lets the user choose another name.
     }
     // A later plain Save keeps proposing the name field's text after a save from the experiment panel.
     state.save_mode = which == 1 ? 10 : 0;
@@ -553,20 +552,19 @@ bool MainWindow::autosave_record(int record)
 void MainWindow::on_Save_Protocol_clicked()
 {
     const QString caption = QStringLiteral("Save QV Protocol");
-    const QString chosen =
-        chosen_save_path(caption, user_protocol_path(ui->user_box->currentText(), ui->Protocol_Name->text()),
-                         QStringLiteral("QV Protocol (*.qvp)"));
-    if (chosen.isEmpty())
-        return;
+    const QString proposal = user_protocol_path(ui->user_box->currentText(), ui->Protocol_Name->text());
+    const QString filter = QStringLiteral("QV Protocol (*.qvp)");
     const int page = ui->stackedWidget->currentIndex();
-    if (page < 0 || page >= method_count)
-        return;
-    // Amperometry keeps no protocol; an existing file chosen there keeps its content.
     const std::optional<QByteArray> text =
-        write_protocol(static_cast<method_index>(page), protocol_form_values(), state.extra_time_s);
-    if (!text)
+        page >= 0 && page < method_count
+            ? write_protocol(static_cast<method_index>(page), protocol_form_values(), state.extra_time_s)
+            : std::nullopt;
+    // Amperometry keeps no protocol: the dialog is shown, and an existing file chosen there keeps its content.
+    if (!text) {
+        chosen_save_path(caption, proposal, filter);
         return;
-    const QString path = save_target(caption, chosen, QStringLiteral(".qvp"));
+    }
+    const QString path = ask_save_target(caption, proposal, filter, QStringLiteral(".qvp"));
     if (path.isEmpty())
         return;
     const save_result result = save_text_atomically(path, *text);

@@ -15,6 +15,7 @@
 #include "plot/qcp_compat.h"
 #include "run/live_run.h"
 #include "run/run_start.h"
+#include "lists/whole_name_rows.h"
 #include "shell/settings_file.h"
 #include "ui_mainwindow.h"
 #include "platform/trace.h"
@@ -61,6 +62,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     ui->widget->setContextMenuPolicy(Qt::CustomContextMenu);
     ui->listWidget->setContextMenuPolicy(Qt::CustomContextMenu);
+    show_whole_names(ui->listWidget);
     connect(ui->widget, &QWidget::customContextMenuRequested, this, &MainWindow::ShowContextMenu);
     connect(ui->listWidget, &QWidget::customContextMenuRequested, this, &MainWindow::show_select_menu);
     // Every change of the selection or the current row (Select All, a deletion, a click) decides anew what the

@@ -283,7 +283,10 @@ private:
     QString chosen_open_path(const QString &caption, const QString &start, const QString &filter);
     void tell_file_error(const QString &title, const QString &text);
     bool confirm_replace(const QString &title, const QString &path);
-    QString save_target(const QString &title, const QString &chosen, const QString &extension);
+    // Asks for the file to save to, with `extension` added to the name typed. Declining to replace an existing
+    // file goes back to the dialog; empty only when the dialog is cancelled.
+    QString ask_save_target(const QString &caption, const QString &proposal, const QString &filter,
+                            const QString &extension);
     bool write_record_file(const QString &path, int record, const QString &name_in_file);
     save_result write_in_parts(const QString &path, const experiment_data &fields, int record,
                                const export_stamp &stamp);

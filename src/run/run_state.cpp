@@ -1,5 +1,6 @@
 // The program-wide run-screen state and the small rules of a user change.
 #include "run/run_state.h"
+#include "shell/user_folders.h"
 
 #include <QDir>
 
@@ -32,14 +33,9 @@ float cutoff_for_filter_mode(int mode)
 
 QStringList user_box_items(const QString &user_root)
 {
-    const QDir root(user_root);
-    if (!root.exists())
+    if (!QDir(user_root).exists())
         return {};
-    QStringList items;
-    for (const QString &entry : root.entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase)) {
-        if (entry != QLatin1String("Log Out"))
-            items << entry;
-    }
+    QStringList items = user_folders::list_users(user_root);
     items << QStringLiteral("Log Out");
     return items;
 }

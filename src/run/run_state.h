@@ -66,6 +66,6 @@ QString experiments_dir_for(const QString &user);
 // No checked action (-1) or an unknown mode gives 0.5 Hz.
 float cutoff_for_filter_mode(int mode);
 
-// The run screen's user box: every entry of the user folder sorted by name ignoring case, then "Log Out".
-// No folder gives no items at all. An entry named "Log Out" is left out: it could not be told from the log-out entry.
+// The run screen's user box: the users of the log-in page's listing, then "Log Out".
+// No user folder root gives no items at all.
 QStringList user_box_items(const QString &user_root);

@@ -9,7 +9,10 @@ add_user::add_user(QWidget *parent) : QWidget(parent), ui(new Ui::add_user)
     ui->setupUi(this);
     setWindowIcon(program_window_icon());
     ui->pushButton->setDefault(true);
-    ui->pushButton->setFocus();
+    // The user came to type a name: the field takes the keys, and Enter in it is OK (a plain window has no
+    // default button of its own).
+    ui->lineEdit->setFocus();
+    connect(ui->lineEdit, &QLineEdit::returnPressed, this, &add_user::on_pushButton_clicked);
 }
 
 add_user::~add_user() { delete ui; }

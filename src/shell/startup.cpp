@@ -2,10 +2,24 @@
 #include "shell/startup.h"
 
 #include <QDir>
+#include <QStandardPaths>
 
 namespace startup {
 
-QString lock_file_path() { return QDir(QDir::tempPath()).absoluteFilePath(QStringLiteral("tevra.lock")); }
+QString lock_folder()
+{
+#ifdef Q_OS_WIN
+    // The temporary folder lies in the user's own profile there.
+    return QDir::tempPath();
+#else
+    // The machine-wide temporary folder is shared by everyone logged in: a lock there would keep a second
+    // person from starting the program at all. The runtime folder is the user's alone.
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return runtime.isEmpty() ? QDir::tempPath() : runtime;
+#endif
+}
+
+QString lock_file_path() { return QDir(lock_folder()).absoluteFilePath(QStringLiteral("tevra.lock")); }
 
 lock_result acquire_instance_lock(QLockFile &lock, int wait_ms)
 {

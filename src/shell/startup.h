@@ -10,7 +10,12 @@ namespace startup {
 // How long a starting copy waits for the lock before it gives up.
 constexpr int lock_wait_ms = 100;
 
-// "tevra.lock" in the system's temporary folder, as an absolute path.
+// The folder of the single-instance lock: one of the user's own, so that each person logged in on the
+// machine runs a copy of their own (the runtime folder, XDG_RUNTIME_DIR; the temporary folder on Windows,
+// which is per user there, and as a last resort where no runtime folder can be had).
+QString lock_folder();
+
+// "tevra.lock" in `lock_folder()`, as an absolute path.
 QString lock_file_path();
 
 enum class lock_result {

@@ -21,7 +21,8 @@ QStringList list_users(const QString &root)
     const QDir dir(root);
     if (!dir.exists())
         return {};
-    QStringList users = dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    // Folders only: a file there (an ".xls" export is proposed right under "Data/User") is nobody's data.
+    QStringList users = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     // A folder of that name would be indistinguishable from the run screen's log-out entry.
     users.removeAll(QStringLiteral("Log Out"));
     return users;

@@ -15,8 +15,8 @@ QString archive_root();  // "Data/Archive"
 // The subfolders every user folder holds.
 QStringList subfolder_names();  // "Analysis", "Experiments", "Plots", "Protocols"
 
-// Every entry of `root` (files too, without "." and ".."), sorted by name ignoring case, except an entry
-// named "Log Out". Empty when the folder does not exist. The run screen lists its users the same way.
+// Every folder in `root` (without "." and ".."), sorted by name ignoring case, except one named "Log Out".
+// Empty when the folder does not exist. The run screen lists its users the same way.
 QStringList list_users(const QString &root = users_root());
 
 // Creates the folder of every name that has none, with its subfolders. An existing folder is left

@@ -14,6 +14,7 @@
 #include "analysis_window_fixtures.h"
 #include "dialogs/dialog_warning_delete_analysis.h"
 #include "dialogs/setaxis.h"
+#include "support/list_rows.h"
 
 using namespace analysis_fixtures;
 
@@ -91,6 +92,18 @@ private slots:
         delete w.data();
         destroy_deferred();
         source.reset();
+    }
+
+    void long_names_are_cut_in_the_middle_and_shown_whole_on_hover()
+    {
+        const QStringList names{"Analysis_20261207_long_cyclic_run_on_WE1_1", "Analysis_20261207_long_cyclic_run_on_WE1_2"};
+        for (const QString &name : names)
+            analyse(w, name);
+        QCOMPARE(list->textElideMode(), Qt::ElideMiddle);
+        for (int row : {0, 1}) {
+            QTRY_VERIFY_WITH_TIMEOUT(row_fits_the_list(list, row), 20000);
+            QCOMPARE(hovered_row_tip(list, row), names[row]);
+        }
     }
 
     void overlay_single_view_and_hiding_under_a_multiple_selection()

@@ -57,11 +57,18 @@ class analysis_window_files_test : public QObject {
     std::unique_ptr<QCustomPlot> source;  // the run screen's plot, holding the handed-over originals
     QStringList save_proposals, open_starts, messages, replace_questions;
     QString next_save, next_open;
+    QStringList later_saves;  // answers of the save dialogs after the next one, in turn
 
     std::unique_ptr<qv_analysis_window> make_window()
     {
         auto w = std::make_unique<qv_analysis_window>();
-        w->ask_save_path = [this](auto, const QString &proposal, auto) { return save_proposals << proposal, next_save; };
+        w->ask_save_path = [this](auto, const QString &proposal, auto) {
+            save_proposals << proposal;
+            const QString answer = next_save;
+            if (!later_saves.isEmpty())
+                next_save = later_saves.takeFirst();
+            return answer;
+        };
         w->ask_open_path = [this](auto, const QString &start, auto) { return open_starts << start, next_open; };
         w->ask_replace = [this](const QString &path) { return replace_questions << path, false; };
         w->show_file_message = [this](const QString &title, const QString &text) { messages << title + text; };
@@ -87,7 +94,7 @@ private slots:
         dir = std::make_unique<temp_workdir>();
         QDir().mkpath(user_folder);
         source = std::make_unique<QCustomPlot>();
-        save_proposals.clear(), open_starts.clear(), messages.clear(), replace_questions.clear();
+        save_proposals.clear(), open_starts.clear(), messages.clear(), replace_questions.clear(), later_saves.clear();
         next_save.clear(), next_open.clear();
         app_state::startup_analysis_path.clear();
     }
@@ -177,10 +184,15 @@ private slots:
         QCOMPARE(save_proposals.size(), 2);
         QCOMPARE(messages.size(), 1);
 
-        // The extension added reaches an existing file: asked, and a "no" leaves it and the list alone.
-        next_save = dir->path() + '/' + user_folder + "/nobody";
+        // The extension added reaches an existing file: asked, and a "no" leaves it alone and goes back to the
+        // dialog at the name typed; cancelled there, the list stays as it was.
+        const QString typed = dir->path() + '/' + user_folder + "/nobody";
+        next_save = typed;
+        later_saves = QStringList{QString()};
         press(w.get(), "Save_Analysis");
-        QCOMPARE(replace_questions, QStringList{next_save + ".qva"});
+        QCOMPARE(replace_questions, QStringList{typed + ".qva"});
+        QCOMPARE(save_proposals.size(), 4);
+        QCOMPARE(save_proposals.last(), typed);
         for (const char *name : {"nobody", "mine_1"})
             QCOMPARE(dir->read_file(user_folder + '/' + name + ".qva"), sample_file());
         QCOMPARE(rows_of(w.get()), (QStringList{"mine", "mine_1"}));

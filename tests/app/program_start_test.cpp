@@ -1,5 +1,6 @@
 // The program as a user starts it: a copy of the built program in a folder of its own, started from
-// another working folder with a relative document path, and started a second time while it runs.
+// another working folder with a relative document path, started a second time while it runs, and
+// started by another person on the same machine.
 #include <QtTest>
 
 #include <QDir>
@@ -31,6 +32,19 @@ void write_file(const QString &path, const QByteArray &text)
     f.write(text);
 }
 
+// Runs the script that scripts/run.sh uses to make a working folder ready; true when it succeeded.
+bool prepare_working_folder(const QString &folder)
+{
+    QProcess script;
+    script.start(QStringLiteral("bash"), {QStringLiteral(RZ410_SOURCE "/scripts/prepare_home.sh"),
+                                          QStringLiteral(RZ410_PROGRAM), folder});
+    const bool ok = script.waitForFinished(120000) && script.exitStatus() == QProcess::NormalExit &&
+                    script.exitCode() == 0;
+    if (!ok)
+        qWarning() << script.readAllStandardError();
+    return ok;
+}
+
 // A started copy; it is ended when the test lets go of it.
 struct stopper {
     void operator()(QProcess *p) const
@@ -46,29 +60,47 @@ using running = std::unique_ptr<QProcess, stopper>;
 
 class program_copy {
 public:
-    program_copy()
+    // How the program comes into its folder: copied by the test, or placed by the script that prepares a
+    // user's working folder (the folder then already holds that user's settings, data and an icon of their own).
+    enum class placed_by { test, script };
+
+    explicit program_copy(placed_by how = placed_by::test)
     {
-        folder = root.filePath(QStringLiteral("program"));
+        folder = root.filePath(QStringLiteral("RZ410 home"));  // a space, as a user's folder may have
         launcher = root.filePath(QStringLiteral("launcher"));
         temporary = root.filePath(QStringLiteral("tmp"));
+        runtime = root.filePath(QStringLiteral("runtime"));
+        other_runtime = root.filePath(QStringLiteral("runtime-other"));
         QDir().mkpath(launcher);
         QDir().mkpath(temporary);
+        for (const QString &own : {runtime, other_runtime}) {
+            QDir().mkpath(own);
+            QFile::setPermissions(own, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
         QDir().mkpath(folder + QStringLiteral("/Data/User/Ann"));
         write_file(folder + QStringLiteral("/Libraries/Config.txt"), remembered_user_settings());
         executable = folder + QStringLiteral("/rz410");
+        if (how == placed_by::script) {
+            write_file(folder + QStringLiteral("/Data/User/Ann/Experiments/morning.qve"), "mine");
+            write_file(folder + QStringLiteral("/icons/Start80.png"), "an icon of the user's own");
+            copied = prepare_working_folder(folder) && QFileInfo(executable).isExecutable();
+            return;
+        }
         copied = QFile::copy(QStringLiteral(RZ410_PROGRAM), executable) &&
                  QFile::setPermissions(executable, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     // Starts a copy from the launcher folder. Its traces are on, so that its stderr tells what it did;
-    // its temporary folder (and with it the single-instance lock) is this test's own.
-    running start(const QStringList &arguments) const
+    // its temporary and runtime folders (and with them the single-instance lock) are this test's own.
+    // `runtime_folder` stands for the person who starts it: each user has a runtime folder of their own.
+    running start(const QStringList &arguments, const QString &runtime_folder = QString()) const
     {
         running p(new QProcess);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("rz410.trace.debug=true"));
         env.insert(QStringLiteral("TMPDIR"), temporary);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_folder.isEmpty() ? runtime : runtime_folder);
         env.insert(QStringLiteral("RZ410_EXTRA_PORTS"), QString());
         p->setProcessEnvironment(env);
         p->setWorkingDirectory(launcher);
@@ -77,7 +109,7 @@ public:
     }
 
     QTemporaryDir root;
-    QString folder, launcher, temporary, executable;
+    QString folder, launcher, temporary, runtime, other_runtime, executable;
     bool copied = false;
 };
 
@@ -126,6 +158,17 @@ private slots:
         }
         second.reset();
 
+        // Another person on the same machine (same temporary folder, a runtime folder of their own) is not
+        // kept out by the first person's copy.
+        running other_person = program.start({}, program.other_runtime);
+        QVERIFY(other_person->waitForStarted());
+        const QByteArray other_says = read_until(*other_person, "user saved?:", start_patience_ms);
+        QVERIFY2(other_says.contains("user saved?: false"), other_says.constData());
+        QCOMPARE(other_person->state(), QProcess::Running);
+        QVERIFY(QFileInfo::exists(program.runtime + QStringLiteral("/tevra.lock")));
+        QVERIFY(!QFileInfo::exists(program.temporary + QStringLiteral("/tevra.lock")));
+        other_person.reset();
+
         // Once the first copy is gone, the lock is free again and a new copy builds its log-in page (with no
         // argument it stays in the launcher's folder, which holds no users).
         first.reset();
@@ -133,6 +176,41 @@ private slots:
         QVERIFY(third->waitForStarted());
         const QByteArray third_says = read_until(*third, "user saved?:", start_patience_ms);
         QVERIFY2(third_says.contains("users: ()") && third_says.contains("user saved?: false"), third_says.constData());
+    }
+
+    // The working folder that scripts/run.sh prepares outside the build tree: what is missing comes from
+    // runtime/, nothing of the user's is overwritten, and the program beside the data finds it, also when a
+    // document on the command line makes its own folder the working folder.
+    void prepared_working_folder_keeps_the_users_files()
+    {
+        program_copy program(program_copy::placed_by::script);
+        QVERIFY(program.copied);
+        const auto read = [&](const QString &relative) {
+            QFile f(program.folder + QLatin1Char('/') + relative);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+        };
+        const auto runtime_file = [](const QString &relative) {
+            QFile f(QStringLiteral(RZ410_SOURCE "/runtime/") + relative);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing in runtime)");
+        };
+        QCOMPARE(read(QStringLiteral("Libraries/Config.txt")), remembered_user_settings());
+        QCOMPARE(read(QStringLiteral("Data/User/Ann/Experiments/morning.qve")), QByteArray("mine"));
+        QCOMPARE(read(QStringLiteral("icons/Start80.png")), QByteArray("an icon of the user's own"));
+        for (const char *added : {"icons/Stop80.png", "icons/tevrakov_logo_sun.png", "Libraries/icons/Link80.png",
+                                  "Libraries/icons/QV_icons/qv256.ico"})
+            QCOMPARE(read(QString::fromLatin1(added)), runtime_file(QString::fromLatin1(added)));
+
+        // Prepared again (the next start): still nothing overwritten.
+        QVERIFY(prepare_working_folder(program.folder));
+        QCOMPARE(read(QStringLiteral("Libraries/Config.txt")), remembered_user_settings());
+        QCOMPARE(read(QStringLiteral("icons/Start80.png")), QByteArray("an icon of the user's own"));
+
+        write_file(program.launcher + QStringLiteral("/runs/probe.qve"), QByteArray("not an experiment\n"));
+        running started = program.start({QStringLiteral("runs/probe.qve")});
+        QVERIFY(started->waitForStarted());
+        const QByteArray says = read_until(*started, "probe.qve holds no experiment", start_patience_ms);
+        QVERIFY2(says.contains("users: (\"Ann\")") && says.contains("probe.qve holds no experiment"), says.constData());
+        QCOMPARE(read(QStringLiteral("Data/User/Ann/Experiments/morning.qve")), QByteArray("mine"));
     }
 };
 

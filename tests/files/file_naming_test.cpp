@@ -36,6 +36,54 @@ private slots:
         QCOMPARE(protocol_name_from_path("/p/" + QString(70, 'n') + ".qvp"), QString(64, 'n'));
     }
 
+    // The dialog's answers in turn, the replace answers in turn; what the save writes to and what was asked.
+    void save_target_goes_back_to_the_dialog_after_a_no_data()
+    {
+        QTest::addColumn<QStringList>("dialog");   // relative to the folder; "" cancels
+        QTest::addColumn<QList<bool>>("replace");
+        QTest::addColumn<QString>("target");       // relative; "" nothing is written
+        QTest::addColumn<QStringList>("starts");   // where each dialog started
+        QTest::addColumn<int>("questions");
+        QTest::newRow("new name") << QStringList{"fresh"} << QList<bool>{} << "fresh.qve" << QStringList{"prop"} << 0;
+        QTest::newRow("cancelled") << QStringList{""} << QList<bool>{} << "" << QStringList{"prop"} << 0;
+        QTest::newRow("extension typed: the dialog asked")
+            << QStringList{"old.qve"} << QList<bool>{} << "old.qve" << QStringList{"prop"} << 0;
+        QTest::newRow("yes") << QStringList{"old"} << QList<bool>{true} << "old.qve" << QStringList{"prop"} << 1;
+        QTest::newRow("no, then cancel")
+            << QStringList{"old", ""} << QList<bool>{false} << "" << QStringList{"prop", "old"} << 1;
+        QTest::newRow("no, then another name")
+            << QStringList{"old", "fresh"} << QList<bool>{false} << "fresh.qve" << QStringList{"prop", "old"} << 1;
+        QTest::newRow("no twice, then yes") << QStringList{"old", "old", "old"} << QList<bool>{false, false, true}
+                                            << "old.qve" << QStringList{"prop", "old", "old"} << 3;
+    }
+    void save_target_goes_back_to_the_dialog_after_a_no()
+    {
+        QFETCH(QStringList, dialog);
+        QFETCH(QList<bool>, replace);
+        QFETCH(QString, target);
+        QFETCH(QStringList, starts);
+        QFETCH(int, questions);
+        temp_workdir dir;
+        dir.write_file("old.qve", "kept");
+        const QString folder = dir.path() + '/';
+        QStringList started;
+        int asked = 0;
+        const QString chosen = choose_save_target(
+            folder + "prop", ".qve",
+            [&](const QString &start) {
+                started << start.mid(folder.size());
+                const QString answer = dialog.isEmpty() ? QString() : dialog.takeFirst();
+                return answer.isEmpty() ? QString() : folder + answer;
+            },
+            [&](const QString &path) {
+                ++asked;
+                return path == folder + "old.qve" && !replace.isEmpty() && replace.takeFirst();
+            });
+        QCOMPARE(chosen, target.isEmpty() ? QString() : folder + target);
+        QCOMPARE(started, starts);
+        QCOMPARE(asked, questions);
+    }
+
     void extensions_are_added_when_missing()
     {
         QCOMPARE(with_extension("/d/scan", ".qve"), QStringLiteral("/d/scan.qve"));

@@ -64,6 +64,16 @@ QString shown_warning(log_page &page)
     return QString();
 }
 
+// The add-user window on screen, if one is.
+add_user *open_add_user_window()
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *a = qobject_cast<add_user *>(w); a && a->isVisible())
+            return a;
+    }
+    return nullptr;
+}
+
 void click(log_page &page, const char *name)
 {
     auto *button = page.findChild<QPushButton *>(name);
@@ -150,6 +160,35 @@ private slots:
         QVERIFY(!QFileInfo::exists("Libraries/Config.txt"));  // reading never creates it
     }
 
+    void export_under_the_user_root_is_never_a_user()
+    {
+        // An ".xls" export is proposed right under "Data/User"; a start that remembers it (as an older
+        // listing let it be chosen) logs in the real user and makes no folder for the file.
+        temp_workdir dir;
+        make_users({"Bob"});
+        dir.write_file("Data/User/Analysis_1.xls", "exported text");
+        dir.write_file("Libraries/Config.txt", config("Analysis_1.xls", "1"));
+        log_page page;
+        QCOMPARE(items(user_box(page)), QStringList{"Bob"});
+        QCOMPARE(run_screens().size(), 1);
+        QCOMPARE(dir.read_file("Libraries/Config.txt"), config("Bob", "1"));
+        QCOMPARE(dir.read_file("Data/User/Analysis_1.xls"), QByteArray("exported text"));
+    }
+
+    void user_name_beyond_ascii_is_remembered_whole()
+    {
+        temp_workdir dir;
+        const QString name = QString::fromUtf8("Zeyn\xc3\xa9p \xc2\xb5");  // "Zeynép µ"
+        make_users({"Ann", name});
+        dir.write_file("Libraries/Config.txt", config(name.toUtf8(), "1"));
+        log_page page;
+        QCOMPARE(run_screens().size(), 1);
+        QCOMPARE(user_box(page)->currentText(), name);
+        QCOMPARE(dir.read_file("Libraries/Config.txt"), config(name.toUtf8(), "1"));
+        for (const char *sub : {"Analysis", "Experiments", "Plots", "Protocols"})
+            QVERIFY2(!QFileInfo::exists("Data/User/" + name + "/" + sub), sub);  // existing folder left alone
+    }
+
     void remembered_user_without_users_keeps_the_page()
     {
         temp_workdir dir;
@@ -219,11 +258,7 @@ private slots:
         }
         // Through the add-user window: a good name is added and made current.
         click(page, "pushButton_2");
-        add_user *window = nullptr;
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (auto *a = qobject_cast<add_user *>(w); a && a->isVisible())
-                window = a;
-        }
+        add_user *window = open_add_user_window();
         QVERIFY(window);
         QCOMPARE(window->windowTitle(), QString("Add New User"));
         window->findChild<QLineEdit *>("lineEdit")->setText("Zed");
@@ -232,6 +267,29 @@ private slots:
         QCOMPARE(items(user_box(page)), (QStringList{"Ann", "Zed"}));
         QCOMPARE(user_box(page)->currentText(), QString("Zed"));
         QVERIFY(shown_warning(page).isEmpty());
+        delete window;
+    }
+
+    void add_user_box_takes_the_name_at_once()
+    {
+        temp_workdir dir;
+        make_users({"Ann"});
+        log_page page;
+        page.move(420, 310);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        click(page, "pushButton_2");
+        add_user *window = open_add_user_window();
+        QVERIFY(window);
+        // Over the log-in page, with the name field ready for typing; Enter adds the name.
+        QVERIFY2(page.frameGeometry().contains(window->frameGeometry().center()),
+                 qPrintable(QString("%1,%2").arg(window->x()).arg(window->y())));
+        auto *field = window->findChild<QLineEdit *>("lineEdit");
+        QCOMPARE(window->focusWidget(), field);
+        QTest::keyClicks(window->focusWidget(), QString::fromUtf8("\xc3\x89lif"));  // "Élif"
+        QTest::keyClick(window->focusWidget(), Qt::Key_Return);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(items(user_box(page)), (QStringList{"Ann", QString::fromUtf8("\xc3\x89lif")}));
         delete window;
     }
 

@@ -112,6 +112,7 @@ private:
     std::unique_ptr<MainWindow> window;
     QVector<dialog_call> save_calls, open_calls;
     QString next_save_path, next_open_path;
+    QStringList later_save_paths;  // answers of the save dialogs after the next one, in turn
     QStringList messages;
     QStringList replace_questions;  // every "replace it?" question asked; answered with replace_answer
     bool replace_answer = false;
@@ -129,9 +130,13 @@ void main_window_files_test::init()
     messages.clear();
     next_save_path.clear();
     next_open_path.clear();
+    later_save_paths.clear();
     window->ask_save_path = [this](const QString &c, const QString &p, const QString &f) {
         save_calls.push_back({c, p, f});
-        return next_save_path;
+        const QString answer = next_save_path;
+        if (!later_save_paths.isEmpty())
+            next_save_path = later_save_paths.takeFirst();
+        return answer;
     };
     window->ask_open_path = [this](const QString &c, const QString &p, const QString &f) {
         open_calls.push_back({c, p, f});
@@ -284,6 +289,12 @@ void main_window_files_test::save_needs_a_selected_current_row_and_export_append
     QVERIFY(save_calls.last().proposal.endsWith("/b.qve"));
     QCOMPARE(rows(), (QStringList{"scan", "b2"}));
     QCOMPARE(child<QComboBox>("details_box")->itemText(0), QStringLiteral("2 Experiments"));
+    // The summary of the overlay view names the rows as they now read.
+    QCOMPARE(child<QComboBox>("details_box")->currentIndex(), 0);
+    QStringList summary;
+    for (int i = 0; i < child<QListWidget>("details")->count(); ++i)
+        summary << child<QListWidget>("details")->item(i)->text();
+    QVERIFY2(summary.contains("b2") && !summary.contains("b"), qPrintable(summary.join('|')));
     QCOMPARE(load_experiment_file(path(experiments + "b2.qve")).contents->record.method, QStringLiteral("Cyclic Voltammetry"));
     QCOMPARE((QVector<int>{record(0).saved, record(1).saved}), (QVector<int>{0, 1}));
 }
@@ -347,7 +358,8 @@ void main_window_files_test::panel_save_saves_the_named_row_or_nothing()
     QVERIFY(save_calls[1].proposal.endsWith("/a.qve"));
 
     // Written over unasked is only the record's own file. Another file of its name in the user's folder (a
-    // morning's run under the day's default name) is replaced once the user agrees.
+    // morning's run under the day's default name) is replaced once the user agrees; a No opens the save
+    // dialog, where the user picks another name (or cancels).
     dir->write_file("elsewhere/c.qve", file_of(method_record(method_index::cyclic)));
     open("elsewhere/c.qve");
     record(2).saved = 0;
@@ -356,13 +368,28 @@ void main_window_files_test::panel_save_saves_the_named_row_or_nothing()
     window->on_Save_Experiment_clicked();
     QCOMPARE(replace_questions.size(), 1);
     QVERIFY(replace_questions[0].contains("c.qve"));
+    QCOMPARE(save_calls.size(), 3);
+    QVERIFY(save_calls[2].proposal.endsWith("/c.qve"));
     QCOMPARE(dir->read_file(experiments + "c.qve"), QByteArray("morning"));
     QCOMPARE(record(2).saved, uint8_t(0));
+    next_save_path = path(experiments + "c_evening.qve");
+    window->on_Save_Experiment_clicked();
+    QCOMPARE(save_calls.size(), 4);
+    QCOMPARE(dir->read_file(experiments + "c.qve"), QByteArray("morning"));
+    QVERIFY(dir->read_file(experiments + "c_evening.qve").contains("\tExperiment:\tc_evening\n"));
+    QCOMPARE(record(2).saved, uint8_t(1));
+    QCOMPARE(list->item(2)->text(), QStringLiteral("c_evening"));
+
+    // Agreeing replaces that file without a dialog.
+    list->item(2)->setText("c");
+    record(2).name = "c";
+    record(2).saved = 0;
     replace_answer = true;
+    next_save_path.clear();
     window->on_Save_Experiment_clicked();
     QCOMPARE(record(2).saved, uint8_t(1));
     QVERIFY(dir->read_file(experiments + "c.qve").contains("\tExperiment:\tc\n"));
-    QCOMPARE(save_calls.size(), 2);
+    QCOMPARE(save_calls.size(), 4);
 }
 
 void main_window_files_test::unreadable_file_adds_no_record()
@@ -808,14 +835,32 @@ void main_window_files_test::a_name_without_extension_asks_before_replacing()
         else
             window->on_Save_Protocol_clicked();
     };
+    // No goes back to the dialog, at the name typed; cancelling it there writes nothing.
+    later_save_paths = QStringList{QString()};
     save();
     QCOMPARE(replace_questions.size(), 1);
     QVERIFY(replace_questions[0].contains("old" + extension));
+    QCOMPARE(save_calls.size(), 2);
+    QCOMPARE(save_calls[1].proposal, path(experiments + "old"));
+    QCOMPARE(save_calls[1].caption, save_calls[0].caption);
     QCOMPARE(dir->read_file(target), QByteArray("keep me"));
     QCOMPARE(record(0).saved, uint8_t(0));
-    replace_answer = true;
+
+    // No, then another name: the save goes there.
+    later_save_paths = QStringList{path(experiments + "other")};
     save();
     QCOMPARE(replace_questions.size(), 2);
+    QCOMPARE(save_calls.size(), 4);
+    QCOMPARE(dir->read_file(target), QByteArray("keep me"));
+    QVERIFY(QFileInfo::exists(path(experiments + "other" + extension)));
+    if (extension != ".qvp")
+        QCOMPARE(record(0).saved, uint8_t(1));
+
+    record(0).saved = 0;
+    replace_answer = true;
+    save();
+    QCOMPARE(replace_questions.size(), 3);
+    QCOMPARE(save_calls.size(), 5);
     QVERIFY(dir->read_file(target) != QByteArray("keep me"));
 }
 

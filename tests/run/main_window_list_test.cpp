@@ -12,6 +12,7 @@
 #include "plot/qcp_compat.h"
 #include "run/mainwindow.h"
 #include "run_test_fixtures.h"
+#include "support/list_rows.h"
 #include "support/temp_workdir.h"
 
 namespace {
@@ -51,6 +52,7 @@ private slots:
     void clear_all_and_clear_all_unsaved();
     void drag_enter_judged_by_last_file();
     void new_name_skips_existing_files();
+    void long_names_are_cut_in_the_middle_and_shown_whole_on_hover();
 
 private:
     void add(const QStringList &names)
@@ -397,6 +399,25 @@ void main_window_list_test::new_name_skips_existing_files()
     QVERIFY(MainWindow::file_exists(folder + "New_Experiment(1).qve"));
     QVERIFY(!MainWindow::file_exists(folder + "New_Experiment(3).qve"));
     QVERIFY(!MainWindow::file_exists(folder + "none.qve"));
+}
+
+// The day's default names differ only at their ends; a list cut at the right shows them all alike.
+void main_window_list_test::long_names_are_cut_in_the_middle_and_shown_whole_on_hover()
+{
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QStringList names;
+    for (int i = 1; i <= 20; ++i)  // enough rows for a vertical scroll bar, which narrows the rows
+        names << QStringLiteral("New_Experiment_20261207_093015_%1").arg(i);
+    add(names);
+    record(1).saved = 1;
+    list->item(1)->setFont(QFont("Calibri", 12));  // the larger font of a saved row
+    QCOMPARE(list->textElideMode(), Qt::ElideMiddle);
+    for (int row : {0, 1, 19}) {
+        list->scrollToItem(list->item(row));
+        QTRY_VERIFY_WITH_TIMEOUT(row_fits_the_list(list, row), 20000);
+        QCOMPARE(hovered_row_tip(list, row), names[row]);
+    }
 }
 
 QTEST_MAIN(main_window_list_test)

@@ -121,7 +121,8 @@ private slots:
         QCOMPARE(user_box_items(QStringLiteral("Data/User")), QStringList{QStringLiteral("Log Out")});
         for (const char *name : {"bob", "Alice", "carol", "Log Out"})
             QDir().mkpath(QStringLiteral("Data/User/") + QLatin1String(name));
-        wd.write_file(QStringLiteral("Data/User/Dave"), "a file is listed too");
+        QDir().mkpath(QStringLiteral("Data/User/Dave"));
+        wd.write_file(QStringLiteral("Data/User/Dave.xls"), "an export is not a user");
         const QStringList expected = {"Alice", "bob", "carol", "Dave", "Log Out"};
         QCOMPARE(user_box_items(QStringLiteral("Data/User")), expected);
     }

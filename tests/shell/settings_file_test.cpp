@@ -83,6 +83,8 @@ private slots:
         QTest::newRow("log out") << QByteArray("Log Out\r\n-1\r\n") << false << "";
         QTest::newRow("log out kept as name") << QByteArray("Log Out\r\n1\r\n") << true << "Log Out";
         QTest::newRow("windows line ends") << QByteArray("Ann\r\r\n-1\r\r\n") << false << "";
+        QTest::newRow("name beyond ascii") << QByteArray("Zeyn\xc3\xa9p \xc2\xb5\r\n1\r\n") << true
+                                           << QString::fromUtf8("Zeyn\xc3\xa9p \xc2\xb5");
     }
     void remembered_user_flags()
     {
@@ -122,6 +124,12 @@ private slots:
         QVERIFY(sf::write_lines(lines));
         QCOMPARE(dir.read_file("Libraries/Config.txt"), full_file("\r\n"));
         QCOMPARE(sf::read_lines().value(), lines);
+
+        // A user name beyond ASCII goes to the file as UTF-8 and comes back the same.
+        const QString name = QString::fromUtf8("\xc3\x89lif \xc2\xb5" "A");  // "Élif µA"
+        QVERIFY(sf::write_user_lines(name, "1"));
+        QCOMPARE(dir.read_file("Libraries/Config.txt"), name.toUtf8() + "\r\n1\r\n" + full_file("\r\n").mid(8));
+        QCOMPARE(sf::read_lines().value().first(), name);
     }
 
     void missing_file_or_folder_is_never_created()

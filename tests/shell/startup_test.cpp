@@ -9,15 +9,62 @@
 #include "shell/user_names.h"
 #include "support/temp_workdir.h"
 
+namespace {
+
+// Puts an environment variable back as it was when the case ends, passed or not.
+class saved_variable {
+public:
+    explicit saved_variable(const char *name) : name(name), value(qgetenv(name)), was_set(qEnvironmentVariableIsSet(name)) {}
+    ~saved_variable()
+    {
+        if (was_set)
+            qputenv(name, value);
+        else
+            qunsetenv(name);
+    }
+
+private:
+    const char *name;
+    QByteArray value;
+    bool was_set;
+};
+
+} // namespace
+
 class test_startup : public QObject {
     Q_OBJECT
 private slots:
-    void lock_path_is_absolute_in_temp()
+    void lock_belongs_to_the_user_data()
     {
+        QTest::addColumn<bool>("runtime_set");
+        QTest::newRow("runtime folder named") << true;
+        QTest::newRow("no runtime folder named") << false;
+    }
+    void lock_belongs_to_the_user()
+    {
+        QFETCH(bool, runtime_set);
+        const saved_variable keep_runtime("XDG_RUNTIME_DIR"), keep_tmp("TMPDIR");
+        QTemporaryDir runtime, shared_tmp;
+        QVERIFY(QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        qputenv("TMPDIR", QFile::encodeName(shared_tmp.path()));
+        if (runtime_set)
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        else
+            qunsetenv("XDG_RUNTIME_DIR");
+
         const QString path = startup::lock_file_path();
+        const QString folder = QFileInfo(path).absolutePath();
         QVERIFY(QFileInfo(path).isAbsolute());
         QCOMPARE(QFileInfo(path).fileName(), QString("tevra.lock"));
-        QCOMPARE(QFileInfo(path).absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
+        // Never the machine-wide temporary folder itself, where another person's copy would hold it.
+        QVERIFY2(folder != QFileInfo(shared_tmp.path()).absoluteFilePath(), qPrintable(path));
+        if (runtime_set)
+            QCOMPARE(folder, QFileInfo(runtime.path()).absoluteFilePath());
+        else
+            QVERIFY2(folder.startsWith(shared_tmp.path() + "/"), qPrintable(path));  // a folder of the user's own
+        QVERIFY(QFileInfo(folder).isDir());
+        QLockFile lock(path);
+        QCOMPARE(startup::acquire_instance_lock(lock), startup::lock_result::acquired);
     }
 
     void held_lock_refuses_second_copy_quickly()
@@ -117,7 +164,10 @@ private slots:
         QVERIFY(user_folders::list_users().isEmpty());  // no "Data/User"
         for (const char *user : {"b", "A", "c"})
             QVERIFY(QDir().mkpath(QString("Data/User/") + user));
-        dir.write_file("Data/User/Bz", "a file is listed too");
+        QVERIFY(QDir().mkpath("Data/User/Bz/Plots"));
+        // Files are nobody's folder: an ".xls" export lands right here by default.
+        dir.write_file("Data/User/New_Experiment.xls", "exported text");
+        dir.write_file("Data/User/Ba", "a plain file");
         QVERIFY(QDir().mkpath("Data/User/Log Out"));  // never a user: it is the run screen's log-out entry
         QCOMPARE(user_folders::list_users(), (QStringList{"A", "b", "Bz", "c"}));
         QCOMPARE(user_folders::index_of_user(user_folders::list_users(), "Bz"), 2);
