@@ -71,10 +71,14 @@ void qv_analysis_window::remove_rows(const QVector<int> &rows)
             delete ui->recent_analyses->takeItem(plan.deleted.at(i));
         make_current(plan.current_after, true);
     }
+    // The controls and the name field still hold a removed analysis; left so, the next analyse would bring it
+    // back as a new row. The analysis now current is loaded into them, as a click on it would.
+    const int cur = current_analysis();
+    if (cur >= 0)
+        on_recent_analyses_itemClicked(ui->recent_analyses->item(cur));
     hide_all_curves();
     ui->details->clear();
     // Only the analysis now current is drawn, with its values and details.
-    const int cur = current_analysis();
     if (cur >= 0) {
         const curve &a = book.record(cur);
         const analysis_result &res = book.result(cur);
@@ -86,8 +90,7 @@ void qv_analysis_window::remove_rows(const QVector<int> &rows)
         fill_details(experiment_list::summary_heading(selected_analyses().size()));
         set_save_buttons(analysis_list::save_offered(selected_analyses().size(), true, a.saved != 0));
     } else {
-        const signal_hold held = hold({ui->details_box});
-        ui->details_box->clear();
+        show_no_analysis();
     }
     update_buttons();
     replot();

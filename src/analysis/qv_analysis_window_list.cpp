@@ -120,6 +120,20 @@ void qv_analysis_window::fill_details(const QString &heading)
     ui->details->addItems(view.lines);
 }
 
+void qv_analysis_window::show_no_analysis()
+{
+    // No number of an analysis that is gone stays on show, and the next one can be made at once.
+    for (QLabel *label : {ui->epa, ui->ipa, ui->epc, ui->ipc})
+        label->clear();
+    {
+        const signal_hold held = hold({ui->details_box});
+        ui->details_box->clear();
+    }
+    ui->details->clear();
+    ui->Stop->setEnabled(true);
+    set_save_buttons(false);
+}
+
 void qv_analysis_window::set_save_buttons(bool enabled)
 {
     const signal_hold held = hold({ui->Save_Analysis, ui->Save_Analysis_3});
@@ -347,11 +361,10 @@ void qv_analysis_window::clear_all()
     for (int i = 0; i < count; ++i)
         book.reset(i);
     {
-        const signal_hold held = hold({ui->recent_analyses, ui->details_box});
+        const signal_hold held = hold({ui->recent_analyses});
         ui->recent_analyses->clear();
-        ui->details_box->clear();
     }
-    ui->details->clear();
+    show_no_analysis();
     update_buttons();
     replot();
 }
