@@ -186,7 +186,6 @@ private:
     void release_instrument_link();
     void show_link_view(link_view view, const QString &device_item);
     void link_run_interrupted();
-    void link_connection_changed(bool connected);
     QPointer<instrument_link> link;
 
     // experiment list
