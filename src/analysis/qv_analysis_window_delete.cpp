@@ -7,6 +7,7 @@
 #include "analysis/analysis_list_rules.h"
 #include "analysis/qv_analysis_window.h"
 #include "dialogs/dialog_warning_delete_analysis.h"
+#include "platform/screen_metrics.h"
 #include "run/experiment_list_logic.h"
 #include "ui_qv_analysis_window.h"
 
@@ -14,6 +15,7 @@ void qv_analysis_window::open_delete_warning()
 {
     auto *warning = new dialog_warning_delete_analysis(nullptr);
     warning->setWindowModality(Qt::ApplicationModal);
+    platform::place_over(warning, this);
     warning->show();
     connect(warning, &dialog_warning_delete_analysis::sendData, this, &qv_analysis_window::delete_analysis);
     const QMetaObject::Connection name_feed =

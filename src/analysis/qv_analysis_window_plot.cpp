@@ -5,6 +5,7 @@
 
 #include "analysis/qv_analysis_window.h"
 #include "dialogs/setaxis.h"
+#include "platform/screen_metrics.h"
 #include "run/context_menu_rules.h"
 #include "run/plot_geometry.h"
 #include "run/plot_legend.h"
@@ -43,6 +44,7 @@ void qv_analysis_window::set_axis()
     auto *dialog = new setaxis(nullptr);
     dialog->setWindowIcon(program_window_icon());
     dialog->setWindowModality(Qt::ApplicationModal);
+    platform::place_over(dialog, this);
     dialog->show();
     connect(dialog, &setaxis::send_axis_analysis, this, &qv_analysis_window::updateaxis);
     const QMetaObject::Connection feed =
