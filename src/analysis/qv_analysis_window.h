@@ -172,6 +172,7 @@ private:
     void set_row_font(int row, bool italic);
     void hide_analyses();                  // every analysis curve and tangent, and the legend entries
     void hide_all_curves();                // the analyses and the received experiments
+    void show_tangents_of(int row);        // that row's tangents alone (when shown), every other row's hidden
     void show_values(int row);             // the four labels from the row's result
     void fill_details(const QString &heading);
     void load_controls_from(int row);

@@ -253,18 +253,16 @@ void qv_analysis_window::analyse_pearson(int row, int exp)
     replot();
 }
 
-// What both methods do once a row is analysed: only it in single view, its cycle and tangents drawn, its result
-// text, values and legend entry refreshed, and the row marked unsaved.
+// What both methods do once a row is analysed: only it in single view, its cycle drawn and its tangents alone,
+// its result text, values and legend entry refreshed, and the row marked unsaved.
 void qv_analysis_window::show_analysed_row(int row)
 {
     curve &a = book.record(row);
-    analysis_result &res = book.result(row);
     if (ui->Open_Experiment_6->isChecked())
         hide_analyses();
     a.ch1_curve->setVisible(true);
     a.ch2_curve->setVisible(false);
-    res.anodic_tangent->setVisible(true);
-    res.cathodic_tangent->setVisible(true);
+    show_tangents_of(row);
     update_result_text();
     name_in_details_box(a.name);
     show_result_values();

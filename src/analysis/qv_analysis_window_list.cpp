@@ -86,6 +86,17 @@ void qv_analysis_window::hide_analyses()
     }
 }
 
+void qv_analysis_window::show_tangents_of(int row)
+{
+    // The tangents drawn are those whose values the labels show; an overlay compares the curves alone, so that
+    // no line of another analysis is read as belonging to the values on show.
+    for (int i = 0; i < analysis_count(); ++i) {
+        const bool shown = i == row && book.record(i).ch1_shown != 0;
+        book.result(i).anodic_tangent->setVisible(shown);
+        book.result(i).cathodic_tangent->setVisible(shown);
+    }
+}
+
 void qv_analysis_window::hide_all_curves()
 {
     for (int n = 0; n < received; ++n) {
@@ -203,10 +214,9 @@ void qv_analysis_window::on_recent_analyses_itemClicked(QListWidgetItem *)
         const curve &a = book.record(r);
         const bool shown = a.ch1_shown != 0;
         a.ch1_curve->setVisible(shown);
-        book.result(r).anodic_tangent->setVisible(shown);
-        book.result(r).cathodic_tangent->setVisible(shown);
         a.ch1_curve->addToLegend();
     }
+    show_tangents_of(cur);
     fill_details(analysis_list::click_heading(selected.size()));
 
     show_values(cur);
@@ -312,9 +322,8 @@ void qv_analysis_window::on_Open_Experiment_2_clicked()
     for (int r : selected_analyses()) {
         book.record(r).ch1_shown = shown ? 1 : 0;
         book.record(r).ch1_curve->setVisible(shown);
-        book.result(r).anodic_tangent->setVisible(shown);
-        book.result(r).cathodic_tangent->setVisible(shown);
     }
+    show_tangents_of(current_analysis());
     replot();
 }
 

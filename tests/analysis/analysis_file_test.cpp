@@ -150,11 +150,12 @@ private slots:
         QTest::newRow("cut inside the last row") << g.left(g.lastIndexOf("\tnan\t")) << ok << QString() << 4 << true;
         QTest::newRow("cut inside a number") << g.left(g.lastIndexOf("2.5") + 2) + "\t" << ok << QString() << 4 << true;
         QTest::newRow("cut after a TAB") << g.left(g.lastIndexOf("2.5")) << ok << QString() << 4 << true;
-        QTest::newRow("last row ended by a line feed") << head + "RAW DATA\n0\t0.1\t2.5\n" << ok << QString() << 1 << false;
+        QTest::newRow("last row ended by a line feed")
+            << head + "RAW DATA\n0\t0.1\t2.5\n" << ok << QString() << 1 << false;
         // Blank lines are no rows: they neither use up the row cap nor hide the rows after them.
         QTest::newRow("blank lines before the rows")
-            << head + "RAW DATA\n" + QByteArray(max_analysis_rows, '\n') + " \r\n" + g.mid(g.indexOf("RAW DATA\n") + 9) << ok
-            << QString() << 5 << false;
+            << head + "RAW DATA\n" + QByteArray(max_analysis_rows, '\n') + " \r\n" + g.mid(g.indexOf("RAW DATA\n") + 9)
+            << ok << QString() << 5 << false;
     }
 
     void quirks()

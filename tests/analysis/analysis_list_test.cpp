@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QSlider>
 #include <QToolButton>
 #include <functional>
 #include <memory>
@@ -71,6 +72,15 @@ class analysis_list_test : public QObject {
     }
     QStringList details() const { return rows(child<QListWidget>(w, "details")); }
     QCustomPlot *plot() const { return child<QCustomPlot>(w, "widget2"); }
+    // Tangent lines on show with points to draw.
+    int drawn_tangents() const
+    {
+        int n = 0;
+        for (int i = 0; i < list->count(); ++i)
+            for (const QCPCurve *t : {w->analyses().result(i).anodic_tangent, w->analyses().result(i).cathodic_tangent})
+                n += t->visible() && qcp::point_count(t) > 0;
+        return n;
+    }
 
 private slots:
     void init()
@@ -101,7 +111,7 @@ private slots:
         auto *box = child<QComboBox>(w, "details_box");
         QCOMPARE(items(box), (QStringList{"3 Analysis", "A0", "A1", "A2"}));
         QCOMPARE(details().first(), QStringLiteral("3 analysis are selected:"));
-        QCOMPARE(visible_curves(w).size(), 9);  // three cycles, six tangents
+        QCOMPARE(visible_curves(w).size(), 5);  // three cycles, the tangents of the current one
         QCOMPARE(legend_curves(w).size(), 3);
 
         // Hidden analyses stay hidden through later clicks, and still have their legend entries.
@@ -141,6 +151,46 @@ private slots:
         QVERIFY(visible_curves(w).isEmpty() && legend_curves(w).isEmpty());
         QVERIFY(details().isEmpty());
         QCOMPARE(box->count(), 0);
+    }
+
+    // The tangents drawn are those of the values shown: an analysis that finds no tangent leaves none of an
+    // earlier analysis of the same cycle on the plot, in either method and whatever else is selected.
+    void only_the_shown_result_has_tangents_data()
+    {
+        QTest::addColumn<int>("method");
+        QTest::newRow("Peaks with the anodic slider off") << 0;
+        QTest::newRow("Pearson's RR accepting no window") << 1;
+    }
+
+    void only_the_shown_result_has_tangents()
+    {
+        QFETCH(int, method);
+        make(1);
+        QCOMPARE(drawn_tangents(), 2);
+        child<QLineEdit>(w, "analysis_name")->setText("B");
+        if (method == 1) {
+            const QSignalBlocker held(child<QSlider>(w, "slider_sample"));
+            child<QSlider>(w, "slider_sample")->setValue(1000);
+        }
+        {
+            const QSignalBlocker held(child<QComboBox>(w, "Method_2"));
+            child<QComboBox>(w, "Method_2")->setCurrentIndex(method);
+        }
+        w->on_Stop_clicked();  // a new row, with every slider on
+        if (method == 0) {
+            child<QSlider>(w, "anodic")->setEnabled(false);
+            child<QSlider>(w, "cathodic")->setEnabled(false);
+            w->on_Stop_clicked();
+        }
+        QCOMPARE(list->currentItem()->text(), QStringLiteral("B"));
+        QCOMPARE(selected(), (QVector<int>{0, 1}));
+        QCOMPARE(child<QLabel>(w, "epa")->text(), QStringLiteral("0"));
+        QCOMPARE(drawn_tangents(), 0);
+        // Shown again through the list, the earlier analysis has its tangents back.
+        click_row(list, 1);
+        QCOMPARE(list->currentRow(), 0);
+        QCOMPARE(drawn_tangents(), 2);
+        QVERIFY(child<QLabel>(w, "epa")->text() != QStringLiteral("0"));
     }
 
     void showing_the_selection_keeps_the_callers_blocks()

@@ -151,7 +151,8 @@ private slots:
         QFETCH(int, peak);
         series cycle;
         for (int t = 0; t < 80; ++t) {
-            const double bump = t < 40 ? 5 * std::exp(-0.5 * std::pow(t - peak, 2)) : -5 * std::exp(-0.5 * std::pow(t - 60, 2));
+            const double bump = t < 40 ? 5 * std::exp(-0.5 * std::pow(t - peak, 2))
+                                       : -5 * std::exp(-0.5 * std::pow(t - 60, 2));
             cycle.append((t < 40 ? t : 80 - t) * step, 0.01 * t + bump);
         }
         peak_sliders s;
