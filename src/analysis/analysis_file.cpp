@@ -52,16 +52,35 @@ public:
         if (pos >= data.size())
             return false;
         QString line = take_line(data, pos);
+        // take_line steps past the line feed, or one past the end when the line has none.
+        ended = pos <= data.size();
         while (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         fields = line.split(QLatin1Char('\t'));
         return true;
     }
 
+    // Whether the line last read ended with a line feed; the writer puts none after the last row.
+    bool line_ended() const { return ended; }
+
 private:
     const QByteArray &data;
     int pos = 0;
+    bool ended = false;
 };
+
+// The writer ends each of a row's eight fields with a TAB, the last row's too, and puts no line feed after it:
+// a last row without them was cut off inside, and its last number may have lost digits.
+constexpr int row_fields = 8;
+bool whole_last_row(const QStringList &fields, bool line_ended)
+{
+    return line_ended || (fields.size() > row_fields && fields.last().isEmpty());
+}
+
+bool blank(const QStringList &fields)
+{
+    return std::all_of(fields.begin(), fields.end(), [](const QString &f) { return f.trimmed().isEmpty(); });
+}
 
 // A number that fits a float. One too small for a float reads as 0 (the writer's six digits of a double can
 // hold 1e-84), rather than losing its point; one too large is no value.
@@ -242,8 +261,15 @@ analysis_read read_analysis_file(const QByteArray &bytes)
     }
     int rows = 0;
     while (lines.next(fields)) {
+        // Blank lines hold no point and take no room from the rows that follow them.
+        if (blank(fields))
+            continue;
         if (rows == max_analysis_rows) {
             f.points_capped = true;
+            break;
+        }
+        if (!whole_last_row(fields, lines.line_ended())) {
+            f.cut_short = true;
             break;
         }
         ++rows;

@@ -56,6 +56,7 @@ struct analysis_file {
     // Set by the reader only: extremes of the two data curves, starting at 0 so that they always include 0.
     float e_min = 0, e_max = 0, i_min = 0, i_max = 0;
     bool points_capped = false; // rows beyond max_analysis_rows were not read
+    bool cut_short = false;     // the file ends inside its last row, which was not read
 };
 
 // The reader takes at most this many data rows, so no curve has more points than a 16-bit index reaches.

@@ -74,6 +74,16 @@ float rotated(float slope, int degrees)
     return float(std::tan(double(rad)));
 }
 
+// A slider given a new maximum and asked for its middle, as a QSlider takes them: the minimum drops to a lower
+// maximum, and the value is held within the range. The tangent is anchored where the slider then stands.
+slider with_maximum(slider s, int maximum)
+{
+    s.maximum = maximum;
+    s.minimum = std::min(s.minimum, maximum);
+    s.value = std::clamp(maximum / 2, s.minimum, maximum);
+    return s;
+}
+
 }  // namespace
 
 peak_sliders reset_slider_ranges(const series &cycle, const peak_sliders &now)
@@ -86,13 +96,11 @@ peak_sliders reset_slider_ranges(const series &cycle, const peak_sliders &now)
     peak_sliders out = now;
     const int amax = saturated<int>((long long)maxidx), cmax = saturated<int>((long long)c);
     if (out.anodic.maximum != amax) {
-        out.anodic.maximum = amax;
-        out.anodic.value = amax / 2;
+        out.anodic = with_maximum(out.anodic, amax);
         out.tangent = 0;
     }
     if (out.cathodic.maximum != cmax) {
-        out.cathodic.maximum = cmax;
-        out.cathodic.value = cmax / 2;
+        out.cathodic = with_maximum(out.cathodic, cmax);
         out.cathodic_2 = 0;
     }
     return out;

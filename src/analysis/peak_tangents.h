@@ -9,11 +9,12 @@
 
 namespace analysis {
 
-// Position, maximum and enabled state of one slider.
+// Position, maximum, enabled state and minimum of one slider.
 struct slider {
     int value = 0;
     int maximum = 0;
     bool enabled = true;
+    int minimum = 0;
 };
 // The four sliders of the "Peaks" page.
 struct peak_sliders {
@@ -23,8 +24,9 @@ struct peak_sliders {
 };
 
 // Peak-slider ranges for a freshly cut cycle: a slider whose maximum no longer fits gets the new maximum, its middle
-// as value, and its rotation reset to 0; the others are returned unchanged. The window applies all four with
-// their signals blocked.
+// as value, and its rotation reset to 0; the others are returned unchanged. The value and minimum are those the
+// slider itself then holds: a middle below its minimum is raised to it, and a maximum below the minimum lowers
+// the minimum. The window applies all four with their signals blocked.
 peak_sliders reset_slider_ranges(const series &cycle, const peak_sliders &now);
 
 // Width of the slope windows for a cycle of n points: n div 250 kept in 8 bits, and 2 when that is 4 or less.

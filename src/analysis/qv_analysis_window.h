@@ -153,6 +153,9 @@ private:
     signal_hold hold(std::initializer_list<QObject *> objects) const;
     signal_hold hold_selection_controls() const;  // experiment, cycle, channel boxes and the four sliders
 
+    // hand-over (qv_analysis_window_handover.cpp)
+    void select_user_row(int row);  // selects the row and takes that user's folder, also when it was current
+
     // construction (qv_analysis_window.cpp)
     void setup_plot();
     void update_combo_enable();
@@ -169,10 +172,12 @@ private:
     void set_row_font(int row, bool italic);
     void hide_analyses();                  // every analysis curve and tangent, and the legend entries
     void hide_all_curves();                // the analyses and the received experiments
+    void show_tangents_of(int row);        // that row's tangents alone (when shown), every other row's hidden
     void show_values(int row);             // the four labels from the row's result
     void fill_details(const QString &heading);
     void load_controls_from(int row);
     void set_save_buttons(bool enabled);
+    void show_no_analysis();               // an empty list: no values or details, Analyze on
 
     // the analyse action (qv_analysis_window_analyse.cpp)
     QString unique_analysis_name(const QString &base) const;  // base, or base_1, base_2 ... past saved rows

@@ -33,7 +33,7 @@ void show_series(QCPCurve *c, const analysis::series &s)
     qcp::set_points(c, analysis::to_qvector(s.keys), analysis::to_qvector(s.values));
 }
 
-analysis::slider slider_of(const QSlider *s) { return {s->value(), s->maximum(), s->isEnabled()}; }
+analysis::slider slider_of(const QSlider *s) { return {s->value(), s->maximum(), s->isEnabled(), s->minimum()}; }
 
 // An experiment's two electrodes, read once per analysis.
 struct experiment_series {
@@ -142,6 +142,9 @@ void qv_analysis_window::on_Stop_clicked()
     a.method = experiments[size_t(exp)].name;
     res.channel_index = uint8_t(ui->channel_to_analyze->currentIndex());
     res.cycle_index = uint8_t(ui->Cycle_to_analyze->currentIndex());
+    res.method_text = ui->Method_2->currentText();
+    res.rr = ui->slider_rate->value();
+    res.sample = ui->slider_sample->value();
     if (ui->Method_2->currentIndex() == 1)
         analyse_pearson(row, exp);
     else
@@ -250,18 +253,16 @@ void qv_analysis_window::analyse_pearson(int row, int exp)
     replot();
 }
 
-// What both methods do once a row is analysed: only it in single view, its cycle and tangents drawn, its result
-// text, values and legend entry refreshed, and the row marked unsaved.
+// What both methods do once a row is analysed: only it in single view, its cycle drawn and its tangents alone,
+// its result text, values and legend entry refreshed, and the row marked unsaved.
 void qv_analysis_window::show_analysed_row(int row)
 {
     curve &a = book.record(row);
-    analysis_result &res = book.result(row);
     if (ui->Open_Experiment_6->isChecked())
         hide_analyses();
     a.ch1_curve->setVisible(true);
     a.ch2_curve->setVisible(false);
-    res.anodic_tangent->setVisible(true);
-    res.cathodic_tangent->setVisible(true);
+    show_tangents_of(row);
     update_result_text();
     name_in_details_box(a.name);
     show_result_values();

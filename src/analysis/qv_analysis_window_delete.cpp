@@ -8,12 +8,14 @@
 #include "analysis/qv_analysis_window.h"
 #include "dialogs/dialog_warning_delete_analysis.h"
 #include "lists/experiment_list_logic.h"
+#include "platform/screen_metrics.h"
 #include "ui_qv_analysis_window.h"
 
 void qv_analysis_window::open_delete_warning()
 {
     auto *warning = new dialog_warning_delete_analysis(nullptr);
     warning->setWindowModality(Qt::ApplicationModal);
+    platform::place_over(warning, this);
     warning->show();
     connect(warning, &dialog_warning_delete_analysis::sendData, this, &qv_analysis_window::delete_analysis);
     const QMetaObject::Connection name_feed =
@@ -71,10 +73,14 @@ void qv_analysis_window::remove_rows(const QVector<int> &rows)
             delete ui->recent_analyses->takeItem(plan.deleted.at(i));
         make_current(plan.current_after, true);
     }
+    // The controls and the name field still hold a removed analysis; left so, the next analyse would bring it
+    // back as a new row. The analysis now current is loaded into them, as a click on it would.
+    const int cur = current_analysis();
+    if (cur >= 0)
+        on_recent_analyses_itemClicked(ui->recent_analyses->item(cur));
     hide_all_curves();
     ui->details->clear();
     // Only the analysis now current is drawn, with its values and details.
-    const int cur = current_analysis();
     if (cur >= 0) {
         const curve &a = book.record(cur);
         const analysis_result &res = book.result(cur);
@@ -86,8 +92,7 @@ void qv_analysis_window::remove_rows(const QVector<int> &rows)
         fill_details(experiment_list::summary_heading(selected_analyses().size()));
         set_save_buttons(analysis_list::save_offered(selected_analyses().size(), true, a.saved != 0));
     } else {
-        const signal_hold held = hold({ui->details_box});
-        ui->details_box->clear();
+        show_no_analysis();
     }
     update_buttons();
     replot();

@@ -95,16 +95,24 @@ analysis_file qv_analysis_window::file_of_analysis(int row, const QString &base)
     f.experiment = base;
     f.user = ui->user_box->currentText();
     f.rate_mV_s = a.rate;
-    f.method = ui->Method_2->currentText();
-    f.rr = ui->slider_rate->value();
-    f.sample = ui->slider_sample->value();
-    // The labels show the current analysis; another row's values are put in the form the labels give them.
+    // The controls and labels show the current analysis; another row's file takes what that analysis was made
+    // with, and its values in the form the labels give them.
     if (row == current_analysis()) {
+        f.method = ui->Method_2->currentText();
+        f.rr = ui->slider_rate->value();
+        f.sample = ui->slider_sample->value();
+        f.selected_channel = ui->channel_to_analyze->currentIndex() + 1;
+        f.selected_cycle = ui->Cycle_to_analyze->currentIndex() + 1;
         f.epa_text = ui->epa->text();
         f.ipa_text = ui->ipa->text();
         f.epc_text = ui->epc->text();
         f.ipc_text = ui->ipc->text();
     } else {
+        f.method = res.method_text;
+        f.rr = res.rr;
+        f.sample = res.sample;
+        f.selected_channel = res.channel_index + 1;
+        f.selected_cycle = res.cycle_index + 1;
         f.epa_text = analysis_list::shown_value(res.Epa);
         f.ipa_text = analysis_list::shown_value(res.Ipa);
         f.epc_text = analysis_list::shown_value(res.Epc);
@@ -122,8 +130,6 @@ analysis_file qv_analysis_window::file_of_analysis(int row, const QString &base)
     f.current_cathodic = res.current_cathodic;
     f.current_tangent = res.current_tangent;
     f.current_cathodic_2 = res.current_cathodic_2;
-    f.selected_channel = ui->channel_to_analyze->currentIndex() + 1;
-    f.selected_cycle = ui->Cycle_to_analyze->currentIndex() + 1;
     f.ch1 = points_of(a.ch1_curve);
     f.ch2 = points_of(a.ch2_curve);
     f.anodic_tangent = points_of(res.anodic_tangent);

@@ -96,7 +96,18 @@ void qv_analysis_window::get_user_from_experiment(const QString &name)
         ui->user_box->addItem(entry.name);
     }
     if (entry.current)
-        ui->user_box->setCurrentIndex(ui->user_box->count() - 1);
+        select_user_row(ui->user_box->count() - 1);
+}
+
+void qv_analysis_window::select_user_row(int row)
+{
+    {
+        const QSignalBlocker held(ui->user_box);
+        ui->user_box->setCurrentIndex(row);
+    }
+    // The box made its first row current on its own while it was quiet, so selecting that row changes nothing
+    // and would leave the analysis folder without a user: the user's folder is always taken here.
+    on_user_box_currentIndexChanged(row);
 }
 
 void qv_analysis_window::update_combobox(const QString &state)
@@ -114,7 +125,7 @@ void qv_analysis_window::update_user_from_experiment(int index)
     // An index the box does not hold would clear its selection and send the run screen a user that is not there.
     if (!handover::row_in_range(index, ui->user_box->count()))
         return;
-    ui->user_box->setCurrentIndex(index);
+    select_user_row(index);
     if (ui->Experiment_2B_Analyzed->count() > 0)
         ui->analysis_name->setText(handover::analysis_base_name(ui->Experiment_2B_Analyzed->currentText(),
                                                                 ui->channel_to_analyze->currentIndex(),

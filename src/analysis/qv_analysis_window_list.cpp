@@ -86,6 +86,17 @@ void qv_analysis_window::hide_analyses()
     }
 }
 
+void qv_analysis_window::show_tangents_of(int row)
+{
+    // The tangents drawn are those whose values the labels show; an overlay compares the curves alone, so that
+    // no line of another analysis is read as belonging to the values on show.
+    for (int i = 0; i < analysis_count(); ++i) {
+        const bool shown = i == row && book.record(i).ch1_shown != 0;
+        book.result(i).anodic_tangent->setVisible(shown);
+        book.result(i).cathodic_tangent->setVisible(shown);
+    }
+}
+
 void qv_analysis_window::hide_all_curves()
 {
     for (int n = 0; n < received; ++n) {
@@ -118,6 +129,20 @@ void qv_analysis_window::fill_details(const QString &heading)
     ui->details_box->addItems(view.box_entries);
     ui->details_box->setCurrentIndex(0);
     ui->details->addItems(view.lines);
+}
+
+void qv_analysis_window::show_no_analysis()
+{
+    // No number of an analysis that is gone stays on show, and the next one can be made at once.
+    for (QLabel *label : {ui->epa, ui->ipa, ui->epc, ui->ipc})
+        label->clear();
+    {
+        const signal_hold held = hold({ui->details_box});
+        ui->details_box->clear();
+    }
+    ui->details->clear();
+    ui->Stop->setEnabled(true);
+    set_save_buttons(false);
 }
 
 void qv_analysis_window::set_save_buttons(bool enabled)
@@ -189,10 +214,9 @@ void qv_analysis_window::on_recent_analyses_itemClicked(QListWidgetItem *)
         const curve &a = book.record(r);
         const bool shown = a.ch1_shown != 0;
         a.ch1_curve->setVisible(shown);
-        book.result(r).anodic_tangent->setVisible(shown);
-        book.result(r).cathodic_tangent->setVisible(shown);
         a.ch1_curve->addToLegend();
     }
+    show_tangents_of(cur);
     fill_details(analysis_list::click_heading(selected.size()));
 
     show_values(cur);
@@ -298,9 +322,8 @@ void qv_analysis_window::on_Open_Experiment_2_clicked()
     for (int r : selected_analyses()) {
         book.record(r).ch1_shown = shown ? 1 : 0;
         book.record(r).ch1_curve->setVisible(shown);
-        book.result(r).anodic_tangent->setVisible(shown);
-        book.result(r).cathodic_tangent->setVisible(shown);
     }
+    show_tangents_of(current_analysis());
     replot();
 }
 
@@ -347,11 +370,10 @@ void qv_analysis_window::clear_all()
     for (int i = 0; i < count; ++i)
         book.reset(i);
     {
-        const signal_hold held = hold({ui->recent_analyses, ui->details_box});
+        const signal_hold held = hold({ui->recent_analyses});
         ui->recent_analyses->clear();
-        ui->details_box->clear();
     }
-    ui->details->clear();
+    show_no_analysis();
     update_buttons();
     replot();
 }

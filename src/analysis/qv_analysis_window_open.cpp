@@ -69,6 +69,9 @@ void qv_analysis_window::open_analysis()
     }
     analysis_dir = ::analysis_folder(path);
     list_opened_analysis(base, read.file);
+    if (read.file.cut_short)
+        tell_user(tr("Analysis file"),
+                  tr("%1 was cut short: its last row is incomplete and was not read.").arg(file_name));
     if (read.file.points_capped)
         tell_user(tr("Analysis file"), tr("%1 holds more points than an analysis can; only the first %2 rows were "
                                           "read.").arg(file_name).arg(max_analysis_rows));
@@ -96,8 +99,8 @@ void qv_analysis_window::list_opened_analysis(const QString &base, const analysi
     a.saved_name = base;
     a.saved = 1;
     ui->widget2->legend->setVisible(true);
-    // The legend shows the file's name, also when the list name carries a suffix.
-    a.ch1_curve->setName(base);
+    // The legend names the analysis as the list does: a second opening of a file is told apart by its suffix.
+    a.ch1_curve->setName(list_name);
     a.ch1_curve->addToLegend();
     set_analysis_pens(n);
 
@@ -151,6 +154,9 @@ void qv_analysis_window::fill_opened_record(int n, const QString &base, const an
     res.current_cathodic = f.current_cathodic;
     res.current_tangent = f.current_tangent;
     res.current_cathodic_2 = f.current_cathodic_2;
+    res.method_text = f.method;
+    res.rr = f.rr;
+    res.sample = f.sample;
 
     for (QLabel *label : {ui->epa, ui->ipa, ui->epc, ui->ipc})
         label->setTextFormat(Qt::PlainText);

@@ -9,6 +9,7 @@
 #include "plot/plot_geometry.h"
 #include "plot/plot_legend.h"
 #include "plot/qcp_compat.h"
+#include "platform/screen_metrics.h"
 #include "shell/window_icon.h"
 #include "ui_qv_analysis_window.h"
 
@@ -43,6 +44,7 @@ void qv_analysis_window::set_axis()
     auto *dialog = new setaxis(nullptr);
     dialog->setWindowIcon(program_window_icon());
     dialog->setWindowModality(Qt::ApplicationModal);
+    platform::place_over(dialog, this);
     dialog->show();
     connect(dialog, &setaxis::send_axis_analysis, this, &qv_analysis_window::updateaxis);
     const QMetaObject::Connection feed =

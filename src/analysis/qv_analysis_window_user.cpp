@@ -9,6 +9,7 @@
 #include "dialogs/change_graph_color.h"
 #include "instrument/serial_select.h"
 #include "platform/port_listing.h"
+#include "platform/screen_metrics.h"
 #include "shell/select_user.h"
 #include "shell/user_box_rules.h"
 #include "shell/window_icon.h"
@@ -37,6 +38,7 @@ void qv_analysis_window::on_actionUser_triggered()
     connect(chooser, &select_user::user_send, this, &qv_analysis_window::user_select_slot);
     const QMetaObject::Connection feed = connect(this, &qv_analysis_window::send_user_name, chooser,
                                                  &select_user::update_user);
+    platform::place_over(chooser, this);
     chooser->show();
     // Every row but the last, which is "Log Out" and no user.
     for (int row = 0; row + 1 < ui->user_box->count(); ++row)
@@ -67,6 +69,7 @@ void qv_analysis_window::port_window()
     auto *ports = new serial_select(!platform::system_port_lister().ports().empty(), nullptr);
     ports->setAttribute(Qt::WA_DeleteOnClose);
     ports->setWindowModality(Qt::ApplicationModal);
+    platform::place_over(ports, this);
     ports->show();
 }
 
@@ -74,6 +77,7 @@ void qv_analysis_window::on_actionAbout_triggered()
 {
     auto *about = new About_Dialog_Box(nullptr);
     about->setWindowIcon(program_window_icon());
+    platform::place_over(about, this);
     about->show();
 }
 
@@ -85,6 +89,7 @@ void qv_analysis_window::on_Open_Experiment_3_clicked()
     auto *picker = new Change_Graph_Color(nullptr);
     picker->setWindowIcon(program_window_icon());
     picker->setWindowModality(Qt::ApplicationModal);
+    platform::place_over(picker, this);
     picker->show();
     const QMetaObject::Connection feed =
         connect(this, &qv_analysis_window::current_color, picker, &Change_Graph_Color::get_colors_analysis);

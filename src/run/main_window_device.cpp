@@ -90,7 +90,6 @@ void MainWindow::create_instrument_link()
 
     connect(link, &instrument_link::view_changed, this, &MainWindow::show_link_view);
     connect(link, &instrument_link::run_interrupted, this, &MainWindow::link_run_interrupted);
-    connect(link, &instrument_link::connection_changed, this, &MainWindow::link_connection_changed);
     connect(link, &instrument_link::id_to_serial, this, &MainWindow::id_to_serial);
     connect(link, &instrument_link::port_open_failed, this, &MainWindow::link_port_open_failed);
     connect(this, &MainWindow::ask_id, link, &instrument_link::ask_for_id);
@@ -147,15 +146,6 @@ void MainWindow::link_run_interrupted()
 {
     if (state.run_clock)
         state.run_clock->stop();
-}
-
-void MainWindow::link_connection_changed(bool connected)
-{
-    // Only the analysis screen cares, and it is showing exactly while this window is hidden.
-    if (!isHidden())
-        return;
-    emit to_analysis(connected ? QStringLiteral("connected") : QStringLiteral("disconnected"));
-    emit current_user_to_analysis(ui->user_box->currentIndex());
 }
 
 void MainWindow::link_port_open_failed(const QString &port, const QString &reason, bool permission_denied)

@@ -19,6 +19,7 @@
 #include "dialogs/dialog_warning_save_data.h"
 #include "instrument/instrument_link.h"
 #include "run/log_page.h"
+#include "platform/screen_metrics.h"
 #include "run/method_setup.h"
 #include "run/session_rules.h"
 #include "shell/app_state.h"
@@ -251,7 +252,7 @@ void MainWindow::on_To_Analysis_Screen_Button_clicked()
 
     auto *window = new qv_analysis_window(nullptr);
     state.analysis_window = window;
-    window->move(pos());
+    platform::place_window(window, pos(), this);
     connect(window, &qv_analysis_window::show_experiment_window, this, &MainWindow::show_this_window);
     connect(this, &MainWindow::pass_to_analysis, window, &qv_analysis_window::get_from_experiment);
     connect(this, &MainWindow::pass_user_from_experiment, window, &qv_analysis_window::get_user_from_experiment);
@@ -318,6 +319,6 @@ void MainWindow::hide_exp_window()
 void MainWindow::show_this_window()
 {
     if (state.analysis_window)
-        move(state.analysis_window->pos());
+        platform::place_window(this, state.analysis_window->pos());
     show();
 }

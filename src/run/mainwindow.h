@@ -186,7 +186,6 @@ private:
     void release_instrument_link();
     void show_link_view(link_view view, const QString &device_item);
     void link_run_interrupted();
-    void link_connection_changed(bool connected);
     void link_port_open_failed(const QString &port, const QString &reason, bool permission_denied);
     QPointer<instrument_link> link;
 

@@ -120,26 +120,42 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("header"); // numbers(), or empty when not looked at
         QTest::addColumn<int>("ch1_points");
+        QTest::addColumn<bool>("cut_short"); // the last row was cut inside and not read
         const QByteArray g = golden_bytes();
         const QByteArray head = g.left(g.indexOf("RAW DATA"));
         const int ok = int(analysis_read_status::ok);
         QTest::newRow("cut, held, wrapped")
             << QByteArray(g).replace("\t100\n", "\t99.9\n").replace("\t9873", "\t12000").replace("\t150\n", "\tx\n")
                    .replace("\t1\n", "\t2\n").replace("\t210\n", "\t-1\n").replace("\t-4\n", "\t31\n")
-            << ok << "99 9999 10 0 2 0 180 105 90 0 7 2 3" << 5;
+            << ok << "99 9999 10 0 2 0 180 105 90 0 7 2 3" << 5 << false;
+        QTest::newRow("negative rotations")
+            << QByteArray(g).replace("\tCurrent_cathodic_2:\t7\n", "\tCurrent_cathodic_2:\t-12\n")
+            << ok << "100 9873 150 1 2 210 180 105 90 -4 -12 2 3" << 5 << false;
         QTest::newRow("short lines, rate past 16 bits")
             << QByteArray(g).replace("\t9873\n", "\n").replace("\tCycle:\t3\n", "\n").replace("\t100\n", "\t70000\n")
-            << ok << "0 9000 150 1 2 210 180 105 90 -4 7 2 0" << 5;
+            << ok << "0 9000 150 1 2 210 180 105 90 -4 7 2 0" << 5 << false;
         QTest::newRow("short, odd and non-finite rows")
             << head + "RAW DATA\n0\t0.1\t2.5\n1\t0.2\n2\tinf\t1\t1\n3\t0.3\tnan\t1e39\t0.1\tabc\n4\t0.4\t-1\tNaN\n"
                    "5\t0.5\t1e-84\n" // too small for a float: read as 0, the point kept
-            << ok << QString() << 3;
-        QTest::newRow("header only") << head + "RAW DATA\n" << int(analysis_read_status::no_data) << QString() << 0;
-        QTest::newRow("channel 2 only") << head + "RAW DATA\n0\t0.1\tnan\t2" << int(analysis_read_status::no_data)
-                                        << QString() << 0;
+            << ok << QString() << 3 << false;
+        QTest::newRow("header only") << head + "RAW DATA\n" << int(analysis_read_status::no_data) << QString() << 0
+                                     << false;
+        QTest::newRow("channel 2 only") << head + "RAW DATA\n0\t0.1\tnan\t2\t\t\t\t\t"
+                                        << int(analysis_read_status::no_data) << QString() << 0 << false;
         QTest::newRow("line 22 differs") << QByteArray(g).replace("RAW DATA", "RAW DATA ")
-                                         << int(analysis_read_status::not_analysis) << QString() << 0;
-        QTest::newRow("21 lines") << head << int(analysis_read_status::cut_short) << QString() << 0;
+                                         << int(analysis_read_status::not_analysis) << QString() << 0 << false;
+        QTest::newRow("21 lines") << head << int(analysis_read_status::cut_short) << QString() << 0 << false;
+        // The writer ends every field with a TAB: a last row without its eight is cut off, even where the cut
+        // leaves a number ("2.5" of "2.5\t" is whole, "0.2" of "0.25" is not) or ends right after a TAB.
+        QTest::newRow("cut inside the last row") << g.left(g.lastIndexOf("\tnan\t")) << ok << QString() << 4 << true;
+        QTest::newRow("cut inside a number") << g.left(g.lastIndexOf("2.5") + 2) + "\t" << ok << QString() << 4 << true;
+        QTest::newRow("cut after a TAB") << g.left(g.lastIndexOf("2.5")) << ok << QString() << 4 << true;
+        QTest::newRow("last row ended by a line feed")
+            << head + "RAW DATA\n0\t0.1\t2.5\n" << ok << QString() << 1 << false;
+        // Blank lines are no rows: they neither use up the row cap nor hide the rows after them.
+        QTest::newRow("blank lines before the rows")
+            << head + "RAW DATA\n" + QByteArray(max_analysis_rows, '\n') + " \r\n" + g.mid(g.indexOf("RAW DATA\n") + 9)
+            << ok << QString() << 5 << false;
     }
 
     void quirks()
@@ -148,7 +164,10 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, header);
         QFETCH(int, ch1_points);
+        QFETCH(bool, cut_short);
         const analysis_read r = read_analysis_file(bytes);
+        QCOMPARE(r.file.cut_short, cut_short);
+        QVERIFY(!r.file.points_capped);
         QCOMPARE(int(r.status), status);
         QCOMPARE(broken_promise(r), QString());
         if (!header.isEmpty())
@@ -174,10 +193,9 @@ private slots:
         for (int n = 0; n < g.size(); ++n) {
             const analysis_read r = read_analysis_file(g.left(n));
             QVERIFY2(broken_promise(r).isEmpty(), qPrintable(broken_promise(r) + QString::number(n)));
-            // A cut file gives the full file's points; only the last may be cut inside its number.
-            const int kept = std::max(0, int(r.file.ch1.size()) - 1);
+            // A cut file gives the full file's points up to the cut, none of them cut short itself.
             QVERIFY(r.file.ch1.size() <= full.size());
-            QVERIFY(r.file.ch1.mid(0, kept) == full.mid(0, kept));
+            QVERIFY2(r.file.ch1 == full.mid(0, r.file.ch1.size()), qPrintable(QString::number(n)));
         }
         std::mt19937 random(20240305);
         const QByteArray alphabet("\t\n\r\0-+.eEn9 x\xB5", 14);

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QSlider>
 #include <QToolButton>
 #include <functional>
 #include <memory>
@@ -72,6 +73,15 @@ class analysis_list_test : public QObject {
     }
     QStringList details() const { return rows(child<QListWidget>(w, "details")); }
     QCustomPlot *plot() const { return child<QCustomPlot>(w, "widget2"); }
+    // Tangent lines on show with points to draw.
+    int drawn_tangents() const
+    {
+        int n = 0;
+        for (int i = 0; i < list->count(); ++i)
+            for (const QCPCurve *t : {w->analyses().result(i).anodic_tangent, w->analyses().result(i).cathodic_tangent})
+                n += t->visible() && qcp::point_count(t) > 0;
+        return n;
+    }
 
 private slots:
     void init()
@@ -114,7 +124,7 @@ private slots:
         auto *box = child<QComboBox>(w, "details_box");
         QCOMPARE(items(box), (QStringList{"3 Analysis", "A0", "A1", "A2"}));
         QCOMPARE(details().first(), QStringLiteral("3 analysis are selected:"));
-        QCOMPARE(visible_curves(w).size(), 9);  // three cycles, six tangents
+        QCOMPARE(visible_curves(w).size(), 5);  // three cycles, the tangents of the current one
         QCOMPARE(legend_curves(w).size(), 3);
 
         // Hidden analyses stay hidden through later clicks, and still have their legend entries.
@@ -154,6 +164,46 @@ private slots:
         QVERIFY(visible_curves(w).isEmpty() && legend_curves(w).isEmpty());
         QVERIFY(details().isEmpty());
         QCOMPARE(box->count(), 0);
+    }
+
+    // The tangents drawn are those of the values shown: an analysis that finds no tangent leaves none of an
+    // earlier analysis of the same cycle on the plot, in either method and whatever else is selected.
+    void only_the_shown_result_has_tangents_data()
+    {
+        QTest::addColumn<int>("method");
+        QTest::newRow("Peaks with the anodic slider off") << 0;
+        QTest::newRow("Pearson's RR accepting no window") << 1;
+    }
+
+    void only_the_shown_result_has_tangents()
+    {
+        QFETCH(int, method);
+        make(1);
+        QCOMPARE(drawn_tangents(), 2);
+        child<QLineEdit>(w, "analysis_name")->setText("B");
+        if (method == 1) {
+            const QSignalBlocker held(child<QSlider>(w, "slider_sample"));
+            child<QSlider>(w, "slider_sample")->setValue(1000);
+        }
+        {
+            const QSignalBlocker held(child<QComboBox>(w, "Method_2"));
+            child<QComboBox>(w, "Method_2")->setCurrentIndex(method);
+        }
+        w->on_Stop_clicked();  // a new row, with every slider on
+        if (method == 0) {
+            child<QSlider>(w, "anodic")->setEnabled(false);
+            child<QSlider>(w, "cathodic")->setEnabled(false);
+            w->on_Stop_clicked();
+        }
+        QCOMPARE(list->currentItem()->text(), QStringLiteral("B"));
+        QCOMPARE(selected(), (QVector<int>{0, 1}));
+        QCOMPARE(child<QLabel>(w, "epa")->text(), QStringLiteral("0"));
+        QCOMPARE(drawn_tangents(), 0);
+        // Shown again through the list, the earlier analysis has its tangents back.
+        click_row(list, 1);
+        QCOMPARE(list->currentRow(), 0);
+        QCOMPARE(drawn_tangents(), 2);
+        QVERIFY(child<QLabel>(w, "epa")->text() != QStringLiteral("0"));
     }
 
     void showing_the_selection_keeps_the_callers_blocks()
@@ -204,7 +254,6 @@ private slots:
     void deleting_rows_1_and_3_of_5_keeps_the_others_whole()
     {
         make(5);
-        QVector<QVector<double>> tangents;
         for (int i = 0; i < 5; ++i) {
             w->analyses().result(i).folder = QStringLiteral("F%1").arg(i);
             w->analyses().result(i).current_anodic = uint16_t(100 + i);
@@ -214,7 +263,11 @@ private slots:
             list->item(i)->setSelected(true);
             w->update_color(uint8_t(i), uint8_t(i + 1));
             list->item(i)->setSelected(false);
-            tangents << qcp::read_points(w->analyses().result(i).anodic_tangent).values;
+        }
+        // Tangent lines of their own, so that a line left behind by the compaction shows.
+        for (int i = 0; i < 5; ++i) {
+            qcp::set_points(w->analyses().result(i).anodic_tangent, {0.1 * i, 0.2}, {double(i), 1.0});
+            qcp::set_points(w->analyses().result(i).cathodic_tangent, {-0.1 * i, -0.2}, {-double(i), -1.0});
         }
         const QCPCurveDataContainer *points_of_4 = w->analyses().record(4).ch1_curve->data().data();
         list->clearSelection();
@@ -242,7 +295,10 @@ private slots:
             QCOMPARE(w->analyses().record(row).details, QStringList{QStringLiteral("D%1").arg(was)});
             QCOMPARE(w->analyses().result(row).colour_b, pair_colour_ch2(was + 1));
             QCOMPARE(w->analyses().result(row).anodic_tangent->pen().color(), pair_colour_ch1(was));
-            QCOMPARE(qcp::read_points(w->analyses().result(row).anodic_tangent).values, tangents[was]);
+            QCOMPARE(qcp::read_points(w->analyses().result(row).anodic_tangent).values,
+                     (QVector<double>{double(was), 1.0}));
+            QCOMPARE(qcp::read_points(w->analyses().result(row).cathodic_tangent).keys,
+                     (QVector<double>{-0.1 * was, -0.2}));
         }
         // The points moved in their container, not point by point.
         QCOMPARE(w->analyses().record(2).ch1_curve->data().data(), points_of_4);
@@ -258,6 +314,54 @@ private slots:
         QCOMPARE(list->currentRow(), 1);
         QCOMPARE(analysis_rows(w, legend_curves(w)), QVector<int>{1});
         QCOMPARE(visible_curves(w).size(), 3);
+    }
+
+    // The analysis that takes row 0 is loaded into the name field and the controls: analysing again
+    // recomputes it rather than bringing the deleted one back.
+    void deleting_row_0_shows_the_new_row_0()
+    {
+        make(3);
+        list->clearSelection();
+        click_row(list, 0);
+        QCOMPARE(selected(), QVector<int>{0});
+        QCOMPARE(child<QLineEdit>(w, "analysis_name")->text(), QStringLiteral("A0"));
+        w->delete_analysis();
+        QCOMPARE(rows(list), (QStringList{"A1", "A2"}));
+        QCOMPARE(list->currentRow(), 0);
+        QCOMPARE(child<QLineEdit>(w, "analysis_name")->text(), QStringLiteral("A1"));
+        QCOMPARE(items(child<QComboBox>(w, "details_box")), QStringList{"A1"});
+        w->on_Stop_clicked();
+        QCOMPARE(rows(list), (QStringList{"A1", "A2"}));
+    }
+
+    // An emptied list shows no values of what was in it, and the next analysis can be made at once.
+    void emptied_list_shows_no_values_data()
+    {
+        QTest::addColumn<bool>("clear_all");
+        QTest::newRow("clear all") << true;
+        QTest::newRow("deleting the last analysis") << false;
+    }
+
+    void emptied_list_shows_no_values()
+    {
+        QFETCH(bool, clear_all);
+        make(2);
+        QVERIFY(!child<QLabel>(w, "epa")->text().isEmpty());
+        QVERIFY(!child<QToolButton>(w, "Stop")->isEnabled());
+        if (clear_all) {
+            w->clear_all();
+        } else {
+            list->selectAll();
+            w->delete_analysis();
+        }
+        QCOMPARE(list->count(), 0);
+        for (const char *label : {"epa", "ipa", "epc", "ipc"})
+            QCOMPARE(child<QLabel>(w, label)->text(), QString());
+        QVERIFY(details().isEmpty());
+        QVERIFY(child<QToolButton>(w, "Stop")->isEnabled());
+        QVERIFY(!child<QToolButton>(w, "Save_Analysis")->isEnabled());
+        child<QToolButton>(w, "Stop")->click();
+        QCOMPARE(list->count(), 1);
     }
 
     void clearing_unsaved_keeps_the_saved()

@@ -8,13 +8,31 @@ using namespace analysis;
 class analysis_smoothing_test : public QObject {
     Q_OBJECT
 private slots:
-    void cutoff_and_order()
+    // Each boundary of the rate table belongs to the row below it: a rate is smoothed at the higher cut-off
+    // only when it is above the boundary.
+    void cutoff_data()
     {
-        QCOMPARE(smoothing_cutoff_hz(15), 0.5f);  // 15 is not above 15
-        QCOMPARE(smoothing_cutoff_hz(16), 1.0f);
-        QCOMPARE(smoothing_cutoff_hz(31), 2.0f);
-        QCOMPARE(smoothing_cutoff_hz(150), 5.0f);
-        QCOMPARE(smoothing_cutoff_hz(151), 10.0f);
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<float>("hz");
+        QTest::newRow("1") << 1 << 0.5f;
+        QTest::newRow("15 is not above 15") << 15 << 0.5f;
+        QTest::newRow("16") << 16 << 1.0f;
+        QTest::newRow("30 is not above 30") << 30 << 1.0f;
+        QTest::newRow("31") << 31 << 2.0f;
+        QTest::newRow("70 is not above 70") << 70 << 2.0f;
+        QTest::newRow("71") << 71 << 5.0f;
+        QTest::newRow("150 is not above 150") << 150 << 5.0f;
+        QTest::newRow("151") << 151 << 10.0f;
+    }
+
+    void cutoff()
+    {
+        QFETCH(int, rate);
+        QTEST(smoothing_cutoff_hz(uint16_t(rate)), "hz");
+    }
+
+    void order()
+    {
         QCOMPARE(smoothing_order(4), 1);
         QCOMPARE(smoothing_order(5), 1);
         QCOMPARE(smoothing_order(2400), 500);

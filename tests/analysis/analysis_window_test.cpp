@@ -238,21 +238,37 @@ private slots:
         QCOMPARE(box->itemText(qv_analysis_window::capacity - 1), QStringLiteral("CV_255"));
     }
 
+    // The marked user is current and owns the analysis folder, also when it is the first row, which the box
+    // makes current by itself as the rows arrive (every single-user setup).
+    void users_arrive_with_the_marked_one_current_data()
+    {
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<int>("current");
+        QTest::newRow("second row marked")
+            << QStringList{"anna", "0xffrecentuser\tben", "0xffrecentuser", "carl", "Log Out"}
+            << QStringList{"anna", "ben", "carl", "Log Out"} << 1;
+        QTest::newRow("first row marked") << QStringList{"0xffrecentuser\tann", "Log Out"}
+                                          << QStringList{"ann", "Log Out"} << 0;
+    }
+
     void users_arrive_with_the_marked_one_current()
     {
+        QFETCH(QStringList, messages);
+        QFETCH(int, current);
         run_screen_double run(window);
         QSignalSpy user_spy(window, &qv_analysis_window::send_current_user);
         QSignalSpy back_spy(window, &qv_analysis_window::show_experiment_window);
-        for (const char *u : {"anna", "0xffrecentuser\tben", "0xffrecentuser", "carl", "Log Out"})
+        for (const QString &u : messages)
             run.pass_user_from_experiment(u);
 
         auto *users = child<QComboBox>(window, "user_box");
-        QCOMPARE(items(users), (QStringList{"anna", "ben", "carl", "Log Out"}));
-        QCOMPARE(users->currentIndex(), 1);
-        QCOMPARE(window->analysis_folder(), QStringLiteral("Data/User/ben/Analysis"));
+        QTEST(items(users), "rows");
+        QCOMPARE(users->currentIndex(), current);
+        QCOMPARE(window->analysis_folder(), "Data/User/" + users->itemText(current) + "/Analysis");
         // The run screen hears only of the user it marked.
         QCOMPARE(user_spy.count(), 1);
-        QCOMPARE(user_spy.at(0).at(0).value<uint8_t>(), uint8_t(1));
+        QCOMPARE(user_spy.at(0).at(0).value<uint8_t>(), uint8_t(current));
         QCOMPARE(back_spy.count(), 0);
     }
 

@@ -134,6 +134,39 @@ private slots:
         QVERIFY(finite_line(cathodic_tangent(cycle, p.record, d, p.cut.range.e_max, -30, true)));
     }
 
+    // The tangent is anchored where the slider stands once its new range is set: a middle below the slider's
+    // minimum of 5 is raised to it, and a maximum below 5 lowers the minimum and holds the value.
+    void anchor_where_the_slider_stands_data()
+    {
+        QTest::addColumn<int>("peak");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("minimum");
+        QTest::newRow("middle above the minimum") << 30 << 15 << 5;
+        QTest::newRow("middle below the minimum") << 7 << 5 << 5;
+        QTest::newRow("maximum below the minimum") << 3 << 3 << 3;
+    }
+
+    void anchor_where_the_slider_stands()
+    {
+        QFETCH(int, peak);
+        series cycle;
+        for (int t = 0; t < 80; ++t) {
+            const double bump = t < 40 ? 5 * std::exp(-0.5 * std::pow(t - peak, 2))
+                                       : -5 * std::exp(-0.5 * std::pow(t - 60, 2));
+            cycle.append((t < 40 ? t : 80 - t) * step, 0.01 * t + bump);
+        }
+        peak_sliders s;
+        s.anodic = s.cathodic = {50, 100, true, 5};  // the form's sliders after an earlier, longer cycle
+        const peaks_analysis p = analyse(cycle, s);
+        QCOMPARE(p.sliders.anodic.maximum, peak);
+        QTEST(p.sliders.anodic.value, "value");
+        QTEST(p.sliders.anodic.minimum, "minimum");
+        QTEST(int(p.record.current_anodic), "value");
+        QFETCH(int, value);
+        QCOMPARE(p.anodic.keys[1], cycle.keys[std::size_t(value)]);
+        QCOMPARE(p.anodic.values[1], double(float(cycle.values[std::size_t(value)])));
+    }
+
     // No stale lines: a disabled slider, or a cycle too short for tangents, gives an empty line and values 0.
     void empty_tangents()
     {

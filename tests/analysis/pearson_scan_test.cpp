@@ -77,25 +77,38 @@ private slots:
         QTest::addColumn<int>("points");
         QTest::addColumn<int>("window");
         QTest::addColumn<bool>("found");
-        QTest::newRow("window longer than the cycle") << 1500 << 1501 << false;
-        QTest::newRow("window of one point") << 2000 << 1 << false;
-        QTest::newRow("second half runs to the end") << 2000 << 200 << true;
-        QTest::newRow("long window near the end") << 2000 << 990 << false;
+        // A second half of zigzag currents up to the last window that fits, then straight: only that window
+        // (start n - W) is accepted.
+        QTest::addColumn<bool>("straight_tail");
+        QTest::newRow("window longer than the cycle") << 1500 << 1501 << false << false;
+        QTest::newRow("window of one point") << 2000 << 1 << false << false;
+        QTest::newRow("second half runs to the end") << 2000 << 200 << true << false;
+        QTest::newRow("long window near the end") << 2000 << 990 << false << false;
+        QTest::newRow("last window that fits") << 2000 << 200 << true << true;
     }
 
     void windows_stay_in_the_cycle()
     {
         QFETCH(int, points);
         QFETCH(int, window);
+        QFETCH(bool, straight_tail);
         series c = built_cycle();
         c.keys.resize(std::size_t(points));
         c.values.resize(std::size_t(points));
+        const std::size_t last_start = std::size_t(points - window);
+        if (straight_tail)
+            for (std::size_t t = std::size_t(points / 2); t < last_start; ++t)
+                c.values[t] = t % 2 ? 3.0 : -3.0;
         pearson_input in;
         in.source.ch1 = &c;
         in.window = window;
         const pearson_result p = run_pearson(in);
         QTEST(p.found, "found");
         QCOMPARE(p.anodic.empty(), !p.found);
+        if (straight_tail) {
+            QVERIFY(p.cathodic_scan.accepted);
+            QCOMPARE(p.cathodic_scan.best_index, last_start);
+        }
     }
 };
 

@@ -142,11 +142,20 @@ private slots:
         QCOMPARE(child<QSlider>(second.get(), "slider_rate")->value(), 9700);
         QCOMPARE(second->experiment(0).name, QString("run"));
 
-        // Opened again: a new row with a free name; the legend still names the file.
+        // Opened again: a new row with a free name, which the legend shows too.
         open(second.get(), next_save + ".qva");
         QCOMPARE(rows_of(second.get()), (QStringList{"run", "run_1"}));
-        QCOMPARE(legend_curves(second.get()).last()->name(), QString("run"));
+        QCOMPARE(legend_curves(second.get()).last()->name(), QString("run_1"));
         QVERIFY(messages.isEmpty());
+
+        // Cut inside its last row: opened without that row, and the user is told.
+        QFile whole(next_save + ".qva");
+        QVERIFY(whole.open(QIODevice::ReadOnly));
+        dir->write_file("cut.qva", whole.readAll().chopped(3));
+        open(second.get(), dir->path() + "/cut.qva");
+        QCOMPARE(qcp::point_count(second->analyses().record(2).ch1_curve), qcp::point_count(made.ch1_curve) - 1);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages.first().contains("cut short"));
     }
 
     void quick_save_writes_only_over_the_analysis_own_file()
@@ -196,6 +205,36 @@ private slots:
         for (const char *name : {"nobody", "mine_1"})
             QCOMPARE(dir->read_file(user_folder + '/' + name + ".qva"), sample_file());
         QCOMPARE(rows_of(w.get()), (QStringList{"mine", "mine_1"}));
+    }
+
+    // Saved by the name field while the controls show another analysis, a file holds its own analysis's method,
+    // Pearson settings and channel and cycle line, not those on the controls.
+    void quick_save_of_another_row_writes_that_analysis()
+    {
+        auto w = make_window();
+        w->get_from_experiment(voltammogram(source.get(), "scan"));
+        w->refresh_ui();
+        auto *rr = child<QSlider>(w.get(), "slider_rate");
+        auto *sample = child<QSlider>(w.get(), "slider_sample");
+        const auto set_pearson = [&](int r, int s) {
+            const QSignalBlocker a(rr), b(sample);
+            rr->setValue(r);
+            sample->setValue(s);
+        };
+        set_pearson(9700, 150);
+        analyse(w.get(), "A", 1);
+        set_pearson(9900, 300);
+        analyse(w.get(), "B", 0);
+        const int a = int(rows_of(w.get()).indexOf("A"));
+        QCOMPARE(child<QListWidget>(w.get(), "recent_analyses")->currentItem()->text(), QStringLiteral("B"));
+        w->analyses().result(a).channel_index = 1;  // as if made on electrode 2
+
+        child<QLineEdit>(w.get(), "analysis_name")->setText("A");
+        next_save = dir->path() + "/a.qva";
+        press(w.get(), "Save_Analysis_2");
+        const analysis_file f = load_analysis_file(next_save).file;
+        QCOMPARE(f.method, QStringLiteral("Pearson's RR"));
+        QCOMPARE(QVector<int>({f.rr, f.sample, f.selected_channel}), QVector<int>({9700, 150, 2}));
     }
 
     void bad_files_add_no_row_data()

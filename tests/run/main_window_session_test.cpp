@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QScreen>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -433,6 +434,7 @@ void main_window_session_test::hand_over_sends_cyclic_records_users_and_state_th
     MainWindow w;
     w.set_current_user(1);
     w.move(40, 30);
+    w.setFixedSize(400, 300);  // the test screen is smaller than the form: room to go where the analysis screen stood
     w.show();
     add_experiment(w, "cv_a", true);
     add_experiment(w, "chrono_b", true, "Chronoamperometry");
@@ -493,6 +495,16 @@ void main_window_session_test::hand_over_sends_cyclic_records_users_and_state_th
         w.analysis_screen()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+
+    // An analysis window left partly off the screen hands back a run screen wholly on it, as near as it fits.
+    const QRect screen_area = QGuiApplication::primaryScreen()->availableGeometry();
+    w.on_To_Analysis_Screen_Button_clicked();
+    w.analysis_screen()->move(screen_area.bottomRight() - QPoint(100, 100));
+    w.analysis_screen()->close();
+    QVERIFY(w.isVisible());
+    QVERIFY2(screen_area.contains(w.frameGeometry()), qPrintable(QStringLiteral("%1,%2").arg(w.x()).arg(w.y())));
+    QCOMPARE(w.frameGeometry().bottomRight(), screen_area.bottomRight());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void main_window_session_test::user_chooser_and_analysis_screen_change_the_user_and_a_saved_log_out_goes_at_once()
