@@ -3,6 +3,9 @@
 #include "files/experiment_reader.h"
 
 
+#include "files/number_fields.h"
+#include "files/text_lines.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
@@ -13,55 +16,11 @@
 
 namespace {
 
-// Splits a file into lines at "\n", reading it a block at a time. A last line without its line end still counts;
-// nothing after the final "\n" does. Each line ends at its first NUL byte and is decoded as UTF-8.
-class line_source {
-public:
-    explicit line_source(QIODevice &device) : device(device) {}
-
-    bool next(QStringList &fields)
-    {
-        for (;;) {
-            const int end = buffer.indexOf('\n', pos);
-            if (end >= 0) {
-                fields = decode(end).split(QLatin1Char('\t'));
-                pos = end + 1;
-                return true;
-            }
-            buffer.remove(0, pos);
-            pos = 0;
-            const QByteArray more = device.read(block_bytes);
-            if (!more.isEmpty()) {
-                buffer += more;
-                continue;
-            }
-            if (buffer.isEmpty())
-                return false;
-            fields = decode(buffer.size()).split(QLatin1Char('\t'));
-            pos = buffer.size();
-            cut = true;
-            return true;
-        }
-    }
-
-    // The line just read had no line feed: the writers end every line with one, so the file was cut there.
-    bool cut_short() const { return cut; }
-
-private:
-    static constexpr qint64 block_bytes = 1 << 20;
-
-    QString decode(int end) const
-    {
-        const char *nul = static_cast<const char *>(std::memchr(buffer.constData() + pos, '\0', size_t(end - pos)));
-        const int stop = nul ? int(nul - buffer.constData()) : end;
-        return QString::fromUtf8(buffer.constData() + pos, stop - pos);
-    }
-
-    QIODevice &device;
-    QByteArray buffer;
-    int pos = 0;
-    bool cut = false;
-};
+// A header line's fields, decoded as UTF-8.
+QStringList header_fields(std::string_view line)
+{
+    return QString::fromUtf8(line.data(), int(line.size())).split(QLatin1Char('\t'));
+}
 
 QString field(const QStringList &fields, int i) { return fields.value(i); }
 
@@ -72,25 +31,13 @@ float to_float(const QString &text)
     const float v = text.toFloat(&ok);
     return (ok && std::isfinite(v)) ? v : 0.0f;
 }
+float to_float(std::string_view text) { return finite_float(text).value_or(0.0f); }
 
 int to_int(const QString &text) { return text.toInt(); }
 
-// A row's key (its potential or time): nothing when the text is not a finite number.
-std::optional<float> key_value(const QString &text)
-{
-    bool ok = false;
-    const float v = text.toFloat(&ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
-    return v;
-}
-
 // "nan" marks a row with no point for that electrode; overwritten files use "nan1", and a truncated
 // row may end before its current.
-bool is_missing(const QString &text)
-{
-    return text.isEmpty() || text == QLatin1String("nan") || text == QLatin1String("nan1");
-}
+bool is_missing(std::string_view text) { return text.empty() || text == "nan" || text == "nan1"; }
 
 int truncate_to_int(double x)
 {
@@ -122,15 +69,24 @@ public:
 
     // Line n of the file, counted from 1, in order.
     // `cut`: the line had no line feed, so the file ends inside it.
-    void line(int n, const QStringList &fields, bool cut = false)
+    void line(int n, std::string_view text, bool cut = false)
+    {
+        if (n < first_data_line)
+            header(n, header_fields(text), cut);
+        else if (!cut)  // a row cut inside a number ("2.5e+06" read as 2.5) is no point
+            data_line(line_fields(text));
+        else
+            out.cut_short = true;
+    }
+
+    // A header line already split into its fields.
+    void header(int n, const QStringList &fields, bool cut = false)
     {
         if (cut)
             out.cut_short = true;
-        if (n < first_data_line)
-            header_line(n, fields);
-        else if (!cut)  // a row cut inside a number ("2.5e+06" read as 2.5) is no point
-            data_line(fields);
+        header_line(n, fields);
     }
+
 
     // After the last line read, n.
     experiment_file_contents finish_at(int n)
@@ -389,19 +345,19 @@ private:
                     QString::number(id));
     }
 
-    void data_line(const QStringList &fields)
+    void data_line(const line_fields &fields)
     {
-        if (fields.size() < 3) {
+        if (fields.count < 3) {
             in_raw = true; // the "RAW DATA" line; short lines later on are skipped
             return;
         }
         // A title line shifted into the rows, or stray text, would become a phantom point at 0.
-        const std::optional<float> key = key_value(fields.at(1));
+        const std::optional<float> key = finite_float(fields.at(1));
         if (!key)
             return;
         const float e = *key;
-        const QString c1 = fields.at(2);
-        const QString c2 = field(fields, 3);
+        const std::string_view c1 = fields.at(2);
+        const std::string_view c2 = fields.at(3);
         experiment_data &r = out.record;
         if (in_raw) {
             if (!is_missing(c1))
@@ -481,13 +437,22 @@ private:
 } // namespace
 
 struct experiment_file_reading::state {
-    state(QIODevice &source, const method_pages &form) : lines(source), form(form) {}
-    line_source lines;
+    state(QIODevice &source, const method_pages &form) : lines(source, experiment_longest_line), form(form) {}
+    byte_lines lines;
     method_pages form;
     std::optional<reader> method_reader;
     int n = 0;
     bool done = false;
+    bool too_long = false;
     int expected_rows = 0;
+
+    // The next line, or false at the end of the text or at a line too long to be one of the file's.
+    bool next(std::string_view &line)
+    {
+        const byte_lines::result r = lines.next(line);
+        too_long = r == byte_lines::result::too_long;
+        return r == byte_lines::result::line;
+    }
 };
 
 experiment_file_reading::experiment_file_reading(QIODevice &source, int line_cap, const method_pages &form)
@@ -501,16 +466,16 @@ bool experiment_file_reading::step(int lines)
 {
     if (d->done)
         return false;
-    QStringList fields;
+    std::string_view line;
     if (!d->method_reader) {
         // The first six lines name the layout: older cyclic files by their version alone, whatever line 6 says.
         QVector<QStringList> head;
-        while (head.size() < 6 && d->lines.next(fields))
-            head.append(fields);
+        while (head.size() < 6 && d->next(line))
+            head.append(header_fields(line));
         const std::optional<method_index> m = head.size() < 6 ? std::nullopt : method_from_name(head[5].last());
         const QString version = head.isEmpty() ? QString() : head[0].last();
         const bool legacy = head.size() == 6 && (version == QLatin1String("v2.0") || version == QLatin1String("v2.1"));
-        if (!legacy && !m) {
+        if (d->too_long || (!legacy && !m)) {
             d->done = true;
             return false;
         }
@@ -518,7 +483,7 @@ bool experiment_file_reading::step(int lines)
         d->method_reader->expect_rows(d->expected_rows);
         for (int k = 0; k < head.size(); ++k) {
             const bool last = k == head.size() - 1;
-            d->method_reader->line(++d->n, head[k], last && d->lines.cut_short());
+            d->method_reader->header(++d->n, head[k], last && d->lines.cut_short());
             if (d->n > line_cap) {
                 d->done = true;
                 return false;
@@ -526,11 +491,11 @@ bool experiment_file_reading::step(int lines)
         }
     }
     for (int k = 0; k < lines; ++k) {
-        if (!d->lines.next(fields)) {
+        if (!d->next(line)) {
             d->done = true;
             return false;
         }
-        d->method_reader->line(++d->n, fields, d->lines.cut_short());
+        d->method_reader->line(++d->n, line, d->lines.cut_short());
         if (d->n > line_cap) {
             d->done = true;
             return false;
@@ -538,6 +503,10 @@ bool experiment_file_reading::step(int lines)
     }
     return true;
 }
+
+bool experiment_file_reading::line_too_long() const { return d->too_long; }
+
+qint64 experiment_file_reading::bytes_read() const { return d->lines.bytes_read(); }
 
 void experiment_file_reading::expect_bytes(qint64 bytes)
 {
@@ -547,7 +516,7 @@ void experiment_file_reading::expect_bytes(qint64 bytes)
 
 std::optional<experiment_file_contents> experiment_file_reading::result()
 {
-    if (!d->method_reader)
+    if (!d->method_reader || d->too_long)
         return std::nullopt;
     return d->method_reader->finish_at(d->n);
 }
@@ -565,26 +534,32 @@ std::optional<experiment_file_contents> read_experiment(const QByteArray &bytes,
 }
 
 experiment_load load_experiment_file(const QString &path, const method_pages &form,
-                                     const std::function<void(double)> &between_parts)
+                                     const std::function<bool(double)> &between_parts)
 {
     experiment_load result;
     const QString name = QFileInfo(path).fileName();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // The reader keeps its own blocks: a second buffer inside the file object would only copy every byte again.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         result.error = QStringLiteral("Could not open %1: %2").arg(name, file.errorString());
         return result;
     }
-    // A part of a few milliseconds, so a window can keep painting in between, even on a busy machine.
-    constexpr int lines_per_part = 5000;
+    // Parts of some tens of milliseconds: the progress shown moves smoothly and a cancel is noticed at once.
+    constexpr int lines_per_part = 100000;
     experiment_file_reading reading(file, experiment_line_cap, form);
     reading.expect_bytes(file.size());
     const double size = std::max<qint64>(file.size(), 1);
     while (reading.step(lines_per_part)) {
-        if (between_parts)
-            between_parts(double(file.pos()) / size);
+        if (between_parts && !between_parts(double(reading.bytes_read()) / size)) {
+            result.cancelled = true;
+            return result;
+        }
     }
     result.contents = reading.result();
-    if (!result.contents)
+    if (reading.line_too_long())
+        result.error = QStringLiteral("%1 is not an experiment file: it holds a line longer than any experiment "
+                                      "file has.").arg(name);
+    else if (!result.contents)
         result.error = QStringLiteral("%1 holds no experiment that can be read.").arg(name);
     else if (result.contents->cut_short)
         result.warning =
