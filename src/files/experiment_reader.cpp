@@ -11,8 +11,12 @@
 #include <QFileInfo>
 #include <QVector>
 #include <cmath>
+#include <algorithm>
 #include <cstring>
+#include <future>
 #include <limits>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -58,6 +62,95 @@ QString filter_details(float filter_hz)
     return QStringLiteral("Filter: None");
 }
 
+// The rows of the data region as they are taken: DATA rows, with their extremes, until the first line of fewer
+// than three fields (the "RAW DATA" line), raw rows after it. A part of the file can be tallied on its own and
+// added to the tally of everything before it, so that long files are read in parts on several threads.
+struct row_tally {
+    point_series shown[2], raw[2];
+    bool in_raw = false;
+    bool line_too_long = false;  // a line longer than experiment_longest_line: the file is no experiment file
+    bool seen_row = false;  // a DATA row with a key: the potential extremes start from it
+    float first_key = 0;
+    float e_lo = 0, e_hi = 0, i_lo = 0, i_hi = 0;  // the current extremes always include 0
+
+    void take(const line_fields &fields)
+    {
+        if (fields.count < 3) {
+            in_raw = true; // the "RAW DATA" line; short lines later on are skipped
+            return;
+        }
+        // A title line shifted into the rows, or stray text, would become a phantom point at 0.
+        const std::optional<float> key = finite_float(fields.at(1));
+        if (!key)
+            return;
+        const float e = *key;
+        const std::string_view c[2] = {fields.at(2), fields.at(3)};
+        if (in_raw) {
+            for (int k = 0; k < 2; ++k)
+                if (!is_missing(c[k]))
+                    raw[k].append(e, to_float(c[k]));
+            return;
+        }
+        if (!seen_row) {
+            // Extremes start from the first point so a curve away from 0 V keeps its own range.
+            seen_row = true;
+            first_key = e_lo = e_hi = e;
+        } else {
+            e_lo = std::min(e_lo, e);
+            e_hi = std::max(e_hi, e);
+        }
+        for (int k = 0; k < 2; ++k) {
+            if (is_missing(c[k]))
+                continue;
+            const float i = to_float(c[k]);
+            shown[k].append(e, i);
+            i_lo = std::min(i_lo, i);
+            i_hi = std::max(i_hi, i);
+        }
+    }
+
+    // Adds the tally of the part of the file that follows.
+    void add(const row_tally &next)
+    {
+        for (int k = 0; k < 2; ++k) {
+            point_series &to = in_raw ? raw[k] : shown[k];
+            to.keys += next.shown[k].keys;
+            to.values += next.shown[k].values;
+            raw[k].keys += next.raw[k].keys;
+            raw[k].values += next.raw[k].values;
+        }
+        if (in_raw)
+            return;
+        if (next.seen_row) {
+            e_lo = seen_row ? std::min(e_lo, next.e_lo) : next.e_lo;
+            e_hi = seen_row ? std::max(e_hi, next.e_hi) : next.e_hi;
+            if (!seen_row)
+                first_key = next.first_key;
+            seen_row = true;
+        }
+        i_lo = std::min(i_lo, next.i_lo);
+        i_hi = std::max(i_hi, next.i_hi);
+        in_raw = next.in_raw;
+    }
+};
+
+// Tallies every whole line of `text`, which ends with a line feed.
+row_tally tally_lines(const char *text, const char *end)
+{
+    row_tally t;
+    while (text < end) {
+        const char *feed = static_cast<const char *>(std::memchr(text, '\n', size_t(end - text)));
+        if (feed - text > experiment_longest_line) {
+            t.line_too_long = true;
+            return t;
+        }
+        const char *nul = static_cast<const char *>(std::memchr(text, '\0', size_t(feed - text)));
+        t.take(line_fields(std::string_view(text, size_t((nul ? nul : feed) - text))));
+        text = feed + 1;
+    }
+    return t;
+}
+
 class reader {
 public:
     reader(method_index m, bool legacy, const method_pages &form) : method(m), legacy(legacy)
@@ -74,7 +167,7 @@ public:
         if (n < first_data_line)
             header(n, header_fields(text), cut);
         else if (!cut)  // a row cut inside a number ("2.5e+06" read as 2.5) is no point
-            data_line(line_fields(text));
+            rows.take(line_fields(text));
         else
             out.cut_short = true;
     }
@@ -88,6 +181,11 @@ public:
     }
 
 
+    // From this line on every line is a row (or the "RAW DATA" line), whatever comes: the rest of the file can
+    // be tallied in parts.
+    bool only_rows_from(int n) const { return n > 14 && n >= first_data_line; }
+    row_tally &tally() { return rows; }
+
     // After the last line read, n.
     experiment_file_contents finish_at(int n)
     {
@@ -95,6 +193,7 @@ public:
         // shape a run gives them and the writers find each line at its index.
         for (int k = n + 1; k <= 14; ++k)
             header_line(k, QStringList(), false);
+        take_rows();
         finish();
         return out;
     }
@@ -107,12 +206,11 @@ private:
 public:
     // Room for this many rows in each section, made once: a point list that grows by itself copies all it holds
     // each time it doubles, and for millions of rows one such copy holds a window far too long.
-    void expect_rows(int rows)
+    void expect_rows(int count)
     {
-        experiment_data &r = out.record;
-        for (point_series *s : {&r.ch1, &r.ch2, &r.ch1_raw, &r.ch2_raw}) {
-            s->keys.reserve(rows);
-            s->values.reserve(rows);
+        for (point_series *s : {&rows.shown[0], &rows.shown[1], &rows.raw[0], &rows.raw[1]}) {
+            s->keys.reserve(count);
+            s->values.reserve(count);
         }
     }
 
@@ -345,52 +443,21 @@ private:
                     QString::number(id));
     }
 
-    void data_line(const line_fields &fields)
+    // The rows tallied so far become the record's curves; DATA rows set the extremes and the first potential.
+    void take_rows()
     {
-        if (fields.count < 3) {
-            in_raw = true; // the "RAW DATA" line; short lines later on are skipped
-            return;
-        }
-        // A title line shifted into the rows, or stray text, would become a phantom point at 0.
-        const std::optional<float> key = finite_float(fields.at(1));
-        if (!key)
-            return;
-        const float e = *key;
-        const std::string_view c1 = fields.at(2);
-        const std::string_view c2 = fields.at(3);
         experiment_data &r = out.record;
-        if (in_raw) {
-            if (!is_missing(c1))
-                r.ch1_raw.append(e, to_float(c1));
-            if (!is_missing(c2))
-                r.ch2_raw.append(e, to_float(c2));
-            return;
+        r.ch1 = std::move(rows.shown[0]);
+        r.ch2 = std::move(rows.shown[1]);
+        r.ch1_raw = std::move(rows.raw[0]);
+        r.ch2_raw = std::move(rows.raw[1]);
+        if (rows.seen_row) {
+            r.e_start = rows.first_key;
+            r.e_min = rows.e_lo;
+            r.e_max = rows.e_hi;
+            r.i_min = rows.i_lo;
+            r.i_max = rows.i_hi;
         }
-        if (!seen_row) {
-            // Extremes start from the first point so a curve away from 0 V keeps its own range.
-            seen_row = true;
-            e_lo = e_hi = e;
-            r.e_start = e;
-        } else {
-            e_lo = std::min(e_lo, e);
-            e_hi = std::max(e_hi, e);
-        }
-        if (!is_missing(c1)) {
-            const float i = to_float(c1);
-            r.ch1.append(e, i);
-            i_lo = std::min(i_lo, i);
-            i_hi = std::max(i_hi, i);
-        }
-        if (!is_missing(c2)) {
-            const float i = to_float(c2);
-            r.ch2.append(e, i);
-            i_lo = std::min(i_lo, i);
-            i_hi = std::max(i_hi, i);
-        }
-        r.e_min = e_lo;
-        r.e_max = e_hi;
-        r.i_min = i_lo;
-        r.i_max = i_hi;
     }
 
     void finish()
@@ -429,22 +496,28 @@ private:
     QString export_date, user;
     int first_data_line = 17;
     bool raw_from_shown = false;
-    bool in_raw = false;
-    bool seen_row = false;
-    float e_lo = 0, e_hi = 0, i_lo = 0, i_hi = 0;
+    row_tally rows;
 };
 
 } // namespace
 
 struct experiment_file_reading::state {
-    state(QIODevice &source, const method_pages &form) : lines(source, experiment_longest_line), form(form) {}
+    state(QIODevice &source, const method_pages &form, qint64 block_bytes)
+        : device(source), lines(source, experiment_longest_line), form(form), block_bytes(block_bytes)
+    {
+    }
+    QIODevice &device;
     byte_lines lines;
     method_pages form;
+    qint64 block_bytes;
     std::optional<reader> method_reader;
     int n = 0;
     bool done = false;
     bool too_long = false;
     int expected_rows = 0;
+    bool in_blocks = false;  // the header is behind: the rows are read a block at a time
+    bool device_done = false;
+    QByteArray carry;        // the start of a line whose end is in the next block
 
     // The next line, or false at the end of the text or at a line too long to be one of the file's.
     bool next(std::string_view &line)
@@ -453,10 +526,96 @@ struct experiment_file_reading::state {
         too_long = r == byte_lines::result::too_long;
         return r == byte_lines::result::line;
     }
+
+    // The next block of whole lines; empty at the end of the file. What follows the block's last line feed is
+    // kept for the next one.
+    QByteArray next_block()
+    {
+        QByteArray block = std::move(carry);
+        carry = QByteArray();
+        if (!device_done) {
+            // No more room than the file has left: small files are read often (and in tests by the thousand).
+            const qint64 left = device.isSequential() ? block_bytes : device.size() - device.pos();
+            const qint64 want = std::max<qint64>(1, std::min(block_bytes, left));
+            const int at = block.size();
+            block.resize(at + int(want));
+            const qint64 got = device.read(block.data() + at, want);
+            block.resize(at + int(std::max<qint64>(got, 0)));
+            device_done = got <= 0;
+        }
+        const int last = block.lastIndexOf('\n');
+        carry = block.mid(last + 1);
+        block.truncate(last + 1);
+        return block;
+    }
+
+    // Takes the lines of `text` one by one, as far as the line cap lets it.
+    void take_lines(const QByteArray &text, int line_cap)
+    {
+        const char *at = text.constData();
+        const char *const end = at + text.size();
+        while (at < end && n <= line_cap) {
+            const char *feed = static_cast<const char *>(std::memchr(at, '\n', size_t(end - at)));
+            const char *stop = feed ? feed : end;
+            const char *nul = static_cast<const char *>(std::memchr(at, '\0', size_t(stop - at)));
+            method_reader->line(++n, std::string_view(at, size_t((nul ? nul : stop) - at)), !feed);
+            at = stop + 1;
+        }
+    }
+
+    // One round of blocks, tallied on several threads and added in order. False once the file is read.
+    bool read_blocks(int line_cap)
+    {
+        if (!in_blocks) {
+            carry = lines.take_buffered();
+            in_blocks = true;
+        }
+        const int threads = int(std::max(2u, std::min(8u, std::thread::hardware_concurrency())));
+        std::vector<QByteArray> blocks;
+        while (int(blocks.size()) < threads) {
+            QByteArray block = next_block();
+            if (carry.size() > experiment_longest_line) {
+                too_long = true;
+                return false;
+            }
+            if (block.isEmpty() && device_done)
+                break;
+            if (!block.isEmpty())
+                blocks.push_back(std::move(block));
+        }
+        // A single block (a short file, or the end of a long one) is tallied right here.
+        const auto launch = blocks.size() > 1 ? std::launch::async : std::launch::deferred;
+        std::vector<std::future<row_tally>> tallies;
+        for (const QByteArray &b : blocks)
+            tallies.push_back(std::async(launch, [&b] { return tally_lines(b.constData(), b.constData() + b.size()); }));
+        for (size_t k = 0; k < blocks.size(); ++k) {
+            const row_tally t = tallies[k].get();
+            if (t.line_too_long) {
+                too_long = true;
+                return false;
+            }
+            const qint64 count = std::count(blocks[k].constBegin(), blocks[k].constEnd(), '\n');
+            if (qint64(n) + count > line_cap) {
+                // The cap falls inside this block: its lines are taken one by one up to the cap.
+                tallies.clear();
+                take_lines(blocks[k], line_cap);
+                return false;
+            }
+            method_reader->tally().add(t);
+            n += int(count);
+        }
+        if (!device_done)
+            return true;
+        // A last line without its line feed: the file was cut inside it.
+        if (!carry.isEmpty())
+            take_lines(carry, line_cap);
+        return false;
+    }
 };
 
-experiment_file_reading::experiment_file_reading(QIODevice &source, int line_cap, const method_pages &form)
-    : d(std::make_unique<state>(source, form)), line_cap(line_cap)
+experiment_file_reading::experiment_file_reading(QIODevice &source, int line_cap, const method_pages &form,
+                                                 qint64 block_bytes)
+    : d(std::make_unique<state>(source, form, block_bytes)), line_cap(line_cap)
 {
 }
 
@@ -491,6 +650,10 @@ bool experiment_file_reading::step(int lines)
         }
     }
     for (int k = 0; k < lines; ++k) {
+        if (d->method_reader->only_rows_from(d->n + 1)) {
+            d->done = !d->read_blocks(line_cap);
+            return !d->done;
+        }
         if (!d->next(line)) {
             d->done = true;
             return false;
@@ -506,7 +669,7 @@ bool experiment_file_reading::step(int lines)
 
 bool experiment_file_reading::line_too_long() const { return d->too_long; }
 
-qint64 experiment_file_reading::bytes_read() const { return d->lines.bytes_read(); }
+qint64 experiment_file_reading::bytes_read() const { return d->device.pos(); }
 
 void experiment_file_reading::expect_bytes(qint64 bytes)
 {

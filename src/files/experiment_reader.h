@@ -37,15 +37,16 @@ constexpr qint64 experiment_longest_line = 1 << 20;
 class experiment_file_reading {
 public:
     // `form` is the method form the file's values are read over (see read_experiment).
+    // The rows after the header are read `block_bytes` at a time, several blocks at once on as many threads.
     explicit experiment_file_reading(QIODevice &source, int line_cap = experiment_line_cap,
-                                     const method_pages &form = method_pages());
+                                     const method_pages &form = method_pages(), qint64 block_bytes = 4 << 20);
     ~experiment_file_reading();
 
     // The file's size, told before the first step: the point lists get room for its rows once, instead of
     // copying themselves over and over as they grow.
     void expect_bytes(qint64 bytes);
 
-    // Reads up to `lines` more lines; false once everything there is to read is read.
+    // Reads up to `lines` more header lines, or one round of row blocks; false once everything is read.
     bool step(int lines);
 
     // After step() returned false: the record, or no value when the file holds none (as read_experiment).

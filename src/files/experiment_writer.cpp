@@ -158,7 +158,10 @@ char *g6(char *out, double x)
     const double a = std::fabs(x);
     if (!(a >= 1e-15 && a < 1e21))
         return g6_exact(out, x);
-    int e = int(std::floor(std::log10(a)));
+    // The decimal exponent from the binary one: right or one too low, which the scaling below puts right.
+    int binary_exponent = 0;
+    std::frexp(a, &binary_exponent);
+    int e = int(std::floor((binary_exponent - 1) * 0.30102999566398120));
     const auto scaled_by = [a](int k) { return k >= 0 ? a * powers_of_ten[k] : a / powers_of_ten[-k]; };
     double scaled = scaled_by(5 - e);
     if (scaled < 1e5) {

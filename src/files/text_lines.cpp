@@ -63,11 +63,16 @@ byte_lines::result byte_lines::next(std::string_view &line)
         const qint64 got = device_.read(buffer_.data() + end_, qint64(block_bytes));
         if (got <= 0)
             at_end_ = true;
-        else {
+        else
             end_ += size_t(got);
-            read_ += got;
-        }
     }
+}
+
+QByteArray byte_lines::take_buffered()
+{
+    const QByteArray rest(buffer_.data() + pos_, int(end_ - pos_));
+    pos_ = end_ = scanned_ = 0;
+    return rest;
 }
 
 line_fields::line_fields(std::string_view line)

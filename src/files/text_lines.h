@@ -27,8 +27,8 @@ public:
     // The line just read had no line feed: the writers end every line with one, so the text was cut there.
     bool cut_short() const { return cut_; }
 
-    // Bytes taken from the device so far.
-    qint64 bytes_read() const { return read_; }
+    // Hands over what has been taken from the device but not yet as lines, for a reader that goes on by itself.
+    QByteArray take_buffered();
 
 private:
     static std::string_view up_to_nul(const char *from, const char *to);
@@ -39,7 +39,6 @@ private:
     size_t pos_ = 0;      // start of the next line
     size_t scanned_ = 0;  // bytes from pos_ on already known to hold no line feed
     size_t end_ = 0;      // bytes of the buffer in use
-    qint64 read_ = 0;
     bool at_end_ = false;
     bool cut_ = false;
 };
