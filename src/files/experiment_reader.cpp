@@ -13,6 +13,7 @@
 #include <cmath>
 #include <algorithm>
 #include <cstring>
+#include <deque>
 #include <future>
 #include <limits>
 #include <thread>
@@ -69,6 +70,7 @@ struct row_tally {
     point_series shown[2], raw[2];
     bool in_raw = false;
     bool line_too_long = false;  // a line longer than experiment_longest_line: the file is no experiment file
+    int lines = 0;               // lines tallied
     bool seen_row = false;  // a DATA row with a key: the potential extremes start from it
     float first_key = 0;
     float e_lo = 0, e_hi = 0, i_lo = 0, i_hi = 0;  // the current extremes always include 0
@@ -146,6 +148,7 @@ row_tally tally_lines(const char *text, const char *end)
         }
         const char *nul = static_cast<const char *>(std::memchr(text, '\0', size_t(feed - text)));
         t.take(line_fields(std::string_view(text, size_t((nul ? nul : feed) - text))));
+        ++t.lines;
         text = feed + 1;
     }
     return t;
@@ -563,16 +566,23 @@ struct experiment_file_reading::state {
         }
     }
 
-    // One round of blocks, tallied on several threads and added in order. False once the file is read.
+    // Blocks read and being tallied, in file order: while the first are added, the next are tallied already.
+    struct pending_block {
+        QByteArray text;
+        std::future<row_tally> tally;
+    };
+    std::deque<pending_block> pending;
+
+    // Adds the tallies of the next blocks in order, keeping several blocks under way on as many threads. False
+    // once the file is read.
     bool read_blocks(int line_cap)
     {
         if (!in_blocks) {
             carry = lines.take_buffered();
             in_blocks = true;
         }
-        const int threads = int(std::max(2u, std::min(8u, std::thread::hardware_concurrency())));
-        std::vector<QByteArray> blocks;
-        while (int(blocks.size()) < threads) {
+        const size_t threads = std::max(2u, std::min(4u, std::thread::hardware_concurrency() / 2));
+        while (pending.size() < 2 * threads) {
             QByteArray block = next_block();
             if (carry.size() > experiment_longest_line) {
                 too_long = true;
@@ -580,36 +590,44 @@ struct experiment_file_reading::state {
             }
             if (block.isEmpty() && device_done)
                 break;
-            if (!block.isEmpty())
-                blocks.push_back(std::move(block));
+            if (block.isEmpty())
+                continue;
+            // A file read in a single block (a short one) is tallied right here.
+            const auto launch = device_done && pending.empty() ? std::launch::deferred : std::launch::async;
+            pending.push_back({std::move(block), {}});
+            const QByteArray &text = pending.back().text;
+            pending.back().tally =
+                std::async(launch, [&text] { return tally_lines(text.constData(), text.constData() + text.size()); });
         }
-        // A single block (a short file, or the end of a long one) is tallied right here.
-        const auto launch = blocks.size() > 1 ? std::launch::async : std::launch::deferred;
-        std::vector<std::future<row_tally>> tallies;
-        for (const QByteArray &b : blocks)
-            tallies.push_back(std::async(launch, [&b] { return tally_lines(b.constData(), b.constData() + b.size()); }));
-        for (size_t k = 0; k < blocks.size(); ++k) {
-            const row_tally t = tallies[k].get();
+        for (size_t k = 0; k < threads && !pending.empty(); ++k) {
+            const row_tally t = pending.front().tally.get();
             if (t.line_too_long) {
                 too_long = true;
                 return false;
             }
-            const qint64 count = std::count(blocks[k].constBegin(), blocks[k].constEnd(), '\n');
-            if (qint64(n) + count > line_cap) {
+            if (qint64(n) + t.lines > line_cap) {
                 // The cap falls inside this block: its lines are taken one by one up to the cap.
-                tallies.clear();
-                take_lines(blocks[k], line_cap);
+                take_lines(pending.front().text, line_cap);
                 return false;
             }
             method_reader->tally().add(t);
-            n += int(count);
+            n += t.lines;
+            pending.pop_front();
         }
-        if (!device_done)
+        if (!pending.empty() || !device_done)
             return true;
         // A last line without its line feed: the file was cut inside it.
         if (!carry.isEmpty())
             take_lines(carry, line_cap);
         return false;
+    }
+
+    ~state()
+    {
+        // A block still being tallied reads its text: it ends before the text goes.
+        for (pending_block &p : pending)
+            if (p.tally.valid())
+                p.tally.wait();
     }
 };
 

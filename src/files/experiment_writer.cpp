@@ -411,7 +411,7 @@ save_result save_experiment_in_parts(const QString &path, const experiment_text_
         // Formatting the numbers takes most of a long save: the rows are formatted in parts on several threads at
         // once, and the parts written in order as they come.
         constexpr int rows_per_part = 32768;
-        const int threads = int(std::max(2u, std::min(8u, std::thread::hardware_concurrency())));
+        const int threads = int(std::max(2u, std::min(4u, std::thread::hardware_concurrency() / 2)));
         // The commit waits until the whole file is on the disk; pushing it there as it goes, on a thread of its
         // own while the writing goes on, keeps that wait short.
         constexpr qint64 sync_every_bytes = 32 << 20;

@@ -41,7 +41,7 @@ public:
             return !cancel_requested_.load();
         };
         auto done = std::async(std::launch::async, [&] { return work(report); });
-        wait_until([&] { return done.wait_for(std::chrono::milliseconds(10)) == std::future_status::ready; },
+        wait_until([&] { return done.wait_for(std::chrono::milliseconds(5)) == std::future_status::ready; },
                    fraction);
         return done.get();
     }
