@@ -37,6 +37,8 @@ byte_lines::result byte_lines::next(std::string_view &line)
         const void *feed = from < end_ ? std::memchr(base + from, '\n', end_ - from) : nullptr;
         if (feed) {
             const char *stop = static_cast<const char *>(feed);
+            if (stop - (base + pos_) > longest_)
+                return result::too_long;
             line = up_to_nul(base + pos_, stop);
             pos_ = size_t(stop - base) + 1;
             scanned_ = 0;
