@@ -506,7 +506,7 @@ private:
 
 struct experiment_file_reading::state {
     state(QIODevice &source, const method_pages &form, qint64 block_bytes)
-        : device(source), lines(source, experiment_longest_line), form(form), block_bytes(block_bytes)
+        : device(source), lines(source, experiment_longest_line, block_bytes), form(form), block_bytes(block_bytes)
     {
     }
     QIODevice &device;

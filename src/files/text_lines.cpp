@@ -17,11 +17,10 @@ QString take_line(const QByteArray &data, int &pos)
     return line;
 }
 
-namespace {
-constexpr size_t block_bytes = 4 << 20;
-}  // namespace
-
-byte_lines::byte_lines(QIODevice &device, qint64 longest_line) : device_(device), longest_(longest_line) {}
+byte_lines::byte_lines(QIODevice &device, qint64 longest_line, qint64 block_bytes)
+    : device_(device), longest_(longest_line), block_bytes_(size_t(std::max<qint64>(1, block_bytes)))
+{
+}
 
 std::string_view byte_lines::up_to_nul(const char *from, const char *to)
 {
@@ -60,9 +59,9 @@ byte_lines::result byte_lines::next(std::string_view &line)
         std::memmove(buffer_.data(), base + pos_, scanned_);
         end_ = scanned_;
         pos_ = 0;
-        if (buffer_.size() < end_ + block_bytes)
-            buffer_.resize(end_ + block_bytes);
-        const qint64 got = device_.read(buffer_.data() + end_, qint64(block_bytes));
+        if (buffer_.size() < end_ + block_bytes_)
+            buffer_.resize(end_ + block_bytes_);
+        const qint64 got = device_.read(buffer_.data() + end_, qint64(block_bytes_));
         if (got <= 0)
             at_end_ = true;
         else

@@ -19,8 +19,9 @@ class byte_lines {
 public:
     enum class result { line, end, too_long };
 
-    // A line longer than `longest_line` bytes is not read: next() says too_long as soon as it sees one.
-    byte_lines(QIODevice &device, qint64 longest_line);
+    // A line longer than `longest_line` bytes is not read: next() says too_long as soon as it sees one. The device
+    // is read `block_bytes` at a time.
+    byte_lines(QIODevice &device, qint64 longest_line, qint64 block_bytes = 4 << 20);
 
     result next(std::string_view &line);
 
@@ -35,6 +36,7 @@ private:
 
     QIODevice &device_;
     qint64 longest_;
+    size_t block_bytes_;
     std::vector<char> buffer_;
     size_t pos_ = 0;      // start of the next line
     size_t scanned_ = 0;  // bytes from pos_ on already known to hold no line feed
