@@ -133,7 +133,11 @@ void MainWindow::on_Open_clicked()
                                           QStringLiteral("Opening %1 ...").arg(QFileInfo(path).fileName()), true);
     const method_pages form = protocol_form_values();
     const opened_experiment opened = progress->run_aside(
-        [&](const std::function<bool(double)> &report) { return read_for_plot(path, form, report); });
+        [&](const std::function<bool(double)> &report) {
+            return read_for_plot(path, form, [&](double f) {
+                return report(f) && (!opening_goes_on || opening_goes_on(f));
+            });
+        });
     const experiment_load &load = opened.load;
     if (load.cancelled || progress->cancelled())
         return;
