@@ -2,6 +2,7 @@
 // the unfiltered ones, tab-separated.
 #include "files/experiment_writer.h"
 
+#include "files/number_fields.h"
 #include "platform/file_sync.h"
 
 #include <QFileInfo>
@@ -147,9 +148,6 @@ char *g6_exact(char *out, double x)
     return std::to_chars(out, out + 32, x, std::chars_format::general, 6).ptr;
 }
 
-constexpr double powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
 // The same text the quick way, for the values a record holds: the value scaled by one exact power of ten to six
 // digits before the point, with a single rounding, so the digits are certain unless the scaled value lies within
 // a hair of a rounding boundary; then, and outside the range of exact powers, g6_exact decides.
@@ -162,7 +160,7 @@ char *g6(char *out, double x)
     int binary_exponent = 0;
     std::frexp(a, &binary_exponent);
     int e = int(std::floor((binary_exponent - 1) * 0.30102999566398120));
-    const auto scaled_by = [a](int k) { return k >= 0 ? a * powers_of_ten[k] : a / powers_of_ten[-k]; };
+    const auto scaled_by = [a](int k) { return k >= 0 ? a * exact_power_of_ten(k) : a / exact_power_of_ten(-k); };
     double scaled = scaled_by(5 - e);
     if (scaled < 1e5) {
         --e;

@@ -44,9 +44,6 @@ bool plain_decimal(std::string_view s, size_t &mantissa_end)
     return i == n;
 }
 
-constexpr double exact_powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                          1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
 // The quick way for the short decimals the writers produce: at most 19 significant digits give a whole number
 // below 2^53 and a power of ten up to 10^22, both exact, so one multiplication or division rounds the value
 // correctly. No value for anything else, which then takes the general way.
@@ -97,10 +94,10 @@ std::optional<double> short_decimal(std::string_view s)
         return std::nullopt;
     if (mantissa == 0)
         return negative ? -0.0 : 0.0;
-    if (mantissa > (uint64_t(1) << 53) || exponent < -22 || exponent > 22)
+    if (mantissa > (uint64_t(1) << 53) || exponent < -exact_power_of_ten_max || exponent > exact_power_of_ten_max)
         return std::nullopt;
     const double m = double(mantissa);
-    const double v = exponent >= 0 ? m * exact_powers_of_ten[exponent] : m / exact_powers_of_ten[-exponent];
+    const double v = exponent >= 0 ? m * exact_power_of_ten(exponent) : m / exact_power_of_ten(-exponent);
     return negative ? -v : v;
 }
 
@@ -126,6 +123,14 @@ std::optional<float> narrowed(double d)
 }
 
 }  // namespace
+
+double exact_power_of_ten(int k)
+{
+    static constexpr double powers[exact_power_of_ten_max + 1] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    return powers[k];
+}
 
 std::optional<float> finite_float(std::string_view text)
 {

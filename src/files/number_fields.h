@@ -10,3 +10,7 @@
 // the float range and nonzero numbers too small for a float read as they did before. Nothing when the text is no
 // finite float.
 std::optional<float> finite_float(std::string_view text);
+
+// The powers of ten a double holds exactly: 10^k for 0 <= k <= 22.
+constexpr int exact_power_of_ten_max = 22;
+double exact_power_of_ten(int k);
