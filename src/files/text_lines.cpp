@@ -56,12 +56,16 @@ byte_lines::result byte_lines::next(std::string_view &line)
             return result::line;
         }
         // Only the unfinished line moves to the front; the next block goes after it.
-        std::memmove(buffer_.data(), base + pos_, scanned_);
+        if (scanned_ > 0)
+            std::memmove(buffer_.data(), base + pos_, scanned_);
         end_ = scanned_;
         pos_ = 0;
-        if (buffer_.size() < end_ + block_bytes_)
-            buffer_.resize(end_ + block_bytes_);
-        const qint64 got = device_.read(buffer_.data() + end_, qint64(block_bytes_));
+        // No more room than the device has left: short texts are read often (and in tests by the thousand).
+        const qint64 left = device_.isSequential() ? qint64(block_bytes_) : device_.size() - device_.pos();
+        const size_t want = size_t(std::max<qint64>(1, std::min(qint64(block_bytes_), left)));
+        if (buffer_.size() < end_ + want)
+            buffer_.resize(end_ + want);
+        const qint64 got = device_.read(buffer_.data() + end_, qint64(want));
         if (got <= 0)
             at_end_ = true;
         else
