@@ -32,8 +32,8 @@ constexpr int experiment_line_cap = 100000000;
 // name a few hundred): a longer line means the file is something else, and it is refused as soon as it is seen.
 constexpr qint64 experiment_longest_line = 1 << 20;
 
-// Reads an experiment file a part at a time from a device, so that a window can keep painting between parts;
-// only one block of the file is held at a time.
+// Reads an experiment file a part at a time from a device, so that progress can be told and a cancel heard between
+// parts; only the blocks under way are held, never the whole file.
 class experiment_file_reading {
 public:
     // `form` is the method form the file's values are read over (see read_experiment).

@@ -17,15 +17,10 @@ file_progress::file_progress(QWidget *parent, const QString &label, bool cancell
     since_events_.start();
 }
 
-file_progress::~file_progress()
-{
-    longest_gap_ms_ = std::max(longest_gap_ms_, since_events_.elapsed());
-    delete dialog_.data();
-}
+file_progress::~file_progress() { delete dialog_.data(); }
 
 void file_progress::show_progress(double fraction, bool user_input)
 {
-    longest_gap_ms_ = std::max(longest_gap_ms_, since_events_.elapsed());
     if (!dialog_ && started_.elapsed() >= show_after_ms) {
         dialog_ = new QProgressDialog(label_, cancellable_ ? QStringLiteral("Cancel") : QString(), 0, steps, parent_);
         dialog_->setWindowModality(Qt::ApplicationModal);

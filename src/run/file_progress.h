@@ -27,7 +27,6 @@ public:
 
     // For work done in parts on the window's own thread: called between the parts.
     void step(double fraction);
-    std::function<void(double)> callback() { return [this](double f) { step(f); }; }
 
     // Runs `work` on a thread of its own and returns its result once it ends; the window keeps painting
     // meanwhile. `work` gets a report function to call with the fraction done, which answers false once the user
@@ -49,9 +48,6 @@ public:
     // The user asked to cancel.
     bool cancelled() const { return cancel_requested_; }
 
-    // Longest time between two event passes so far, in ms (the benchmark reports it).
-    qint64 longest_gap_ms() const { return longest_gap_ms_; }
-
 private:
     // Lets events through until `finished` (which may wait a little itself) says the work has ended.
     void wait_until(const std::function<bool()> &finished, const std::atomic<double> &fraction);
@@ -62,7 +58,6 @@ private:
     bool cancellable_;
     QElapsedTimer started_;
     QElapsedTimer since_events_;
-    qint64 longest_gap_ms_ = 0;
     QPointer<QProgressDialog> dialog_;
     std::atomic<bool> cancel_requested_{false};
 };
