@@ -28,24 +28,35 @@ struct experiment_file_contents {
 // form allows (about 46 million samples on one electrode) writes some 93 million lines, which must all come back.
 constexpr int experiment_line_cap = 100000000;
 
-// Reads an experiment file a part at a time from a device, so that a window can keep painting between parts;
-// only one block of the file is held at a time.
+// No line of a well-formed file comes near this many bytes (a row takes some tens, a header line with the longest
+// name a few hundred): a longer line means the file is something else, and it is refused as soon as it is seen.
+constexpr qint64 experiment_longest_line = 1 << 20;
+
+// Reads an experiment file a part at a time from a device, so that progress can be told and a cancel heard between
+// parts; only the blocks under way are held, never the whole file.
 class experiment_file_reading {
 public:
     // `form` is the method form the file's values are read over (see read_experiment).
+    // The rows after the header are read `block_bytes` at a time, several blocks at once on as many threads.
     explicit experiment_file_reading(QIODevice &source, int line_cap = experiment_line_cap,
-                                     const method_pages &form = method_pages());
+                                     const method_pages &form = method_pages(), qint64 block_bytes = 4 << 20);
     ~experiment_file_reading();
 
     // The file's size, told before the first step: the point lists get room for its rows once, instead of
     // copying themselves over and over as they grow.
     void expect_bytes(qint64 bytes);
 
-    // Reads up to `lines` more lines; false once everything there is to read is read.
+    // Reads up to `lines` more header lines, or one round of row blocks; false once everything is read.
     bool step(int lines);
 
     // After step() returned false: the record, or no value when the file holds none (as read_experiment).
     std::optional<experiment_file_contents> result();
+
+    // Reading stopped at a line longer than experiment_longest_line: the file holds no record.
+    bool line_too_long() const;
+
+    // Bytes taken from the device so far.
+    qint64 bytes_read() const;
 
 private:
     struct state;
@@ -53,8 +64,8 @@ private:
     int line_cap;
 };
 
-// No value when the file holds no record: fewer than six lines, or a method line naming none of the
-// seven methods (a file with "\r\n" line ends is such a file). `form` is the method form as it stands: a
+// No value when the file holds no record: fewer than six lines, a method line naming none of the
+// seven methods (a file with "\r\n" line ends is such a file), or a line longer than experiment_longest_line. `form` is the method form as it stands: a
 // refill from the file changes only the values the file holds (a differential-pulse file has no amplitude).
 std::optional<experiment_file_contents> read_experiment(const QByteArray &bytes, int line_cap = experiment_line_cap,
                                                         const method_pages &form = method_pages());
@@ -66,7 +77,9 @@ struct experiment_load {
     std::optional<experiment_file_contents> contents;
     QString error;
     QString warning;
+    bool cancelled = false;  // stopped on request: no record, no message
 };
-// `between_parts`, when given, is called with the fraction of the file read after every part.
+// `between_parts`, when given, is called with the fraction of the file read after every part; when it answers
+// false the reading stops and the load comes back cancelled. It may run on any thread: it touches no widget.
 experiment_load load_experiment_file(const QString &path, const method_pages &form = method_pages(),
-                                     const std::function<void(double)> &between_parts = {});
+                                     const std::function<bool(double)> &between_parts = {});

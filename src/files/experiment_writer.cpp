@@ -2,6 +2,7 @@
 // the unfiltered ones, tab-separated.
 #include "files/experiment_writer.h"
 
+#include "files/number_fields.h"
 #include "platform/file_sync.h"
 
 #include <QFileInfo>
@@ -10,7 +11,10 @@
 #include <chrono>
 #include <future>
 #include <cmath>
+#include <cstring>
+#include <deque>
 #include <limits>
+#include <thread>
 
 namespace {
 
@@ -129,48 +133,122 @@ bool halfway_at_six_digits(double x)
     return digits == 7 && last == '5';
 }
 
-// A measured value in the form of QString::number(x, 'g', 6). Formatting millions of rows through QString takes
-// most of a long save; the standard conversion gives the same text (six significant digits, correctly rounded,
-// trailing zeros dropped, exponent form below 1e-4 and from 1e6 on, at least two exponent digits) except where
-// the value lies exactly halfway (the standard rounds to even, Qt away from zero; times such as 1234.5 ms do lie
-// there). Those, zeros, infinities and not-a-number keep Qt's own formatting.
-void append_g6(QByteArray &out, double x)
+// A measured value in the form of QString::number(x, 'g', 6), the slow but sure way. The standard conversion gives
+// the same text (six significant digits, correctly rounded, trailing zeros dropped, exponent form below 1e-4 and
+// from 1e6 on, at least two exponent digits) except where the value lies exactly halfway (the standard rounds to
+// even, Qt away from zero; times such as 1234.5 ms do lie there). Those, zeros, infinities and not-a-number keep
+// Qt's own formatting.
+char *g6_exact(char *out, double x)
 {
     if (x == 0 || !std::isfinite(x) || halfway_at_six_digits(x)) {
-        out += QByteArray::number(x, 'g', 6);
-        return;
+        const QByteArray text = QByteArray::number(x, 'g', 6);
+        std::memcpy(out, text.constData(), size_t(text.size()));
+        return out + text.size();
     }
-    char text[32];
-    const std::to_chars_result r = std::to_chars(text, text + sizeof text, x, std::chars_format::general, 6);
-    out.append(text, int(r.ptr - text));
+    return std::to_chars(out, out + 32, x, std::chars_format::general, 6).ptr;
 }
+
+// The same text the quick way, for the values a record holds: the value scaled by one exact power of ten to six
+// digits before the point, with a single rounding, so the digits are certain unless the scaled value lies within
+// a hair of a rounding boundary; then, and outside the range of exact powers, g6_exact decides.
+char *g6(char *out, double x)
+{
+    const double a = std::fabs(x);
+    if (!(a >= 1e-15 && a < 1e21))
+        return g6_exact(out, x);
+    // The decimal exponent from the binary one: right or one too low, which the scaling below puts right.
+    int binary_exponent = 0;
+    std::frexp(a, &binary_exponent);
+    int e = int(std::floor((binary_exponent - 1) * 0.30102999566398120));
+    const auto scaled_by = [a](int k) { return k >= 0 ? a * exact_power_of_ten(k) : a / exact_power_of_ten(-k); };
+    double scaled = scaled_by(5 - e);
+    if (scaled < 1e5) {
+        --e;
+        scaled = scaled_by(5 - e);
+    } else if (scaled >= 1e6) {
+        ++e;
+        scaled = scaled_by(5 - e);
+    }
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole;
+    constexpr double hair = 1e-6;
+    if (std::fabs(fraction - 0.5) < hair || scaled < 1e5 + hair || scaled >= 1e6 - 1 + 0.5 - hair)
+        return g6_exact(out, x);
+    int digits = int(whole) + (fraction > 0.5 ? 1 : 0);   // 100000 .. 999999
+    char d[6];
+    for (int k = 5; k >= 0; --k, digits /= 10)
+        d[k] = char('0' + digits % 10);
+    int n = 6;   // significant digits without the trailing zeros
+    while (n > 1 && d[n - 1] == '0')
+        --n;
+    if (x < 0)
+        *out++ = '-';
+    if (e < -4 || e >= 6) {
+        *out++ = d[0];
+        if (n > 1) {
+            *out++ = '.';
+            for (int k = 1; k < n; ++k)
+                *out++ = d[k];
+        }
+        *out++ = 'e';
+        *out++ = e < 0 ? '-' : '+';
+        const int ae = e < 0 ? -e : e;
+        if (ae >= 100)
+            *out++ = char('0' + ae / 100);
+        *out++ = char('0' + ae / 10 % 10);
+        *out++ = char('0' + ae % 10);
+    } else if (e >= 0) {
+        for (int k = 0; k <= e; ++k)
+            *out++ = k < n ? d[k] : '0';
+        if (n > e + 1) {
+            *out++ = '.';
+            for (int k = e + 1; k < n; ++k)
+                *out++ = d[k];
+        }
+    } else {
+        *out++ = '0';
+        *out++ = '.';
+        for (int k = -1; k > e; --k)
+            *out++ = '0';
+        for (int k = 0; k < n; ++k)
+            *out++ = d[k];
+    }
+    return out;
+}
+
+char *put(char *out, const char *text, size_t n)
+{
+    std::memcpy(out, text, n);
+    return out + n;
+}
+
+// The longest row: a ten-digit index and three values of at most 13 characters, with their tabs and line end.
+constexpr int row_bytes_max = 64;
 
 // Row i holds point i of both electrodes. While electrode 1 has a point the row ends with a tab; after
 // that the row takes its potential from electrode 2 and marks the missing current "nan".
-void append_row(QByteArray &out, int i, const point_span &a, const point_span &b)
+char *put_row(char *out, int i, const point_span &a, const point_span &b)
 {
-    out += QByteArray::number(i);
-    out += '\t';
+    out = std::to_chars(out, out + 12, i).ptr;
+    *out++ = '\t';
     if (i < a.count) {
-        append_g6(out, a.key(i));
-        out += '\t';
-        append_g6(out, a.value(i));
-        out += '\t';
+        out = g6(out, a.key(i));
+        *out++ = '\t';
+        out = g6(out, a.value(i));
+        *out++ = '\t';
         if (i < b.count)
-            append_g6(out, b.value(i));
+            out = g6(out, b.value(i));
         else
-            out += "nan";
-        out += '\t';
+            out = put(out, "nan", 3);
+        *out++ = '\t';
     } else {
-        append_g6(out, b.key(i));
-        out += "\tnan\t";
-        append_g6(out, b.value(i));
+        out = g6(out, b.key(i));
+        out = put(out, "\tnan\t", 5);
+        out = g6(out, b.value(i));
     }
-    out += '\n';
+    *out++ = '\n';
+    return out;
 }
-
-// Bytes reserved ahead for a row, so that appending rows does not keep moving the text.
-constexpr int row_bytes_guess = 48;
 
 } // namespace
 
@@ -191,15 +269,6 @@ int experiment_text_writer::rows_of(int section) const
     return std::max(a.count, b.count);
 }
 
-double experiment_text_writer::fraction_done() const
-{
-    const double total = double(rows_of(0)) + double(rows_of(1));
-    if (section_ >= 2 || total <= 0)
-        return section_ >= 2 ? 1.0 : 0.0;
-    const double done = section_ < 0 ? 0.0 : (section_ == 0 ? row_ : rows_of(0) + row_);
-    return done / total;
-}
-
 void experiment_text_writer::append_header(QByteArray &out) const
 {
     const experiment_data &record = fields_;
@@ -218,6 +287,37 @@ void experiment_text_writer::append_header(QByteArray &out) const
     out += text.toUtf8();
 }
 
+void experiment_text_writer::append_rows(QByteArray &out, int section, int from, int to) const
+{
+    const point_span &a = points_[size_t(2 * section)];
+    const point_span &b = points_[size_t(2 * section + 1)];
+    to = std::min(to, rows_of(section));
+    if (from >= to)
+        return;
+    // A few thousand rows at a time: room for the longest rows, then cut back to what they took.
+    constexpr int rows_at_once = 4096;
+    for (int first = from; first < to; first += rows_at_once) {
+        const int last = std::min(to, first + rows_at_once);
+        const int at = out.size();
+        const qint64 room = qint64(at) + qint64(last - first) * row_bytes_max;
+        if (room > std::numeric_limits<int>::max())
+            qBadAlloc();   // as a byte array refuses to grow beyond what it can hold
+        out.resize(int(room));
+        char *p = out.data() + at;
+        for (int i = first; i < last; ++i)
+            p = put_row(p, i, a, b);
+        out.resize(int(p - out.constData()));
+    }
+}
+
+QByteArray experiment_text_writer::header() const
+{
+    QByteArray out;
+    if (method_)
+        append_header(out);
+    return out;
+}
+
 bool experiment_text_writer::next(QByteArray &out, int rows)
 {
     if (!method_ || section_ >= 2)
@@ -228,13 +328,10 @@ bool experiment_text_writer::next(QByteArray &out, int rows)
         row_ = 0;
         return true;
     }
-    const point_span &a = points_[size_t(2 * section_)];
-    const point_span &b = points_[size_t(2 * section_ + 1)];
     const int total = rows_of(section_);
     const int end = int(std::min<qint64>(total, qint64(row_) + std::max(rows, 1)));
-    out.reserve(int(std::min<qint64>(qint64(out.size()) + qint64(end - row_) * row_bytes_guess + 16, 1 << 30)));
-    for (; row_ < end; ++row_)
-        append_row(out, row_, a, b);
+    append_rows(out, section_, row_, end);
+    row_ = end;
     if (row_ >= total) {
         if (section_ == 0)
             out += "RAW DATA\n";
@@ -300,7 +397,7 @@ save_result save_experiment_file(const QString &path, const experiment_data &rec
     return save_text_atomically(path, *text);
 }
 
-save_result save_experiment_in_parts(const QString &path, experiment_text_writer &writer,
+save_result save_experiment_in_parts(const QString &path, const experiment_text_writer &writer,
                                      const std::function<void(double)> &between_parts)
 {
     if (!writer.has_layout()) {
@@ -309,35 +406,60 @@ save_result save_experiment_in_parts(const QString &path, experiment_text_writer
         return result;
     }
     return save_through(path, [&](QSaveFile &file) {
-        // A part takes a few milliseconds to format: short enough for the window to keep painting in between,
-        // even on a busy machine.
-        constexpr int rows_per_part = 5000;
+        // Formatting the numbers takes most of a long save: the rows are formatted in parts on several threads at
+        // once, and the parts written in order as they come.
+        constexpr int rows_per_part = 32768;
+        const int threads = int(std::max(2u, std::min(4u, std::thread::hardware_concurrency() / 2)));
         // The commit waits until the whole file is on the disk; pushing it there as it goes, on a thread of its
-        // own while the writing goes on, keeps that wait short (a few hundred MB at once would hold the window
-        // for a second or more, and even a few MB can take a while on a busy disk).
-        constexpr qint64 sync_every_bytes = 8 << 20;
+        // own while the writing goes on, keeps that wait short.
+        constexpr qint64 sync_every_bytes = 32 << 20;
         qint64 unsynced = 0;
         std::future<bool> syncing;
-        QByteArray part;
-        while (writer.next(part, rows_per_part)) {
-            if (file.write(part) != part.size()) {
-                if (syncing.valid())
-                    syncing.wait();
+        const auto write = [&](const QByteArray &part) {
+            if (file.write(part) != part.size())
                 return false;
-            }
             unsynced += part.size();
-            part.clear();
             const bool sync_done =
                 !syncing.valid() || syncing.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
             if (unsynced >= sync_every_bytes && sync_done && file.flush()) {
                 syncing = std::async(std::launch::async, sync_file_data, int(file.handle()));
                 unsynced = 0;
             }
-            if (between_parts)
-                between_parts(writer.fraction_done());
+            return true;
+        };
+        const double total = std::max(1.0, double(writer.rows_of(0)) + double(writer.rows_of(1)));
+        double done = 0;
+        bool ok = write(writer.header());
+        for (int section = 0; section < 2 && ok; ++section) {
+            const int rows = writer.rows_of(section);
+            std::deque<std::future<QByteArray>> formatting;
+            int next = 0;
+            while (ok && (next < rows || !formatting.empty())) {
+                // Twice as many parts under way as threads: the next are ready while one is written.
+                while (next < rows && int(formatting.size()) < 2 * threads) {
+                    const int from = next;
+                    next = int(std::min<qint64>(rows, qint64(next) + rows_per_part));
+                    formatting.push_back(std::async(std::launch::async, [&writer, section, from, to = next] {
+                        QByteArray part;
+                        writer.append_rows(part, section, from, to);
+                        return part;
+                    }));
+                }
+                const QByteArray part = formatting.front().get();
+                formatting.pop_front();
+                ok = write(part);
+                done += rows_per_part;
+                if (between_parts)
+                    between_parts(std::min(1.0, done / total));
+            }
+            // A part still under way reads the points: it ends before they may go (a future from std::async
+            // waits for its thread when it is dropped).
+            formatting.clear();
+            if (ok && section == 0)
+                ok = write(QByteArrayLiteral("RAW DATA\n"));
         }
         if (syncing.valid())
             syncing.wait();
-        return true;
+        return ok;
     });
 }

@@ -54,12 +54,15 @@ public:
     // left to append.
     bool next(QByteArray &out, int rows);
 
-    // Rows written of all rows, 0 .. 1.
-    double fraction_done() const;
+    // The same text in pieces that can be made on several threads at once and then put together in order: the
+    // header, then section 0 (the "DATA" rows), the line "RAW DATA", then section 1 (the raw rows).
+    QByteArray header() const;
+    int rows_of(int section) const;
+    // Appends rows [from, to) of `section`; it changes nothing of the writer.
+    void append_rows(QByteArray &out, int section, int from, int to) const;
 
 private:
     void append_header(QByteArray &out) const;
-    int rows_of(int section) const;
 
     experiment_data fields_;
     record_points points_;
@@ -83,6 +86,7 @@ save_result save_text_atomically(const QString &path, const QByteArray &bytes);
 save_result save_experiment_file(const QString &path, const experiment_data &record, const export_stamp &stamp);
 
 // Writes the writer's text to `path` part by part, as safely as save_text_atomically, calling `between_parts`
-// with the fraction done after every part so a window can keep painting. Nothing of the text is held whole.
-save_result save_experiment_in_parts(const QString &path, experiment_text_writer &writer,
+// with the fraction done after every part. The parts are formatted on several threads; nothing of the text is
+// held whole. It touches no widget, so it may run on a thread of its own while a window keeps painting.
+save_result save_experiment_in_parts(const QString &path, const experiment_text_writer &writer,
                                      const std::function<void(double)> &between_parts);

@@ -92,6 +92,21 @@ inline points read_points(const QCPCurve *c)
     return p;
 }
 
+// A curve's points built from key and value vectors, the running index as the sort key so that the curve keeps
+// the given order. Touches no plot object: it may be built on any thread.
+inline QVector<QCPCurveData> curve_data(const QVector<double> &keys, const QVector<double> &values)
+{
+    const int n = std::min(keys.size(), values.size());
+    QVector<QCPCurveData> points(n);
+    QCPCurveData *out = points.data();
+    for (int i = 0; i < n; ++i)
+        out[i] = QCPCurveData(i, keys[i], values[i]);
+    return points;
+}
+
+// Gives a curve points built by curve_data; the container takes them over without a copy.
+inline void take_points(QCPCurve *c, const QVector<QCPCurveData> &points);
+
 // Replaces a curve's points in one pass; the sort key is the running index, so the curve keeps the given order.
 // With `between_parts`, a long curve is filled a part at a time and it is called after each part.
 inline void set_points(QCPCurve *c, const QVector<double> &keys, const QVector<double> &values,
@@ -116,6 +131,14 @@ inline void set_points(QCPCurve *c, const QVector<double> &keys, const QVector<d
         }
         c->data()->set(points, true);
     }
+    points_changed(c, 0);
+}
+
+inline void take_points(QCPCurve *c, const QVector<QCPCurveData> &points)
+{
+    if (!c)
+        return;
+    c->data()->set(points, true);   // already in order: the vector is shared, not copied
     points_changed(c, 0);
 }
 

@@ -126,10 +126,19 @@ void MainWindow::on_Open_clicked()
     if (file_operation_running)
         return;  // an opening asked for from another instance while a file is being read or written
     const file_busy busy(file_operation_running);
-    // Reading takes the most; filling the curves of a long record the rest.
+    // The file is read on a thread of its own; a cancel before it has been read leaves everything as it was.
     std::optional<file_progress> progress(std::in_place, this,
-                                          QStringLiteral("Opening %1 ...").arg(QFileInfo(path).fileName()));
-    const experiment_load load = load_experiment_file(path, protocol_form_values(), [&](double f) { progress->step(0.9 * f); });
+                                          QStringLiteral("Opening %1 ...").arg(QFileInfo(path).fileName()), true);
+    const method_pages form = protocol_form_values();
+    const opened_experiment opened = progress->run_aside(
+        [&](const std::function<bool(double)> &report) {
+            return read_for_plot(path, form, [&](double f) {
+                return report(f) && (!opening_goes_on || opening_goes_on(f));
+            });
+        });
+    const experiment_load &load = opened.load;
+    if (load.cancelled || progress->cancelled())
+        return;
     if (!load.contents) {
         progress.reset();
         tell_file_error(error_title, load.error);
@@ -146,7 +155,7 @@ void MainWindow::on_Open_clicked()
         return;
     state.experiments_dir = remembered_folder(path) + QLatin1Char('/');
     curve &record = records[n];
-    data_to_record(load.contents->record, record, [&] { progress->step(0.95); });
+    data_to_record(load.contents->record, opened.points, record, [&] { progress->step(0.95); });
     progress.reset();
     record.directory = state.experiments_dir;
     record.saved_name = base;  // with the folder, names the file it came from
@@ -343,11 +352,13 @@ save_result MainWindow::write_in_parts(const QString &path, const experiment_dat
         result.error = QStringLiteral("The experiment's method \"%1\" has no file layout.").arg(fields.method);
         return result;
     }
-    // A long record takes seconds to write: the window keeps painting meanwhile, and user input waits, so the
-    // points written stay as they are.
+    // A long record takes a while to write: it is written on a thread of its own and the window keeps painting
+    // meanwhile, while user input waits, so the points written stay as they are.
     const file_busy busy(file_operation_running);
     file_progress progress(this, QStringLiteral("Saving %1 ...").arg(fields.name));
-    return save_experiment_in_parts(path, writer, progress.callback());
+    return progress.run_aside([&](const std::function<bool(double)> &report) {
+        return save_experiment_in_parts(path, writer, [&](double f) { report(f); });
+    });
 }
 
 bool MainWindow::write_record_file(const QString &path, int record, const QString &name_in_file)

@@ -251,6 +251,9 @@ public:
     std::function<void(const QString &title, const QString &text)> show_file_error;
     // Asks whether an existing file may be replaced (title, question); unset, a question box. True replaces.
     std::function<bool(const QString &title, const QString &text)> ask_replace;
+    // Asked from the reading thread while a file is being opened, with the fraction read; false cancels the
+    // opening as the progress dialog's Cancel does. Unset, only the dialog cancels.
+    std::function<bool(double fraction)> opening_goes_on;
 
     // The copy of a finished run under "Data/Temp/"; the record stays unsaved. False, after telling the user,
     // when nothing was written.

@@ -3,6 +3,8 @@
 
 #include "plot/qcp_compat.h"
 
+#include <future>
+
 namespace {
 
 point_series series_of(const QCPCurve *c)
@@ -12,16 +14,6 @@ point_series series_of(const QCPCurve *c)
     s.keys = std::move(p.keys);
     s.values = std::move(p.values);
     return s;
-}
-
-void fill_curve(QCPCurve *c, const point_series &s, const std::function<void()> &between_parts)
-{
-    if (!c)
-        return;
-    if (s.empty())
-        qcp::clear_points(c);
-    else
-        qcp::set_points(c, s.keys, s.values, between_parts);
 }
 
 point_span span_of(const QCPCurve *c)
@@ -79,7 +71,36 @@ experiment_data record_fields(const curve &record)
     return d;
 }
 
-void data_to_record(const experiment_data &data, curve &record, const std::function<void()> &between_parts)
+opened_experiment read_for_plot(const QString &path, const method_pages &form,
+                                const std::function<bool(double)> &between_parts)
+{
+    opened_experiment opened;
+    // Reading takes the most; making the curve points the rest.
+    opened.load = load_experiment_file(path, form, [&](double f) { return !between_parts || between_parts(0.9 * f); });
+    if (!opened.load.contents)
+        return opened;
+    experiment_data &r = opened.load.contents->record;
+    if (between_parts && !between_parts(0.9)) {
+        opened = opened_experiment();
+        opened.load.cancelled = true;
+        return opened;
+    }
+    // The four curves are made at once, each on a thread of its own; each series is given up as soon as its curve
+    // points are made.
+    point_series *series[4] = {&r.ch1, &r.ch2, &r.ch1_raw, &r.ch2_raw};
+    std::future<void> made[4];
+    for (size_t i = 0; i < 4; ++i)
+        made[i] = std::async(std::launch::async, [&opened, &series, i] {
+            opened.points[i] = qcp::curve_data(series[i]->keys, series[i]->values);
+            *series[i] = point_series();
+        });
+    for (std::future<void> &m : made)
+        m.wait();
+    return opened;
+}
+
+void data_to_record(const experiment_data &data, const curve_points &points, curve &record,
+                    const std::function<void()> &between_parts)
 {
     record.name = data.name;
     record.details = data.details;
@@ -99,12 +120,15 @@ void data_to_record(const experiment_data &data, curve &record, const std::funct
     record.e_min = data.e_min;
     record.e_start = data.e_start;
     record.directory = data.directory;
-    fill_curve(record.ch1_curve, data.ch1, between_parts);
-    fill_curve(record.ch2_curve, data.ch2, between_parts);
+    QCPCurve *curves[4] = {record.ch1_curve, record.ch2_curve, record.ch1_raw_curve, record.ch2_raw_curve};
+    for (size_t i = 0; i < 4; ++i) {
+        if (points[i].isEmpty())
+            qcp::clear_points(curves[i]);
+        else
+            qcp::take_points(curves[i], points[i]);
+    }
     if (between_parts) {
         qcp::prepare_view(record.ch1_curve, between_parts);
         qcp::prepare_view(record.ch2_curve, between_parts);
     }
-    fill_curve(record.ch1_raw_curve, data.ch1_raw, between_parts);
-    fill_curve(record.ch2_raw_curve, data.ch2_raw, between_parts);
 }

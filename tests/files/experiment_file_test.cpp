@@ -6,6 +6,7 @@
 #include "support/method_rows.h"
 #include "support/temp_workdir.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <cmath>
 #include <QRandomGenerator>
@@ -180,18 +181,187 @@ private slots:
         QVERIFY(!write_experiment(r, stamp));
     }
 
+    void names_are_utf8_whatever_the_locale_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("umlaut and micro") << QStringLiteral("Messung \u00e4\u00b5");
+        QTest::newRow("micro") << QStringLiteral("5 \u00b5M dopamine");
+        QTest::newRow("e acute") << QStringLiteral("caf\u00e9");
+    }
     void names_are_utf8_whatever_the_locale()
     {
+        QFETCH(QString, name);
         QTextCodec *const previous = QTextCodec::codecForLocale();
         QTextCodec::setCodecForLocale(QTextCodec::codecForName("ISO-8859-1"));
         experiment_data r = golden_record();
-        r.name = QStringLiteral("Messung \u00e4\u00b5");
-        const QByteArray text = write_or_fail(r);
+        r.name = name;
+        export_stamp by = stamp;
+        by.user = name;
+        const QByteArray text = write_experiment(r, by).value_or(QByteArray());
         QTextCodec::setCodecForLocale(previous);
-        QVERIFY(text.contains("\tExperiment:\tMessung \xc3\xa4\xc2\xb5\n"));
+        QVERIFY(text.contains("\tExperiment:\t" + name.toUtf8() + "\n"));
+        // Read back as UTF-8, line by line: a Latin-1 reading would turn each such letter into two.
         const auto back = read_experiment(text);
         QVERIFY(back);
-        QCOMPARE(back->experiment_name, r.name);
+        QCOMPARE(back->experiment_name, name);
+        QVERIFY(back->record.details.contains("User: " + name));
+    }
+
+    // A number field of a DATA row, as the current of electrode 1 and as the row's potential: it reads as the
+    // string conversion has always read it (the reference), and as pinned here.
+    void awkward_number_fields_read_as_before_data()
+    {
+        QTest::addColumn<QByteArray>("field");
+        QTest::addColumn<bool>("number");   // a finite float: the row is a point at that potential
+        QTest::addColumn<float>("value");   // what it reads as; 0 when it is no number
+        QTest::newRow("plain") << QByteArray("1.5") << true << 1.5f;
+        QTest::newRow("leading plus") << QByteArray("+1.5") << true << 1.5f;
+        QTest::newRow("minus zero") << QByteArray("-0") << true << -0.0f;
+        QTest::newRow("upper-case exponent") << QByteArray("1.5E+03") << true << 1500.0f;
+        QTest::newRow("bare point") << QByteArray(".5") << true << 0.5f;
+        QTest::newRow("trailing point") << QByteArray("5.") << true << 5.0f;
+        QTest::newRow("blank before") << QByteArray(" 2.5") << true << 2.5f;
+        QTest::newRow("blank after") << QByteArray("2.5  ") << true << 2.5f;
+        QTest::newRow("carriage return after") << QByteArray("2.5\r") << true << 2.5f;
+        QTest::newRow("no-break space before") << QByteArray("\xc2\xa0" "2.5") << true << 2.5f;
+        QTest::newRow("smallest float range") << QByteArray("1e-40") << true << 1e-40f;
+        QTest::newRow("zero with a huge exponent") << QByteArray("0e-400") << true << 0.0f;
+        QTest::newRow("twenty-five digits") << QByteArray("1234567890123456789012345") << true << 1.2345679e24f;
+        QTest::newRow("long decimal of 0.1") << QByteArray("0.1000000000000000055511151231257827") << true << 0.1f;
+        // 1 + 2^-24 lies halfway between two floats; this decimal lies just above it but reads as it as a double,
+        // which narrows to 1 (ties to even), where rounding the text straight to float gives the float above.
+        QTest::newRow("near the midpoint of two floats") << QByteArray("1.000000059604644776") << true << 1.0f;
+        QTest::newRow("six-digit exponent form") << QByteArray("-1.25e-05") << true << -1.25e-05f;
+        QTest::newRow("nan upper case") << QByteArray("NaN") << false << 0.0f;
+        QTest::newRow("inf") << QByteArray("inf") << false << 0.0f;
+        QTest::newRow("plus inf") << QByteArray("+inf") << false << 0.0f;
+        QTest::newRow("minus inf") << QByteArray("-inf") << false << 0.0f;
+        QTest::newRow("hexadecimal") << QByteArray("0x1A") << false << 0.0f;
+        QTest::newRow("beyond float") << QByteArray("3.5e38") << false << 0.0f;
+        QTest::newRow("below float") << QByteArray("1e-46") << false << 0.0f;
+        QTest::newRow("beyond double") << QByteArray("1e400") << false << 0.0f;
+        QTest::newRow("below double") << QByteArray("1e-400") << false << 0.0f;
+        QTest::newRow("comma") << QByteArray("1,5") << false << 0.0f;
+        QTest::newRow("two points") << QByteArray("1.5.5") << false << 0.0f;
+        QTest::newRow("exponent without digits") << QByteArray("1e") << false << 0.0f;
+        QTest::newRow("sign only") << QByteArray("-") << false << 0.0f;
+        QTest::newRow("blank between") << QByteArray("1 5") << false << 0.0f;
+        QTest::newRow("text") << QByteArray("abc") << false << 0.0f;
+    }
+    void awkward_number_fields_read_as_before()
+    {
+        QFETCH(QByteArray, field);
+        QFETCH(bool, number);
+        QFETCH(float, value);
+        bool ok = false;
+        const float reference = QString::fromUtf8(field).toFloat(&ok);
+        QCOMPARE(ok && std::isfinite(reference), number);
+        // As doubles: a float comparison would forgive the last bits, which are the point here.
+        if (number)
+            QCOMPARE(double(reference), double(value));
+
+        experiment_data r = golden_record();
+        r.ch1 = r.ch2 = r.ch1_raw = r.ch2_raw = point_series();
+        QByteArray text = write_or_fail(r);
+        text.replace("RAW DATA\n", "0\t0.5\t" + field + "\tnan\t\n1\t" + field + "\t7\tnan\t\nRAW DATA\n");
+        const auto c = read_experiment(text);
+        QVERIFY(c);
+        const point_series &shown = c->record.ch1;
+        QCOMPARE(shown.size(), number ? 2 : 1);   // a potential that is no number makes no point
+        QCOMPARE(shown.values[0], double(value));
+        QCOMPARE(std::signbit(shown.values[0]), std::signbit(value));
+        if (number)
+            QCOMPARE(shown.keys[1], double(value));
+    }
+
+    // Line 14 of a cyclic file decides where its rows begin, and only a filter line gives the filter.
+    void cyclic_line_14_decides_where_rows_begin_data()
+    {
+        QTest::addColumn<QByteArray>("line14");
+        QTest::addColumn<float>("filter_hz");
+        QTest::addColumn<int>("shown");   // points of electrode 1
+        QTest::addColumn<int>("raw");
+        QTest::newRow("filter line") << QByteArray("\tFilter(Hz):\t0.5") << 0.5f << 3 << 4;
+        // Rows from line 15: "DATA" there is the short line after which every row is raw.
+        QTest::newRow("single field") << QByteArray("") << 0.0f << 0 << 7;
+        // An older file whose rows start early: line 14 is already a row. It is no filter line (its current must
+        // not become the cut-off), and the rows are read from line 15.
+        QTest::newRow("data row") << QByteArray("0\t-0.2\t7\tnan\t") << 0.0f << 0 << 7;
+    }
+    void cyclic_line_14_decides_where_rows_begin()
+    {
+        QFETCH(QByteArray, line14);
+        QFETCH(float, filter_hz);
+        QFETCH(int, shown);
+        QFETCH(int, raw);
+        QByteArray text = write_or_fail(golden_record());
+        text.replace("\tFilter(Hz):\t0.5\n", line14 + "\n");
+        const auto c = read_experiment(text);
+        QVERIFY(c);
+        QCOMPARE(c->record.filter_hz, filter_hz);
+        QCOMPARE(c->record.details[6], filter_hz > 0 ? QStringLiteral("Filter: 0.5Hz") : QStringLiteral("Filter: None"));
+        QCOMPARE((QVector<int>{c->record.ch1.size(), c->record.ch1_raw.size()}), (QVector<int>{shown, raw}));
+    }
+
+    // A line longer than any row or header line is refused at once, with a message, whatever the line ends.
+    void overlong_lines_are_refused_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray golden = fixture("golden_cv.qve");
+        const QByteArray head = golden.left(golden.indexOf("DATA\n"));
+        const int over = int(experiment_longest_line) + 10;
+        QTest::newRow("no line feed") << head + QByteArray(over, '7');
+        QTest::newRow("carriage returns only") << QByteArray(golden).replace('\n', '\r').repeated(over / golden.size() + 1);
+        QTest::newRow("a line of tabs") << head + QByteArray(over, '\t') + "\n" + golden;
+        QTest::newRow("in the header") << golden.left(10) + QByteArray(over, 'x') + golden.mid(10);
+        QByteArray rows = golden;
+        rows.insert(golden.indexOf("RAW DATA\n"), QByteArray(over, '1') + "\t2\t3\n");
+        QTest::newRow("among the rows") << rows;
+    }
+    void overlong_lines_are_refused()
+    {
+        QFETCH(QByteArray, bytes);
+        temp_workdir dir;
+        dir.write_file("long.qve", bytes);
+        const experiment_load load = load_experiment_file(dir.path() + "/long.qve");
+        QVERIFY(!load.contents);
+        QVERIFY2(load.error.contains("long.qve") && load.error.contains("longer than any"), qPrintable(load.error));
+        QVERIFY(!read_experiment(bytes));
+    }
+
+    // The rows are read in blocks on several threads: however the blocks fall, the record is the same.
+    void block_size_does_not_change_the_record_data() { write_read_write_is_stable_data(); }
+    void block_size_does_not_change_the_record()
+    {
+        QFETCH(int, method);
+        QByteArray full = write_or_fail(method_record(static_cast<method_index>(method)));
+        full.replace("RAW DATA\n", "notes\tabc\t1\t2\nRAW DATA\n");
+        for (const QByteArray &bytes : {full, full.chopped(3), fixture("short_layout_cv.qve"), fixture("legacy_v20_cv.qve")}) {
+            for (const int cap : {15, 18, 21, 24, experiment_line_cap}) {
+                const auto whole = read_experiment(bytes, cap);
+                QVERIFY(whole);
+                for (const qint64 block : {1, 7, 40}) {
+                    QBuffer buffer;
+                    buffer.setData(bytes);
+                    buffer.open(QIODevice::ReadOnly);
+                    experiment_file_reading reading(buffer, cap, method_pages(), block);
+                    while (reading.step(3))
+                        ;
+                    const auto parts = reading.result();
+                    QVERIFY(parts);
+                    const experiment_data &a = whole->record, &b = parts->record;
+                    QCOMPARE(sizes(b), sizes(a));
+                    QCOMPARE(b.ch1, a.ch1);
+                    QCOMPARE(b.ch2, a.ch2);
+                    QCOMPARE(b.ch1_raw, a.ch1_raw);
+                    QCOMPARE(b.ch2_raw, a.ch2_raw);
+                    QCOMPARE((QVector<float>{b.e_min, b.e_max, b.e_start, b.i_min, b.i_max}),
+                             (QVector<float>{a.e_min, a.e_max, a.e_start, a.i_min, a.i_max}));
+                    QCOMPARE(parts->cut_short, whole->cut_short);
+                    QCOMPARE(b.details, a.details);
+                }
+            }
+        }
     }
 
     void write_read_write_is_stable_data() { add_method_rows(); }

@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QToolButton>
+#include <atomic>
 #include <memory>
 
 #include "files/experiment_reader.h"
@@ -63,6 +64,7 @@ private slots:
     void existing_file_is_overwritten_with_the_full_layout();
     void panel_save_saves_the_named_row_or_nothing();
     void unreadable_file_adds_no_record();
+    void cancelled_opening_changes_nothing();
     void the_256th_experiment_is_refused();
     void list_refilter_uses_the_recorded_electrodes_rate();
     void list_refilter_smooths_stored_chrono_steps_apart();
@@ -214,6 +216,33 @@ void main_window_files_test::save_then_open_gives_the_same_record()
     QCOMPARE(int(window->experiment_records().experiment_count()), 2);
     QCOMPARE(record(1).name, QStringLiteral("second_1"));
     compare_records(record(0), record(1));
+}
+
+void main_window_files_test::cancelled_opening_changes_nothing()
+{
+    open_sample(method_index::cyclic, "kept.qve");
+    record(0).saved = 0;
+    const QString folder_before = window->screen_state().experiments_dir;
+    QDir().mkpath("Data/elsewhere");
+    dir->write_file("Data/elsewhere/long.qve", file_of(method_record(method_index::amperometry)));
+
+    std::atomic<int> asked{0};
+    window->opening_goes_on = [&asked](double) {
+        ++asked;
+        return false;
+    };
+    open("Data/elsewhere/long.qve");
+    QVERIFY(asked > 0);
+    QCOMPARE(rows(), QStringList{"kept"});
+    QCOMPARE(int(window->experiment_records().experiment_count()), 1);
+    QCOMPARE(window->screen_state().experiments_dir, folder_before);
+    QCOMPARE(record(0).saved, uint8_t(0));
+    QVERIFY(messages.isEmpty());
+
+    window->opening_goes_on = [](double) { return true; };
+    open("Data/elsewhere/long.qve");
+    QCOMPARE(rows(), (QStringList{"kept", "long"}));
+    QCOMPARE(record(1).method, QStringLiteral("Amperometric"));
 }
 
 void main_window_files_test::failed_save_keeps_the_old_file_and_the_record_unsaved()
