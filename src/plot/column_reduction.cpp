@@ -17,6 +17,24 @@ int column_of(const column_grid &grid, double key)
     return int(position);
 }
 
+std::vector<drawn_point> short_joins(const std::vector<drawn_point> &drawn, const column_grid &grid)
+{
+    std::vector<drawn_point> ordered(drawn);
+    const size_t n = ordered.size();
+    for (size_t k = 1; k + 1 < n; ++k) {
+        const int c = column_of(grid, ordered[k].key);
+        if (c < 0 || c >= grid.columns || column_of(grid, ordered[k + 1].key) != c)
+            continue;
+        const bool alone_in_column = column_of(grid, ordered[k - 1].key) != c &&
+                                     (k + 2 >= n || column_of(grid, ordered[k + 2].key) != c);
+        const double arriving = ordered[k - 1].value;
+        if (alone_in_column && std::fabs(ordered[k + 1].value - arriving) < std::fabs(ordered[k].value - arriving))
+            std::swap(ordered[k], ordered[k + 1]);
+        ++k;   // the pair is placed; the next column starts after it
+    }
+    return ordered;
+}
+
 void column_reduction::changed_from(int index)
 {
     index = std::max(0, index);

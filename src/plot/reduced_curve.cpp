@@ -72,11 +72,12 @@ void reduced_curve::draw(QCPPainter *painter)
         return;
     }
 
-    // The chosen points keep their running index, so the curve draws them in the same order as all of them.
+    // The curve draws its points in the order of their first field: the order chosen here.
+    const std::vector<drawn_point> ordered = reduction_.keys_ascending() ? short_joins(picked, grid) : picked;
     QVector<QCPCurveData> points;
-    points.reserve(int(picked.size()));
-    for (const drawn_point &p : picked)
-        points.append(QCPCurveData(p.index, p.key, p.value));
+    points.reserve(int(ordered.size()));
+    for (const drawn_point &p : ordered)
+        points.append(QCPCurveData(points.size(), p.key, p.value));
     drawn_->set(points, true);
     last_drawn_ = points.size();
     mDataContainer = drawn_;

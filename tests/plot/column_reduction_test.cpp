@@ -164,6 +164,49 @@ private slots:
         }
         QCOMPARE(drawn_inside, inside);
     }
+
+    // A dense time-keyed band: each column from its lowest to its highest point. Ordered for short joins, the
+    // line climbs one column and comes down the next instead of crossing every column twice; columns of one or
+    // three points and the points outside the window keep their order, and no point is lost or moved.
+    void dense_columns_join_where_the_line_arrives()
+    {
+        column_grid grid;
+        grid.lower = 0;
+        grid.upper = 4;
+        grid.columns = 4;
+        const std::vector<drawn_point> drawn = {
+            {0, -0.5, 5},                            // outside, left
+            {1, 0.2, 0}, {2, 0.7, 10},               // column 0, low then high
+            {3, 1.2, 0}, {4, 1.8, 10},               // column 1: arrives at 10, so high first
+            {5, 2.5, 4},                             // column 2, one point
+            {6, 3.1, 9}, {7, 3.4, 1}, {8, 3.6, 5},   // column 3, three points
+            {9, 4.5, 5}};                            // outside, right
+        const std::vector<drawn_point> ordered = short_joins(drawn, grid);
+        std::vector<int> order;
+        for (const drawn_point &p : ordered)
+            order.push_back(p.index);
+        // Column 0 arrives from 5: 0 and 10 are as near, so it keeps its order.
+        QCOMPARE(order, (std::vector<int>{0, 1, 2, 4, 3, 5, 6, 7, 8, 9}));
+        for (const drawn_point &p : ordered)
+            QCOMPARE(p.key, drawn[size_t(p.index)].key);
+
+        // A full band of 200 columns: the vertical travel falls to about one crossing a column.
+        std::vector<drawn_point> band;
+        grid.upper = 200;
+        grid.columns = 200;
+        for (int c = 0; c < 200; ++c) {
+            band.push_back({2 * c, c + 0.25, 0});
+            band.push_back({2 * c + 1, c + 0.75, 100});
+        }
+        const auto travel = [](const std::vector<drawn_point> &pts) {
+            double sum = 0;
+            for (size_t k = 1; k < pts.size(); ++k)
+                sum += std::fabs(pts[k].value - pts[k - 1].value);
+            return sum;
+        };
+        QCOMPARE(travel(band), 399 * 100.0);
+        QCOMPARE(travel(short_joins(band, grid)), 200 * 100.0);
+    }
 };
 
 QTEST_GUILESS_MAIN(column_reduction_test)
