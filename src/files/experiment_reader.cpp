@@ -2,7 +2,7 @@
 // reads as empty text and a number that does not convert as 0, so no input can reach past what is there.
 #include "files/experiment_reader.h"
 
-
+#include "files/experiment_rows.h"
 #include "files/number_fields.h"
 #include "files/text_lines.h"
 
@@ -36,13 +36,8 @@ float to_float(const QString &text)
     const float v = text.toFloat(&ok);
     return (ok && std::isfinite(v)) ? v : 0.0f;
 }
-float to_float(std::string_view text) { return finite_float(text).value_or(0.0f); }
 
 int to_int(const QString &text) { return text.toInt(); }
-
-// "nan" marks a row with no point for that electrode; overwritten files use "nan1", and a truncated
-// row may end before its current.
-bool is_missing(std::string_view text) { return text.empty() || text == "nan" || text == "nan1"; }
 
 int truncate_to_int(double x)
 {
@@ -61,97 +56,6 @@ QString filter_details(float filter_hz)
     if (filter_hz >= 0.001f)
         return QStringLiteral("Filter: ") + QString::number(filter_hz, 'g', 6) + QStringLiteral("Hz");
     return QStringLiteral("Filter: None");
-}
-
-// The rows of the data region as they are taken: DATA rows, with their extremes, until the first line of fewer
-// than three fields (the "RAW DATA" line), raw rows after it. A part of the file can be tallied on its own and
-// added to the tally of everything before it, so that long files are read in parts on several threads.
-struct row_tally {
-    point_series shown[2], raw[2];
-    bool in_raw = false;
-    bool line_too_long = false;  // a line longer than experiment_longest_line: the file is no experiment file
-    int lines = 0;               // lines tallied
-    bool seen_row = false;  // a DATA row with a key: the potential extremes start from it
-    float first_key = 0;
-    float e_lo = 0, e_hi = 0, i_lo = 0, i_hi = 0;  // the current extremes always include 0
-
-    void take(const line_fields &fields)
-    {
-        if (fields.count < 3) {
-            in_raw = true; // the "RAW DATA" line; short lines later on are skipped
-            return;
-        }
-        // A title line shifted into the rows, or stray text, would become a phantom point at 0.
-        const std::optional<float> key = finite_float(fields.at(1));
-        if (!key)
-            return;
-        const float e = *key;
-        const std::string_view c[2] = {fields.at(2), fields.at(3)};
-        if (in_raw) {
-            for (int k = 0; k < 2; ++k)
-                if (!is_missing(c[k]))
-                    raw[k].append(e, to_float(c[k]));
-            return;
-        }
-        if (!seen_row) {
-            // Extremes start from the first point so a curve away from 0 V keeps its own range.
-            seen_row = true;
-            first_key = e_lo = e_hi = e;
-        } else {
-            e_lo = std::min(e_lo, e);
-            e_hi = std::max(e_hi, e);
-        }
-        for (int k = 0; k < 2; ++k) {
-            if (is_missing(c[k]))
-                continue;
-            const float i = to_float(c[k]);
-            shown[k].append(e, i);
-            i_lo = std::min(i_lo, i);
-            i_hi = std::max(i_hi, i);
-        }
-    }
-
-    // Adds the tally of the part of the file that follows.
-    void add(const row_tally &next)
-    {
-        for (int k = 0; k < 2; ++k) {
-            point_series &to = in_raw ? raw[k] : shown[k];
-            to.keys += next.shown[k].keys;
-            to.values += next.shown[k].values;
-            raw[k].keys += next.raw[k].keys;
-            raw[k].values += next.raw[k].values;
-        }
-        if (in_raw)
-            return;
-        if (next.seen_row) {
-            e_lo = seen_row ? std::min(e_lo, next.e_lo) : next.e_lo;
-            e_hi = seen_row ? std::max(e_hi, next.e_hi) : next.e_hi;
-            if (!seen_row)
-                first_key = next.first_key;
-            seen_row = true;
-        }
-        i_lo = std::min(i_lo, next.i_lo);
-        i_hi = std::max(i_hi, next.i_hi);
-        in_raw = next.in_raw;
-    }
-};
-
-// Tallies every whole line of `text`, which ends with a line feed.
-row_tally tally_lines(const char *text, const char *end)
-{
-    row_tally t;
-    while (text < end) {
-        const char *feed = static_cast<const char *>(std::memchr(text, '\n', size_t(end - text)));
-        if (feed - text > experiment_longest_line) {
-            t.line_too_long = true;
-            return t;
-        }
-        const char *nul = static_cast<const char *>(std::memchr(text, '\0', size_t(feed - text)));
-        t.take(line_fields(std::string_view(text, size_t((nul ? nul : feed) - text))));
-        ++t.lines;
-        text = feed + 1;
-    }
-    return t;
 }
 
 class reader {
