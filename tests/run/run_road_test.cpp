@@ -269,7 +269,8 @@ class run_road_test : public QObject {
         w = std::make_unique<MainWindow>();
         w->show_run_error = [this](const QString &title, const QString &text) { errors << title + ": " + text; };
         w->show_file_error = [this](const QString &title, const QString &text) { errors << title + ": " + text; };
-        // A reply later than the start-up search's time-out still connects the instrument.
+        // A reply later than the start-up search's time-out still connects the instrument, by the port watch.
+        QVERIFY(wait_for([this] { return w->instrument() && w->instrument()->is_connected(); }));
         QVERIFY(wait_for([this] { return status(*w) == QLatin1String("Ready"); }));
         QVERIFY(child<QToolButton>(*w, "Start")->isEnabled());
     }
