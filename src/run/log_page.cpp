@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QTimer>
 
+#include "lists/combo_entries.h"
 #include "platform/folder_move.h"
 #include "run/mainwindow.h"
 #include "shell/add_user.h"
@@ -22,15 +23,6 @@
 namespace {
 
 constexpr double program_version = 2.4;
-
-QStringList box_items(const QComboBox *box)
-{
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i)
-        items << box->itemText(i);
-    return items;
-}
-
 } // namespace
 
 log_page::log_page(QWidget *parent, opened_by how) : QWidget(parent), ui(new Ui::log_page)
@@ -94,7 +86,7 @@ bool log_page::log_in()
         qCDebug(rz410_trace) << "combobox disabled";
         return false;
     }
-    user_folders::create_missing_folders(box_items(ui->comboBox));
+    user_folders::create_missing_folders(combo_entries(ui->comboBox));
 
     // The run screen lists "Data/User" afresh in name order, so it is told the user's place in that
     // listing; a user added on this page stands last here but takes its sorted place there.
@@ -147,7 +139,7 @@ void log_page::on_pushButton_2_clicked()
 
 void log_page::add_done(QString name)
 {
-    const user_name_problem problem = check_new_user_name(name, box_items(ui->comboBox));
+    const user_name_problem problem = check_new_user_name(name, combo_entries(ui->comboBox));
     if (problem != user_name_problem::none) {
         tell_user(user_name_problem_text(problem, name));
         return;

@@ -18,6 +18,7 @@
 #include "dialogs/about_dialog_box.h"
 #include "dialogs/dialog_warning_save_data.h"
 #include "instrument/instrument_link.h"
+#include "lists/combo_entries.h"
 #include "run/log_page.h"
 #include "platform/screen_metrics.h"
 #include "run/method_setup.h"
@@ -30,14 +31,6 @@
 
 namespace {
 const QString window_icon_path = QStringLiteral("Libraries/icons/QV_icons/qv256.ico");
-
-QStringList box_entries(const QComboBox *box)
-{
-    QStringList entries;
-    for (int i = 0; i < box->count(); ++i)
-        entries << box->itemText(i);
-    return entries;
-}
 }  // namespace
 
 qv_analysis_window *MainWindow::analysis_screen() const { return state.analysis_window; }
@@ -70,7 +63,7 @@ void MainWindow::on_settings_clicked()
     connect(this, &MainWindow::settings_user, box, &settings_box::get_users);
     connect(this, &MainWindow::qv_info, box, &settings_box::get_qv_info);
 
-    for (const QString &message : session::settings_user_messages(box_entries(ui->user_box), ui->user_box->currentIndex()))
+    for (const QString &message : session::settings_user_messages(combo_entries(ui->user_box), ui->user_box->currentIndex()))
         emit settings_user(message);
 
     // Reached from the device box's settings entry, the box must not stay on that entry.
@@ -147,7 +140,7 @@ void MainWindow::refuse_close_with_warning(bool logging_out)
 void MainWindow::put_back_user_row()
 {
     int row = last_user_row;
-    const QStringList entries = box_entries(ui->user_box);
+    const QStringList entries = combo_entries(ui->user_box);
     if (row < 0 || row + 1 >= entries.size())
         row = entries.size() > 1 ? 0 : -1;
     // Quietly: going back to the user who was there is no user change and rewrites nothing.
@@ -209,7 +202,7 @@ void MainWindow::user_update()
     connect(chooser, &select_user::user_send, this, &MainWindow::user_select_slot);
     connect(this, &MainWindow::send_user_name, chooser, &select_user::update_user);
     chooser->show();
-    const QStringList entries = box_entries(ui->user_box);
+    const QStringList entries = combo_entries(ui->user_box);
     for (int i = 0; i + 1 < entries.size(); ++i)
         emit send_user_name(entries.at(i));
     disconnect(this, &MainWindow::send_user_name, chooser, &select_user::update_user);
@@ -217,7 +210,7 @@ void MainWindow::user_update()
 
 void MainWindow::user_select_slot(QString name)
 {
-    for (int row : session::rows_named(box_entries(ui->user_box), name))
+    for (int row : session::rows_named(combo_entries(ui->user_box), name))
         ui->user_box->setCurrentIndex(row);
 }
 
@@ -277,7 +270,7 @@ void MainWindow::on_To_Analysis_Screen_Button_clicked()
         emit pass_to_analysis(records[row]);
     emit send_done();
 
-    for (const QString &message : session::analysis_user_messages(box_entries(ui->user_box), user_row))
+    for (const QString &message : session::analysis_user_messages(combo_entries(ui->user_box), user_row))
         emit pass_user_from_experiment(message);
     emit to_analysis(session::connection_state_message(ui->comboBox_2->currentText()));
 
