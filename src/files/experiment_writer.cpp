@@ -117,20 +117,26 @@ QStringList parameter_lines(method_index m, const experiment_data &r)
 }
 
 // True when x lies exactly halfway between two six-digit values: its shortest exact spelling has seven
-// significant digits, the last a 5.
+// significant digits, the last a 5. A whole number may be spelt with zeros after its significant digits
+// (10064250), which do not count.
 bool halfway_at_six_digits(double x)
 {
     char text[32];
     const std::to_chars_result r = std::to_chars(text, text + sizeof text, x);
-    int digits = 0;
-    char last = 0;
+    int digits = 0, trailing_zeros = 0;
+    char last_nonzero = 0;
     for (const char *c = text; c < r.ptr && *c != 'e'; ++c) {
         if (*c < '0' || *c > '9' || (digits == 0 && *c == '0'))
             continue;
         ++digits;
-        last = *c;
+        if (*c == '0') {
+            ++trailing_zeros;
+        } else {
+            trailing_zeros = 0;
+            last_nonzero = *c;
+        }
     }
-    return digits == 7 && last == '5';
+    return digits - trailing_zeros == 7 && last_nonzero == '5';
 }
 
 // A measured value in the form of QString::number(x, 'g', 6), the slow but sure way. The standard conversion gives

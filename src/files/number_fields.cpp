@@ -103,6 +103,10 @@ std::optional<double> short_decimal(std::string_view s)
 
 std::optional<float> through_qstring(std::string_view text)
 {
+    // A byte-order mark inside a line (files joined by hand) is no part of a number; decoding the field on its
+    // own would drop a leading one and let the number through.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        return std::nullopt;
     bool ok = false;
     const float v = QString::fromUtf8(text.data(), int(text.size())).toFloat(&ok);
     if (!ok || !std::isfinite(v))

@@ -12,6 +12,7 @@
 #include <QDoubleSpinBox>
 #include <cmath>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -362,6 +363,12 @@ private slots:
         dialog.get_axis_values(fed[0], fed[1], fed[2], fed[3], 0);
         QCOMPARE(label_text(&dialog, "PROTOCOL_4"), QStringLiteral(" Time (ms):"));
         QCOMPARE(child<QDoubleSpinBox>(&dialog, "voltage_max")->value(), std::round(fed[2]));
+        // Eight digits of ms show whole: QLineEdit keeps 2 px free on each side of its text.
+        dialog.show();
+        for (const char *name : {"voltage_min", "voltage_max"}) {
+            const QLineEdit *edit = child<QDoubleSpinBox>(&dialog, name)->findChild<QLineEdit *>();
+            QVERIFY2(edit->fontMetrics().horizontalAdvance(edit->text()) <= edit->contentsRect().width() - 4, name);
+        }
         child<QPushButton>(&dialog, "pushButton")->click();
         QCOMPARE(run.count(), 1);
         QCOMPARE(doubles_sent(run.at(0)), sent);   // OK without edits leaves the view as it was
