@@ -83,8 +83,8 @@ int qv_analysis_window::choose_analysis_row(int exp)
     const int row = analysis_count() - 1;
     book.record(row).saved = 0;
     make_current(row, true);
-    set_widgets_enabled(true);
-    fill_cycle_and_channel(exp, refill::as_filled);
+    // The refill keeps the user's channel and cycle, so that the row is analysed on what its name says.
+    fill_cycle_and_channel(exp, refill::restore);
     const signal_hold held = hold_selection_controls();
     ui->anodic->setValue(ui->anodic->maximum() / 2);
     ui->cathodic->setValue(ui->cathodic->maximum() / 2);
@@ -135,6 +135,9 @@ void qv_analysis_window::on_Stop_clicked()
     const int row = choose_analysis_row(exp);
     if (row < 0)
         return;
+    // The row analysed is unsaved whatever was shown before: its sliders are live, as for a new row, so that a
+    // slider left disabled by a save or by the experiment's slider set-up never empties a tangent.
+    set_widgets_enabled(true);
     copy_experiment_to_analysis(row, exp);
     curve &a = book.record(row);
     analysis_result &res = book.result(row);
