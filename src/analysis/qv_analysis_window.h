@@ -196,6 +196,8 @@ private:
     void update_peak_labels();
     void update_result_text();
     void setup_sliders(int exp);
+    // The peak sliders' ranges, each from its own maximum (its minimum follows it, never an earlier range's).
+    void set_anchor_ranges(int anodic_maximum, int cathodic_maximum);
     void refuse_new_analysis();
 
     // selection controls (qv_analysis_window_selection.cpp)

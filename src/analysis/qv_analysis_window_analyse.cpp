@@ -204,8 +204,7 @@ void qv_analysis_window::analyse_peaks(int row, int exp)
     take_cut(row, exp, out.cut);
     {
         const signal_hold sliders = hold({ui->anodic, ui->cathodic});
-        ui->anodic->setMaximum(out.sliders.anodic.maximum);
-        ui->cathodic->setMaximum(out.sliders.cathodic.maximum);
+        set_anchor_ranges(out.sliders.anodic.maximum, out.sliders.cathodic.maximum);
         ui->anodic->setValue(out.sliders.anodic.value);
         ui->cathodic->setValue(out.sliders.cathodic.value);
         ui->tangent->setValue(out.sliders.tangent);
@@ -393,8 +392,13 @@ void qv_analysis_window::setup_sliders(int exp)
         ui->cathodic->setEnabled(*s.cathodic.enabled);
         ui->cathodic_2->setEnabled(*s.cathodic.enabled);
     }
-    ui->anodic->setMaximum(s.anodic.maximum);
-    ui->cathodic->setMaximum(s.cathodic.maximum);
+    set_anchor_ranges(s.anodic.maximum, s.cathodic.maximum);
     ui->anodic->setValue(s.anodic.value);
     ui->cathodic->setValue(s.cathodic.value);
+}
+
+void qv_analysis_window::set_anchor_ranges(int anodic_maximum, int cathodic_maximum)
+{
+    ui->anodic->setRange(analysis::anchor_slider_minimum(anodic_maximum), anodic_maximum);
+    ui->cathodic->setRange(analysis::anchor_slider_minimum(cathodic_maximum), cathodic_maximum);
 }

@@ -164,8 +164,7 @@ void qv_analysis_window::load_controls_from(int row)
         for (int n = 0; n < received; ++n)
             if (experiments[size_t(n)].name == a.method)
                 exp = n;
-        ui->anodic->setMaximum(res.anodic_max);
-        ui->cathodic->setMaximum(res.cathodic_max);
+        set_anchor_ranges(res.anodic_max, res.cathodic_max);
         ui->anodic->setValue(res.current_anodic);
         ui->cathodic->setValue(res.current_cathodic);
         ui->tangent->setValue(res.current_tangent);
