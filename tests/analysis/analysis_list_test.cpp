@@ -171,7 +171,7 @@ private slots:
     void only_the_shown_result_has_tangents_data()
     {
         QTest::addColumn<int>("method");
-        QTest::newRow("Peaks with the anodic slider off") << 0;
+        QTest::newRow("Peaks on a cycle too short for tangents") << 0;
         QTest::newRow("Pearson's RR accepting no window") << 1;
     }
 
@@ -189,12 +189,14 @@ private slots:
             const QSignalBlocker held(child<QComboBox>(w, "Method_2"));
             child<QComboBox>(w, "Method_2")->setCurrentIndex(method);
         }
-        w->on_Stop_clicked();  // a new row, with every slider on
         if (method == 0) {
-            child<QSlider>(w, "anodic")->setEnabled(false);
-            child<QSlider>(w, "cathodic")->setEnabled(false);
-            w->on_Stop_clicked();
+            curve few = voltammogram(source.get(), "few");
+            qcp::set_points(few.ch1_curve, {-0.1, 0.0, 0.1, 0.0}, {1, 3, 2, 1});
+            w->get_from_experiment(few);
+            const QSignalBlocker held(child<QComboBox>(w, "Experiment_2B_Analyzed"));
+            child<QComboBox>(w, "Experiment_2B_Analyzed")->setCurrentIndex(1);
         }
+        w->on_Stop_clicked();  // a new row, with every slider on
         QCOMPARE(list->currentItem()->text(), QStringLiteral("B"));
         QCOMPARE(selected(), (QVector<int>{0, 1}));
         QCOMPARE(child<QLabel>(w, "epa")->text(), QStringLiteral("0"));
