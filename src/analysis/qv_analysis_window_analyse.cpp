@@ -266,7 +266,8 @@ void qv_analysis_window::show_analysed_row(int row)
     a.ch2_curve->setVisible(false);
     show_tangents_of(row);
     update_result_text();
-    name_in_details_box(a.name);
+    // An overlay's summary counts the row just analysed; one analysis in hand is named with its lines.
+    refresh_details();
     show_result_values();
     a.saved = 0;
     update_buttons();
@@ -345,17 +346,6 @@ void qv_analysis_window::update_result_text()
     ui->details->clear();
     a.name = ui->recent_analyses->item(k)->text();
     ui->details->addItems(a.details);
-}
-
-void qv_analysis_window::name_in_details_box(const QString &name)
-{
-    // With one analysis in hand the details box names the analysis the details list shows; an overlay's summary
-    // entries stay until the list is shown again.
-    if (ui->details_box->count() > 1)
-        return;
-    const QSignalBlocker held(ui->details_box);
-    ui->details_box->clear();
-    ui->details_box->addItem(name);
 }
 
 void qv_analysis_window::show_result_values()

@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QSlider>
 
-#include "analysis/analysis_list_rules.h"
 #include "analysis/analysis_values.h"
 #include "analysis/handover_rules.h"
 #include "analysis/qv_analysis_window.h"
@@ -105,7 +104,7 @@ void qv_analysis_window::get_user_from_experiment(const QString &name)
     for (int r = 0; r < analysis_count(); ++r)
         named = analysis::name_missing_user(book.record(r).details, entry.name) || named;
     if (named)
-        fill_details(analysis_list::click_heading(selected_analyses().size()));
+        refresh_details();
 }
 
 void qv_analysis_window::select_user_row(int row)
