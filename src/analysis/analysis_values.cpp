@@ -34,6 +34,14 @@ QStringList result_lines(const result_text &t)
     };
 }
 
+bool name_missing_user(QStringList &lines, const QString &user)
+{
+    if (user.isEmpty() || lines.isEmpty() || lines.last() != QLatin1String("User:"))
+        return false;
+    lines.last() += user;
+    return true;
+}
+
 namespace {
 // base, base_1, base_2 ... : the first name that no row holding it counts against.
 template <typename Taken>

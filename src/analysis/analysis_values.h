@@ -33,6 +33,9 @@ struct result_text {
 };
 // The details lines of an analysis, for "Peaks" after every tangent change and for "Pearson's RR".
 QStringList result_lines(const result_text &t);
+// Lines made while no user was known (at the hand-over, before the users arrive) end in a bare "User:": names
+// `user` there. Returns whether the lines changed.
+bool name_missing_user(QStringList &lines, const QString &user);
 
 // One row of the analysis list for the naming rule.
 struct listed_analysis {

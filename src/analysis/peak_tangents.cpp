@@ -74,17 +74,21 @@ float rotated(float slope, int degrees)
     return float(std::tan(double(rad)));
 }
 
-// A slider given a new maximum and asked for its middle, as a QSlider takes them: the minimum drops to a lower
-// maximum, and the value is held within the range. The tangent is anchored where the slider then stands.
+constexpr int form_anchor_minimum = 5;
+
+// A slider given a new range and asked for its middle; the value is held within the range. The tangent is
+// anchored where the slider then stands.
 slider with_maximum(slider s, int maximum)
 {
     s.maximum = maximum;
-    s.minimum = std::min(s.minimum, maximum);
+    s.minimum = anchor_slider_minimum(maximum);
     s.value = std::clamp(maximum / 2, s.minimum, maximum);
     return s;
 }
 
 }  // namespace
+
+int anchor_slider_minimum(int maximum) { return std::min(form_anchor_minimum, maximum); }
 
 peak_sliders reset_slider_ranges(const series &cycle, const peak_sliders &now)
 {

@@ -23,10 +23,13 @@ struct peak_sliders {
     int cathodic_2 = 0;       // cathodic rotation, degrees
 };
 
-// Peak-slider ranges for a freshly cut cycle: a slider whose maximum no longer fits gets the new maximum, its middle
-// as value, and its rotation reset to 0; the others are returned unchanged. The value and minimum are those the
-// slider itself then holds: a middle below its minimum is raised to it, and a maximum below the minimum lowers
-// the minimum. The window applies all four with their signals blocked.
+// Lowest position of a peak slider of range [.., maximum]: the form's 5, or the maximum when that is lower. Every
+// range is set from its own maximum, so a short cycle analysed earlier leaves no lower minimum behind.
+int anchor_slider_minimum(int maximum);
+
+// Peak-slider ranges for a freshly cut cycle: a slider whose maximum no longer fits gets the new maximum, the
+// minimum of that maximum, its middle as value, and its rotation reset to 0; the others are returned unchanged.
+// A middle below the minimum is raised to it. The window applies all four with their signals blocked.
 peak_sliders reset_slider_ranges(const series &cycle, const peak_sliders &now);
 
 // Width of the slope windows for a cycle of n points: n div 250 kept in 8 bits, and 2 when that is 4 or less.

@@ -175,6 +175,7 @@ private:
     void show_tangents_of(int row);        // that row's tangents alone (when shown), every other row's hidden
     void show_values(int row);             // the four labels from the row's result
     void fill_details(const QString &heading);
+    void refresh_details();                // the details for the selection as it now stands, after a click
     void load_controls_from(int row);
     void set_save_buttons(bool enabled);
     void show_no_analysis();               // an empty list: no values or details, Analyze on
@@ -185,7 +186,6 @@ private:
     void copy_experiment_to_analysis(int row, int exp);
     void set_analysis_pens(int row);
     void show_result_values();
-    void name_in_details_box(const QString &name);
     void set_widgets_enabled(bool on);
     analysis::cycle_source cycle_source_for(int exp, const analysis::series &ch1, const analysis::series &ch2) const;
     void take_cut(int row, int exp, const analysis::cycle_cut &cut);
@@ -196,6 +196,8 @@ private:
     void update_peak_labels();
     void update_result_text();
     void setup_sliders(int exp);
+    // The peak sliders' ranges, each from its own maximum (its minimum follows it, never an earlier range's).
+    void set_anchor_ranges(int anodic_maximum, int cathodic_maximum);
     void refuse_new_analysis();
 
     // selection controls (qv_analysis_window_selection.cpp)

@@ -83,8 +83,8 @@ int qv_analysis_window::choose_analysis_row(int exp)
     const int row = analysis_count() - 1;
     book.record(row).saved = 0;
     make_current(row, true);
-    set_widgets_enabled(true);
-    fill_cycle_and_channel(exp, refill::as_filled);
+    // The refill keeps the user's channel and cycle, so that the row is analysed on what its name says.
+    fill_cycle_and_channel(exp, refill::restore);
     const signal_hold held = hold_selection_controls();
     ui->anodic->setValue(ui->anodic->maximum() / 2);
     ui->cathodic->setValue(ui->cathodic->maximum() / 2);
@@ -135,6 +135,9 @@ void qv_analysis_window::on_Stop_clicked()
     const int row = choose_analysis_row(exp);
     if (row < 0)
         return;
+    // The row analysed is unsaved whatever was shown before: its sliders are live, as for a new row, so that a
+    // slider left disabled by a save or by the experiment's slider set-up never empties a tangent.
+    set_widgets_enabled(true);
     copy_experiment_to_analysis(row, exp);
     curve &a = book.record(row);
     analysis_result &res = book.result(row);
@@ -201,8 +204,7 @@ void qv_analysis_window::analyse_peaks(int row, int exp)
     take_cut(row, exp, out.cut);
     {
         const signal_hold sliders = hold({ui->anodic, ui->cathodic});
-        ui->anodic->setMaximum(out.sliders.anodic.maximum);
-        ui->cathodic->setMaximum(out.sliders.cathodic.maximum);
+        set_anchor_ranges(out.sliders.anodic.maximum, out.sliders.cathodic.maximum);
         ui->anodic->setValue(out.sliders.anodic.value);
         ui->cathodic->setValue(out.sliders.cathodic.value);
         ui->tangent->setValue(out.sliders.tangent);
@@ -264,7 +266,8 @@ void qv_analysis_window::show_analysed_row(int row)
     a.ch2_curve->setVisible(false);
     show_tangents_of(row);
     update_result_text();
-    name_in_details_box(a.name);
+    // An overlay's summary counts the row just analysed; one analysis in hand is named with its lines.
+    refresh_details();
     show_result_values();
     a.saved = 0;
     update_buttons();
@@ -345,17 +348,6 @@ void qv_analysis_window::update_result_text()
     ui->details->addItems(a.details);
 }
 
-void qv_analysis_window::name_in_details_box(const QString &name)
-{
-    // With one analysis in hand the details box names the analysis the details list shows; an overlay's summary
-    // entries stay until the list is shown again.
-    if (ui->details_box->count() > 1)
-        return;
-    const QSignalBlocker held(ui->details_box);
-    ui->details_box->clear();
-    ui->details_box->addItem(name);
-}
-
 void qv_analysis_window::show_result_values()
 {
     const int r = current_analysis();
@@ -390,8 +382,13 @@ void qv_analysis_window::setup_sliders(int exp)
         ui->cathodic->setEnabled(*s.cathodic.enabled);
         ui->cathodic_2->setEnabled(*s.cathodic.enabled);
     }
-    ui->anodic->setMaximum(s.anodic.maximum);
-    ui->cathodic->setMaximum(s.cathodic.maximum);
+    set_anchor_ranges(s.anodic.maximum, s.cathodic.maximum);
     ui->anodic->setValue(s.anodic.value);
     ui->cathodic->setValue(s.cathodic.value);
+}
+
+void qv_analysis_window::set_anchor_ranges(int anodic_maximum, int cathodic_maximum)
+{
+    ui->anodic->setRange(analysis::anchor_slider_minimum(anodic_maximum), anodic_maximum);
+    ui->cathodic->setRange(analysis::anchor_slider_minimum(cathodic_maximum), cathodic_maximum);
 }

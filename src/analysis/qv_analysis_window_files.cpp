@@ -95,12 +95,12 @@ analysis_file qv_analysis_window::file_of_analysis(int row, const QString &base)
     f.experiment = base;
     f.user = ui->user_box->currentText();
     f.rate_mV_s = a.rate;
-    // The controls and labels show the current analysis; another row's file takes what that analysis was made
-    // with, and its values in the form the labels give them.
+    // The method and Pearson settings the analysis was made with (or read from its file), whichever row is current.
+    f.method = res.method_text;
+    f.rr = res.rr;
+    f.sample = res.sample;
+    // The labels show the current analysis; another row's file takes its values in the form the labels give them.
     if (row == current_analysis()) {
-        f.method = ui->Method_2->currentText();
-        f.rr = ui->slider_rate->value();
-        f.sample = ui->slider_sample->value();
         f.selected_channel = ui->channel_to_analyze->currentIndex() + 1;
         f.selected_cycle = ui->Cycle_to_analyze->currentIndex() + 1;
         f.epa_text = ui->epa->text();
@@ -108,9 +108,6 @@ analysis_file qv_analysis_window::file_of_analysis(int row, const QString &base)
         f.epc_text = ui->epc->text();
         f.ipc_text = ui->ipc->text();
     } else {
-        f.method = res.method_text;
-        f.rr = res.rr;
-        f.sample = res.sample;
         f.selected_channel = res.channel_index + 1;
         f.selected_cycle = res.cycle_index + 1;
         f.epa_text = analysis_list::shown_value(res.Epa);
@@ -183,11 +180,10 @@ void qv_analysis_window::take_saved_name(int row, const QString &base)
         const QSignalBlocker held(ui->recent_analyses);
         ui->recent_analyses->item(row)->setText(base);
     }
+    // The details name it by its new name: alone, or among the selected names under an overlay's summary.
+    if (row == current_analysis() || ui->recent_analyses->item(row)->isSelected())
+        refresh_details();
     if (row == current_analysis()) {
-        if (ui->details_box->count() > 0) {
-            const QSignalBlocker held(ui->details_box);
-            ui->details_box->setItemText(0, base);
-        }
         // A saved analysis is left as it is until the analyse button or a selection change reopens it.
         set_widgets_enabled(false);
     }

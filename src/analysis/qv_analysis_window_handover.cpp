@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QSlider>
 
+#include "analysis/analysis_values.h"
 #include "analysis/handover_rules.h"
 #include "analysis/qv_analysis_window.h"
 #include "plot/curve_display.h"
@@ -95,8 +96,15 @@ void qv_analysis_window::get_user_from_experiment(const QString &name)
         const QSignalBlocker held(ui->user_box);
         ui->user_box->addItem(entry.name);
     }
-    if (entry.current)
-        select_user_row(ui->user_box->count() - 1);
+    if (!entry.current)
+        return;
+    select_user_row(ui->user_box->count() - 1);
+    // The analyses made before the users arrived are the current user's.
+    bool named = false;
+    for (int r = 0; r < analysis_count(); ++r)
+        named = analysis::name_missing_user(book.record(r).details, entry.name) || named;
+    if (named)
+        refresh_details();
 }
 
 void qv_analysis_window::select_user_row(int row)

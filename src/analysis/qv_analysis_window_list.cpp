@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSlider>
+#include <QStackedWidget>
 #include <QToolButton>
 #include <QUrl>
 
@@ -131,6 +132,8 @@ void qv_analysis_window::fill_details(const QString &heading)
     ui->details->addItems(view.lines);
 }
 
+void qv_analysis_window::refresh_details() { fill_details(analysis_list::click_heading(selected_analyses().size())); }
+
 void qv_analysis_window::show_no_analysis()
 {
     // No number of an analysis that is gone stays on show, and the next one can be made at once.
@@ -164,8 +167,7 @@ void qv_analysis_window::load_controls_from(int row)
         for (int n = 0; n < received; ++n)
             if (experiments[size_t(n)].name == a.method)
                 exp = n;
-        ui->anodic->setMaximum(res.anodic_max);
-        ui->cathodic->setMaximum(res.cathodic_max);
+        set_anchor_ranges(res.anodic_max, res.cathodic_max);
         ui->anodic->setValue(res.current_anodic);
         ui->cathodic->setValue(res.current_cathodic);
         ui->tangent->setValue(res.current_tangent);
@@ -174,6 +176,17 @@ void qv_analysis_window::load_controls_from(int row)
         ui->Experiment_2B_Analyzed->setCurrentIndex(exp);
         ui->channel_to_analyze->setCurrentIndex(res.channel_index);
         ui->Cycle_to_analyze->setCurrentIndex(res.cycle_index);
+    }
+    {
+        // The method and Pearson settings the analysis was made with, shown without analysing again.
+        const signal_hold held = hold({ui->Method_2, ui->slider_rate, ui->slider_sample});
+        const int method = ui->Method_2->findText(res.method_text);
+        if (method >= 0) {
+            ui->Method_2->setCurrentIndex(method);
+            ui->method_list->setCurrentIndex(method);
+        }
+        ui->slider_rate->setValue(res.rr);
+        ui->slider_sample->setValue(res.sample);
     }
     ui->analysis_name->setText(ui->recent_analyses->item(row)->text());
 }

@@ -100,6 +100,36 @@ private slots:
         QCOMPARE(list->count(), 1);
     }
 
+    // A new row made by Analyze or by a change of method is analysed on the channel and cycle the boxes show,
+    // which its name gives too.
+    void new_row_follows_the_boxes_data()
+    {
+        QTest::addColumn<int>("method");
+        QTest::newRow("Analyze") << 0;
+        QTest::newRow("change of method") << 1;
+    }
+    void new_row_follows_the_boxes()
+    {
+        QFETCH(int, method);
+        w->get_from_experiment(voltammogram(source.get(), "CV", 2));
+        w->refresh_ui();
+        auto *channel = child<QComboBox>(w, "channel_to_analyze");
+        auto *cycle = child<QComboBox>(w, "Cycle_to_analyze");
+        channel->setCurrentIndex(1);
+        cycle->setCurrentIndex(1);
+        w->clear_all();
+        if (method == 0)
+            w->on_Stop_clicked();
+        else
+            child<QComboBox>(w, "Method_2")->setCurrentIndex(method);
+
+        QCOMPARE(rows(list), QStringList{"CV_W2C2"});
+        QCOMPARE(QVector<int>({channel->currentIndex(), cycle->currentIndex()}), QVector<int>({1, 1}));
+        QCOMPARE(w->analyses().record(0).details.at(1), QStringLiteral("Channel:2, Cycle:2"));
+        // Electrode 2 mirrors electrode 1: its cycle starts above zero.
+        QVERIFY(qcp::read_points(w->analyses().record(0).ch1_curve).values.first() > 0);
+    }
+
     void saved_names_are_never_reused()
     {
         w->get_from_experiment(voltammogram(source.get(), "CV"));

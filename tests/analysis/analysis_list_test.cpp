@@ -118,10 +118,13 @@ private slots:
 
     void overlay_single_view_and_hiding_under_a_multiple_selection()
     {
-        make(3);
-        QCOMPARE(selected(), (QVector<int>{0, 1, 2}));
+        make(2);
         w->on_recent_analyses_itemClicked(list->currentItem());
         auto *box = child<QComboBox>(w, "details_box");
+        analyse(w, "A2");  // a row Analyze adds to the overlay counts in its summary at once
+        QCOMPARE(items(box), (QStringList{"3 Analysis", "A0", "A1", "A2"}));
+        QCOMPARE(selected(), (QVector<int>{0, 1, 2}));
+        w->on_recent_analyses_itemClicked(list->currentItem());
         QCOMPARE(items(box), (QStringList{"3 Analysis", "A0", "A1", "A2"}));
         QCOMPARE(details().first(), QStringLiteral("3 analysis are selected:"));
         QCOMPARE(visible_curves(w).size(), 5);  // three cycles, the tangents of the current one
@@ -171,7 +174,7 @@ private slots:
     void only_the_shown_result_has_tangents_data()
     {
         QTest::addColumn<int>("method");
-        QTest::newRow("Peaks with the anodic slider off") << 0;
+        QTest::newRow("Peaks on a cycle too short for tangents") << 0;
         QTest::newRow("Pearson's RR accepting no window") << 1;
     }
 
@@ -189,12 +192,14 @@ private slots:
             const QSignalBlocker held(child<QComboBox>(w, "Method_2"));
             child<QComboBox>(w, "Method_2")->setCurrentIndex(method);
         }
-        w->on_Stop_clicked();  // a new row, with every slider on
         if (method == 0) {
-            child<QSlider>(w, "anodic")->setEnabled(false);
-            child<QSlider>(w, "cathodic")->setEnabled(false);
-            w->on_Stop_clicked();
+            curve few = voltammogram(source.get(), "few");
+            qcp::set_points(few.ch1_curve, {-0.1, 0.0, 0.1, 0.0}, {1, 3, 2, 1});
+            w->get_from_experiment(few);
+            const QSignalBlocker held(child<QComboBox>(w, "Experiment_2B_Analyzed"));
+            child<QComboBox>(w, "Experiment_2B_Analyzed")->setCurrentIndex(1);
         }
+        w->on_Stop_clicked();  // a new row, with every slider on
         QCOMPARE(list->currentItem()->text(), QStringLiteral("B"));
         QCOMPARE(selected(), (QVector<int>{0, 1}));
         QCOMPARE(child<QLabel>(w, "epa")->text(), QStringLiteral("0"));

@@ -125,6 +125,19 @@ inline curve voltammogram(QCustomPlot *source, const QString &name, int cycles =
     return c;
 }
 
+// The same record swept the other way: from the high end down first, its currents mirrored with the potentials.
+inline curve swept_down_first(curve c)
+{
+    for (QCPCurve *electrode : {c.ch1_curve, c.ch2_curve}) {
+        qcp::points p = qcp::read_points(electrode);
+        for (int i = 0; i < p.keys.size(); ++i)
+            p.keys[i] = -p.keys[i], p.values[i] = -p.values[i];
+        qcp::set_points(electrode, p.keys, p.values);
+    }
+    c.e_start = c.e_max;
+    return c;
+}
+
 // Analyses the window's current selection under `name` with the method at index `method` of its method box
 // (the name first: a change of method analyses at once, under the name then in the field).
 inline void analyse(qv_analysis_window *w, const QString &name, int method = 0)

@@ -152,6 +152,42 @@ private slots:
         QCOMPARE(window->analyses().result(1).current_anodic, uint16_t(anodic->value()));
     }
 
+    // The hand-over's first analysis keeps what the experiment box made of it before the users arrived, also for a
+    // sweep that runs down first, and its details name the user, also when the run screen asks for another record.
+    void first_analysis_of_the_hand_over_data()
+    {
+        QTest::addColumn<bool>("down_first");
+        QTest::addColumn<int>("asked");
+        QTest::newRow("up first") << false << 0;
+        QTest::newRow("down first") << true << 0;
+        QTest::newRow("second record asked for") << false << 1;
+    }
+    void first_analysis_of_the_hand_over()
+    {
+        QFETCH(bool, down_first);
+        QFETCH(int, asked);
+        run_screen_double run(window);
+        for (const char *name : {"CV", "CV_2"}) {
+            const curve record = voltammogram(source.get(), name);
+            run.pass_to_analysis(down_first ? swept_down_first(record) : record);
+        }
+        run.send_done();
+        const analysis_result made = window->analyses().result(0);
+        const QVector<double> line = qcp::read_points(made.cathodic_tangent).values;
+        QCOMPARE(line.size(), 4);
+        for (const char *u : {"0xffrecentuser\tann", "Log Out"})
+            run.pass_user_from_experiment(u);
+        run.current_user_to_analysis(0);
+        run.current_exp_index(int8_t(asked));
+
+        QCOMPARE(child<QListWidget>(window, "recent_analyses")->count(), 1 + asked);
+        const analysis_result &res = window->analyses().result(0);
+        QCOMPARE(QVector<float>({res.Epa, res.Epc, res.Ipa, res.Ipc}),
+                 QVector<float>({made.Epa, made.Epc, made.Ipa, made.Ipc}));
+        QCOMPARE(qcp::read_points(res.cathodic_tangent).values, line);
+        QCOMPARE(window->analyses().record(0).details.last(), QStringLiteral("User:ann"));
+    }
+
     void points_are_copies()
     {
         curve original = voltammogram(source.get(), "CV_a");

@@ -135,15 +135,18 @@ private slots:
     }
 
     // The tangent is anchored where the slider stands once its new range is set: a middle below the slider's
-    // minimum of 5 is raised to it, and a maximum below 5 lowers the minimum and holds the value.
+    // minimum of 5 is raised to it, and a maximum below 5 lowers the minimum and holds the value. The range comes
+    // from the cycle alone: a slider left at [3, 3] by an earlier cycle goes back to the minimum of 5.
     void anchor_where_the_slider_stands_data()
     {
+        QTest::addColumn<int>("earlier");
         QTest::addColumn<int>("peak");
         QTest::addColumn<int>("value");
         QTest::addColumn<int>("minimum");
-        QTest::newRow("middle above the minimum") << 30 << 15 << 5;
-        QTest::newRow("middle below the minimum") << 7 << 5 << 5;
-        QTest::newRow("maximum below the minimum") << 3 << 3 << 3;
+        QTest::newRow("middle above the minimum") << 100 << 30 << 15 << 5;
+        QTest::newRow("middle below the minimum") << 100 << 7 << 5 << 5;
+        QTest::newRow("maximum below the minimum") << 100 << 3 << 3 << 3;
+        QTest::newRow("after a cycle whose peak lay at 3") << 3 << 7 << 5 << 5;
     }
 
     void anchor_where_the_slider_stands()
@@ -155,8 +158,10 @@ private slots:
                                        : -5 * std::exp(-0.5 * std::pow(t - 60, 2));
             cycle.append((t < 40 ? t : 80 - t) * step, 0.01 * t + bump);
         }
+        QFETCH(int, earlier);
         peak_sliders s;
-        s.anodic = s.cathodic = {50, 100, true, 5};  // the form's sliders after an earlier, longer cycle
+        // The sliders as an earlier cycle whose peak lay at `earlier` left them.
+        s.anodic = s.cathodic = {earlier / 2, earlier, true, std::min(5, earlier)};
         const peaks_analysis p = analyse(cycle, s);
         QCOMPARE(p.sliders.anodic.maximum, peak);
         QTEST(p.sliders.anodic.value, "value");

@@ -235,6 +235,45 @@ private slots:
         const analysis_file f = load_analysis_file(next_save).file;
         QCOMPARE(f.method, QStringLiteral("Pearson's RR"));
         QCOMPARE(QVector<int>({f.rr, f.sample, f.selected_channel}), QVector<int>({9700, 150, 2}));
+
+        // Selected alone, it shows its own method and settings without analysing again, and saves them.
+        auto *list = child<QListWidget>(w.get(), "recent_analyses");
+        list->setCurrentRow(a, QItemSelectionModel::ClearAndSelect);
+        w->on_recent_analyses_itemClicked(list->currentItem());
+        QCOMPARE(child<QComboBox>(w.get(), "Method_2")->currentText(), QStringLiteral("Pearson's RR"));
+        QCOMPARE(QVector<int>({rr->value(), sample->value()}), QVector<int>({9700, 150}));
+        press(w.get(), "Save_Analysis_3");
+        QCOMPARE(load_analysis_file(next_save).file.method, QStringLiteral("Pearson's RR"));
+
+        // Saved with both selected, the current one takes its new name among the names under the summary.
+        const int b = 1 - a;
+        list->setCurrentRow(b, QItemSelectionModel::Select);
+        w->on_recent_analyses_itemClicked(list->currentItem());
+        next_save = dir->path() + "/b.qva";
+        press(w.get(), "Save_Analysis_3");
+        QCOMPARE(items(child<QComboBox>(w.get(), "details_box")), (QStringList{"2 Analysis", "a", "b"}));
+        QCOMPARE(load_analysis_file(next_save).file.method, QStringLiteral("Peaks"));
+    }
+
+    // Analyze after a save works on the unsaved row of the proposed name with live sliders, and gives what a fresh
+    // analysis of the same cycle gives.
+    void analyze_after_a_save_gives_a_fresh_analysis()
+    {
+        auto w = make_window();
+        w->get_from_experiment(voltammogram(source.get(), "scan"));
+        w->refresh_ui();  // scan_W1C1, unsaved
+        analyse(w.get(), "mine");
+        next_save = dir->path() + "/mine.qva";
+        press(w.get(), "Save_Analysis");
+        QCOMPARE(child<QLineEdit>(w.get(), "analysis_name")->text(), QStringLiteral("scan_W1C1"));
+
+        press(w.get(), "Stop");
+        QCOMPARE(rows_of(w.get()), (QStringList{"scan_W1C1", "mine"}));
+        const analysis_result &again = w->analyses().result(0), &fresh = w->analyses().result(1);
+        QCOMPARE(QVector<float>({again.Epa, again.Ipa, again.Epc, again.Ipc}),
+                 QVector<float>({fresh.Epa, fresh.Ipa, fresh.Epc, fresh.Ipc}));
+        for (const char *name : {"anodic", "cathodic", "Save_Analysis"})
+            QVERIFY2(child<QWidget>(w.get(), name)->isEnabled(), name);
     }
 
     void bad_files_add_no_row_data()
