@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <atomic>
 #include <memory>
+#include <tuple>
 
 #include "files/experiment_reader.h"
 #include "files/experiment_writer.h"
@@ -80,7 +81,6 @@ private slots:
     void protocol_without_method_changes_nothing();
     void a_name_without_extension_asks_before_replacing_data();
     void a_name_without_extension_asks_before_replacing();
-    void every_dialog_starts_in_the_users_own_folder_data();
     void every_dialog_starts_in_the_users_own_folder();
 
 private:
@@ -902,46 +902,36 @@ void main_window_files_test::a_name_without_extension_asks_before_replacing()
     QVERIFY(dir->read_file(target) != QByteArray("keep me"));
 }
 
-void main_window_files_test::every_dialog_starts_in_the_users_own_folder_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("subfolder");
-    QTest::newRow("Save") << "Save" << "Experiments";
-    QTest::newRow("export") << "export" << "Experiments";
-    QTest::newRow("Open") << "Open" << "Experiments";
-    QTest::newRow("Save Protocol") << "Save Protocol" << "Protocols";
-    QTest::newRow("Load Protocol") << "Load Protocol" << "Protocols";
-    QTest::newRow("Image") << "Image" << "Plots";
-}
-
 // A dialog given a folder that does not exist opens where the last one was: after alice's work, bob's files
 // would land in alice's folders.
 void main_window_files_test::every_dialog_starts_in_the_users_own_folder()
 {
-    QFETCH(QString, command);
-    QFETCH(QString, subfolder);
     QVERIFY(QDir().mkpath("Data/User/bob"));  // made by hand, without subfolders
     window = std::make_unique<MainWindow>();
     answer_dialogs();
     open_sample(method_index::cyclic, "scan.qve");  // from alice's folder
     window->user_select_slot("bob");
-    QVERIFY(QDir("Data/User/bob").removeRecursively() && QDir().mkpath("Data/User/bob"));  // emptied meanwhile
 
-    QStringList starts;  // each dialog's start, with whether its folder was there to open in
-    const auto note = [&starts](const QString &start) {
-        const QString folder = start.endsWith('/') ? start : QFileInfo(start).path();
-        starts << QDir::cleanPath(QDir(folder).absolutePath()) + (QFileInfo(folder).isDir() ? "" : " (missing)");
+    QString start;  // the dialog's folder, marked when it was not there to open in
+    const auto note = [&start](const QString &, const QString &p, const QString &) {
+        const QString folder = p.endsWith('/') ? p : QFileInfo(p).path();
+        start = QDir::cleanPath(QDir(folder).absolutePath()) + (QFileInfo(folder).isDir() ? "" : " (missing)");
         return QString();
     };
-    window->ask_save_path = [&](const QString &, const QString &p, const QString &) { return note(p); };
-    window->ask_open_path = [&](const QString &, const QString &p, const QString &) { return note(p); };
-    window->ask_image_path = [&](const QString &, const QString &p, const QString &) { return note(p); };
-    const QMap<QString, void (MainWindow::*)()> commands{
-        {"Save", &MainWindow::on_Save_clicked},         {"export", &MainWindow::on_export_2_clicked},
-        {"Open", &MainWindow::on_Open_clicked},         {"Save Protocol", &MainWindow::on_Save_Protocol_clicked},
-        {"Load Protocol", &MainWindow::on_Load_Protocol_clicked}, {"Image", &MainWindow::on_Image_clicked}};
-    (window.get()->*commands.value(command))();
-    QCOMPARE(starts, QStringList{QDir(path("Data/User/bob/" + subfolder)).absolutePath()});
+    window->ask_save_path = window->ask_open_path = window->ask_image_path = note;
+    const QList<std::tuple<const char *, void (MainWindow::*)(), QString>> commands{
+        {"Save", &MainWindow::on_Save_clicked, "Experiments"},
+        {"export", &MainWindow::on_export_2_clicked, "Experiments"},
+        {"Open", &MainWindow::on_Open_clicked, "Experiments"},
+        {"Save Protocol", &MainWindow::on_Save_Protocol_clicked, "Protocols"},
+        {"Load Protocol", &MainWindow::on_Load_Protocol_clicked, "Protocols"},
+        {"Image", &MainWindow::on_Image_clicked, "Plots"}};
+    for (const auto &[name, command, subfolder] : commands) {
+        QVERIFY(QDir("Data/User/bob").removeRecursively() && QDir().mkpath("Data/User/bob"));  // emptied meanwhile
+        start.clear();
+        (window.get()->*command)();
+        QVERIFY2(start == QDir(path("Data/User/bob/" + subfolder)).absolutePath(), qPrintable(name + (": " + start)));
+    }
 }
 
 QTEST_MAIN(main_window_files_test)
