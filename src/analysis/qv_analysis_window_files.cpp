@@ -22,6 +22,7 @@
 #include "plot/plot_image_export.h"
 #include "plot/qcp_compat.h"
 #include "shell/settings_file.h"
+#include "shell/user_folders.h"
 #include "ui_qv_analysis_window.h"
 
 namespace {
@@ -42,6 +43,8 @@ QVector<ei_point> points_of(const QCPCurve *c)
 
 QString qv_analysis_window::chosen_save_path(const QString &caption, const QString &proposal, const QString &filter)
 {
+    // Every dialog starts in one of the user's folders, which must be there for it.
+    user_folders::complete_user_folder(ui->user_box->currentText());
     if (ask_save_path)
         return ask_save_path(caption, proposal, filter);
     return QFileDialog::getSaveFileName(this, caption, proposal, filter);
@@ -49,6 +52,8 @@ QString qv_analysis_window::chosen_save_path(const QString &caption, const QStri
 
 QString qv_analysis_window::chosen_open_path(const QString &caption, const QString &start, const QString &filter)
 {
+    // Every dialog starts in one of the user's folders, which must be there for it.
+    user_folders::complete_user_folder(ui->user_box->currentText());
     if (ask_open_path)
         return ask_open_path(caption, start, filter);
     return QFileDialog::getOpenFileName(this, caption, start, filter);

@@ -47,11 +47,9 @@ QString user_protocol_path(const QString &user, const QString &protocol_name)
            QStringLiteral(".qvp");
 }
 
-QString export_proposal(const QString &name) { return QStringLiteral("Data/User/") + name + QStringLiteral(".xls"); }
-
-QString save_proposal(const QString &folder, const QString &name)
+QString save_proposal(const QString &folder, const QString &name, const QString &extension)
 {
-    return folder + QLatin1Char('/') + name + QStringLiteral(".qve");
+    return folder + QLatin1Char('/') + name + extension;
 }
 
 QString protocol_name_from_path(const QString &path) { return file_base_name(path).left(64); }

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QWidget>
 
 #include "instrument/commands.h"
 #include "instrument/connecting.h"
@@ -11,6 +12,7 @@
 #include "instrument/port_errors.h"
 #include "instrument/serial_select.h"
 #include "platform/device_watcher.h"
+#include "platform/screen_metrics.h"
 #include "platform/trace.h"
 
 namespace {
@@ -58,6 +60,8 @@ QStringList instrument_link::port_names() const
         names << table.port_names[i];
     return names;
 }
+
+const QWidget *instrument_link::opening_window() const { return qobject_cast<const QWidget *>(parent()); }
 
 bool instrument_link::connecting_shown() const { return connecting_window->isVisible(); }
 
@@ -196,6 +200,9 @@ void instrument_link::connect_to_port()
         probe_port_.close();
         return;
     }
+    // Over the window the user works in, once it is on the screen (the search at start-up comes before it).
+    if (const QWidget *opener = opening_window(); opener && opener->isVisible())
+        platform::place_over(connecting_window.get(), opener);
     connecting_window->show();
     QCoreApplication::processEvents();
     emit ask_id(connect_port_name);
@@ -352,6 +359,7 @@ serial_select *instrument_link::port_update()
     window->setWindowModality(Qt::ApplicationModal);
     connect(window, &serial_select::port_name, this, &instrument_link::qv_select);
     connect(this, &instrument_link::id_to_serial, window, &serial_select::add_id);
+    platform::place_over(window, opening_window());
     window->show();
     for (int i = 0; i < table.device_count; ++i)
         emit id_to_serial(table.device_ids[i]);

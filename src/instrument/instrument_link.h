@@ -19,6 +19,7 @@ namespace platform { class device_watcher; }
 
 class connecting;
 class serial_select;
+class QWidget;
 
 // What the run screen shows about the connection.
 enum class link_view {
@@ -122,6 +123,8 @@ private:
     void show_ready();
     void show_disconnected_view(link_view view);
     void close_connecting_window();
+    // The window that owns this link, if it is one: the link's boxes open over it.
+    const QWidget *opening_window() const;
     void probe_next();
     QStringList present_bridge_ports() const;
 

@@ -10,6 +10,7 @@
 
 #include "lists/combo_entries.h"
 #include "platform/folder_move.h"
+#include "platform/screen_metrics.h"
 #include "run/mainwindow.h"
 #include "shell/add_user.h"
 #include "shell/app_state.h"
@@ -86,7 +87,7 @@ bool log_page::log_in()
         qCDebug(rz410_trace) << "combobox disabled";
         return false;
     }
-    user_folders::create_missing_folders(combo_entries(ui->comboBox));
+    user_folders::complete_user_folders(combo_entries(ui->comboBox));
 
     // The run screen lists "Data/User" afresh in name order, so it is told the user's place in that
     // listing; a user added on this page stands last here but takes its sorted place there.
@@ -131,20 +132,18 @@ void log_page::on_pushButton_2_clicked()
     add_user_window->setWindowIcon(program_window_icon());
     // Over the page that opened it, not wherever the window system puts a new window.
     add_user_window->adjustSize();
-    QRect placed(QPoint(), add_user_window->frameGeometry().size());
-    placed.moveCenter(frameGeometry().center());
-    add_user_window->move(placed.topLeft());
+    platform::place_over(add_user_window, this);
     add_user_window->show();
 }
 
-void log_page::add_done(QString name)
+void log_page::add_done(QString typed)
 {
-    const user_name_problem problem = check_new_user_name(name, combo_entries(ui->comboBox));
+    const user_name_problem problem = check_new_user_name(typed, combo_entries(ui->comboBox));
     if (problem != user_name_problem::none) {
-        tell_user(user_name_problem_text(problem, name));
+        tell_user(user_name_problem_text(problem, typed));
         return;
     }
-    ui->comboBox->addItem(name);
+    ui->comboBox->addItem(kept_user_name(typed));
     ui->comboBox->setEnabled(true);
     ui->comboBox->setCurrentIndex(ui->comboBox->count() - 1);
     ui->pushButton->setFocus();

@@ -37,7 +37,7 @@ signals:
     void current_user(uint8_t index);
 
 public slots:
-    void add_done(QString name);
+    void add_done(QString typed);  // a name as typed in the add-user window
     void close_window();
 
 private slots:

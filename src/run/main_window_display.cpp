@@ -8,6 +8,7 @@
 #include "dialogs/change_graph_color.h"
 #include "dialogs/setaxis.h"
 #include "lists/experiment_list_logic.h"
+#include "platform/screen_metrics.h"
 #include "plot/curve_display.h"
 #include "plot/curve_palette.h"
 #include "plot/qcp_compat.h"
@@ -137,6 +138,7 @@ void MainWindow::on_color_clicked()
     colour_dialog = new Change_Graph_Color(nullptr);
     colour_dialog->setWindowIcon(QIcon(dialog_icon_path));
     colour_dialog->setWindowModality(Qt::ApplicationModal);
+    platform::place_over(colour_dialog, this);
     colour_dialog->show();
     connect(this, &MainWindow::current_color, colour_dialog.data(), &Change_Graph_Color::get_colors);
     connect(colour_dialog.data(), &Change_Graph_Color::color_changed, this, &MainWindow::update_color);
@@ -274,6 +276,7 @@ void MainWindow::set_axis()
     // Chronoamperometry and amperometry plot time across: the boxes must hold and name a time range.
     if (ui->widget->xAxis->label() == experiment_list::x_axis_label(true))
         axis_dialog->set_time_axis();
+    platform::place_over(axis_dialog, this);
     axis_dialog->show();
     connect(axis_dialog.data(), &setaxis::send_axis_experiment, this, &MainWindow::updateaxis);
     connect(this, &MainWindow::send_axisval, axis_dialog.data(), &setaxis::get_axis_values);

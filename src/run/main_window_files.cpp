@@ -32,6 +32,7 @@
 #include "run/record_conversion.h"
 #include "run/run_start.h"
 #include "shell/app_state.h"
+#include "shell/user_folders.h"
 #include "ui_mainwindow.h"
 #include "platform/trace.h"
 
@@ -56,8 +57,15 @@ bool is_own_file(const curve &record, const QString &path)
 
 // ---- seams ----
 
+void MainWindow::complete_user_folder() const
+{
+    // A dialog given a folder that does not exist opens where the last one was: another user's folder maybe.
+    user_folders::complete_user_folder(ui->user_box->currentText());
+}
+
 QString MainWindow::chosen_save_path(const QString &caption, const QString &proposal, const QString &filter)
 {
+    complete_user_folder();
     if (ask_save_path)
         return ask_save_path(caption, proposal, filter);
     return QFileDialog::getSaveFileName(this, caption, proposal, filter);
@@ -65,6 +73,7 @@ QString MainWindow::chosen_save_path(const QString &caption, const QString &prop
 
 QString MainWindow::chosen_open_path(const QString &caption, const QString &start, const QString &filter)
 {
+    complete_user_folder();
     if (ask_open_path)
         return ask_open_path(caption, start, filter);
     return QFileDialog::getOpenFileName(this, caption, start, filter);
@@ -94,7 +103,7 @@ void MainWindow::tell_file_error(const QString &title, const QString &text)
     if (show_file_error)
         show_file_error(title, text);
     else
-        QMessageBox::critical(nullptr, title, text, QMessageBox::Ok);
+        QMessageBox::critical(this, title, text, QMessageBox::Ok);
 }
 
 // ---- opening ----
@@ -472,7 +481,8 @@ void MainWindow::on_export_2_clicked()
     const int record = ui->listWidget->currentRow();
     const QString caption = QStringLiteral("Save");
     const QString path =
-        ask_save_target(caption, export_proposal(records[record].name), QStringLiteral("xls(*.xls)"), QStringLiteral(".xls"));
+        ask_save_target(caption, save_proposal(state.experiments_dir, records[record].name, QStringLiteral(".xls")),
+                        QStringLiteral("xls(*.xls)"), QStringLiteral(".xls"));
     if (path.isEmpty())
         return;
     write_record_file(path, record, records[record].name);

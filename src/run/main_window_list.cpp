@@ -9,6 +9,7 @@
 #include "lists/drag_enter.h"
 #include "lists/experiment_list_logic.h"
 #include "lists/list_selection.h"
+#include "platform/screen_metrics.h"
 #include "plot/curve_palette.h"
 #include "plot/qcp_compat.h"
 #include "run/mainwindow.h"
@@ -383,6 +384,7 @@ void MainWindow::open_delete_warning(const QVector<int> &rows, const QString &na
     // Each warning serves one request; destroyed on close, it leaves no stale connection behind.
     warning->setAttribute(Qt::WA_DeleteOnClose);
     warning->setWindowModality(Qt::ApplicationModal);
+    platform::place_over(warning, this);
     warning->show();
     connect(warning, &dialog_warning_delete_experiment::sendData2, this, &MainWindow::delete_experiment);
     // A cancelled warning must not leave its rows behind for a later deletion.

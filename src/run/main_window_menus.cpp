@@ -97,6 +97,7 @@ void MainWindow::on_Image_clicked()
     const QString proposal = plot_image::default_path(ui->user_box->currentText(), current->text(), format);
     const QString caption = plot_image::dialog_caption();
     const QString filter = plot_image::dialog_filter(format);
+    complete_user_folder();
     const QString path =
         ask_image_path ? ask_image_path(caption, proposal, filter) : QFileDialog::getSaveFileName(this, caption, proposal, filter);
     if (path.isEmpty())

@@ -68,6 +68,7 @@ void MainWindow::on_settings_clicked()
 
     // Reached from the device box's settings entry, the box must not stay on that entry.
     ui->comboBox_2->setCurrentIndex(0);
+    platform::place_over(box, this);
     box->show();
     if (link) {
         for (int k = 0; k < link->device_count(); ++k)
@@ -134,6 +135,7 @@ void MainWindow::refuse_close_with_warning(bool logging_out)
         put_back_user_row();
     close_warning->setWindowIcon(QIcon(window_icon_path));
     close_warning->setWindowModality(Qt::ApplicationModal);
+    platform::place_over(close_warning, this);
     close_warning->show();
 }
 
@@ -182,6 +184,8 @@ void MainWindow::shut_down_for_close(bool logging_out)
     if (logging_out) {
         auto *page = new log_page(nullptr, log_page::opened_by::log_out);
         page->setAttribute(Qt::WA_DeleteOnClose);
+        // Where the user was looking: the page takes this window's place.
+        platform::place_window(page, pos(), this);
         page->show();
         if (!settings_saved)
             page->tell_user(QStringLiteral("The settings could not be saved to \"%1\": the next start may log the "
@@ -201,6 +205,7 @@ void MainWindow::user_update()
     chooser->setWindowModality(Qt::ApplicationModal);
     connect(chooser, &select_user::user_send, this, &MainWindow::user_select_slot);
     connect(this, &MainWindow::send_user_name, chooser, &select_user::update_user);
+    platform::place_over(chooser, this);
     chooser->show();
     const QStringList entries = combo_entries(ui->user_box);
     for (int i = 0; i + 1 < entries.size(); ++i)
@@ -222,6 +227,7 @@ void MainWindow::on_actionAbout_triggered()
 {
     auto *box = new About_Dialog_Box(nullptr);
     box->setWindowIcon(QIcon(window_icon_path));
+    platform::place_over(box, this);
     box->show();
     // Id 0 is an instrument like any other: whether one is known is the device count's to say.
     if (!link || link->device_count() == 0)

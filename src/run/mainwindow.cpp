@@ -168,6 +168,7 @@ void MainWindow::on_user_box_currentIndexChanged(const QString &text)
     }
     last_user_row = ui->user_box->currentIndex();
     save_current_user_config();
+    complete_user_folder();
     state.experiments_dir = experiments_dir_for(text);
 }
 

@@ -281,6 +281,8 @@ public slots:
 protected:
     void dropEvent(QDropEvent *event) override;
 private:
+    // Gives the current user's folder the subfolders the dialogs start in, before a dialog opens.
+    void complete_user_folder() const;
     QString chosen_save_path(const QString &caption, const QString &proposal, const QString &filter);
     QString chosen_open_path(const QString &caption, const QString &start, const QString &filter);
     void tell_file_error(const QString &title, const QString &text);

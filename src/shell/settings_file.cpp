@@ -132,7 +132,8 @@ remembered_user remembered_from_lines(const QStringList &lines)
         qCDebug(rz410_trace) << "saved false 1";
         return user;
     }
-    if (name.isEmpty()) {
+    // A name of blanks is no user's: its folder would be logged in while looking nameless everywhere.
+    if (name.trimmed().isEmpty()) {
         qCDebug(rz410_trace) << "saved false 2";
         return user;
     }

@@ -74,7 +74,7 @@ struct remembered_user {
     QString name;
 };
 
-// A user is remembered when line 1 is anything but -1 and line 0 is not empty.
+// A user is remembered when line 1 is anything but -1 and line 0 holds more than blanks.
 remembered_user remembered_from_lines(const QStringList &lines);
 
 } // namespace settings_file

@@ -4,6 +4,8 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QFileInfo>
+#include <algorithm>
 
 namespace user_folders {
 
@@ -25,25 +27,39 @@ QStringList list_users(const QString &root)
     QStringList users = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     // A folder of that name would be indistinguishable from the run screen's log-out entry.
     users.removeAll(QStringLiteral("Log Out"));
+    // A name of blanks reads as no name in every user box, and nobody can choose it knowingly.
+    users.erase(std::remove_if(users.begin(), users.end(), [](const QString &n) { return n.trimmed().isEmpty(); }),
+                users.end());
     return users;
 }
 
-void create_missing_folders(const QStringList &names, const QString &root)
+bool complete_user_folder(const QString &name, const QString &root)
 {
+    if (name.trimmed().isEmpty() || name == QLatin1String("Log Out"))
+        return false;
     const QDir base(root);
+    // A user folder made by hand or copied in may lack any of the subfolders; the dialogs start in them, and
+    // one given a folder that does not exist opens wherever the last dialog was, another user's folder maybe.
+    if (!QFileInfo(base.filePath(name)).isDir() && !base.mkdir(name)) {
+        qWarning() << "cannot create user folder" << base.filePath(name);
+        return false;
+    }
+    const QDir user(base.filePath(name));
+    bool complete = true;
+    for (const QString &sub : subfolder_names()) {
+        if (!QFileInfo(user.filePath(sub)).isDir() && !user.mkdir(sub)) {
+            qWarning() << "cannot create" << user.filePath(sub);
+            complete = false;
+        }
+    }
+    return complete;
+}
+
+void complete_user_folders(const QStringList &names, const QString &root)
+{
     for (const QString &name : names) {
         qCDebug(rz410_trace) << "dosya olustur" << name;
-        if (QDir(base.filePath(name)).exists())
-            continue;
-        if (!base.mkdir(name)) {
-            qWarning() << "cannot create user folder" << base.filePath(name);
-            continue;
-        }
-        const QDir user(base.filePath(name));
-        for (const QString &sub : subfolder_names()) {
-            if (!user.mkdir(sub))
-                qWarning() << "cannot create" << user.filePath(sub);
-        }
+        complete_user_folder(name, root);
     }
 }
 

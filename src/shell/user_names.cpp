@@ -10,18 +10,25 @@ const char *const reserved_names[] = {"Log Out", "0xffrecentuser", "itiscoming_p
 
 } // namespace
 
-user_name_problem check_new_user_name(const QString &name, const QStringList &existing)
+QString kept_user_name(const QString &typed) { return typed.trimmed(); }
+
+user_name_problem check_new_user_name(const QString &typed, const QStringList &existing)
 {
-    if (name.isEmpty())
+    if (typed.isEmpty())
         return user_name_problem::empty;
+    // Before the blanks are taken away: a tab or line break at either end is refused too, not dropped unseen.
+    for (const QChar c : typed) {
+        if (c.category() == QChar::Other_Control)
+            return user_name_problem::control_character;
+    }
+    const QString name = kept_user_name(typed);
+    // Its folder would look nameless in every user box.
+    if (name.isEmpty())
+        return user_name_problem::blank;
     if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
         return user_name_problem::path_separator;
     if (name == QLatin1String(".") || name == QLatin1String(".."))
         return user_name_problem::dot_name;
-    for (const QChar c : name) {
-        if (c.category() == QChar::Other_Control)
-            return user_name_problem::control_character;
-    }
     for (const char *reserved : reserved_names) {
         if (name.compare(QLatin1String(reserved), Qt::CaseInsensitive) == 0)
             return user_name_problem::reserved;
@@ -33,13 +40,16 @@ user_name_problem check_new_user_name(const QString &name, const QStringList &ex
     return user_name_problem::none;
 }
 
-QString user_name_problem_text(user_name_problem problem, const QString &name)
+QString user_name_problem_text(user_name_problem problem, const QString &typed)
 {
+    const QString name = kept_user_name(typed);
     switch (problem) {
     case user_name_problem::none:
         return QString();
     case user_name_problem::empty:
         return QStringLiteral("Please enter a user name.");
+    case user_name_problem::blank:
+        return QStringLiteral("A user name cannot consist of blanks only.");
     case user_name_problem::path_separator:
         return QStringLiteral("A user name cannot contain \"/\" or \"\\\".");
     case user_name_problem::dot_name:

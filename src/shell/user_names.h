@@ -8,6 +8,7 @@
 enum class user_name_problem {
     none,
     empty,
+    blank,           // blanks only
     path_separator,  // "/" or "\"
     dot_name,        // "." or ".."
     control_character,
@@ -15,8 +16,12 @@ enum class user_name_problem {
     duplicate,       // equal, ignoring case, to a listed user
 };
 
-// Checks `name` as typed (not trimmed) against the rules and the names already listed.
-user_name_problem check_new_user_name(const QString &name, const QStringList &existing);
+// The name kept for what the user typed: blanks around it are taken away, so that "Ann " is Ann. Control
+// characters (tabs, line breaks) are refused wherever they stand, not taken away.
+QString kept_user_name(const QString &typed);
 
-// A sentence for the message box that refuses the name.
-QString user_name_problem_text(user_name_problem problem, const QString &name);
+// Checks the name kept for `typed` against the rules and the names already listed.
+user_name_problem check_new_user_name(const QString &typed, const QStringList &existing);
+
+// A sentence for the message box that refuses the name typed.
+QString user_name_problem_text(user_name_problem problem, const QString &typed);

@@ -344,6 +344,7 @@ private slots:
         next_save = dir->path() + "/plate.run";
         press(w.get(), "Save_Protocol_2");
         QCOMPARE(save_proposals.last(), QString("Data/User/ann/Protocols/New_Analysis_Protocol.qvr"));
+        QVERIFY(QFileInfo("Data/User/ann/Protocols").isDir());  // made for the dialog: the user folder lacked it
         QCOMPARE(dir->read_file("plate.run.qvr"), QByteArray("9500\n200"));
         QCOMPARE(name->text(), QString("plate"));
 
@@ -385,6 +386,7 @@ private slots:
         next_save = dir->path() + "/old.img";
         press(w.get(), "Image");
         QCOMPARE(save_proposals.last(), QString("Data/User/ann/Plots/a") + (magic.startsWith('\xFF') ? ".jpg" : ".png"));
+        QVERIFY(QFileInfo("Data/User/ann/Plots").isDir());
         QVERIFY(dir->read_file("old.img").startsWith(magic));
         QCOMPARE(dir->read_file("Libraries/Config.txt"), settings);  // read, never written
 

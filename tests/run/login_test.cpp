@@ -120,8 +120,9 @@ private slots:
         QVERIFY(page->run_screen()->isVisible());
         QCOMPARE(user_box(*page)->currentText(), QString("Bob"));
         QCOMPARE(dir.read_file("Libraries/Config.txt"), config("Bob", "1"));
-        // Folders that exist are left alone, subfolders or not.
-        QVERIFY(QDir("Data/User/Ann").isEmpty());
+        // Every listed user's folder gets the subfolders it lacks.
+        QCOMPARE(QDir("Data/User/Ann").entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+                 (QStringList{"Analysis", "Experiments", "Plots", "Protocols"}));
 
         page->show();  // as main does; the 1 ms timer closes it again
         QTRY_VERIFY_WITH_TIMEOUT(!page->isVisible(), 2000);
@@ -186,7 +187,7 @@ private slots:
         QCOMPARE(user_box(page)->currentText(), name);
         QCOMPARE(dir.read_file("Libraries/Config.txt"), config(name.toUtf8(), "1"));
         for (const char *sub : {"Analysis", "Experiments", "Plots", "Protocols"})
-            QVERIFY2(!QFileInfo::exists("Data/User/" + name + "/" + sub), sub);  // existing folder left alone
+            QVERIFY2(QFileInfo("Data/User/" + name + "/" + sub).isDir(), sub);  // existing folder completed
     }
 
     void remembered_user_without_users_keeps_the_page()
@@ -237,9 +238,11 @@ private slots:
 
         for (const char *sub : {"Analysis", "Experiments", "Plots", "Protocols"})
             QVERIFY2(QFileInfo(QString("Data/User/aaron/") + sub).isDir(), sub);
-        // Existing folders are left exactly as they were.
-        QCOMPARE(QDir("Data/User/Bob").entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"keep.txt"});
-        QCOMPARE(QDir("Data/User/Cem").entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"Plots"});
+        // Existing folders are completed and keep what they held.
+        QCOMPARE(QDir("Data/User/Bob").entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 (QStringList{"Analysis", "Experiments", "keep.txt", "Plots", "Protocols"}));
+        QCOMPARE(QDir("Data/User/Cem").entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 (QStringList{"Analysis", "Experiments", "Plots", "Protocols"}));
     }
 
     void refused_names_get_a_message()
@@ -248,20 +251,20 @@ private slots:
         make_users({"Ann"});
         log_page page;
         page.show();
-        const QStringList refused{"Log Out", "ann", "..", "a/b", "x\ty", "0xffrecentuser", "itiscoming_protocol",
-                                  "go_to_protocols_configure"};
+        const QStringList refused{"Log Out", "ann", " Ann ", "   ", "..", "a/b", "x\ty", "0xffrecentuser",
+                                  "itiscoming_protocol", "go_to_protocols_configure"};
         for (const QString &name : refused) {
             page.add_done(name);
             QVERIFY2(!shown_warning(page).isEmpty(), qPrintable(name));
             QCOMPARE(items(user_box(page)), QStringList{"Ann"});
             qDeleteAll(page.findChildren<QMessageBox *>());
         }
-        // Through the add-user window: a good name is added and made current.
+        // Through the add-user window: a good name is added without the blanks around it and made current.
         click(page, "pushButton_2");
         add_user *window = open_add_user_window();
         QVERIFY(window);
         QCOMPARE(window->windowTitle(), QString("Add New User"));
-        window->findChild<QLineEdit *>("lineEdit")->setText("Zed");
+        window->findChild<QLineEdit *>("lineEdit")->setText(" Zed  ");
         QTest::mouseClick(window->findChild<QPushButton *>("pushButton"), Qt::LeftButton);
         QVERIFY(!window->isVisible());
         QCOMPARE(items(user_box(page)), (QStringList{"Ann", "Zed"}));

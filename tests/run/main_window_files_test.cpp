@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <atomic>
 #include <memory>
+#include <tuple>
 
 #include "files/experiment_reader.h"
 #include "files/experiment_writer.h"
@@ -80,6 +81,7 @@ private slots:
     void protocol_without_method_changes_nothing();
     void a_name_without_extension_asks_before_replacing_data();
     void a_name_without_extension_asks_before_replacing();
+    void every_dialog_starts_in_the_users_own_folder();
 
 private:
     template <typename T> T *child(const char *name) { return window->findChild<T *>(name); }
@@ -109,6 +111,7 @@ private:
     // Re-filters one list row through the list's Filter submenu entry `choice`.
     void refilter_row(int row, void (MainWindow::*choice)());
     void compare_records(const curve &a, const curve &b);
+    void answer_dialogs();
 
     std::unique_ptr<temp_workdir> dir;
     std::unique_ptr<MainWindow> window;
@@ -127,6 +130,11 @@ void main_window_files_test::init()
     QDir().mkpath(protocols);
     app_state::startup_experiment_path.clear();
     window = std::make_unique<MainWindow>();
+    answer_dialogs();
+}
+
+void main_window_files_test::answer_dialogs()
+{
     save_calls.clear();
     open_calls.clear();
     messages.clear();
@@ -292,7 +300,8 @@ void main_window_files_test::save_needs_a_selected_current_row_and_export_append
     next_save_path = path("sheet");
     window->on_export_2_clicked();
     QCOMPARE(save_calls.size(), 1);
-    QCOMPARE(save_calls[0].text(), QStringLiteral("Save | xls(*.xls) | Data/User/scan.xls"));
+    // In the user's own folder, beside the experiment files.
+    QCOMPARE(save_calls[0].text(), "Save | xls(*.xls) | " + folder_before + "/scan.xls");
     const QByteArray sheet = dir->read_file("sheet.xls");
     QVERIFY(sheet.startsWith("\tQuelvarin\tTevrakov\tv2.4\n\tExported\t"));
     QVERIFY(sheet.contains("\tExperiment:\tscan\n\tUser:\talice\n"));
@@ -891,6 +900,38 @@ void main_window_files_test::a_name_without_extension_asks_before_replacing()
     QCOMPARE(replace_questions.size(), 3);
     QCOMPARE(save_calls.size(), 5);
     QVERIFY(dir->read_file(target) != QByteArray("keep me"));
+}
+
+// A dialog given a folder that does not exist opens where the last one was: after alice's work, bob's files
+// would land in alice's folders.
+void main_window_files_test::every_dialog_starts_in_the_users_own_folder()
+{
+    QVERIFY(QDir().mkpath("Data/User/bob"));  // made by hand, without subfolders
+    window = std::make_unique<MainWindow>();
+    answer_dialogs();
+    open_sample(method_index::cyclic, "scan.qve");  // from alice's folder
+    window->user_select_slot("bob");
+
+    QString start;  // the dialog's folder, marked when it was not there to open in
+    const auto note = [&start](const QString &, const QString &p, const QString &) {
+        const QString folder = p.endsWith('/') ? p : QFileInfo(p).path();
+        start = QDir::cleanPath(QDir(folder).absolutePath()) + (QFileInfo(folder).isDir() ? "" : " (missing)");
+        return QString();
+    };
+    window->ask_save_path = window->ask_open_path = window->ask_image_path = note;
+    const QList<std::tuple<const char *, void (MainWindow::*)(), QString>> commands{
+        {"Save", &MainWindow::on_Save_clicked, "Experiments"},
+        {"export", &MainWindow::on_export_2_clicked, "Experiments"},
+        {"Open", &MainWindow::on_Open_clicked, "Experiments"},
+        {"Save Protocol", &MainWindow::on_Save_Protocol_clicked, "Protocols"},
+        {"Load Protocol", &MainWindow::on_Load_Protocol_clicked, "Protocols"},
+        {"Image", &MainWindow::on_Image_clicked, "Plots"}};
+    for (const auto &[name, command, subfolder] : commands) {
+        QVERIFY(QDir("Data/User/bob").removeRecursively() && QDir().mkpath("Data/User/bob"));  // emptied meanwhile
+        start.clear();
+        (window.get()->*command)();
+        QVERIFY2(start == QDir(path("Data/User/bob/" + subfolder)).absolutePath(), qPrintable(name + (": " + start)));
+    }
 }
 
 QTEST_MAIN(main_window_files_test)

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QScreen>
@@ -15,6 +16,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QToolButton>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -23,6 +25,7 @@
 #include "dialogs/dialog_warning_save_data.h"
 #include "instrument/commands.h"
 #include "instrument/instrument_link.h"
+#include "platform/screen_metrics.h"
 #include "plot/qcp_compat.h"
 #include "run/log_page.h"
 #include "run/mainwindow.h"
@@ -132,6 +135,8 @@ private slots:
     void hand_over_sends_cyclic_records_users_and_state_then_comes_back();
     void user_chooser_and_analysis_screen_change_the_user_and_a_saved_log_out_goes_at_once();
     void command_line_analysis_document_goes_to_the_analysis_screen();
+    void boxes_open_over_the_run_screen_data();
+    void boxes_open_over_the_run_screen();
 
 private:
     std::unique_ptr<temp_workdir> wd;
@@ -598,6 +603,60 @@ void main_window_session_test::command_line_analysis_document_goes_to_the_analys
     QVERIFY(screen->isVisible());
     screen->close();
     QVERIFY(w.isVisible());
+}
+
+void main_window_session_test::boxes_open_over_the_run_screen_data()
+{
+    QTest::addColumn<QString>("command");
+    for (const char *command : {"Select Port", "close warning", "Set Axis", "About", "Settings", "Change User",
+                                "Colour", "Delete", "Log Out"})
+        QTest::newRow(command) << command;
+}
+
+// Where the user looks: each box centred over the run screen and wholly on the screen, and the log-in page after
+// "Log Out" in the run screen's place, not wherever the window system puts a new window.
+void main_window_session_test::boxes_open_over_the_run_screen()
+{
+    QFETCH(QString, command);
+    MainWindow w;
+    w.move(30, 20);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    add_experiment(w, "unsaved", false);
+    child<QListWidget>(w, "listWidget")->setCurrentRow(0);
+    child<QLineEdit>(w, "New_Experiment_Name")->setText("unsaved");
+    const QMap<QString, std::function<void()>> commands{
+        {"Select Port", [&] { child<QAction>(w, "actionChange_Port")->trigger(); }},
+        {"close warning", [&] { w.close(); }},
+        {"Set Axis", [&] { w.set_axis(); }},
+        {"About", [&] { w.on_actionAbout_triggered(); }},
+        {"Settings", [&] { w.on_settings_clicked(); }},
+        {"Change User", [&] { w.user_update(); }},
+        {"Colour", [&] { w.on_color_clicked(); }},
+        {"Delete", [&] { w.on_Delete_Experiment_clicked(); }},
+        {"Log Out", [&] {
+             w.experiment_records()[0].saved = 1;
+             auto *users = child<QComboBox>(w, "user_box");
+             users->setCurrentIndex(users->findText("Log Out"));
+         }}};
+    commands.value(command)();
+
+    QList<QWidget *> boxes;
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (top != &w && top->isVisible())
+            boxes << top;
+    }
+    QCOMPARE(boxes.size(), 1);
+    QWidget *box = boxes.first();
+    const QRect frame = box->frameGeometry(), screen_area = QGuiApplication::primaryScreen()->availableGeometry();
+    QRect expected(w.frameGeometry().topLeft(), frame.size());
+    if (command != "Log Out")
+        expected.moveCenter(w.frameGeometry().center());
+    QVERIFY2(screen_area.contains(frame) || frame.width() > screen_area.width(), qPrintable(box->objectName()));
+    // A pixel either way where a size is odd: halving rounds differently from QRect::moveCenter.
+    const QPoint fitted = platform::fitted_frame_position(expected, screen_area);
+    QVERIFY2((frame.topLeft() - fitted).manhattanLength() <= 2,
+             qPrintable(QStringLiteral("%1,%2 not %3,%4").arg(frame.x()).arg(frame.y()).arg(fitted.x()).arg(fitted.y())));
 }
 
 QTEST_MAIN(main_window_session_test)

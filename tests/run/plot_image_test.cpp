@@ -233,11 +233,12 @@ private slots:
         QVERIFY(files_in("Data/User/ann/Plots").isEmpty());
     }
 
-    void missing_plots_folder_is_reported()
+    void plots_folder_that_cannot_be_made_is_reported()
     {
         temp_workdir dir;
         dir.write_file("Libraries/Config.txt", settings_with_image_type("1"));
         QVERIFY(QDir().mkpath("Data/User/ann"));
+        dir.write_file("Data/User/ann/Plots", "a file in the way");  // a missing folder would be made
         MainWindow window;
         auto *list = window.findChild<QListWidget *>("listWidget");
         QVERIFY(list);
@@ -250,7 +251,7 @@ private slots:
 
         window.on_Image_clicked();
         QCOMPARE(titles, QStringList{"Unable to open file"});
-        QVERIFY(!dir.exists("Data/User/ann/Plots"));
+        QCOMPARE(dir.read_file("Data/User/ann/Plots"), QByteArray("a file in the way"));
     }
 };
 

@@ -79,6 +79,7 @@ private slots:
         QTest::newRow("flag text") << QByteArray("Ann\r\nyes\r\n") << true << "Ann";
         QTest::newRow("one line") << QByteArray("Ann\r\n") << true << "Ann";
         QTest::newRow("empty name") << QByteArray("\r\n1\r\n") << false << "";
+        QTest::newRow("name of blanks") << QByteArray("   \r\n1\r\n") << false << "";
         QTest::newRow("empty file") << QByteArray("") << false << "";
         QTest::newRow("log out") << QByteArray("Log Out\r\n-1\r\n") << false << "";
         QTest::newRow("log out kept as name") << QByteArray("Log Out\r\n1\r\n") << true << "Log Out";

@@ -131,6 +131,8 @@ private slots:
         QTest::newRow("plain") << "Cem" << int(user_name_problem::none);
         QTest::newRow("spaces and unicode") << QString::fromUtf8("Zeynep \xc3\x96z") << int(user_name_problem::none);
         QTest::newRow("empty") << "" << int(user_name_problem::empty);
+        QTest::newRow("blanks only") << "   " << int(user_name_problem::blank);
+        QTest::newRow("blanks around are taken away") << " Cem  " << int(user_name_problem::none);
         QTest::newRow("slash") << "a/b" << int(user_name_problem::path_separator);
         QTest::newRow("backslash") << "a\\b" << int(user_name_problem::path_separator);
         QTest::newRow("dot") << "." << int(user_name_problem::dot_name);
@@ -147,7 +149,7 @@ private slots:
         QTest::newRow("duplicate") << "Ann" << int(user_name_problem::duplicate);
         QTest::newRow("duplicate other case") << "ANN" << int(user_name_problem::duplicate);
         QTest::newRow("duplicate lower listed") << "Bob" << int(user_name_problem::duplicate);
-        QTest::newRow("near duplicate") << "Ann " << int(user_name_problem::none);
+        QTest::newRow("duplicate but for a blank") << "Ann " << int(user_name_problem::duplicate);
     }
     void user_name_rules()
     {
@@ -169,27 +171,34 @@ private slots:
         dir.write_file("Data/User/New_Experiment.xls", "exported text");
         dir.write_file("Data/User/Ba", "a plain file");
         QVERIFY(QDir().mkpath("Data/User/Log Out"));  // never a user: it is the run screen's log-out entry
+        QVERIFY(QDir().mkpath("Data/User/   "));      // nor a name of blanks, which no user box can show
         QCOMPARE(user_folders::list_users(), (QStringList{"A", "b", "Bz", "c"}));
         QCOMPARE(user_folders::index_of_user(user_folders::list_users(), "Bz"), 2);
         QCOMPARE(user_folders::index_of_user(user_folders::list_users(), "bz"), -1);
     }
 
-    void only_missing_folders_are_created()
+    void user_folders_are_completed_and_keep_their_content()
     {
         temp_workdir dir;
-        QVERIFY(QDir().mkpath("Data/User/Ann"));
+        QVERIFY(QDir().mkpath("Data/User/Ann/Plots"));
         dir.write_file("Data/User/Ann/keep.txt", "mine");
+        dir.write_file("Data/User/Ann/Plots/p.png", "picture");
         dir.write_file("Data/User/File", "x");
-        user_folders::create_missing_folders({"Ann", "Bob", "File"});
-        // Existing folder untouched: no subfolders added, content kept.
-        QCOMPARE(QDir("Data/User/Ann").entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"keep.txt"});
-        for (const char *sub : {"Analysis", "Experiments", "Plots", "Protocols"})
-            QVERIFY2(QFileInfo(QString("Data/User/Bob/") + sub).isDir(), sub);
+        user_folders::complete_user_folders({"Ann", "Bob", "File", "   ", "Log Out"});
+        // A folder made by hand gets the subfolders it lacks; what it held stays.
+        QCOMPARE(QDir("Data/User/Ann").entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 (QStringList{"Analysis", "Experiments", "keep.txt", "Plots", "Protocols"}));
+        QCOMPARE(dir.read_file("Data/User/Ann/Plots/p.png"), QByteArray("picture"));
+        QCOMPARE(QDir("Data/User/Bob").entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 (QStringList{"Analysis", "Experiments", "Plots", "Protocols"}));
         QCOMPARE(dir.read_file("Data/User/File"), QByteArray("x"));
+        QVERIFY(!user_folders::complete_user_folder("File"));
+        QVERIFY(!dir.exists("Data/User/   ") && !dir.exists("Data/User/Log Out"));
+        QVERIFY(user_folders::complete_user_folder("Ann"));
 
         // Without "Data/User" nothing is created, not even the root.
         temp_workdir bare;
-        user_folders::create_missing_folders({"Ann"});
+        user_folders::complete_user_folders({"Ann"});
         QVERIFY(!bare.exists("Data"));
     }
 };
