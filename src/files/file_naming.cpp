@@ -47,9 +47,11 @@ QString user_protocol_path(const QString &user, const QString &protocol_name)
            QStringLiteral(".qvp");
 }
 
-QString save_proposal(const QString &folder, const QString &name, const QString &extension)
+QString export_proposal(const QString &name) { return QStringLiteral("Data/User/") + name + QStringLiteral(".xls"); }
+
+QString save_proposal(const QString &folder, const QString &name)
 {
-    return folder + QLatin1Char('/') + name + extension;
+    return folder + QLatin1Char('/') + name + QStringLiteral(".qve");
 }
 
 QString protocol_name_from_path(const QString &path) { return file_base_name(path).left(64); }

@@ -30,8 +30,8 @@ std::optional<int> last_row_named(const QStringList &row_names, const QString &n
 // Where a save command points first.
 QString user_experiment_path(const QString &user, const QString &name); // Data/User/<user>/Experiments/<name>.qve
 QString user_protocol_path(const QString &user, const QString &protocol_name); // Data/User/<user>/Protocols/<name>.qvp
-// <folder>/<name><extension>: Save proposes the ".qve" file, the export its ".xls" beside it.
-QString save_proposal(const QString &folder, const QString &name, const QString &extension = QStringLiteral(".qve"));
+QString export_proposal(const QString &name); // Data/User/<name>.xls
+QString save_proposal(const QString &folder, const QString &name); // <folder>/<name>.qve
 
 // The protocol name box's text after saving or loading `path`: the base name, at most 64 characters.
 QString protocol_name_from_path(const QString &path);

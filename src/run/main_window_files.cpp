@@ -481,8 +481,7 @@ void MainWindow::on_export_2_clicked()
     const int record = ui->listWidget->currentRow();
     const QString caption = QStringLiteral("Save");
     const QString path =
-        ask_save_target(caption, save_proposal(state.experiments_dir, records[record].name, QStringLiteral(".xls")),
-                        QStringLiteral("xls(*.xls)"), QStringLiteral(".xls"));
+        ask_save_target(caption, export_proposal(records[record].name), QStringLiteral("xls(*.xls)"), QStringLiteral(".xls"));
     if (path.isEmpty())
         return;
     write_record_file(path, record, records[record].name);

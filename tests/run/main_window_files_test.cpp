@@ -300,8 +300,7 @@ void main_window_files_test::save_needs_a_selected_current_row_and_export_append
     next_save_path = path("sheet");
     window->on_export_2_clicked();
     QCOMPARE(save_calls.size(), 1);
-    // In the user's own folder, beside the experiment files.
-    QCOMPARE(save_calls[0].text(), "Save | xls(*.xls) | " + folder_before + "/scan.xls");
+    QCOMPARE(save_calls[0].text(), QStringLiteral("Save | xls(*.xls) | Data/User/scan.xls"));
     const QByteArray sheet = dir->read_file("sheet.xls");
     QVERIFY(sheet.startsWith("\tQuelvarin\tTevrakov\tv2.4\n\tExported\t"));
     QVERIFY(sheet.contains("\tExperiment:\tscan\n\tUser:\talice\n"));
@@ -920,17 +919,17 @@ void main_window_files_test::every_dialog_starts_in_the_users_own_folder()
     };
     window->ask_save_path = window->ask_open_path = window->ask_image_path = note;
     const QList<std::tuple<const char *, void (MainWindow::*)(), QString>> commands{
-        {"Save", &MainWindow::on_Save_clicked, "Experiments"},
-        {"export", &MainWindow::on_export_2_clicked, "Experiments"},
-        {"Open", &MainWindow::on_Open_clicked, "Experiments"},
-        {"Save Protocol", &MainWindow::on_Save_Protocol_clicked, "Protocols"},
-        {"Load Protocol", &MainWindow::on_Load_Protocol_clicked, "Protocols"},
-        {"Image", &MainWindow::on_Image_clicked, "Plots"}};
-    for (const auto &[name, command, subfolder] : commands) {
+        {"Save", &MainWindow::on_Save_clicked, "Data/User/bob/Experiments"},
+        {"export", &MainWindow::on_export_2_clicked, "Data/User"},  // the users' root, as ever: no one else's folder
+        {"Open", &MainWindow::on_Open_clicked, "Data/User/bob/Experiments"},
+        {"Save Protocol", &MainWindow::on_Save_Protocol_clicked, "Data/User/bob/Protocols"},
+        {"Load Protocol", &MainWindow::on_Load_Protocol_clicked, "Data/User/bob/Protocols"},
+        {"Image", &MainWindow::on_Image_clicked, "Data/User/bob/Plots"}};
+    for (const auto &[name, command, folder] : commands) {
         QVERIFY(QDir("Data/User/bob").removeRecursively() && QDir().mkpath("Data/User/bob"));  // emptied meanwhile
         start.clear();
         (window.get()->*command)();
-        QVERIFY2(start == QDir(path("Data/User/bob/" + subfolder)).absolutePath(), qPrintable(name + (": " + start)));
+        QVERIFY2(start == QDir(path(folder)).absolutePath(), qPrintable(name + (": " + start)));
     }
 }
 
