@@ -27,7 +27,10 @@ QPoint fitted_frame_position(const QRect &frame, const QRect &available)
 
 QPoint centred_frame_position(const QSize &frame, const QRect &anchor_frame)
 {
-    return anchor_frame.center() - QPoint(frame.width() / 2, frame.height() / 2);
+    // From the corner rather than QRect::center(), which lies half a pixel up and left of the middle of an even
+    // size: an even box over an even window is then off by one.
+    return anchor_frame.topLeft() +
+           QPoint((anchor_frame.width() - frame.width()) / 2, (anchor_frame.height() - frame.height()) / 2);
 }
 
 namespace {

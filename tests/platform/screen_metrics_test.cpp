@@ -32,9 +32,9 @@ private slots:
     {
         QTest::addColumn<QRect>("window");
         QTest::addColumn<QPoint>("expected");
-        // A 400 x 300 box; the window's centre pixel is (599, 449).
-        QTest::newRow("on the window's centre") << QRect(100, 100, 1000, 700) << QPoint(399, 299);
-        QTest::newRow("window at the right edge") << QRect(1000, 100, 1000, 700) << QPoint(1200, 299);
+        // A 400 x 300 box: 300 and 200 pixels to spare on either side of a 1000 x 700 window.
+        QTest::newRow("on the window's centre") << QRect(100, 100, 1000, 700) << QPoint(400, 300);
+        QTest::newRow("window at the right edge") << QRect(1000, 100, 1000, 700) << QPoint(1200, 300);
     }
 
     void box_over_a_window()
