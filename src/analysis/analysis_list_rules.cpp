@@ -1,6 +1,7 @@
 // Rules of the analysis screen's list, free of widgets so that they can be checked directly.
 #include "analysis/analysis_list_rules.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace analysis_list {
@@ -29,7 +30,11 @@ QVector<int> rows_to_draw(bool single_view, int current_row, const QVector<int> 
         return {};
     if (single_view || selected.size() <= 1)
         return {current_row};
-    return selected;
+    // In list order: the legend lists them as they are drawn, and a row selected again (or re-analysed) must
+    // not move to its end.
+    QVector<int> rows = selected;
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 bool save_offered(int selected_count, bool has_current, bool current_saved)

@@ -25,7 +25,7 @@ details_view details_for(bool single_view, const QString &current_name, const QS
                          const QStringList &selected_names, const QString &heading);
 
 // The rows whose analyses are drawn: the current one alone in the single view or with one selected,
-// otherwise every selected row. Nothing without a current row or a selection.
+// otherwise every selected row in the list's order. Nothing without a current row or a selection.
 QVector<int> rows_to_draw(bool single_view, int current_row, const QVector<int> &selected);
 
 // The save buttons are offered for one analysis in hand that is not in a file; with no current row they

@@ -23,6 +23,7 @@ class QDropEvent;
 class QListWidgetItem;
 class QMouseEvent;
 class QPoint;
+class selection_before_press;
 namespace Ui { class qv_analysis_window; }
 struct analysis_file;
 namespace analysis {
@@ -173,6 +174,7 @@ private:
     void hide_analyses();                  // every analysis curve and tangent, and the legend entries
     void hide_all_curves();                // the analyses and the received experiments
     void show_tangents_of(int row);        // that row's tangents alone (when shown), every other row's hidden
+    void add_to_legend(int row);           // joins the legend entries on show, which keep the list's order
     void show_values(int row);             // the four labels from the row's result
     void fill_details(const QString &heading);
     void refresh_details();                // the details for the selection as it now stands, after a click
@@ -216,6 +218,7 @@ private:
     std::array<curve, capacity> experiments;
     int received = 0;
     analysis_records book;
+    selection_before_press *before_press = nullptr;  // undoes the first press of a double-click on the list
     uint8_t legend_shown = 1;
     legend_drag_state legend_drag;  // whether the legend is being dragged, and where it was grabbed
     QString analysis_dir;

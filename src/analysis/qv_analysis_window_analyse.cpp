@@ -272,7 +272,7 @@ void qv_analysis_window::show_analysed_row(int row)
     a.saved = 0;
     update_buttons();
     a.ch1_curve->setName(a.name);
-    a.ch1_curve->addToLegend();
+    add_to_legend(row);
 }
 
 // ---- tangent rotations ----

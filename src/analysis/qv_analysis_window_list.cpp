@@ -16,6 +16,7 @@
 #include "analysis/qv_analysis_window.h"
 #include "lists/experiment_list_logic.h"
 #include "lists/list_selection.h"
+#include "lists/selection_before_press.h"
 #include "platform/trace.h"
 #include "plot/curve_palette.h"
 #include "plot/qcp_compat.h"
@@ -96,6 +97,20 @@ void qv_analysis_window::show_tangents_of(int row)
         book.result(i).anodic_tangent->setVisible(shown);
         book.result(i).cathodic_tangent->setVisible(shown);
     }
+}
+
+void qv_analysis_window::add_to_legend(int row)
+{
+    // A curve added is put last; the entries are laid out again so that the legend reads as the list does,
+    // whichever row was analysed or selected last.
+    QVector<QCPCurve *> entries;
+    for (int i = 0; i < analysis_count(); ++i) {
+        QCPCurve *c = book.record(i).ch1_curve;
+        if (c->removeFromLegend() || i == row)
+            entries << c;
+    }
+    for (QCPCurve *c : entries)
+        c->addToLegend();
 }
 
 void qv_analysis_window::hide_all_curves()
@@ -253,8 +268,18 @@ void qv_analysis_window::on_recent_analyses_itemClicked(QListWidgetItem *)
 
 void qv_analysis_window::on_recent_analyses_itemDoubleClicked(QListWidgetItem *item)
 {
-    if (item)
-        item->setFlags(item->flags() | Qt::ItemIsEditable);
+    if (!item)
+        return;
+    // The double-click's first press went in as a click: it toggled the row and made it current. Renaming
+    // changes neither, so the selection and current row from before it come back, and what the plot showed.
+    bool restored = false;
+    {
+        const signal_hold held = hold({ui->recent_analyses});
+        restored = before_press->restore(ui->recent_analyses->row(item));
+    }
+    if (restored)
+        on_recent_analyses_itemClicked(ui->recent_analyses->currentItem());
+    item->setFlags(item->flags() | Qt::ItemIsEditable);
 }
 
 void qv_analysis_window::on_recent_analyses_itemChanged(QListWidgetItem *item)
@@ -278,17 +303,9 @@ void qv_analysis_window::on_recent_analyses_itemChanged(QListWidgetItem *item)
         a.ch2_curve->setName(text);
         replot();
     }
-    {
-        const QSignalBlocker held(ui->recent_analyses);
-        item->setSelected(true);
-    }
-    const signal_hold held = hold({ui->details_box});
-    ui->details_box->clear();
-    ui->details->clear();
-    const analysis_list::details_view view = analysis_list::details_for(
-        false, a.name, a.details, selected_names(), experiment_list::summary_heading(selected_analyses().size()));
-    ui->details_box->addItems(view.box_entries);
-    ui->details->addItems(view.lines);
+    // The selection stays as it is: a renamed row that is drawn keeps its place on the plot and in the legend,
+    // and one that is not is not highlighted as if it were.
+    fill_details(experiment_list::summary_heading(selected_analyses().size()));
 }
 
 // ---- details box ----

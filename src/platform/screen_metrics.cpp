@@ -25,6 +25,14 @@ QPoint fitted_frame_position(const QRect &frame, const QRect &available)
     return {x, y};
 }
 
+QPoint centred_frame_position(const QSize &frame, const QRect &anchor_frame)
+{
+    // From the corner rather than QRect::center(), which lies half a pixel up and left of the middle of an even
+    // size: an even box over an even window is then off by one.
+    return anchor_frame.topLeft() +
+           QPoint((anchor_frame.width() - frame.width()) / 2, (anchor_frame.height() - frame.height()) / 2);
+}
+
 namespace {
 
 QMargins frame_margins(const QWidget *w)
@@ -63,7 +71,6 @@ void place_over(QWidget *box, const QWidget *anchor)
     if (!box || !anchor)
         return;
     const QSize frame = box->size().grownBy(frame_margins(anchor));
-    const QPoint centre = anchor->frameGeometry().center();
-    place_window(box, centre - QPoint(frame.width() / 2, frame.height() / 2), anchor);
+    place_window(box, centred_frame_position(frame, anchor->frameGeometry()), anchor);
 }
 }  // namespace platform

@@ -4,6 +4,7 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 
 class QWidget;
 
@@ -14,6 +15,9 @@ double horizontal_density_ratio();
 // The top-left corner for `frame` moved as little as needed to lie within `available`; a frame larger than
 // `available` keeps its top-left corner inside it, so that the title bar stays within reach.
 QPoint fitted_frame_position(const QRect &frame, const QRect &available);
+
+// The top-left corner that puts the centre of a frame of size `frame` on the centre of `anchor_frame`.
+QPoint centred_frame_position(const QSize &frame, const QRect &anchor_frame);
 
 // Puts a top-level window's frame at `frame_top_left`, moved onto the screen there where it would leave it.
 // `decorated_like`, a window the window manager has framed already, lends its frame to one not yet shown. The

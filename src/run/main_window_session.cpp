@@ -68,7 +68,11 @@ void MainWindow::on_settings_clicked()
 
     // Reached from the device box's settings entry, the box must not stay on that entry.
     ui->comboBox_2->setCurrentIndex(0);
-    platform::place_over(box, this);
+    // Over the screen the user is on: the analysis screen asks for the box while this one is hidden.
+    const QWidget *opener = this;
+    if (!isVisible() && state.analysis_window && state.analysis_window->isVisible())
+        opener = state.analysis_window;
+    platform::place_over(box, opener);
     box->show();
     if (link) {
         for (int k = 0; k < link->device_count(); ++k)

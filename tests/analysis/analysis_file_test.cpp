@@ -97,21 +97,37 @@ private slots:
         QVERIFY(write_analysis_file(f).endsWith("\tCycle:\t3\nRAW DATA\n"));
     }
 
+    void reads_back_what_it_wrote_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("experiment");
+        const QByteArray g = golden_bytes();
+        QTest::newRow("LF") << g << "ana" << "plate";
+        QTest::newRow("CR LF") << QByteArray(g).replace("\n", "\r\n") << "ana" << "plate";
+        QTest::newRow("UTF-8 texts")
+            << QByteArray(g).replace("\tana\n", "\tZo\xC3\xAB\n").replace("\tplate\n", "\t5 \xC2\xB5M\n")
+            << "Zo\u00eb" << "5 \u00b5M";
+    }
+
     void reads_back_what_it_wrote()
     {
-        for (const QByteArray &bytes : {golden_bytes(), QByteArray(golden_bytes()).replace("\n", "\r\n")}) {
-            const analysis_read r = read_analysis_file(bytes);
-            QCOMPARE(r.status, analysis_read_status::ok);
-            QCOMPARE(write_analysis_file(r.file), golden_bytes()); // every field, every point to 6 digits
-            QCOMPARE(r.file.version, QStringLiteral("v2.4"));
-            QCOMPARE(QVector<float>({r.file.Epa, r.file.Ipa, r.file.Epc, r.file.Ipc}),
-                     QVector<float>({412.35f, 3.27f, 188.02f, -2.5f}));
-            QCOMPARE(QVector<float>({r.file.e_min, r.file.e_max, r.file.i_min, r.file.i_max}),
-                     QVector<float>({-0.2f, 0.2f, -12.5f, 123457000.0f}));
-            QCOMPARE(opened_analysis_details("plate", r.file),
-                     QStringList({"plate", "Rate(mV/sec): 100", "Epa(mV):412.35", "Ipa(\u00b5A):3.27", "Epc(mV):188.02",
-                                  "Ipc(\u00b5A):-2.5", "", "Date:2024-03-05  14:07:09", "User:ana"}));
-        }
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, user);
+        const analysis_read r = read_analysis_file(bytes);
+        QCOMPARE(r.status, analysis_read_status::ok);
+        QCOMPARE(r.file.user, user);
+        QTEST(r.file.experiment, "experiment");
+        // every field, every point to 6 digits
+        QCOMPARE(write_analysis_file(r.file), QByteArray(bytes).replace("\r\n", "\n"));
+        QCOMPARE(r.file.version, QStringLiteral("v2.4"));
+        QCOMPARE(QVector<float>({r.file.Epa, r.file.Ipa, r.file.Epc, r.file.Ipc}),
+                 QVector<float>({412.35f, 3.27f, 188.02f, -2.5f}));
+        QCOMPARE(QVector<float>({r.file.e_min, r.file.e_max, r.file.i_min, r.file.i_max}),
+                 QVector<float>({-0.2f, 0.2f, -12.5f, 123457000.0f}));
+        QCOMPARE(opened_analysis_details("plate", r.file),
+                 QStringList({"plate", "Rate(mV/sec): 100", "Epa(mV):412.35", "Ipa(\u00b5A):3.27", "Epc(mV):188.02",
+                              "Ipc(\u00b5A):-2.5", "", "Date:2024-03-05  14:07:09", "User:" + user}));
     }
 
     void quirks_data()

@@ -26,7 +26,7 @@ private slots:
         QTest::newRow("overlay of three") << false << QStringList{"a", "c", "b"} << QVector<int>{0, 2, 1}
                                           << QStringList{"3 Analysis", "a", "c", "b"}
                                           << QStringList{"3 analysis are selected:", "a", "c", "b"}
-                                          << QVector<int>{0, 2, 1};
+                                          << QVector<int>{0, 1, 2};
         // The single view draws the current row only, however many rows a caller names.
         QTest::newRow("single view") << true << QStringList{"a", "b"} << QVector<int>{0, 1} << QStringList{"b"}
                                      << own << QVector<int>{1};

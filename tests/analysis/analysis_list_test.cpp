@@ -72,6 +72,13 @@ class analysis_list_test : public QObject {
         return rows;
     }
     QStringList details() const { return rows(child<QListWidget>(w, "details")); }
+    QStringList legend_names() const
+    {
+        QStringList names;
+        for (const QCPCurve *c : legend_curves(w))
+            names << c->name();
+        return names;
+    }
     QCustomPlot *plot() const { return child<QCustomPlot>(w, "widget2"); }
     // Tangent lines on show with points to draw.
     int drawn_tangents() const
@@ -254,6 +261,56 @@ private slots:
         QVERIFY(item->font().italic());
         QCOMPARE(a.ch1_curve->name(), QStringLiteral("peak one"));
         QCOMPARE(items(child<QComboBox>(w, "details_box")), QStringList{"peak one"});
+    }
+
+    // A double-click opens the name for editing and changes neither the selection nor the current row: a
+    // renamed analysis that was drawn stays drawn and in the legend, under its new name.
+    void double_click_renames_in_place_data()
+    {
+        QTest::addColumn<int>("analyses");
+        QTest::addColumn<int>("unselected");  // a row clicked out of the selection first, or -1
+        QTest::addColumn<int>("row");
+        QTest::newRow("the only analysis") << 1 << -1 << 0;
+        QTest::newRow("a selected row that is not current") << 3 << -1 << 1;
+        QTest::newRow("a row out of the selection") << 3 << 1 << 1;
+    }
+    void double_click_renames_in_place()
+    {
+        QFETCH(int, analyses);
+        QFETCH(int, unselected);
+        QFETCH(int, row);
+        make(analyses);
+        if (unselected >= 0)
+            click_row(list, unselected);
+        const QVector<int> before = selected();
+        const int current = list->currentRow();
+        // As a window system delivers it: a click, then the second press as a double-click, then its release.
+        const QPoint at = list->visualItemRect(list->item(row)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(selected(), before);
+        QCOMPARE(list->currentRow(), current);
+        auto *editor = list->viewport()->findChild<QLineEdit *>();
+        QVERIFY(editor);
+        editor->setText("renamed");
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(list->item(row)->text(), QStringLiteral("renamed"), 20000);  // committed later
+        QCOMPARE(selected(), before);
+        QCOMPARE(legend_names().contains("renamed"), before.contains(row));
+        QCOMPARE(w->analyses().record(row).ch1_curve->visible(), before.contains(row));
+    }
+
+    // The legend reads as the list does, whichever row was selected or analysed last.
+    void legend_follows_the_list_order()
+    {
+        make(3);
+        click_row(list, 1);  // out of the selection
+        child<QLineEdit>(w, "analysis_name")->setText("A1");
+        w->on_Stop_clicked();  // analysed again, which selects it again
+        QCOMPARE(legend_names(), (QStringList{"A0", "A1", "A2"}));
+        w->on_recent_analyses_itemClicked(list->currentItem());
+        QCOMPARE(legend_names(), (QStringList{"A0", "A1", "A2"}));
     }
 
     void deleting_rows_1_and_3_of_5_keeps_the_others_whole()

@@ -26,6 +26,24 @@ private slots:
         QFETCH(QRect, frame);
         QTEST(platform::fitted_frame_position(frame, QRect(0, 30, 1600, 970)), "expected");
     }
+
+    // A box opened from a window is centred over it, then kept on the screen.
+    void box_over_a_window_data()
+    {
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QPoint>("expected");
+        // A 400 x 300 box: 300 and 200 pixels to spare on either side of a 1000 x 700 window.
+        QTest::newRow("on the window's centre") << QRect(100, 100, 1000, 700) << QPoint(400, 300);
+        QTest::newRow("window at the right edge") << QRect(1000, 100, 1000, 700) << QPoint(1200, 300);
+    }
+
+    void box_over_a_window()
+    {
+        QFETCH(QRect, window);
+        const QSize box(400, 300);
+        const QPoint corner = platform::centred_frame_position(box, window);
+        QTEST(platform::fitted_frame_position(QRect(corner, box), QRect(0, 30, 1600, 970)), "expected");
+    }
 };
 
 QTEST_GUILESS_MAIN(screen_metrics_test)

@@ -479,6 +479,18 @@ void main_window_session_test::hand_over_sends_cyclic_records_users_and_state_th
     settle(20);
     QVERIFY(!w.isVisible());
 
+    // The settings box asked for there opens over the analysis screen, not where the hidden run screen stood.
+    // The test screen is narrower than the box, so only its height can show the centring.
+    screen->setFixedSize(400, 300);
+    screen->move(300, 100);
+    child<QToolButton>(*screen, "settings")->click();
+    auto *box = visible_window<settings_box>();
+    QVERIFY(box);
+    const QRect over = screen->frameGeometry(), frame = box->frameGeometry();
+    QVERIFY2(qAbs((frame.top() - over.top()) - (over.bottom() - frame.bottom())) <= 1,
+             qPrintable(QStringLiteral("box top %1").arg(frame.top())));
+    box->close();
+
     // Back: the run screen comes up where the analysis screen stood, and that window goes.
     screen->move(120, 90);
     screen->close();
