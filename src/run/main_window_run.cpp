@@ -289,8 +289,7 @@ void MainWindow::update_run_extremes()
     record.i_max = ctx.extremes.i_max;
     if (ctx.e_start_known && run_path->setup().method != method_index::chronoamperometry)
         record.e_start = ctx.e_start;
-    const axis_range y = y_axis_range(ctx.extremes);
-    ui->widget->yAxis->setRange(y.lower, y.upper);
+    fit_axes_to_run();
 }
 
 void MainWindow::serialReceived()
