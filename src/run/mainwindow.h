@@ -222,6 +222,7 @@ private:
     bool current_row_in_use() const;
     void make_row_current(int row);
     void set_electrode_boxes(bool w1, bool w2);
+    void show_name_in_details(int record, const QString &name);
     bool selected_flags_agree() const;
     bool run_under_way() const;
     void show_only_current_row();
