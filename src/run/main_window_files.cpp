@@ -90,7 +90,8 @@ QString MainWindow::ask_save_target(const QString &caption, const QString &propo
 
 void MainWindow::tell_file_error(const QString &title, const QString &text)
 {
-    qWarning().noquote() << title << text;
+    // The user reads it in the box; a terminal copy would only repeat it.
+    qCDebug(rz410_trace).noquote() << title << text;
     if (show_file_error)
         show_file_error(title, text);
     else
