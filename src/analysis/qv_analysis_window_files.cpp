@@ -24,6 +24,7 @@
 #include "shell/settings_file.h"
 #include "shell/user_folders.h"
 #include "ui_qv_analysis_window.h"
+#include "platform/trace.h"
 
 namespace {
 
@@ -61,7 +62,8 @@ QString qv_analysis_window::chosen_open_path(const QString &caption, const QStri
 
 void qv_analysis_window::tell_user(const QString &title, const QString &text)
 {
-    qWarning().noquote() << "analysis screen:" << title << text;
+    // The user reads it in the box; a terminal copy would only repeat it.
+    qCDebug(rz410_trace).noquote() << "analysis screen:" << title << text;
     if (show_file_message) {
         show_file_message(title, text);
         return;

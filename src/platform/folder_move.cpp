@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "platform/trace.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,7 +19,8 @@ namespace {
 
 result failure(const QString &text)
 {
-    qWarning() << "folder move:" << text;
+    // The caller tells the user; the terminal is no place for a second copy.
+    qCDebug(rz410_trace).noquote() << "folder move:" << text;
     return {false, text};
 }
 

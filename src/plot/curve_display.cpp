@@ -18,6 +18,15 @@ QString blank_swatch_style()
     return QStringLiteral("background-color: rgb(255,255,255);");
 }
 
+namespace {
+// A flat potential would collapse the axis; the x range is kept then.
+bool has_width(double lower, double upper)
+{
+    const double width = upper - lower;
+    return width > 1e-7 || width < -1e-7;
+}
+}  // namespace
+
 fitted_ranges fit_ranges(const record_extent &current, const QVector<record_extent> &selected)
 {
     fitted_ranges out;
@@ -28,9 +37,7 @@ fitted_ranges fit_ranges(const record_extent &current, const QVector<record_exte
         x_max = std::max(x_max, r.e_max);
         y_min = std::min(y_min, r.i_min);
         y_max = std::max(y_max, r.i_max);
-        // A flat potential would collapse the axis; keep the x range then.
-        const double width = x_max - x_min;
-        if (width > 1e-7 || width < -1e-7) {
+        if (has_width(x_min, x_max)) {
             out.set_x = true;
             out.x_lower = x_min;
             out.x_upper = x_max;
@@ -39,5 +46,31 @@ fitted_ranges fit_ranges(const record_extent &current, const QVector<record_exte
         out.y_lower = y_min;
         out.y_upper = y_max;
     }
+    return out;
+}
+
+fitted_ranges fit_run_ranges(const run_extent &run, const QVector<record_extent> &shown)
+{
+    double x_min = std::min(run.span_from, run.span_to), x_max = std::max(run.span_from, run.span_to);
+    double y_min = 0, y_max = 0;
+    bool y_known = false;
+    auto widen = [&](const record_extent &r) {
+        x_min = std::min(x_min, r.e_min);
+        x_max = std::max(x_max, r.e_max);
+        y_min = y_known ? std::min(y_min, r.i_min) : r.i_min;
+        y_max = y_known ? std::max(y_max, r.i_max) : r.i_max;
+        y_known = true;
+    };
+    if (run.has_samples)
+        widen(run.samples);
+    for (const record_extent &r : shown)
+        widen(r);
+    fitted_ranges out;
+    out.set_x = has_width(x_min, x_max);
+    out.x_lower = x_min;
+    out.x_upper = x_max;
+    out.set_y = y_known;
+    out.y_lower = y_min;
+    out.y_upper = y_max;
     return out;
 }

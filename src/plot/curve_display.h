@@ -30,3 +30,16 @@ struct fitted_ranges {
     double y_lower = 0, y_upper = 0;
 };
 fitted_ranges fit_ranges(const record_extent &current, const QVector<record_extent> &selected);
+
+// A run under way, as the axes must hold it: its whole span across, known from its start (the potential range,
+// or the run's time for the time-keyed methods), and the samples so far, whose current range carries the
+// live margin.
+struct run_extent {
+    double span_from = 0, span_to = 0;  // either order
+    bool has_samples = false;
+    record_extent samples;
+};
+// The ranges while a run is under way: the run's span and samples widened by every other experiment on show,
+// so that neither the live curve nor the curves beside it leave the plot. The y range is set once some
+// current is known.
+fitted_ranges fit_run_ranges(const run_extent &run, const QVector<record_extent> &shown);

@@ -8,6 +8,7 @@
 void live_run::start(const live_run_setup &setup, const parameter_frame_result &built)
 {
     setup_ = setup;
+    span_ = {built.x_lower, built.x_upper};
     ctx_ = start_decoding(setup.method, built);
     const bool both = both_electrodes();
     fs_ = curve_filtering::record_sampling_rate_hz(setup.method_name, setup.rate, both, setup.details);

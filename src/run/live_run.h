@@ -47,11 +47,14 @@ public:
 
     const run_decoding_context &decoding() const { return ctx_; }
     const live_run_setup &setup() const { return setup_; }
+    // The run's whole span across the plot, known from its frame: potentials in V, or its time in ms.
+    axis_range span() const { return span_; }
     bool both_electrodes() const { return curve_filtering::both_electrodes_of_channel(ctx_.channel_code); }
     double sampling_rate_hz() const { return fs_; }
 
 private:
     live_run_setup setup_;
+    axis_range span_;
     run_decoding_context ctx_;
     double fs_ = 0;
     curve_filtering::chrono_layout layout_;

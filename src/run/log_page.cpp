@@ -110,7 +110,8 @@ bool log_page::log_in()
 
 void log_page::tell_user(const QString &text)
 {
-    qWarning() << text;
+    // The user reads it in the box; a terminal copy would only repeat it.
+    qCDebug(rz410_trace).noquote() << "told the user:" << text;
     auto *box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

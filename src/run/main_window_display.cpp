@@ -12,6 +12,7 @@
 #include "plot/curve_display.h"
 #include "plot/curve_palette.h"
 #include "plot/qcp_compat.h"
+#include "run/live_run.h"
 #include "run/mainwindow.h"
 #include "ui_mainwindow.h"
 #include "platform/trace.h"
@@ -28,6 +29,8 @@ void hide_curve(QCPCurve *c)
     c->setVisible(false);
     c->removeFromLegend();
 }
+
+record_extent extent_of(const curve &r) { return record_extent{r.e_min, r.e_max, r.i_min, r.i_max}; }
 }  // namespace
 
 // ---- helpers ------------------------------------------------------------------------------------
@@ -306,24 +309,51 @@ void MainWindow::include_in_axes(int record)
     ui->widget->yAxis->setRange(y);
 }
 
+void MainWindow::set_axis_ranges(const fitted_ranges &fit)
+{
+    if (fit.set_x)
+        ui->widget->xAxis->setRange(fit.x_lower, fit.x_upper);
+    if (fit.set_y)
+        ui->widget->yAxis->setRange(fit.y_lower, fit.y_upper);
+}
+
+bool MainWindow::fit_axes_to_run()
+{
+    // The record alone would give only the samples so far: the sweep still to come would run off the plot.
+    const int run = running_record_index();
+    const QVector<int> selected = selection_snapshot();
+    if (run < 0 || !selected.contains(run))
+        return false;
+    run_extent extent;
+    extent.span_from = run_path->span().lower;
+    extent.span_to = run_path->span().upper;
+    const run_extremes &live = run_path->decoding().extremes;
+    if (live.any) {
+        const axis_range y = y_axis_range(live);
+        extent.has_samples = true;
+        extent.samples = record_extent{live.e_min, live.e_max, y.lower, y.upper};
+    }
+    QVector<record_extent> shown;
+    for (int record : selected) {
+        if (record != run && !records[record].hidden)
+            shown << extent_of(records[record]);
+    }
+    set_axis_ranges(fit_run_ranges(extent, shown));
+    return true;
+}
+
 void MainWindow::on_Center_clicked()
 {
     const int current = ui->listWidget->currentRow();
     if (!valid_record(current))
         return;
     ui->widget->axisRect()->insetLayout()->setInsetRect(0, QRectF(0, 0, 0, 0));
-    auto extent_of = [this](int record) {
-        const curve &r = records[record];
-        return record_extent{r.e_min, r.e_max, r.i_min, r.i_max};
-    };
-    QVector<record_extent> selected;
-    for (int record : selection_snapshot())
-        selected << extent_of(record);
-    const fitted_ranges fit = fit_ranges(extent_of(current), selected);
-    if (fit.set_x)
-        ui->widget->xAxis->setRange(fit.x_lower, fit.x_upper);
-    if (fit.set_y)
-        ui->widget->yAxis->setRange(fit.y_lower, fit.y_upper);
+    if (!fit_axes_to_run()) {
+        QVector<record_extent> selected;
+        for (int record : selection_snapshot())
+            selected << extent_of(records[record]);
+        set_axis_ranges(fit_ranges(extent_of(records[current]), selected));
+    }
     redraw();
 }
 

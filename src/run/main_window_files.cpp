@@ -99,7 +99,8 @@ QString MainWindow::ask_save_target(const QString &caption, const QString &propo
 
 void MainWindow::tell_file_error(const QString &title, const QString &text)
 {
-    qWarning().noquote() << title << text;
+    // The user reads it in the box; a terminal copy would only repeat it.
+    qCDebug(rz410_trace).noquote() << title << text;
     if (show_file_error)
         show_file_error(title, text);
     else
@@ -412,21 +413,7 @@ void MainWindow::give_saved_name(int record, const QString &name)
     }
     r.ch1_curve->setName(experiment_list::we1_curve_name(name));
     r.ch2_curve->setName(experiment_list::we2_curve_name(name));
-    // The details box entry that names the record: the only one, or with several selected rows the record's
-    // own entry (entry 0 is the summary).
-    QComboBox *box = ui->details_box;
-    int entry = box->count() == 1 ? 0 : -1;
-    if (box->count() > 1) {
-        const int position = selection_snapshot().indexOf(record);
-        entry = position >= 0 && position + 1 < box->count() ? position + 1 : -1;
-    }
-    if (entry >= 0) {
-        const QSignalBlocker blocker(box);
-        box->setItemText(entry, name);
-    }
-    // In overlay view the summary lists the selected rows by name.
-    if (summary_entry_current())
-        on_details_box_currentIndexChanged(0);
+    show_name_in_details(record, name);
 }
 
 void MainWindow::save_with_dialog(int record, const QString &proposed_name)

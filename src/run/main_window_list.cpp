@@ -239,6 +239,7 @@ void MainWindow::on_details_box_currentIndexChanged(int index)
         ui->details->clear();
         ui->details->addItems(lines);
         paint_swatches_blank();
+        update_buttons();
         return;
     }
     const int record = selected_rows();
@@ -247,6 +248,8 @@ void MainWindow::on_details_box_currentIndexChanged(int index)
     ui->details->clear();
     ui->details->addItems(records[record].details);
     show_record_colour_swatches(record);
+    // The details panel's save button stands for the experiment picked here.
+    update_buttons();
 }
 
 // ---- views ----
@@ -541,6 +544,7 @@ void MainWindow::on_listWidget_itemChanged(QListWidgetItem *item)
     record.saved = 0;
     record.ch1_curve->setName(experiment_list::we1_curve_name(text));
     record.ch2_curve->setName(experiment_list::we2_curve_name(text));
+    show_name_in_details(row, text);
     apply_record_visibility(row);
     // The running record stays without a file until its run has ended.
     const bool may_save = row != running_record_index();
@@ -548,6 +552,26 @@ void MainWindow::on_listWidget_itemChanged(QListWidgetItem *item)
     ui->actionSave->setEnabled(may_save);
     ui->Save_Experiment_2->setEnabled(may_save);
     qcp::replot_hint(ui->widget);
+}
+
+void MainWindow::show_name_in_details(int record, const QString &name)
+{
+    // The details box entry that names the record: the only one when the record is the one selected, or with
+    // several selected rows the record's own entry (entry 0 is the summary).
+    QComboBox *box = ui->details_box;
+    const int position = selection_snapshot().indexOf(record);
+    int entry = -1;
+    if (box->count() == 1 && position == 0)
+        entry = 0;
+    else if (box->count() > 1 && position >= 0 && position + 1 < box->count())
+        entry = position + 1;
+    if (entry >= 0) {
+        const QSignalBlocker blocker(box);
+        box->setItemText(entry, name);
+    }
+    // In overlay view the summary lists the selected rows by name.
+    if (summary_entry_current())
+        on_details_box_currentIndexChanged(0);
 }
 
 // ---- adding and naming ----

@@ -289,8 +289,7 @@ void MainWindow::update_run_extremes()
     record.i_max = ctx.extremes.i_max;
     if (ctx.e_start_known && run_path->setup().method != method_index::chronoamperometry)
         record.e_start = ctx.e_start;
-    const axis_range y = y_axis_range(ctx.extremes);
-    ui->widget->yAxis->setRange(y.lower, y.upper);
+    fit_axes_to_run();
 }
 
 void MainWindow::serialReceived()
@@ -360,9 +359,8 @@ void MainWindow::end_run(run_ending how)
         link->main_port().clear(QSerialPort::AllDirections);
         state.rx_buffer.clear();
     }
-    // The start of the run centred the axes on the rows selected then, and the run's own current range has set
-    // the y axis since. When it ends, the finished record and every curve shown with it (overlay view) lie
-    // inside the axes.
+    // During the run the axes held its span and the curves shown beside it, as long as its row was selected.
+    // When it ends, the finished record and every curve shown with it (overlay view) lie inside the axes.
     if (run_path->decoding().extremes.any) {
         include_in_axes(run_record);
         for (int shown : selection_snapshot()) {

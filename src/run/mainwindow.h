@@ -25,6 +25,7 @@ class QDropEvent;
 struct experiment_file_contents;
 struct experiment_data;
 struct export_stamp;
+struct fitted_ranges;
 struct save_result;
 class instrument_link;
 class dialog_warning_save_data;
@@ -121,6 +122,8 @@ private:
     void redraw();
     void set_legend_entry(QCPCurve *c, bool shown) const;
     void show_curve(QCPCurve *c);
+    void set_axis_ranges(const fitted_ranges &fit);
+    bool fit_axes_to_run();  // false, changing nothing, when no run is under way in view
 
     const std::array<QColor, 24> palette;
     record_store records;
@@ -219,6 +222,7 @@ private:
     bool current_row_in_use() const;
     void make_row_current(int row);
     void set_electrode_boxes(bool w1, bool w2);
+    void show_name_in_details(int record, const QString &name);
     bool selected_flags_agree() const;
     bool run_under_way() const;
     void show_only_current_row();

@@ -13,6 +13,7 @@
 #include "analysis/analysis_file.h"
 #include "analysis_window_fixtures.h"
 #include "shell/app_state.h"
+#include "support/slot_warning_guard.h"
 #include "support/temp_workdir.h"
 
 using namespace analysis_fixtures;
@@ -292,10 +293,12 @@ private slots:
         auto w = make_window();
         if (!bytes.isEmpty())
             dir->write_file("bad.qva", bytes);
+        const slot_warning_guard terminal;
         open(w.get(), dir->path() + "/bad.qva");
         QCOMPARE(rows_of(w.get()), QStringList());
         QCOMPARE(w->experiment_count(), 0);
         QCOMPARE(messages.size(), 1);
+        QCOMPARE(terminal.warnings().filter("bad.qva"), QStringList());  // the user is told; the terminal is not
         open(w.get(), QString());  // the next dialog still starts where it did
         QCOMPARE(open_starts.last(), user_folder);
     }

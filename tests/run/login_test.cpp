@@ -14,6 +14,7 @@
 #include "shell/add_user.h"
 #include "shell/app_state.h"
 #include "shell/select_user.h"
+#include "support/slot_warning_guard.h"
 #include "support/temp_workdir.h"
 
 namespace {
@@ -328,6 +329,7 @@ private slots:
         dir.write_file("Data/Archive", "not a folder");
         log_page page;
         page.show();
+        const slot_warning_guard terminal;
         click(page, "pushButton_3");
         QCOMPARE(items(user_box(page)), QStringList{"Ann"});
         QVERIFY(user_box(page)->isEnabled());
@@ -342,6 +344,7 @@ private slots:
         QCOMPARE(items(user_box(page)), QStringList{"Ann"});
         QVERIFY(!shown_warning(page).isEmpty());
         QVERIFY(QDir("Data/Archive/Ann").isEmpty());
+        QCOMPARE(terminal.warnings().filter("Ann"), QStringList());  // the user is told; the terminal is not
     }
 
     void deleting_a_user_never_logged_in_moves_nothing()

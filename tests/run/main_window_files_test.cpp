@@ -24,6 +24,7 @@
 #include "run/record_conversion.h"
 #include "shell/app_state.h"
 #include "support/experiment_samples.h"
+#include "support/slot_warning_guard.h"
 #include "support/temp_workdir.h"
 
 namespace {
@@ -435,12 +436,14 @@ void main_window_files_test::unreadable_file_adds_no_record()
     dir->write_file(experiments + "crlf.qve",
                     file_of(method_record(method_index::cyclic)).replace("\n", "\r\n"));
     const QString folder_before = window->screen_state().experiments_dir;
+    const slot_warning_guard terminal;
     open(experiments + "broken.qve");
     open(experiments + "crlf.qve");
     open(experiments + "absent.qve");
     QCOMPARE(int(window->experiment_records().experiment_count()), 0);
     QCOMPARE(rows(), QStringList());
     QCOMPARE(messages.size(), 3);
+    QCOMPARE(terminal.warnings().filter(".qve"), QStringList());  // the user is told; the terminal is not
     for (int i = 0; i < 3; ++i)
         QVERIFY(messages[i].contains(QStringList{"broken.qve", "crlf.qve", "absent.qve"}[i]));
     QCOMPARE(window->screen_state().experiments_dir, folder_before);

@@ -259,6 +259,12 @@ void main_window_list_test::selected_rows_without_experiment_is_minus_one()
     QCOMPARE(box->count(), 4);
     box->setCurrentIndex(3);
     QCOMPARE(window->selected_rows(), 2);
+    // Picking an entry gives the panel's save button to that experiment: B unsaved, C saved.
+    record(1).saved = 0;
+    box->setCurrentIndex(2);
+    QVERIFY(enabled("Save_Experiment_2"));
+    box->setCurrentIndex(3);
+    QVERIFY(!enabled("Save_Experiment_2"));
 
     // The box still lists three names, but only one row is left selected.
     list->item(1)->setSelected(false);
@@ -319,6 +325,14 @@ void main_window_list_test::rename_makes_row_italic_and_unsaved()
     QCOMPARE(record(0).ch1_curve->name(), QStringLiteral("fresh_w1"));
     QCOMPARE(record(0).ch2_curve->name(), QStringLiteral("fresh_w2"));
     QVERIFY(enabled("Save") && enabled("Save_Experiment_2"));
+    QCOMPARE(box->itemText(0), QStringLiteral("fresh"));
+
+    // In overlay view the renamed experiment's entry and the summary take the new name.
+    add({"other"});
+    window->select_all();
+    list->item(1)->setText("again");
+    QCOMPARE(box->itemText(2), QStringLiteral("again"));
+    QCOMPARE(row_texts(window->findChild<QListWidget *>("details")).last(), QStringLiteral("again"));
 
     // The same text again changes nothing.
     record(0).saved = 1;

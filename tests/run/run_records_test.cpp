@@ -194,6 +194,19 @@ private slots:
         QVERIFY(!fit_ranges(nearly_flat, {nearly_flat}).set_x);
         const record_extent just_wide{0.2, 0.2 + 2e-7, 0, 1};
         QVERIFY(fit_ranges(just_wide, {just_wide}).set_x);
+
+        // A run under way: its whole span across (given either way round) though its samples cover only part of
+        // it, and every curve shown beside it.
+        const fitted_ranges live = fit_run_ranges({1.0, -1.0, true, {-0.2, 0.0, -5.0, 6.0}}, {b});
+        QVERIFY(live.set_x && live.set_y);
+        QCOMPARE(live.x_lower, -1.0);
+        QCOMPARE(live.x_upper, 1.0);
+        QCOMPARE(live.y_lower, -5.0);
+        QCOMPARE(live.y_upper, 9.0);
+        // Before its first sample, with nothing beside it, only its time across is known.
+        const fitted_ranges waiting = fit_run_ranges({0.0, 600000.0, false, {}}, {});
+        QVERIFY(waiting.set_x && !waiting.set_y);
+        QCOMPARE(waiting.x_upper, 600000.0);
     }
 };
 

@@ -598,34 +598,65 @@ private slots:
         QVERIFY(y.lower <= last.i_min && y.upper >= last.i_max);
     }
 
-    void a_run_ending_in_overlay_view_keeps_every_shown_curve_in_the_axes()
+    void a_run_in_overlay_view_keeps_every_shown_curve_in_the_axes_data()
     {
-        // Overlay view: an opened experiment far wider than the run stays selected and shown beside it.
+        QTest::addColumn<int>("method");
+        QTest::addColumn<bool>("under_way");
+        QTest::addRow("sweep, at its end") << int(method_index::linear_sweep) << false;
+        QTest::addRow("sweep, under way") << int(method_index::linear_sweep) << true;
+        QTest::addRow("time-keyed, under way") << int(method_index::amperometry) << true;
+    }
+
+    void a_run_in_overlay_view_keeps_every_shown_curve_in_the_axes()
+    {
+        QFETCH(int, method);
+        QFETCH(bool, under_way);
+        const method_index m = static_cast<method_index>(method);
+        const bool time_keyed = m == method_index::amperometry;
+        // Overlay view: an opened experiment of the run's kind stays selected and shown beside it. It covers only
+        // the start of the run's range, with currents far beyond the run's.
         w->unselect_all();
         auto *view = child<QToolButton>(*w, "Open_Experiment_5");
         const bool single_view = view->isChecked();
         view->setChecked(false);
-        w->on_Open_Experiment_5_clicked();
+        curve &opened = add_listed_experiment(*w, QStringLiteral("opened"),
+                                              time_keyed ? QStringLiteral("Amperometric")
+                                                         : QStringLiteral("Linear Sweep Voltammetry"));
         QCOMPARE(child<QListWidget>(*w, "listWidget")->selectionMode(), QAbstractItemView::MultiSelection);
-        curve &wide = add_listed_experiment(*w, QStringLiteral("wide opened"), QStringLiteral("Linear Sweep Voltammetry"));
-        wide.e_min = -1.9f;
-        wide.e_max = 1.8f;
-        wide.i_min = -700.0f;
-        wide.i_max = 900.0f;
+        opened.e_min = 0.0f;
+        opened.e_max = time_keyed ? 400.0f : 0.4f;
+        opened.i_min = -700.0f;
+        opened.i_max = 900.0f;
         auto *list = child<QListWidget>(*w, "listWidget");
-        const int opened = list->count() - 1;
-        list->setCurrentRow(opened);
-        list->item(opened)->setSelected(true);
-        w->on_listWidget_itemClicked(list->item(opened));
+        const int row = list->count() - 1;
+        list->setCurrentRow(row);
+        list->item(row)->setSelected(true);
+        w->on_listWidget_itemClicked(list->item(row));
 
-        const int n = start(method_index::linear_sweep, short_pages(), true, false);
+        method_pages pages = time_keyed ? long_ampero() : short_pages();
+        pages.lsv.ei_mV = -1000;
+        pages.lsv.ef_mV = 1000;
+        if (under_way)
+            sim->set_speed_up(1e-6);   // the first sample comes, then the run holds still
+        const int n = start(m, pages, true, false);
         QVERIFY(n >= 0);
-        QVERIFY(list->item(opened)->isSelected());
-        QVERIFY(wait_for([&] { return !w->run_in_progress(); }));
+        QVERIFY(list->item(row)->isSelected());
         const curve &run = w->experiment_records()[n];
+        if (under_way)
+            QVERIFY(wait_for([&] { return run.ch1_raw_curve->data()->size() > 0; }));
+        else
+            QVERIFY(wait_for([&] { return !w->run_in_progress(); }));
         const QCPRange x = child<QCustomPlot>(*w, "widget")->xAxis->range();
         const QCPRange y = child<QCustomPlot>(*w, "widget")->yAxis->range();
-        for (const curve *shown : {&run, static_cast<const curve *>(&wide)}) {
+        if (under_way) {
+            // The whole span the run will sweep or take, not only the samples so far.
+            const double span = time_keyed ? double(pages.ampero.run_time_ms) : 1.0;
+            QVERIFY2(x.lower <= (time_keyed ? 0.0 : -1.0) && x.upper >= span,
+                     qPrintable(QString("x %1..%2 during the run").arg(x.lower).arg(x.upper)));
+            child<QToolButton>(*w, "Stop")->click();
+            sim->set_speed_up(sim_speed_up);
+        }
+        for (const curve *shown : {&run, static_cast<const curve *>(&opened)}) {
             QVERIFY2(x.lower <= shown->e_min && x.upper >= shown->e_max,
                      qPrintable(QString("x %1..%2, %3 %4..%5").arg(x.lower).arg(x.upper).arg(shown->name)
                                     .arg(shown->e_min).arg(shown->e_max)));
@@ -633,6 +664,7 @@ private slots:
                      qPrintable(QString("y %1..%2, %3 %4..%5").arg(y.lower).arg(y.upper).arg(shown->name)
                                     .arg(shown->i_min).arg(shown->i_max)));
         }
+        QVERIFY(!w->run_in_progress());
         w->unselect_all();
         view->setChecked(single_view);
         w->on_Open_Experiment_5_clicked();

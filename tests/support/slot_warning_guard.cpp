@@ -3,11 +3,14 @@
 
 namespace {
 QStringList caught;
+QStringList caught_warnings;
 QtMessageHandler passed_on = nullptr;
 
 void record(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
     caught.append(text);
+    if (type != QtDebugMsg && type != QtInfoMsg)
+        caught_warnings.append(text);
     if (passed_on)
         passed_on(type, context, text);
 }
@@ -16,6 +19,7 @@ void record(QtMsgType type, const QMessageLogContext &context, const QString &te
 slot_warning_guard::slot_warning_guard()
 {
     caught.clear();
+    caught_warnings.clear();
     previous = qInstallMessageHandler(record);
     passed_on = previous;
 }
@@ -29,4 +33,9 @@ slot_warning_guard::~slot_warning_guard()
 QStringList slot_warning_guard::slot_name_warnings() const
 {
     return caught.filter(QStringLiteral("connectSlotsByName"));
+}
+
+QStringList slot_warning_guard::warnings() const
+{
+    return caught_warnings;
 }

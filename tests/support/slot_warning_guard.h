@@ -1,5 +1,5 @@
 // Records the Qt messages logged while it lives, so a form test can fail on a by-name slot that has no
-// matching signal (Qt only logs those). Messages are still passed on to the previous handler.
+// matching signal (Qt only logs those), and a test can tell what reaches the terminal. Messages are still passed on to the previous handler.
 #pragma once
 
 #include <QStringList>
@@ -14,6 +14,8 @@ public:
 
     // Messages so far that mention connectSlotsByName.
     QStringList slot_name_warnings() const;
+    // Warnings and worse so far: what reaches the terminal when no trace is asked for.
+    QStringList warnings() const;
 
 private:
     QtMessageHandler previous;
