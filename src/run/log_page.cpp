@@ -83,6 +83,9 @@ void log_page::load_users()
 
 bool log_page::log_in()
 {
+    // One page, one run screen: a press that comes before the page has gone is ignored.
+    if (run_screen_opened)
+        return false;
     if (!ui->comboBox->isEnabled()) {
         qCDebug(rz410_trace) << "combobox disabled";
         return false;
@@ -99,6 +102,7 @@ bool log_page::log_in()
         return false;
     }
 
+    run_screen_opened = true;
     main_window = new MainWindow(nullptr);
     write_saved_user();
     connect(this, &log_page::current_user, main_window, &MainWindow::set_current_user);

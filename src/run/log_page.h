@@ -52,5 +52,8 @@ private:
     Ui::log_page *ui;
     QTimer *autologin_timer = nullptr;
     MainWindow *main_window = nullptr;
+    // Set before the run screen is built: its search for an instrument runs the event loop, and a second press
+    // then would open a second run screen on the same port and records.
+    bool run_screen_opened = false;
     add_user *add_user_window = nullptr;
 };

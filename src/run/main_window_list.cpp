@@ -545,7 +545,9 @@ void MainWindow::on_listWidget_itemChanged(QListWidgetItem *item)
     record.ch1_curve->setName(experiment_list::we1_curve_name(text));
     record.ch2_curve->setName(experiment_list::we2_curve_name(text));
     show_name_in_details(row, text);
-    apply_record_visibility(row);
+    // A rename leaves what is on show as it was: a row out of view keeps its curves off the plot and the legend.
+    if (item->isSelected())
+        apply_record_visibility(row);
     // The running record stays without a file until its run has ended.
     const bool may_save = row != running_record_index();
     ui->Save->setEnabled(may_save);

@@ -246,6 +246,19 @@ private slots:
                  (QStringList{"Analysis", "Experiments", "Plots", "Protocols"}));
     }
 
+    void a_page_makes_one_run_screen_however_often_pressed()
+    {
+        temp_workdir dir;
+        make_users({"Ann"});
+        dir.write_file("Libraries/Config.txt", config("Ann", "1"));
+        log_page page;  // logged in at once; its close is still pending
+        page.show();
+        for (int press = 0; press < 2; ++press)
+            QTest::keyClick(page.findChild<QPushButton *>("pushButton"), Qt::Key_Return);
+        QCOMPARE(run_screens().size(), 1);
+        QCOMPARE(page.run_screen(), run_screens().first());
+    }
+
     void refused_names_get_a_message()
     {
         temp_workdir dir;

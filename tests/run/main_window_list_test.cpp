@@ -333,10 +333,16 @@ void main_window_list_test::rename_makes_row_italic_and_unsaved()
     list->item(1)->setText("again");
     QCOMPARE(box->itemText(2), QStringLiteral("again"));
     QCOMPARE(row_texts(window->findChild<QListWidget *>("details")).last(), QStringLiteral("again"));
+    // A row out of view stays off the plot and out of the legend when renamed.
+    list->item(0)->setSelected(false);
+    window->on_listWidget_itemClicked(list->item(0));
+    list->item(0)->setText("unseen");
+    QVERIFY(!record(0).ch1_curve->visible() && !in_legend(record(0).ch1_curve) && !in_legend(record(0).ch2_curve));
+    QVERIFY(record(1).ch1_curve->visible() && in_legend(record(1).ch1_curve));
 
     // The same text again changes nothing.
     record(0).saved = 1;
-    list->item(0)->setText("fresh");
+    list->item(0)->setText("unseen");
     QCOMPARE(int(record(0).saved), 1);
 }
 
