@@ -15,6 +15,7 @@
 #include "analysis/qv_analysis_window.h"
 #include "lists/experiment_list_logic.h"
 #include "lists/list_selection.h"
+#include "platform/memory_release.h"
 #include "platform/trace.h"
 #include "plot/curve_palette.h"
 #include "plot/qcp_compat.h"
@@ -376,6 +377,7 @@ void qv_analysis_window::clear_all()
     show_no_analysis();
     update_buttons();
     replot();
+    platform::give_back_freed_memory();
 }
 
 void qv_analysis_window::open_file_loc()

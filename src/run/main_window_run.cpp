@@ -373,6 +373,8 @@ void MainWindow::end_run(run_ending how)
     show_run_curves(true);
     const int record = run_record;
     autosave_record(record);
+    // The record's curves hold the run now; the receive path's own copies of its samples are let go.
+    run_path = std::make_unique<live_run>();
     update_buttons();
 }
 

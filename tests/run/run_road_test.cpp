@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <cerrno>
 #include <fcntl.h>
+#include <malloc.h>
 #include <memory>
 #include <pty.h>
 #include <termios.h>
@@ -39,6 +40,13 @@
 
 namespace {
 using namespace run_fixtures;
+
+// Bytes the program holds on the heap, large blocks included; freed memory kept for reuse does not count.
+size_t heap_bytes_in_use()
+{
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+}
 
 constexpr double sim_speed_up = 40;
 // How long a run, a reply or a status may take before a case gives up. A run takes seconds alone; under the
@@ -707,6 +715,8 @@ private slots:
         method_pages pages = long_ampero();
         pages.ampero.run_time_ms = 1500000;
         sim->set_speed_up(1e-6);
+        w->clear_all();
+        const size_t heap_before = heap_bytes_in_use();
         const int n = start(method_index::amperometry, pages, true, false);
         QVERIFY(n >= 0);
         const curve &record = w->experiment_records()[n];
@@ -730,24 +740,30 @@ private slots:
         QCOMPARE(kept, samples);
         QCOMPARE(record.ch1_curve->data()->size(), kept);   // the final pass shows every sample
 
-        const QFileInfoList copies = QDir(QStringLiteral("Data/Temp")).entryInfoList(QDir::Files, QDir::Time);
-        QVERIFY(!copies.isEmpty());
-        const experiment_load back = load_experiment_file(copies.first().filePath());
-        QVERIFY(back.contents);
-        const experiment_data &file = back.contents->record;
-        QCOMPARE(file.ch1_raw.size(), kept);
-        QCOMPARE(file.ch1.size(), kept);
-        QVERIFY(file.ch2.empty() && file.ch2_raw.empty());
-        // The file holds six significant digits, read back in single precision.
-        const auto as_written = [](double v) { return double(QString::number(v, 'g', 6).toFloat()); };
-        for (int i : {0, 1, 2, kept - 3, kept - 2, kept - 1}) {
-            const auto raw = record.ch1_raw_curve->data()->at(i);
-            const auto shown = record.ch1_curve->data()->at(i);
-            QCOMPARE(file.ch1_raw.keys[i], as_written(raw->key));
-            QCOMPARE(file.ch1_raw.values[i], as_written(raw->value));
-            QCOMPARE(file.ch1.keys[i], as_written(shown->key));
-            QCOMPARE(file.ch1.values[i], as_written(shown->value));
+        {
+            const QFileInfoList copies = QDir(QStringLiteral("Data/Temp")).entryInfoList(QDir::Files, QDir::Time);
+            QVERIFY(!copies.isEmpty());
+            const experiment_load back = load_experiment_file(copies.first().filePath());
+            QVERIFY(back.contents);
+            const experiment_data &file = back.contents->record;
+            QCOMPARE(file.ch1_raw.size(), kept);
+            QCOMPARE(file.ch1.size(), kept);
+            QVERIFY(file.ch2.empty() && file.ch2_raw.empty());
+            // The file holds six significant digits, read back in single precision.
+            const auto as_written = [](double v) { return double(QString::number(v, 'g', 6).toFloat()); };
+            for (int i : {0, 1, 2, kept - 3, kept - 2, kept - 1}) {
+                const auto raw = record.ch1_raw_curve->data()->at(i);
+                const auto shown = record.ch1_curve->data()->at(i);
+                QCOMPARE(file.ch1_raw.keys[i], as_written(raw->key));
+                QCOMPARE(file.ch1_raw.values[i], as_written(raw->value));
+                QCOMPARE(file.ch1.keys[i], as_written(shown->key));
+                QCOMPARE(file.ch1.values[i], as_written(shown->value));
+            }
         }
+        // Cleared, the run gives back what it held: its curves' points and the receive path's copies of them.
+        w->clear_all();
+        QVERIFY2(heap_bytes_in_use() < heap_before + (8 << 20),
+                 qPrintable(QStringLiteral("%1 MB more").arg(double(heap_bytes_in_use() - heap_before) / 1e6)));
     }
 
     void unplugging_mid_run_ends_the_run_and_keeps_what_came()
