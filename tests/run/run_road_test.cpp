@@ -35,6 +35,7 @@
 #include "run/mainwindow.h"
 #include "run/method_setup.h"
 #include "run_test_fixtures.h"
+#include "support/private_terminal.h"
 #include "support/sim_instrument.h"
 #include "support/temp_workdir.h"
 
@@ -63,7 +64,7 @@ public:
         char name[256] = {};
         if (::openpty(&master, &slave, name, nullptr, nullptr) != 0)
             return;
-        path = QString::fromLocal8Bit(name);
+        program_side = std::make_unique<private_terminal>(QString::fromLocal8Bit(name));
         termios t{};
         ::tcgetattr(slave, &t);
         ::cfmakeraw(&t);
@@ -82,8 +83,8 @@ public:
     }
     ~wire_tap() override { cut(); }
 
-    bool ok() const { return master >= 0 && instrument >= 0; }
-    QString program_path() const { return path; }
+    bool ok() const { return master >= 0 && instrument >= 0 && !program_path().isEmpty(); }
+    QString program_path() const { return program_side ? program_side->path() : QString(); }
     // Everything the instrument wrote towards the program since the last clear.
     QByteArray sent;
 
@@ -91,6 +92,8 @@ public:
     {
         from_program.reset();
         from_instrument.reset();
+        if (program_side)
+            program_side->remove();
         to_program.clear();
         to_instrument.clear();
         for (int *fd : {&master, &slave, &instrument}) {
@@ -139,7 +142,7 @@ private:
 
     QByteArray to_program, to_instrument;
     int master = -1, slave = -1, instrument = -1;
-    QString path;
+    std::unique_ptr<private_terminal> program_side;
     std::unique_ptr<QSocketNotifier> from_program, from_instrument;
 };
 
