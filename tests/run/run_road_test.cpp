@@ -18,6 +18,9 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <malloc.h>
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" size_t __sanitizer_get_current_allocated_bytes();   // the sanitizer runtime's; GCC ships no header for it
+#endif
 #include <memory>
 #include <pty.h>
 #include <termios.h>
@@ -42,11 +45,16 @@
 namespace {
 using namespace run_fixtures;
 
-// Bytes the program holds on the heap, large blocks included; freed memory kept for reuse does not count.
+// Bytes the program holds on the heap, large blocks included; freed memory kept for reuse does not count. The
+// sanitizers' allocator keeps its own count.
 size_t heap_bytes_in_use()
 {
+#if defined(__SANITIZE_ADDRESS__)
+    return __sanitizer_get_current_allocated_bytes();
+#else
     const struct mallinfo2 m = mallinfo2();
     return m.uordblks + m.hblkhd;
+#endif
 }
 
 constexpr double sim_speed_up = 40;
