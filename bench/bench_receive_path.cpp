@@ -5,6 +5,7 @@
 #include "instrument/method_names.h"
 #include "instrument/parameter_frames.h"
 #include "instrument/sample_decoding.h"
+#include "platform/memory_release.h"
 #include "plot/qcp_compat.h"
 #include "run/live_run.h"
 #include "run/mainwindow.h"
@@ -24,6 +25,7 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 constexpr int measured_pairs = 1600;         // samples per electrode timed per iteration, after the run length
@@ -282,10 +284,61 @@ void record_memory_and_files(benchmark::State &state)
     }
 }
 BENCHMARK(record_memory_and_files)->Arg(8000000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+qint64 resident_bytes()
+{
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    return f.readAll().split(' ').value(1).toLongLong() * sysconf(_SC_PAGESIZE);
+}
+
+// Five long records opened and cleared again: what the program holds before they are opened, with them open,
+// and after Clear All, which is to come back to within 10% of the first.
+void records_memory_given_back(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    constexpr int records = 5;
+    for (auto _ : state) {
+        QString file;
+        {
+            receive_path path(n);
+            path.fill(n);
+            path.pass(true);
+            path.window->autosave_record(0);
+            const QFileInfoList copies = QDir(QStringLiteral("Data/Temp")).entryInfoList(QDir::Files, QDir::Time);
+            file = copies.isEmpty() ? QString() : copies.first().filePath();
+        }
+        // What making the file took is given back first, so that it does not count as the program's own.
+        platform::give_back_freed_memory();
+        MainWindow window;
+        window.show();
+        QCoreApplication::processEvents();
+        const qint64 before = resident_bytes();
+        for (int k = 0; k < records; ++k) {
+            window.screen_state().pending_open_path = file;
+            window.on_Open_clicked();
+        }
+        QCoreApplication::processEvents();
+        const int opened = window.experiment_records().experiment_count();
+        const qint64 open = resident_bytes();
+        window.clear_all();
+        QCoreApplication::processEvents();
+        const qint64 after = resident_bytes();
+        state.counters["opened_records"] = opened;
+        state.counters["rss_before_MB"] = double(before) / 1e6;
+        state.counters["rss_open_MB"] = double(open) / 1e6;
+        state.counters["rss_cleared_MB"] = double(after) / 1e6;
+        state.counters["cleared_over_before"] = double(after) / double(before);
+        QFile::remove(file);
+    }
+}
+BENCHMARK(records_memory_given_back)->Arg(8000000)->Unit(benchmark::kMillisecond)->Iterations(1);
 }  // namespace
 
 int main(int argc, char **argv)
 {
+    platform::share_one_heap_between_threads();   // as the program does
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     // The window reads its settings relative to the working directory; an empty one keeps the bench repeatable.

@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 program=$1
-home=$2
+home=$("$root/scripts/check_home.sh" "$2")
 mkdir -p "$home"
 cmake -DSRC="$root/runtime" -DDST="$home" -DKEEP_EXISTING=ON -P "$root/scripts/copy_runtime.cmake"
 # With a document to open the program makes its own folder the working folder, so it must live beside its

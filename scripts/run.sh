@@ -3,19 +3,13 @@
 # lies outside the build tree: $RZ410_HOME, or ~/RZ410 when that is not set.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# Checked before anything is installed, built or created, so that a refused folder leaves nothing behind.
+home=$("$root/scripts/check_home.sh" "${RZ410_HOME:-$HOME/RZ410}")
 "$root/scripts/setup.sh"
 build="$root/build/release"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DRZ410_TESTS=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
-home="${RZ410_HOME:-$HOME/RZ410}"
-mkdir -p "$home"
-home=$(cd "$home" && pwd)
-case "$home" in
-  "$root"|"$root/"*)
-    echo "RZ410_HOME ($home) lies inside the source tree, which a clean rebuild (rm -rf build, git clean -xdf) deletes; choose another folder." >&2
-    exit 1 ;;
-esac
 "$root/scripts/prepare_home.sh" "$build/app/rz410" "$home"
 
 # Documents named relative to where this script was started from.

@@ -17,6 +17,7 @@
 #include "lists/experiment_list_logic.h"
 #include "lists/list_selection.h"
 #include "lists/selection_before_press.h"
+#include "platform/memory_release.h"
 #include "platform/trace.h"
 #include "plot/curve_palette.h"
 #include "plot/qcp_compat.h"
@@ -406,6 +407,7 @@ void qv_analysis_window::clear_all()
     show_no_analysis();
     update_buttons();
     replot();
+    platform::give_back_freed_memory();
 }
 
 void qv_analysis_window::open_file_loc()

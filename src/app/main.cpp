@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include "platform/memory_release.h"
 #include "run/log_page.h"
 #include "shell/app_state.h"
 #include "shell/program_fonts.h"
@@ -23,6 +24,7 @@ int refuse_start(const QString &text)
 
 int main(int argc, char *argv[])
 {
+    platform::share_one_heap_between_threads();
     QApplication app(argc, argv);
     program_fonts::install();
 

@@ -148,12 +148,16 @@ inline void add_point(QCPCurve *c, double key, double value)
         c->addData(key, value);   // an added last point is noticed without being told
 }
 
+// Empties a curve and gives back its points' memory (emptying alone keeps it for the next points), and with
+// them what a reduced view kept about them. The container stays the same, so a curve sharing it is emptied too.
 inline void clear_points(QCPCurve *c)
 {
-    if (c) {
-        c->data()->clear();
-        points_changed(c, 0);
-    }
+    if (!c)
+        return;
+    c->data()->clear();
+    c->data()->squeeze();
+    if (auto *reduced = dynamic_cast<reduced_curve *>(c))
+        reduced->forget_points();
 }
 
 // Makes `follower` hold the very points of `owner` (one container, no copy), so that a change through either

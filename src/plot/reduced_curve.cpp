@@ -30,6 +30,14 @@ strided_points reduced_curve::points_seen()
     return pts;
 }
 
+void reduced_curve::forget_points()
+{
+    reduction_ = column_reduction();
+    drawn_.reset(new QCPCurveDataContainer);
+    seen_container_ = nullptr;
+    seen_size_ = 0;
+}
+
 void reduced_curve::prepare(const std::function<void()> &between_parts)
 {
     constexpr int part = 1 << 20;

@@ -15,6 +15,8 @@ public:
     // Points from `index` on were rewritten, added or removed. Changes that only add or drop points at the end
     // are noticed without being told; anything that rewrites points in place must tell.
     void points_changed_from(int index) { reduction_.changed_from(index); }
+    // The points are gone: everything kept about them is let go, memory included.
+    void forget_points();
 
     // Reads new points ahead of the next redraw, a part at a time, calling `between_parts` after each part.
     void prepare(const std::function<void()> &between_parts);

@@ -11,6 +11,7 @@
 #include "lists/list_selection.h"
 #include "platform/screen_metrics.h"
 #include "plot/curve_palette.h"
+#include "platform/memory_release.h"
 #include "plot/qcp_compat.h"
 #include "run/mainwindow.h"
 #include "ui_mainwindow.h"
@@ -362,6 +363,7 @@ void MainWindow::clear_all()
     }
     ui->details->clear();
     qcp::replot_hint(ui->widget);
+    platform::give_back_freed_memory();
 }
 
 void MainWindow::clear_all_unsaved()
@@ -462,6 +464,7 @@ void MainWindow::remove_rows(const QVector<int> &requested)
     for (int i = plan.count_after; i < count; ++i)
         release_record_curves(i);
     records.shrink_to(plan.count_after);
+    platform::give_back_freed_memory();
 
     {
         const QSignalBlocker blocker(ui->listWidget);

@@ -369,6 +369,9 @@ void MainWindow::end_run(run_ending how)
         }
     }
     show_run_curves(true);
+    // The record's curves hold the run now; the receive path's own copies of its samples are let go (before the
+    // autosave, whose progress box turns the event loop, in which the next run may start).
+    run_path = std::make_unique<live_run>();
     const int record = run_record;
     autosave_record(record);
     update_buttons();

@@ -212,6 +212,46 @@ private slots:
         QVERIFY2(says.contains("users: (\"Ann\")") && says.contains("probe.qve holds no experiment"), says.constData());
         QCOMPARE(read(QStringLiteral("Data/User/Ann/Experiments/morning.qve")), QByteArray("mine"));
     }
+
+    // A working folder inside the source tree, reached directly or through a symlink, is refused by its real path
+    // before anything is installed, built or created: a refused folder leaves nothing behind.
+    void run_script_refuses_a_working_folder_in_the_source_tree_data()
+    {
+        QTest::addColumn<QString>("link_to");   // where a symlink in a folder of the test's points; empty: none
+        QTest::addColumn<QString>("home");      // RZ410_HOME, "@" standing for that symlink
+        QTest::addColumn<QString>("really");    // the folder it names, which must not come into being
+        const QString build_app = QFileInfo(QStringLiteral(RZ410_PROGRAM)).absolutePath();
+        const QString source = QStringLiteral(RZ410_SOURCE);
+        QTest::newRow("new folder in the source tree")
+            << QString() << source + "/not a home/Data" << source + "/not a home";
+        QTest::newRow("symlink into the build tree") << build_app << "@/home" << build_app + "/home";
+        QTest::newRow("symlink to the source tree") << source << "@" << source + "/Data";
+    }
+    void run_script_refuses_a_working_folder_in_the_source_tree()
+    {
+        QFETCH(QString, link_to);
+        QFETCH(QString, home);
+        QFETCH(QString, really);
+        QTemporaryDir elsewhere;
+        const QString link = elsewhere.filePath(QStringLiteral("lab"));
+        QVERIFY(link_to.isEmpty() || QFile::link(link_to, link));
+        QVERIFY(!QFileInfo::exists(really));
+
+        QProcess script;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("RZ410_HOME"), home.replace(QLatin1Char('@'), link));
+        env.insert(QStringLiteral("HOME"), elsewhere.path());
+        script.setProcessEnvironment(env);
+        script.start(QStringLiteral("bash"), {QStringLiteral(RZ410_SOURCE "/scripts/run.sh")});
+        // A refusal comes at once; a script that went on to build and start the program is stopped here.
+        if (!script.waitForFinished(60000))
+            script.kill();
+        script.waitForFinished(5000);
+        const QByteArray says = script.readAllStandardError();
+        QVERIFY2(says.contains("lies inside the source tree"), says.constData());
+        QCOMPARE(script.exitCode(), 1);
+        QVERIFY(!QFileInfo::exists(really));
+    }
 };
 
 QTEST_GUILESS_MAIN(program_start_test)

@@ -65,7 +65,9 @@ class test_sim_runs : public QObject {
         link = std::make_unique<instrument_link>(lister, nullptr, 400, 250);
         link->find_device_port();
         QVERIFY(link->is_connected());
-        QTest::qWait(30);
+        // The connect command is the last thing the program sends before a case begins; a fixed pause may end
+        // before a busy machine has delivered it.
+        QTRY_VERIFY_WITH_TIMEOUT(sim->commands().contains(connect_command), 60000);
         sim->clear_received();
     }
 
@@ -74,6 +76,8 @@ class test_sim_runs : public QObject {
     bool run(run_capture &capture, method_index method, const parameter_frame_result &built, bool to_end = true)
     {
         capture.ctx = start_decoding(method, built);
+        // As the run screen's Start does: a byte left on the line would shift every frame after it.
+        link->main_port().clear();
         capture.attach(link->main_port());
         if (!link->send_parameter_frame(built.frame))
             return false;
@@ -209,6 +213,22 @@ private slots:
         QVERIFY(sim->received().endsWith(burst(stop_command)));
         QCOMPARE(sim->commands().count(stop_command), 1);
         QVERIFY(capture.samples.front().current_uA > 0);   // the model's steady current, well inside the range
+    }
+
+    // The system gives a closed terminal's number to the next one opened, here or in another test program. A path
+    // an instrument was reached by must not lead to the next one: a program still listing it would write into
+    // that instrument's line, and the replies would land in the middle of its run.
+    void a_path_given_out_never_leads_to_another_instrument()
+    {
+        QString old_path;
+        {
+            sim_instrument gone(2);
+            old_path = gone.slave_path();
+            QVERIFY(QFileInfo::exists(old_path));
+        }
+        sim_instrument next(3);
+        QVERIFY(next.is_plugged());
+        QVERIFY2(!QFileInfo::exists(old_path), qPrintable(old_path));
     }
 
     void command_bursts_count_once_per_twenty_bytes()

@@ -17,6 +17,10 @@
 #include <QToolButton>
 #include <cerrno>
 #include <fcntl.h>
+#include <malloc.h>
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" size_t __sanitizer_get_current_allocated_bytes();   // the sanitizer runtime's; GCC ships no header for it
+#endif
 #include <memory>
 #include <pty.h>
 #include <termios.h>
@@ -34,11 +38,24 @@
 #include "run/mainwindow.h"
 #include "run/method_setup.h"
 #include "run_test_fixtures.h"
+#include "support/private_terminal.h"
 #include "support/sim_instrument.h"
 #include "support/temp_workdir.h"
 
 namespace {
 using namespace run_fixtures;
+
+// Bytes the program holds on the heap, large blocks included; freed memory kept for reuse does not count. The
+// sanitizers' allocator keeps its own count.
+size_t heap_bytes_in_use()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+#endif
+}
 
 constexpr double sim_speed_up = 40;
 // How long a run, a reply or a status may take before a case gives up. A run takes seconds alone; under the
@@ -55,7 +72,7 @@ public:
         char name[256] = {};
         if (::openpty(&master, &slave, name, nullptr, nullptr) != 0)
             return;
-        path = QString::fromLocal8Bit(name);
+        program_side = std::make_unique<private_terminal>(QString::fromLocal8Bit(name));
         termios t{};
         ::tcgetattr(slave, &t);
         ::cfmakeraw(&t);
@@ -74,8 +91,8 @@ public:
     }
     ~wire_tap() override { cut(); }
 
-    bool ok() const { return master >= 0 && instrument >= 0; }
-    QString program_path() const { return path; }
+    bool ok() const { return master >= 0 && instrument >= 0 && !program_path().isEmpty(); }
+    QString program_path() const { return program_side ? program_side->path() : QString(); }
     // Everything the instrument wrote towards the program since the last clear.
     QByteArray sent;
 
@@ -83,6 +100,8 @@ public:
     {
         from_program.reset();
         from_instrument.reset();
+        if (program_side)
+            program_side->remove();
         to_program.clear();
         to_instrument.clear();
         for (int *fd : {&master, &slave, &instrument}) {
@@ -131,7 +150,7 @@ private:
 
     QByteArray to_program, to_instrument;
     int master = -1, slave = -1, instrument = -1;
-    QString path;
+    std::unique_ptr<private_terminal> program_side;
     std::unique_ptr<QSocketNotifier> from_program, from_instrument;
 };
 
@@ -739,6 +758,8 @@ private slots:
         method_pages pages = long_ampero();
         pages.ampero.run_time_ms = 1500000;
         sim->set_speed_up(1e-6);
+        w->clear_all();
+        const size_t heap_before = heap_bytes_in_use();
         const int n = start(method_index::amperometry, pages, true, false);
         QVERIFY(n >= 0);
         const curve &record = w->experiment_records()[n];
@@ -762,24 +783,30 @@ private slots:
         QCOMPARE(kept, samples);
         QCOMPARE(record.ch1_curve->data()->size(), kept);   // the final pass shows every sample
 
-        const QFileInfoList copies = QDir(QStringLiteral("Data/Temp")).entryInfoList(QDir::Files, QDir::Time);
-        QVERIFY(!copies.isEmpty());
-        const experiment_load back = load_experiment_file(copies.first().filePath());
-        QVERIFY(back.contents);
-        const experiment_data &file = back.contents->record;
-        QCOMPARE(file.ch1_raw.size(), kept);
-        QCOMPARE(file.ch1.size(), kept);
-        QVERIFY(file.ch2.empty() && file.ch2_raw.empty());
-        // The file holds six significant digits, read back in single precision.
-        const auto as_written = [](double v) { return double(QString::number(v, 'g', 6).toFloat()); };
-        for (int i : {0, 1, 2, kept - 3, kept - 2, kept - 1}) {
-            const auto raw = record.ch1_raw_curve->data()->at(i);
-            const auto shown = record.ch1_curve->data()->at(i);
-            QCOMPARE(file.ch1_raw.keys[i], as_written(raw->key));
-            QCOMPARE(file.ch1_raw.values[i], as_written(raw->value));
-            QCOMPARE(file.ch1.keys[i], as_written(shown->key));
-            QCOMPARE(file.ch1.values[i], as_written(shown->value));
+        {
+            const QFileInfoList copies = QDir(QStringLiteral("Data/Temp")).entryInfoList(QDir::Files, QDir::Time);
+            QVERIFY(!copies.isEmpty());
+            const experiment_load back = load_experiment_file(copies.first().filePath());
+            QVERIFY(back.contents);
+            const experiment_data &file = back.contents->record;
+            QCOMPARE(file.ch1_raw.size(), kept);
+            QCOMPARE(file.ch1.size(), kept);
+            QVERIFY(file.ch2.empty() && file.ch2_raw.empty());
+            // The file holds six significant digits, read back in single precision.
+            const auto as_written = [](double v) { return double(QString::number(v, 'g', 6).toFloat()); };
+            for (int i : {0, 1, 2, kept - 3, kept - 2, kept - 1}) {
+                const auto raw = record.ch1_raw_curve->data()->at(i);
+                const auto shown = record.ch1_curve->data()->at(i);
+                QCOMPARE(file.ch1_raw.keys[i], as_written(raw->key));
+                QCOMPARE(file.ch1_raw.values[i], as_written(raw->value));
+                QCOMPARE(file.ch1.keys[i], as_written(shown->key));
+                QCOMPARE(file.ch1.values[i], as_written(shown->value));
+            }
         }
+        // Cleared, the run gives back what it held: its curves' points and the receive path's copies of them.
+        w->clear_all();
+        QVERIFY2(heap_bytes_in_use() < heap_before + (8 << 20),
+                 qPrintable(QStringLiteral("%1 MB more").arg(double(heap_bytes_in_use() - heap_before) / 1e6)));
     }
 
     void unplugging_mid_run_ends_the_run_and_keeps_what_came()

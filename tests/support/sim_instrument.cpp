@@ -2,6 +2,8 @@
 // from a small electrochemical model, written to the program in uneven pieces.
 #include "support/sim_instrument.h"
 
+#include "support/private_terminal.h"
+
 #include <QSocketNotifier>
 #include <algorithm>
 #include <cerrno>
@@ -83,12 +85,17 @@ struct sim_instrument::sample_plan {
 
 sim_instrument::sim_instrument(uint8_t id, QObject *parent) : QObject(parent), instrument_id(id)
 {
-    char name[256] = {};
-    if (::openpty(&master_fd, &slave_fd, name, nullptr, nullptr) != 0) {
+    char device[256] = {};
+    if (::openpty(&master_fd, &slave_fd, device, nullptr, nullptr) != 0) {
         master_fd = slave_fd = -1;
         return;
     }
-    path = QString::fromLocal8Bit(name);
+    name = std::make_unique<private_terminal>(QString::fromLocal8Bit(device));
+    path = name->path();
+    if (path.isEmpty()) {
+        unplug();
+        return;
+    }
     termios t{};
     ::tcgetattr(slave_fd, &t);
     ::cfmakeraw(&t);
@@ -108,6 +115,8 @@ void sim_instrument::unplug()
     streaming = false;
     pending.clear();
     read_notifier.reset();
+    if (name)
+        name->remove();
     if (master_fd >= 0)
         ::close(master_fd);
     if (slave_fd >= 0)

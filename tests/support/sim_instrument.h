@@ -14,6 +14,7 @@
 #include "support/frame_codec.h"
 
 class QSocketNotifier;
+class private_terminal;
 
 class sim_instrument : public QObject {
     Q_OBJECT
@@ -98,6 +99,7 @@ private:
 
     int master_fd = -1;
     int slave_fd = -1;   // held open so the master never sees a hang-up while the program's port is closed
+    std::unique_ptr<private_terminal> name;   // the path the program is given
     QString path;
     std::unique_ptr<QSocketNotifier> read_notifier;
 
