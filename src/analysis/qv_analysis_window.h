@@ -173,11 +173,12 @@ private:
     void set_row_font(int row, bool italic);
     void hide_analyses();                  // every analysis curve and tangent, and the legend entries
     void hide_all_curves();                // the analyses and the received experiments
-    void show_tangents_of(int row);        // that row's tangents alone (when shown), every other row's hidden
+    void show_analysis(int row, bool shown); // the row's cycle and both its tangents, shown or hidden
     void add_to_legend(int row);           // joins the legend entries on show, which keep the list's order
     void show_values(int row);             // the four labels from the row's result
     void fill_details(const QString &heading);
     void refresh_details();                // the details for the selection as it now stands, after a click
+    void show_key_choice(int previous_row); // what a key press on the list picked, shown as a click shows it
     void load_controls_from(int row);
     void set_save_buttons(bool enabled);
     void show_no_analysis();               // an empty list: no values or details, Analyze on

@@ -10,6 +10,7 @@
 #include <QStackedWidget>
 #include <QToolButton>
 
+#include "analysis/analysis_list_rules.h"
 #include "analysis/analysis_values.h"
 #include "analysis/handover_rules.h"
 #include "analysis/peaks_analysis.h"
@@ -255,22 +256,23 @@ void qv_analysis_window::analyse_pearson(int row, int exp)
     replot();
 }
 
-// What both methods do once a row is analysed: only it in single view, its cycle drawn and its tangents alone,
-// its result text, values and legend entry refreshed, and the row marked unsaved.
+// What both methods do once a row is analysed: only it in single view, its cycle and tangents drawn beside those
+// of the overlay, its result text, values and legend entry refreshed, and the row marked unsaved.
 void qv_analysis_window::show_analysed_row(int row)
 {
     curve &a = book.record(row);
     if (ui->Open_Experiment_6->isChecked())
         hide_analyses();
-    a.ch1_curve->setVisible(true);
+    show_analysis(row, true);
     a.ch2_curve->setVisible(false);
-    show_tangents_of(row);
     update_result_text();
     // An overlay's summary counts the row just analysed; one analysis in hand is named with its lines.
     refresh_details();
     show_result_values();
     a.saved = 0;
     update_buttons();
+    // The save buttons save one analysis: none is in hand while an overlay is on show.
+    set_save_buttons(analysis_list::save_offered(selected_analyses().size(), true, false));
     a.ch1_curve->setName(a.name);
     add_to_legend(row);
 }

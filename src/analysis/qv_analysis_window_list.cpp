@@ -89,15 +89,13 @@ void qv_analysis_window::hide_analyses()
     }
 }
 
-void qv_analysis_window::show_tangents_of(int row)
+void qv_analysis_window::show_analysis(int row, bool shown)
 {
-    // The tangents drawn are those whose values the labels show; an overlay compares the curves alone, so that
-    // no line of another analysis is read as belonging to the values on show.
-    for (int i = 0; i < analysis_count(); ++i) {
-        const bool shown = i == row && book.record(i).ch1_shown != 0;
-        book.result(i).anodic_tangent->setVisible(shown);
-        book.result(i).cathodic_tangent->setVisible(shown);
-    }
+    // An analysis is drawn with its own two tangents in its own colours; one that found no tangent has empty
+    // tangent curves, so nothing of an earlier result stands in for them.
+    book.record(row).ch1_curve->setVisible(shown);
+    book.result(row).anodic_tangent->setVisible(shown);
+    book.result(row).cathodic_tangent->setVisible(shown);
 }
 
 void qv_analysis_window::add_to_legend(int row)
@@ -240,12 +238,9 @@ void qv_analysis_window::on_recent_analyses_itemClicked(QListWidgetItem *)
     // Only the analyses drawn are in the legend.
     const bool single = ui->Open_Experiment_6->isChecked();
     for (int r : analysis_list::rows_to_draw(single, cur, selected)) {
-        const curve &a = book.record(r);
-        const bool shown = a.ch1_shown != 0;
-        a.ch1_curve->setVisible(shown);
-        a.ch1_curve->addToLegend();
+        show_analysis(r, book.record(r).ch1_shown != 0);
+        book.record(r).ch1_curve->addToLegend();
     }
-    show_tangents_of(cur);
     fill_details(analysis_list::click_heading(selected.size()));
 
     show_values(cur);
@@ -263,6 +258,20 @@ void qv_analysis_window::on_recent_analyses_itemClicked(QListWidgetItem *)
     }
     set_widgets_enabled(a.saved == 0);
     set_save_buttons(analysis_list::save_offered(selected.size(), true, a.saved != 0));
+}
+
+void qv_analysis_window::show_key_choice(int previous_row)
+{
+    // The keyboard moves the highlight without selecting in the overlay view. The row it lands on is taken up as
+    // a click takes up an unselected row: selected, drawn beside the others and shown, so that the analysis on
+    // show is always the one the save, image and delete commands act on. A key that only changed the selection
+    // (Space on the current row, select all) acts as a click that changed it.
+    const int cur = current_analysis();
+    if (cur >= 0 && cur != previous_row && !ui->recent_analyses->item(cur)->isSelected()) {
+        const signal_hold held = hold({ui->recent_analyses});
+        make_current(cur, true);
+    }
+    on_recent_analyses_itemClicked(ui->recent_analyses->currentItem());
 }
 
 // ---- renaming ----
@@ -352,9 +361,8 @@ void qv_analysis_window::on_Open_Experiment_2_clicked()
     const bool shown = !ui->Open_Experiment_2->isChecked();
     for (int r : selected_analyses()) {
         book.record(r).ch1_shown = shown ? 1 : 0;
-        book.record(r).ch1_curve->setVisible(shown);
+        show_analysis(r, shown);
     }
-    show_tangents_of(current_analysis());
     replot();
 }
 

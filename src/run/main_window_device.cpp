@@ -9,10 +9,12 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "analysis/qv_analysis_window.h"
 #include "instrument/instrument_link.h"
 #include "instrument/port_errors.h"
 #include "platform/device_watcher.h"
 #include "platform/port_listing.h"
+#include "run/session_rules.h"
 #include "ui_mainwindow.h"
 
 #ifdef Q_OS_WIN
@@ -140,6 +142,10 @@ void MainWindow::show_link_view(link_view view, const QString &device_item)
         for (QToolButton *button : {ui->Open, ui->Save, ui->export_2, ui->Center, ui->settings, ui->Image})
             button->setEnabled(true);
     }
+    // The analysis screen in front names the instrument too: it hears of a plug, an unplug or a switch in the
+    // words of the hand-over, and nothing else of it (its user and analysis name) changes.
+    if (state.analysis_window && state.analysis_window->isVisible())
+        emit to_analysis(session::connection_state_message(device_item));
 }
 
 void MainWindow::link_run_interrupted()

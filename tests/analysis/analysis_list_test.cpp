@@ -80,13 +80,13 @@ class analysis_list_test : public QObject {
         return names;
     }
     QCustomPlot *plot() const { return child<QCustomPlot>(w, "widget2"); }
-    // Tangent lines on show with points to draw.
-    int drawn_tangents() const
+    // Tangent lines on show with points to draw, of one row or of all.
+    int drawn_tangents(int row = -1) const
     {
         int n = 0;
         for (int i = 0; i < list->count(); ++i)
             for (const QCPCurve *t : {w->analyses().result(i).anodic_tangent, w->analyses().result(i).cathodic_tangent})
-                n += t->visible() && qcp::point_count(t) > 0;
+                n += (row < 0 || row == i) && t->visible() && qcp::point_count(t) > 0;
         return n;
     }
 
@@ -131,10 +131,11 @@ private slots:
         analyse(w, "A2");  // a row Analyze adds to the overlay counts in its summary at once
         QCOMPARE(items(box), (QStringList{"3 Analysis", "A0", "A1", "A2"}));
         QCOMPARE(selected(), (QVector<int>{0, 1, 2}));
+        QCOMPARE(visible_curves(w).size(), 9);  // three cycles, each with its own two tangents
         w->on_recent_analyses_itemClicked(list->currentItem());
         QCOMPARE(items(box), (QStringList{"3 Analysis", "A0", "A1", "A2"}));
         QCOMPARE(details().first(), QStringLiteral("3 analysis are selected:"));
-        QCOMPARE(visible_curves(w).size(), 5);  // three cycles, the tangents of the current one
+        QCOMPARE(visible_curves(w).size(), 9);
         QCOMPARE(legend_curves(w).size(), 3);
 
         // Hidden analyses stay hidden through later clicks, and still have their legend entries.
@@ -176,16 +177,16 @@ private slots:
         QCOMPARE(box->count(), 0);
     }
 
-    // The tangents drawn are those of the values shown: an analysis that finds no tangent leaves none of an
-    // earlier analysis of the same cycle on the plot, in either method and whatever else is selected.
-    void only_the_shown_result_has_tangents_data()
+    // An analysis that finds no tangent draws none, in either method, while the overlay draws the other
+    // selected analysis with its own; with two selected, neither is offered to the save buttons.
+    void an_analysis_without_tangents_draws_none_data()
     {
         QTest::addColumn<int>("method");
         QTest::newRow("Peaks on a cycle too short for tangents") << 0;
         QTest::newRow("Pearson's RR accepting no window") << 1;
     }
 
-    void only_the_shown_result_has_tangents()
+    void an_analysis_without_tangents_draws_none()
     {
         QFETCH(int, method);
         make(1);
@@ -210,12 +211,52 @@ private slots:
         QCOMPARE(list->currentItem()->text(), QStringLiteral("B"));
         QCOMPARE(selected(), (QVector<int>{0, 1}));
         QCOMPARE(child<QLabel>(w, "epa")->text(), QStringLiteral("0"));
-        QCOMPARE(drawn_tangents(), 0);
-        // Shown again through the list, the earlier analysis has its tangents back.
+        QCOMPARE(drawn_tangents(1), 0);
+        QCOMPARE(drawn_tangents(0), 2);
+        QVERIFY(!child<QToolButton>(w, "Save_Analysis")->isEnabled());
+        QVERIFY(!child<QToolButton>(w, "Save_Analysis_3")->isEnabled());
+        // Shown alone through the list, the earlier analysis has its tangents and values.
         click_row(list, 1);
         QCOMPARE(list->currentRow(), 0);
         QCOMPARE(drawn_tangents(), 2);
         QVERIFY(child<QLabel>(w, "epa")->text() != QStringLiteral("0"));
+    }
+
+    // A key that moves the highlight shows the row it lands on, as a click would: its name and values, and in
+    // the overlay it joins the rows drawn. Starts with rows 0 and 2 selected and row 0 current.
+    void keys_show_the_row_they_pick_data()
+    {
+        QTest::addColumn<bool>("single");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QVector<int>>("selection");
+        QTest::newRow("overlay, down to a row out of the selection") << false << int(Qt::Key_Down) << 1
+                                                                    << QVector<int>{0, 1, 2};
+        QTest::newRow("overlay, End") << false << int(Qt::Key_End) << 2 << QVector<int>{0, 2};
+        QTest::newRow("overlay, Space unselects the current row") << false << int(Qt::Key_Space) << 2
+                                                                  << QVector<int>{2};
+        QTest::newRow("single view, Page Down") << true << int(Qt::Key_PageDown) << 2 << QVector<int>{2};
+        QTest::newRow("single view, down") << true << int(Qt::Key_Down) << 1 << QVector<int>{1};
+    }
+    void keys_show_the_row_they_pick()
+    {
+        QFETCH(bool, single);
+        QFETCH(int, key);
+        QFETCH(int, row);
+        QFETCH(QVector<int>, selection);
+        make(3);
+        for (int r = 0; r < 3; ++r)
+            w->analyses().result(r).Epa = 10.0f * float(r + 1);
+        click_row(list, 1);
+        if (single)
+            child<QToolButton>(w, "Open_Experiment_6")->click();
+        QCOMPARE(list->currentRow(), 0);
+        QTest::keyClick(list, Qt::Key(key));
+        QCOMPARE(list->currentRow(), row);
+        QCOMPARE(selected(), selection);
+        QCOMPARE(child<QLineEdit>(w, "analysis_name")->text(), list->item(row)->text());
+        QCOMPARE(child<QLabel>(w, "epa")->text(), QString::number(10 * (row + 1)));
+        QCOMPARE(drawn_tangents(row), 2);
     }
 
     void showing_the_selection_keeps_the_callers_blocks()

@@ -430,7 +430,21 @@ void main_window_session_test::about_box_and_hand_over_name_the_connected_instru
     QSignalSpy state(&w, &MainWindow::to_analysis);
     w.on_To_Analysis_Screen_Button_clicked();
     QCOMPARE(first_arguments(state), QStringList{"RZ410-K260514"});
-    w.analysis_screen()->close();
+
+    // While the analysis screen stands in front, its device box follows a switch and an unplug; the user and a
+    // name typed in stay as they are.
+    qv_analysis_window *screen = w.analysis_screen();
+    auto *device = child<QComboBox>(*screen, "comboBox_2");
+    auto *name = child<QLineEdit>(*screen, "analysis_name");
+    name->setText("typed");
+    const QString user = child<QComboBox>(*screen, "user_box")->currentText();
+    w.qv_select(0);
+    QCOMPARE(device->currentText(), QStringLiteral("RZ410-K260500"));
+    unplug_and_unlist(a);
+    QTRY_COMPARE_WITH_TIMEOUT(device->currentText(), QStringLiteral("Disconnected"), 30000);
+    QCOMPARE(name->text(), QStringLiteral("typed"));
+    QCOMPARE(child<QComboBox>(*screen, "user_box")->currentText(), user);
+    screen->close();
 }
 
 void main_window_session_test::hand_over_sends_cyclic_records_users_and_state_then_comes_back()
