@@ -28,6 +28,9 @@ struct analysis_result {
     // slope was normalised with), so that a rotation of 0 redraws the measured slope; 0 when none was measured.
     float anodic_slope_scale = 0, cathodic_slope_scale = 0;  // µA per point
     uint8_t channel_index = 0, cycle_index = 0;  // channel and cycle box rows at analysis time
+    // Row of the experiment box the analysis was made from (or its file's copy), -1 for none. Names may repeat
+    // (an opened file named like an experiment), and experiments never leave the box, so the row stays its own.
+    int experiment_row = -1;
     // The method and the two Pearson settings the analysis was made with (or read from its file): its file holds
     // them, also when it is saved while the controls show another analysis.
     QString method_text;          // "Peaks" or "Pearson's RR"

@@ -12,11 +12,7 @@ double cut_to_hundredths(double v)
     return std::trunc(v / 0.01) * 0.01;
 }
 
-QString label_number(double v) { return QString::number(v, 'f', 2); }
-
 QString text_number(double v) { return QString::number(v, 'g', 6); }
-
-QString shown_value(float v) { return text_number(cut_to_hundredths(v)); }
 
 QStringList result_lines(const result_text &t)
 {

@@ -1,4 +1,4 @@
-// Numbers and texts of an analysis: hundredths, label and result-text formats, the ten result lines, and the
+// Numbers and texts of an analysis: hundredths, the result-text format, the ten result lines, and the
 // name rules of the analysis list.
 #pragma once
 
@@ -14,12 +14,9 @@ namespace analysis {
 // v cut toward zero to a whole number of hundredths, in double arithmetic (no integer overflow); not finite -> 0.
 double cut_to_hundredths(double v);
 
-// Label text of a peak value: two decimals ('f', 2).
-QString label_number(double v);
-// Result-text and shown-value form: up to six significant digits ('g', 6).
+// Result-text form: up to six significant digits ('g', 6). The value labels, and the files that copy them, take
+// their text from analysis_list::shown_value alone.
 QString text_number(double v);
-// The labels' text when a listed analysis is shown: cut to hundredths, then six significant digits.
-QString shown_value(float v);
 
 // What the ten result lines are built from (the combo and user texts as the window shows them).
 struct result_text {

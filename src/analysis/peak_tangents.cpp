@@ -86,6 +86,15 @@ slider with_maximum(slider s, int maximum)
     return s;
 }
 
+// A slider that keeps its maximum still takes the minimum of that maximum: the range is the cycle's own, never
+// what an earlier cycle left, and the value is held within it.
+slider with_own_minimum(slider s)
+{
+    s.minimum = anchor_slider_minimum(s.maximum);
+    s.value = std::clamp(s.value, s.minimum, s.maximum);
+    return s;
+}
+
 }  // namespace
 
 int anchor_slider_minimum(int maximum) { return std::min(form_anchor_minimum, maximum); }
@@ -102,10 +111,14 @@ peak_sliders reset_slider_ranges(const series &cycle, const peak_sliders &now)
     if (out.anodic.maximum != amax) {
         out.anodic = with_maximum(out.anodic, amax);
         out.tangent = 0;
+    } else {
+        out.anodic = with_own_minimum(out.anodic);
     }
     if (out.cathodic.maximum != cmax) {
         out.cathodic = with_maximum(out.cathodic, cmax);
         out.cathodic_2 = 0;
+    } else {
+        out.cathodic = with_own_minimum(out.cathodic);
     }
     return out;
 }

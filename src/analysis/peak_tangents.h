@@ -28,7 +28,8 @@ struct peak_sliders {
 int anchor_slider_minimum(int maximum);
 
 // Peak-slider ranges for a freshly cut cycle: a slider whose maximum no longer fits gets the new maximum, the
-// minimum of that maximum, its middle as value, and its rotation reset to 0; the others are returned unchanged.
+// minimum of that maximum, its middle as value, and its rotation reset to 0; the others keep their maximum, value
+// and rotation, with the minimum of their maximum again (the value held within).
 // A middle below the minimum is raised to it. The window applies all four with their signals blocked.
 peak_sliders reset_slider_ranges(const series &cycle, const peak_sliders &now);
 

@@ -70,6 +70,9 @@ void qv_analysis_window::refuse_new_analysis()
 int qv_analysis_window::choose_analysis_row(int exp)
 {
     const QString name = unique_analysis_name(ui->analysis_name->text());
+    // The field names the row analysed, so that its S button saves the analysis on screen.
+    if (name != ui->analysis_name->text())
+        ui->analysis_name->setText(name);
     const int named = experiment_list::last_row_named(row_texts(), name);
     if (named >= 0)
         return named;
@@ -144,6 +147,7 @@ void qv_analysis_window::on_Stop_clicked()
     analysis_result &res = book.result(row);
     a.saved = 0;
     a.method = experiments[size_t(exp)].name;
+    res.experiment_row = exp;
     res.channel_index = uint8_t(ui->channel_to_analyze->currentIndex());
     res.cycle_index = uint8_t(ui->Cycle_to_analyze->currentIndex());
     res.method_text = ui->Method_2->currentText();
@@ -319,14 +323,11 @@ void qv_analysis_window::update_peak_labels()
     analysis_result &res = book.result(k);
     const analysis::peak_values v =
         analysis::values_from_tangents(series_of(res.anodic_tangent), series_of(res.cathodic_tangent));
-    ui->epa->setText(analysis::label_number(v.Epa));
     res.Epa = v.Epa;
-    ui->epc->setText(analysis::label_number(v.Epc));
     res.Epc = v.Epc;
-    ui->ipa->setText(analysis::label_number(v.Ipa));
     res.Ipa = v.Ipa;
-    ui->ipc->setText(analysis::label_number(v.Ipc));
     res.Ipc = v.Ipc;
+    show_values(k);
 }
 
 void qv_analysis_window::update_result_text()

@@ -5,7 +5,6 @@
 #include <QDebug>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -106,22 +105,15 @@ analysis_file qv_analysis_window::file_of_analysis(int row, const QString &base)
     f.method = res.method_text;
     f.rr = res.rr;
     f.sample = res.sample;
-    // The labels show the current analysis; another row's file takes its values in the form the labels give them.
-    if (row == current_analysis()) {
-        f.selected_channel = ui->channel_to_analyze->currentIndex() + 1;
-        f.selected_cycle = ui->Cycle_to_analyze->currentIndex() + 1;
-        f.epa_text = ui->epa->text();
-        f.ipa_text = ui->ipa->text();
-        f.epc_text = ui->epc->text();
-        f.ipc_text = ui->ipc->text();
-    } else {
-        f.selected_channel = res.channel_index + 1;
-        f.selected_cycle = res.cycle_index + 1;
-        f.epa_text = analysis_list::shown_value(res.Epa);
-        f.ipa_text = analysis_list::shown_value(res.Ipa);
-        f.epc_text = analysis_list::shown_value(res.Epc);
-        f.ipc_text = analysis_list::shown_value(res.Ipc);
-    }
+    // The boxes show the current analysis's channel and cycle; another row's file takes those it was made with.
+    const bool current = row == current_analysis();
+    f.selected_channel = current ? ui->channel_to_analyze->currentIndex() + 1 : res.channel_index + 1;
+    f.selected_cycle = current ? ui->Cycle_to_analyze->currentIndex() + 1 : res.cycle_index + 1;
+    // The values in the text the labels show them in, whatever showed the analysis last.
+    f.epa_text = analysis_list::shown_value(res.Epa);
+    f.ipa_text = analysis_list::shown_value(res.Ipa);
+    f.epc_text = analysis_list::shown_value(res.Epc);
+    f.ipc_text = analysis_list::shown_value(res.Ipc);
     f.Epa = res.Epa;
     f.Ipa = res.Ipa;
     f.Epc = res.Epc;

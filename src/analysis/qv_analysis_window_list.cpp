@@ -173,14 +173,12 @@ void qv_analysis_window::set_save_buttons(bool enabled)
 
 void qv_analysis_window::load_controls_from(int row)
 {
-    const curve &a = book.record(row);
     const analysis_result &res = book.result(row);
     {
         const signal_hold held = hold_selection_controls();
-        int exp = ui->Experiment_2B_Analyzed->currentIndex();
-        for (int n = 0; n < received; ++n)
-            if (experiments[size_t(n)].name == a.method)
-                exp = n;
+        // The experiment it was made from, whatever other entries of the box share its name.
+        const bool known = res.experiment_row >= 0 && res.experiment_row < received;
+        const int exp = known ? res.experiment_row : ui->Experiment_2B_Analyzed->currentIndex();
         set_anchor_ranges(res.anodic_max, res.cathodic_max);
         ui->anodic->setValue(res.current_anodic);
         ui->cathodic->setValue(res.current_cathodic);

@@ -107,6 +107,7 @@ void qv_analysis_window::list_opened_analysis(const QString &base, const analysi
     const int k = add_experiment_copy(n);
     a.ch1_shown = 1;
     a.method = list_name;
+    book.result(n).experiment_row = k;
 
     make_current(n, true);
     ui->widget2->xAxis->setRange(a.e_min, a.e_max);

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QSerialPort>
 #include <QTimer>
+#include <utility>
 
 #include "platform/screen_metrics.h"
 #include "plot/curve_palette.h"
@@ -77,7 +78,6 @@ MainWindow::MainWindow(QWidget *parent)
     state.experiments_dir = experiments_dir_for(ui->user_box->currentText());
     setAcceptDrops(true);
     open_startup_experiment();
-    open_startup_analysis();
 }
 
 MainWindow::~MainWindow()
@@ -151,9 +151,12 @@ void MainWindow::fill_user_list()
 void MainWindow::set_current_user(uint8_t index)
 {
     // Only a user entry: an index past the users (lists that differ) must not select "Log Out".
-    if (index >= ui->user_box->count() || ui->user_box->itemText(index) == QLatin1String("Log Out"))
-        return;
-    ui->user_box->setCurrentIndex(index);
+    if (index < ui->user_box->count() && ui->user_box->itemText(index) != QLatin1String("Log Out"))
+        ui->user_box->setCurrentIndex(index);
+    // The analysis screen of the command-line document is the logged-in user's from its first moment: its user
+    // box, details and folders.
+    if (std::exchange(startup_analysis_waits, false))
+        open_startup_analysis();
 }
 
 void MainWindow::on_user_box_currentIndexChanged(const QString &text)

@@ -154,7 +154,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 private:
     void connect_session();
-    void open_startup_analysis();  // the command-line analysis document, once the window is built
+    void open_startup_analysis();  // the command-line analysis document, once the log-in names the user
+    bool startup_analysis_waits = true;  // set_current_user has not yet run
     bool has_unsaved_experiments() const;
     void refuse_close_with_warning(bool logging_out);
     void put_back_user_row();

@@ -139,6 +139,8 @@ private slots:
         w->analyses().record(1).saved = 1;
         analyse(w, "base");
         QCOMPARE(rows(list), (QStringList{"base", "base_1", "base_2"}));
+        // The field names the row made, which its S button saves.
+        QCOMPARE(child<QLineEdit>(w, "analysis_name")->text(), QStringLiteral("base_2"));
     }
 
     void the_257th_analysis_is_refused()
@@ -204,6 +206,17 @@ private slots:
         }
         slider("cathodic_2")->setValue(10);
         QCOMPARE(w->analyses().result(0).current_cathodic_2, int16_t(-10));
+
+        // A turned tangent's values read as the row's selection shows them (and a save copies them).
+        const auto labels = [this] {
+            QStringList texts;
+            for (const char *label : {"epa", "ipa", "epc", "ipc"})
+                texts << child<QLabel>(w, label)->text();
+            return texts;
+        };
+        const QStringList turned = labels();
+        w->on_recent_analyses_itemClicked(list->currentItem());
+        QCOMPARE(labels(), turned);
     }
 
     void skipped_smoothing_leaves_no_earlier_curve()

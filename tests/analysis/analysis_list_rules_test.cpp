@@ -57,6 +57,8 @@ private slots:
         QTest::addColumn<float>("value");
         QTest::addColumn<QString>("shown");
         QTest::newRow("245.678") << 245.678f << "245.67";
+        QTest::newRow("12.345678, cut, not rounded") << 12.345678f << "12.34";
+        QTest::newRow("-181.0799") << -181.0799f << "-181.07";
         QTest::newRow("-12.345") << -12.345f << "-12.34";
         QTest::newRow("1.005 as a float") << 1.005f << "1";
         QTest::newRow("already cut, 99.84") << 99.84f << "99.84";

@@ -136,17 +136,20 @@ private slots:
 
     // The tangent is anchored where the slider stands once its new range is set: a middle below the slider's
     // minimum of 5 is raised to it, and a maximum below 5 lowers the minimum and holds the value. The range comes
-    // from the cycle alone: a slider left at [3, 3] by an earlier cycle goes back to the minimum of 5.
+    // from the cycle alone: a slider left at [3, 3] by an earlier cycle goes back to the minimum of 5, and so does
+    // one left at [3, 7] with the maximum this cycle gives it too.
     void anchor_where_the_slider_stands_data()
     {
         QTest::addColumn<int>("earlier");
+        QTest::addColumn<int>("earlier_minimum");
         QTest::addColumn<int>("peak");
         QTest::addColumn<int>("value");
         QTest::addColumn<int>("minimum");
-        QTest::newRow("middle above the minimum") << 100 << 30 << 15 << 5;
-        QTest::newRow("middle below the minimum") << 100 << 7 << 5 << 5;
-        QTest::newRow("maximum below the minimum") << 100 << 3 << 3 << 3;
-        QTest::newRow("after a cycle whose peak lay at 3") << 3 << 7 << 5 << 5;
+        QTest::newRow("middle above the minimum") << 100 << 5 << 30 << 15 << 5;
+        QTest::newRow("middle below the minimum") << 100 << 5 << 7 << 5 << 5;
+        QTest::newRow("maximum below the minimum") << 100 << 5 << 3 << 3 << 3;
+        QTest::newRow("after a cycle whose peak lay at 3") << 3 << 3 << 7 << 5 << 5;
+        QTest::newRow("same maximum, minimum left at 3") << 7 << 3 << 7 << 5 << 5;
     }
 
     void anchor_where_the_slider_stands()
@@ -159,9 +162,10 @@ private slots:
             cycle.append((t < 40 ? t : 80 - t) * step, 0.01 * t + bump);
         }
         QFETCH(int, earlier);
+        QFETCH(int, earlier_minimum);
         peak_sliders s;
-        // The sliders as an earlier cycle whose peak lay at `earlier` left them.
-        s.anodic = s.cathodic = {earlier / 2, earlier, true, std::min(5, earlier)};
+        // The sliders as earlier cycles left them: the maximum at the last one's peak, the minimum at `earlier_minimum`.
+        s.anodic = s.cathodic = {earlier / 2, earlier, true, earlier_minimum};
         const peaks_analysis p = analyse(cycle, s);
         QCOMPARE(p.sliders.anodic.maximum, peak);
         QTEST(p.sliders.anodic.value, "value");

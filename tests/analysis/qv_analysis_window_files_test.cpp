@@ -254,6 +254,38 @@ private slots:
         press(w.get(), "Save_Analysis_3");
         QCOMPARE(items(child<QComboBox>(w.get(), "details_box")), (QStringList{"2 Analysis", "a", "b"}));
         QCOMPARE(load_analysis_file(next_save).file.method, QStringLiteral("Peaks"));
+
+        // Opened from a file whose method the box does not list, the row on screen saves the file's method.
+        analysis_file odd = load_analysis_file(next_save).file;
+        odd.method = QStringLiteral("Peak Search");
+        dir->write_file("odd.qva", write_analysis_file(odd));
+        open(w.get(), dir->path() + "/odd.qva");
+        next_save = dir->path() + "/odd_again.qva";
+        press(w.get(), "Save_Analysis");
+        QCOMPARE(load_analysis_file(next_save).file.method, QStringLiteral("Peak Search"));
+    }
+
+    // An opened file named like a received experiment leaves the analyses of that experiment with it.
+    void opened_namesake_leaves_the_experiment_its_analyses()
+    {
+        auto w = make_window();
+        w->get_from_experiment(voltammogram(source.get(), "exp1"));
+        w->refresh_ui();
+        child<QComboBox>(w.get(), "channel_to_analyze")->setCurrentIndex(1);
+        auto *list = child<QListWidget>(w.get(), "recent_analyses");
+        const int row = int(rows_of(w.get()).indexOf("exp1_W2C1"));
+        const analysis_result made = w->analyses().result(row);
+        open(w.get(), write_sample(user_folder + "/exp1.qva"));
+
+        list->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+        w->on_recent_analyses_itemClicked(list->currentItem());
+        QCOMPARE(child<QComboBox>(w.get(), "Experiment_2B_Analyzed")->currentIndex(), 0);
+        auto *anodic = child<QSlider>(w.get(), "anodic");
+        anodic->setValue(anodic->value() + 1);
+        anodic->setValue(anodic->value() - 1);
+        const analysis_result &again = w->analyses().result(row);
+        QCOMPARE(QVector<float>({again.Epa, again.Ipa, again.Epc, again.Ipc}),
+                 QVector<float>({made.Epa, made.Ipa, made.Epc, made.Ipc}));
     }
 
     // Analyze after a save works on the unsaved row of the proposed name with live sliders, and gives what a fresh

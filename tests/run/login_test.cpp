@@ -4,11 +4,14 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
 #include <memory>
 
+#include "analysis/analysis_file.h"
+#include "analysis/qv_analysis_window.h"
 #include "run/log_page.h"
 #include "run/mainwindow.h"
 #include "shell/add_user.h"
@@ -89,6 +92,7 @@ class test_login : public QObject {
 private slots:
     void cleanup()
     {
+        app_state::startup_analysis_path.clear();
         // Run screens are never deleted by the program; each case starts without one.
         qDeleteAll(run_screens());
         for (QWidget *w : QApplication::topLevelWidgets())
@@ -128,6 +132,27 @@ private slots:
         page->show();  // as main does; the 1 ms timer closes it again
         QTRY_VERIFY_WITH_TIMEOUT(!page->isVisible(), 2000);
         QVERIFY(page->run_screen()->isVisible());
+    }
+
+    // Started with another user's analysis file, the analysis screen is the remembered user's from the start.
+    void command_line_analysis_opens_for_the_remembered_user()
+    {
+        temp_workdir dir;
+        make_users({"Ann", "Bob"});
+        dir.write_file("Libraries/Config.txt", config("Bob", "1"));
+        analysis_file ann_file;
+        ann_file.ch1 = {{0.1, 1.0}, {0.2, 2.0}, {0.1, 1.5}};
+        dir.write_file("Data/User/Ann/Analysis/peaks.qva", write_analysis_file(ann_file));
+        app_state::startup_analysis_path = QDir::current().filePath("Data/User/Ann/Analysis/peaks.qva");
+
+        log_page page;
+        qv_analysis_window *screen = page.run_screen()->analysis_screen();
+        QVERIFY(screen);
+        // The file's row, and the analysis of its cycle that the hand-over makes, which names Bob.
+        QCOMPARE(screen->findChild<QListWidget *>("recent_analyses")->count(), 2);
+        QCOMPARE(screen->analyses().record(1).details.last(), QString("User:Bob"));
+        QCOMPARE(screen->findChild<QComboBox *>("user_box")->currentText(), QString("Bob"));
+        QCOMPARE(screen->analysis_folder(), QString("Data/User/Bob/Analysis"));
     }
 
     void no_automatic_log_in_after_log_out()

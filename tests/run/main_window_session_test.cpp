@@ -608,17 +608,22 @@ void main_window_session_test::command_line_analysis_document_goes_to_the_analys
     app_state::startup_analysis_path = QDir(wd->path()).filePath("Data/User/Ann/Analysis");
     {
         MainWindow w;
+        w.set_current_user(0);
         QVERIFY(!w.analysis_screen());
     }
     app_state::startup_analysis_path = document;
     app_state::startup_experiment_path = QDir(wd->path()).filePath("missing.qve");
     {
         MainWindow w;
+        w.set_current_user(0);
         QVERIFY(!w.analysis_screen());
     }
 
+    // The analysis screen waits for the log-in to name the user.
     app_state::startup_experiment_path.clear();
     MainWindow w;
+    QVERIFY(!w.analysis_screen());
+    w.set_current_user(0);
     QPointer<qv_analysis_window> screen = w.analysis_screen();
     QVERIFY(screen);
     QCOMPARE(screen->startup_document(), document);
