@@ -302,6 +302,10 @@ void MainWindow::on_Open_Experiment_5_clicked()
 void MainWindow::toggle_multi_selection()
 {
     if (!current_row_in_use()) {
+        // The list follows the view even without a current row (an empty list, a view chosen in the settings
+        // box): its next click must select the way the button says.
+        ui->listWidget->setSelectionMode(ui->Open_Experiment_5->isChecked() ? QAbstractItemView::SingleSelection
+                                                                            : QAbstractItemView::MultiSelection);
         qcp::replot_hint(ui->widget);
         return;
     }
