@@ -2,18 +2,17 @@
 // single and overlay views, hiding, tangent colours and the list menu's whole-list actions.
 #include <QComboBox>
 #include <QDebug>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QToolButton>
-#include <QUrl>
 
 #include "analysis/analysis_list_rules.h"
 #include "analysis/analysis_values.h"
 #include "analysis/qv_analysis_window.h"
+#include "dialogs/user_notice.h"
 #include "lists/experiment_list_logic.h"
 #include "lists/list_selection.h"
 #include "lists/selection_before_press.h"
@@ -422,6 +421,6 @@ void qv_analysis_window::open_file_loc()
     if (row < 0)
         return;
     const QString &folder = book.result(row).folder;
-    qCDebug(rz410_trace) << "open folder of row" << row << folder;
-    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    qCDebug(rz410_trace) << "open folder of row" << row;
+    open_folder_location(this, folder);
 }

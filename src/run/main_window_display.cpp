@@ -1,12 +1,11 @@
 // Curve colours, per-electrode visibility, hiding experiments, the legend switch, the axis dialog and Center.
 #include <QDebug>
-#include <QDesktopServices>
 #include <QIcon>
 #include <QPointer>
-#include <QUrl>
 
 #include "dialogs/change_graph_color.h"
 #include "dialogs/setaxis.h"
+#include "dialogs/user_notice.h"
 #include "lists/experiment_list_logic.h"
 #include "platform/screen_metrics.h"
 #include "plot/curve_display.h"
@@ -365,6 +364,5 @@ void MainWindow::open_file_loc()
     qCDebug(rz410_trace) << "open folder of row" << current;
     if (!valid_record(current))
         return;
-    QDesktopServices::openUrl(QUrl::fromLocalFile(records[current].directory));
-    qCDebug(rz410_trace) << records[current].directory;
+    open_folder_location(this, records[current].directory);
 }

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "dialogs/user_notice.h"
 #include "files/experiment_reader.h"
 #include "files/experiment_writer.h"
 #include "files/file_naming.h"
@@ -566,9 +567,11 @@ void MainWindow::on_Save_Protocol_clicked()
         page >= 0 && page < method_count
             ? write_protocol(static_cast<method_index>(page), protocol_form_values(), state.extra_time_s)
             : std::nullopt;
-    // Amperometry keeps no protocol: the dialog is shown, and an existing file chosen there keeps its content.
+    // Amperometry keeps no protocol. The user hears so before typing a name; no file is made or emptied, as an
+    // empty protocol could not be loaded again.
     if (!text) {
-        chosen_save_path(caption, proposal, filter);
+        tell_user(this, caption,
+                  QStringLiteral("The amperometric method has no parameters to keep: there is no protocol to save."));
         return;
     }
     const QString path = ask_save_target(caption, proposal, filter, QStringLiteral(".qvp"));

@@ -195,6 +195,18 @@ void MainWindow::on_listWidget_itemClicked(QListWidgetItem *item)
     update_buttons();
 }
 
+void MainWindow::show_row_from_keyboard(bool current_moved)
+{
+    QListWidgetItem *item = ui->listWidget->currentItem();
+    if (!item)
+        return;
+    // In the overlay view the keys move only the focus; the row moved to joins the overlay, as a click on it
+    // would, so that the row the commands act on is one on show. Space, which toggles, is a click already.
+    if (current_moved && ui->listWidget->selectionMode() != QAbstractItemView::SingleSelection)
+        item->setSelected(true);
+    on_listWidget_itemClicked(item);
+}
+
 void MainWindow::refresh_experiment_list()
 {
     QListWidget *list = ui->listWidget;
@@ -290,6 +302,10 @@ void MainWindow::on_Open_Experiment_5_clicked()
 void MainWindow::toggle_multi_selection()
 {
     if (!current_row_in_use()) {
+        // The list follows the view even without a current row (an empty list, a view chosen in the settings
+        // box): its next click must select the way the button says.
+        ui->listWidget->setSelectionMode(ui->Open_Experiment_5->isChecked() ? QAbstractItemView::SingleSelection
+                                                                            : QAbstractItemView::MultiSelection);
         qcp::replot_hint(ui->widget);
         return;
     }

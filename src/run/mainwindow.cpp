@@ -16,6 +16,7 @@
 #include "plot/qcp_compat.h"
 #include "run/live_run.h"
 #include "run/run_start.h"
+#include "lists/keyboard_moves.h"
 #include "lists/whole_name_rows.h"
 #include "shell/settings_file.h"
 #include "ui_mainwindow.h"
@@ -70,6 +71,8 @@ MainWindow::MainWindow(QWidget *parent)
     // save buttons offer.
     connect(ui->listWidget->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MainWindow::update_buttons);
     connect(ui->listWidget->selectionModel(), &QItemSelectionModel::currentChanged, this, &MainWindow::update_buttons);
+    // A row reached from the keyboard is shown as a click shows it; the commands act on the row on show.
+    connect(new keyboard_moves(ui->listWidget), &keyboard_moves::changed, this, &MainWindow::show_row_from_keyboard);
 
     create_filter_actions();
     // Clock, receive path, settings file, default experiment name and the first estimate.

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -515,6 +516,11 @@ void main_window_files_test::opened_names_are_unique_and_folder_is_remembered()
     next_open_path.clear();
     window->on_Open_clicked();
     QCOMPARE(open_calls.last().proposal, path("elsewhere") + "/");
+
+    // Open File Location tells the user when the desktop cannot open the folder (here it has none to open).
+    record(3).directory.clear();
+    window->open_file_loc();
+    QCOMPARE(window->findChildren<QMessageBox *>().size(), 1);
 }
 
 void main_window_files_test::open_button_refills_the_form()
@@ -807,7 +813,11 @@ void main_window_files_test::amperometry_page_leaves_an_existing_protocol()
     child<QStackedWidget>("stackedWidget")->setCurrentIndex(6);
     next_save_path = path(protocols + "kept.qvp");
     window->on_Save_Protocol_clicked();
-    QCOMPARE(save_calls.size(), 1);
+    // The user is told at once that there is nothing to save, before naming a file.
+    QVERIFY(save_calls.isEmpty());
+    const QList<QMessageBox *> told = window->findChildren<QMessageBox *>();
+    QCOMPARE(told.size(), 1);
+    QVERIFY(told.first()->text().contains("no protocol"));
     QCOMPARE(dir->read_file(protocols + "kept.qvp"), QByteArray("3\n-200\n800\n50\n3\n"));
     QCOMPARE(child<QLineEdit>("Protocol_Name")->text(), QStringLiteral("New_Scan_Protocol"));
 

@@ -49,6 +49,8 @@ private slots:
     void time_based_click_drops_potential_rows();
     void rename_makes_row_italic_and_unsaved();
     void single_view_selects_only_the_current_row();
+    void keys_show_the_row_they_move_to_data();
+    void keys_show_the_row_they_move_to();
     void clear_all_and_clear_all_unsaved();
     void drag_enter_judged_by_last_file();
     void new_name_skips_existing_files();
@@ -366,6 +368,36 @@ void main_window_list_test::single_view_selects_only_the_current_row()
     QCOMPARE(row_texts(list), (QStringList{"A", "C"}));
     QCOMPARE(list->currentRow(), 0);
     QVERIFY(record(0).ch1_curve->visible() && !record(1).ch1_curve->visible());
+}
+
+void main_window_list_test::keys_show_the_row_they_move_to_data()
+{
+    QTest::addColumn<bool>("single_view");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("row");
+    QTest::newRow("single view, Down") << true << int(Qt::Key_Down) << 2;
+    QTest::newRow("single view, Home") << true << int(Qt::Key_Home) << 0;
+    QTest::newRow("overlay view, End joins the overlay") << false << int(Qt::Key_End) << 2;
+}
+
+void main_window_list_test::keys_show_the_row_they_move_to()
+{
+    QFETCH(bool, single_view);
+    QFETCH(int, key);
+    QFETCH(int, row);
+    add({"cv", "npv", "bobcv"});
+    window->findChild<QToolButton *>("Open_Experiment_5")->setChecked(single_view);
+    window->on_Open_Experiment_5_clicked();
+    window->unselect_all();
+    list->item(1)->setSelected(true);
+    window->on_listWidget_itemClicked(list->item(1));
+
+    QTest::keyClick(list, Qt::Key(key));
+    QCOMPARE(list->currentRow(), row);
+    QVERIFY(list->item(row)->isSelected() && record(row).ch1_curve->visible());
+    QCOMPARE(record(1).ch1_curve->visible(), !single_view);
+    // DETAILS names the row on show: its own lines, or the overlay's summary.
+    QVERIFY(row_texts(window->findChild<QListWidget *>("details")).join(' ').contains(list->item(row)->text()));
 }
 
 void main_window_list_test::clear_all_and_clear_all_unsaved()

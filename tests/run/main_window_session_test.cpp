@@ -261,6 +261,9 @@ void main_window_session_test::reset_all_then_save_writes_the_seventeen_lines_an
     QCOMPARE(child<QComboBox>(w, "Current_Range")->currentIndex(), 0);
     QCOMPARE(child<QComboBox>(w, "Method")->currentIndex(), 0);
     QVERIFY(!child<QToolButton>(w, "Open_Experiment_5")->isChecked());
+    // The list selects as the view says at once, though it has no row yet.
+    auto *list = child<QListWidget>(w, "listWidget");
+    QCOMPARE(list->selectionMode(), QAbstractItemView::MultiSelection);
     QVERIFY(child<QAction>(w, "action1Hz")->isChecked());
 
     // No instrument listed: line 2 is empty, never "-1", and the connection stays as it is.
@@ -277,6 +280,7 @@ void main_window_session_test::reset_all_then_save_writes_the_seventeen_lines_an
     QVERIFY(!lines.contains("-1"));
     QCOMPARE(lines.at(9), QStringLiteral("1"));
     QVERIFY(child<QToolButton>(w, "Open_Experiment_5")->isChecked());
+    QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
     QVERIFY(a.received().isEmpty());
     QVERIFY(w.instrument()->is_connected());
 }

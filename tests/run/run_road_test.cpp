@@ -621,15 +621,18 @@ private slots:
     {
         QTest::addColumn<int>("method");
         QTest::addColumn<bool>("under_way");
-        QTest::addRow("sweep, at its end") << int(method_index::linear_sweep) << false;
-        QTest::addRow("sweep, under way") << int(method_index::linear_sweep) << true;
-        QTest::addRow("time-keyed, under way") << int(method_index::amperometry) << true;
+        QTest::addColumn<bool>("looked_away");  // the run's row unselected and the axes set by hand during it
+        QTest::addRow("sweep, at its end") << int(method_index::linear_sweep) << false << false;
+        QTest::addRow("sweep, under way") << int(method_index::linear_sweep) << true << false;
+        QTest::addRow("time-keyed, under way") << int(method_index::amperometry) << true << false;
+        QTest::addRow("sweep, looked away, at its end") << int(method_index::linear_sweep) << false << true;
     }
 
     void a_run_in_overlay_view_keeps_every_shown_curve_in_the_axes()
     {
         QFETCH(int, method);
         QFETCH(bool, under_way);
+        QFETCH(bool, looked_away);
         const method_index m = static_cast<method_index>(method);
         const bool time_keyed = m == method_index::amperometry;
         // Overlay view: an opened experiment of the run's kind stays selected and shown beside it. It covers only
@@ -655,15 +658,23 @@ private slots:
         method_pages pages = time_keyed ? long_ampero() : short_pages();
         pages.lsv.ei_mV = -1000;
         pages.lsv.ef_mV = 1000;
-        if (under_way)
+        if (under_way || looked_away)
             sim->set_speed_up(1e-6);   // the first sample comes, then the run holds still
         const int n = start(m, pages, true, false);
         QVERIFY(n >= 0);
         QVERIFY(list->item(row)->isSelected());
         const curve &run = w->experiment_records()[n];
-        if (under_way)
+        if (under_way || looked_away)
             QVERIFY(wait_for([&] { return run.ch1_raw_curve->data()->size() > 0; }));
-        else
+        if (looked_away) {
+            // Out of the run's view, nothing widens the axes for it until it ends; then Stop ends it.
+            list->item(n)->setSelected(false);
+            w->on_listWidget_itemClicked(list->item(n));
+            w->updateaxis(0.001, -0.001, 0.001, -0.001);
+            child<QToolButton>(*w, "Stop")->click();
+            sim->set_speed_up(sim_speed_up);
+        }
+        if (!under_way)
             QVERIFY(wait_for([&] { return !w->run_in_progress(); }));
         const QCPRange x = child<QCustomPlot>(*w, "widget")->xAxis->range();
         const QCPRange y = child<QCustomPlot>(*w, "widget")->yAxis->range();
