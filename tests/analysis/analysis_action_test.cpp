@@ -1,6 +1,6 @@
 // The analyse action on the window: the controls a first analysis sets, the 257th refused, names after saving,
-// the Pearson path writing the row it analysed, sliders at their maxima, skipped smoothing, and rotations with no
-// analysis in hand.
+// the Pearson path writing the row it analysed, sliders at their maxima, skipped smoothing, rotations with no
+// analysis in hand, and anchor ranges that are each cycle's own.
 #include <QtTest>
 
 #include <QLabel>
@@ -217,6 +217,27 @@ private slots:
         const QStringList turned = labels();
         w->on_recent_analyses_itemClicked(list->currentItem());
         QCOMPARE(labels(), turned);
+    }
+
+    // The anchor sliders' whole range, minimum included, is each cycle's own: a cycle whose peak lies in its first
+    // points leaves no low minimum behind for the next analysis to anchor a tangent on.
+    void anchor_ranges_are_each_cycles_own()
+    {
+        peak_model early;
+        early.anodic_v = -0.5;
+        early.height_uA = 200;
+        w->get_from_experiment(voltammogram(source.get(), "early", 1, 100, early));
+        w->get_from_experiment(voltammogram(source.get(), "CV"));
+        analyse(w, "E");
+        QVERIFY(slider("anodic")->maximum() < 5);
+        {
+            const QSignalBlocker quiet(child<QComboBox>(w, "Experiment_2B_Analyzed"));
+            child<QComboBox>(w, "Experiment_2B_Analyzed")->setCurrentIndex(1);
+        }
+        analyse(w, "N");
+        QVERIFY(slider("anodic")->maximum() > 5);
+        QCOMPARE(slider("anodic")->minimum(), 5);
+        QCOMPARE(slider("cathodic")->minimum(), 5);
     }
 
     void skipped_smoothing_leaves_no_earlier_curve()
