@@ -383,7 +383,10 @@ private slots:
         auto link = make_link({}, &record);
         QSignalSpy connected(link.get(), &instrument_link::connection_changed);
         QSignalSpy refused(link.get(), &instrument_link::port_open_failed);
-        link->serial_select_slot(QStringLiteral("/nonexistent/rz410-port"));
+        // A path of this process's own: the serial port's lock file is named after it, and the same test running
+        // beside this one would otherwise hold it, which reads as a permission error.
+        const QString missing = QStringLiteral("/nonexistent/rz410-port-%1").arg(QCoreApplication::applicationPid());
+        link->serial_select_slot(missing);
         QVERIFY(!link->is_connected());
         QVERIFY(!record.any(link_view::ready));
         QCOMPARE(record.views.back().first, link_view::disconnected);
@@ -391,7 +394,7 @@ private slots:
         QCOMPARE(connected.at(0).at(0).toBool(), false);
         // The user hears which port and why, not only a trace that is off by default.
         QCOMPARE(refused.count(), 1);
-        QCOMPARE(refused.at(0).at(0).toString(), QStringLiteral("/nonexistent/rz410-port"));
+        QCOMPARE(refused.at(0).at(0).toString(), missing);
         QVERIFY(!refused.at(0).at(1).toString().isEmpty());
         QCOMPARE(refused.at(0).at(2).toBool(), false);
     }
