@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include "platform/box_titles.h"
 #include "platform/memory_release.h"
 #include "run/log_page.h"
 #include "shell/app_state.h"
@@ -27,6 +28,7 @@ int main(int argc, char *argv[])
     platform::share_one_heap_between_threads();
     QApplication app(argc, argv);
     program_fonts::install();
+    platform::fit_message_box_titles();
 
     QLockFile lock_file(startup::lock_file_path());
     switch (startup::acquire_instance_lock(lock_file)) {

@@ -38,6 +38,8 @@ instrument_link::instrument_link(const platform::port_lister &lister_, QObject *
             [this](QSerialPort::SerialPortError e) { port_failed(main_port_, e); });
     connect(&probe_port_, &QSerialPort::errorOccurred, this,
             [this](QSerialPort::SerialPortError e) { port_failed(probe_port_, e); });
+    connect(&main_port_, &QIODevice::aboutToClose, this, [this] { ++main_port_closings; });
+    connect(&probe_port_, &QIODevice::aboutToClose, this, [this] { ++probe_port_closings; });
 }
 
 instrument_link::~instrument_link()
@@ -121,10 +123,16 @@ void instrument_link::port_failed(QSerialPort &port, QSerialPort::SerialPortErro
     qCDebug(rz410_trace) << "port error" << error << port.errorString();
     // Qt reports the error from inside its read handler; the port is let go once that has returned. Until
     // then at most a few more notifications can come, and nothing reads them.
+    // The removal of the same instrument may be handled first and move the port to another one; what is said
+    // here then concerns an opening that is over, and must not close the next.
     QSerialPort *failed = &port;
+    const quint64 *closings = failed == &main_port_ ? &main_port_closings : &probe_port_closings;
+    const quint64 opening = *closings;
     QMetaObject::invokeMethod(
         this,
-        [this, failed] {
+        [this, failed, closings, opening] {
+            if (*closings != opening)
+                return;
             if (failed == &main_port_)
                 lose_working_port();
             else

@@ -135,6 +135,9 @@ private:
     // the table compares against are kept here as they were given.
     QString main_port_name;
     QString probe_port_name;
+    // How often each port was closed: a failure waiting to be acted on belongs to the opening it came from.
+    quint64 main_port_closings = 0;
+    quint64 probe_port_closings = 0;
 
     device_table table;
     int current_index = 0;

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -60,6 +61,25 @@ void clear_logs(std::initializer_list<sim_instrument *> sims)
 }
 
 void click_select(QWidget &window) { QTest::mouseClick(window.findChild<QPushButton *>("select"), Qt::LeftButton); }
+
+// Runs `work` ahead of everything queued for the event loop, as a notice handled in the same turn would be.
+void run_ahead_of_queued(std::function<void()> work)
+{
+    struct runner : QObject {
+        std::function<void()> work;
+        bool event(QEvent *e) override
+        {
+            if (e->type() != QEvent::User)
+                return QObject::event(e);
+            work();
+            deleteLater();
+            return true;
+        }
+    };
+    auto *r = new runner;
+    r->work = std::move(work);
+    QCoreApplication::postEvent(r, new QEvent(QEvent::User), Qt::HighEventPriority);
+}
 }  // namespace
 
 class test_instrument_link : public QObject {
@@ -363,7 +383,10 @@ private slots:
         auto link = make_link({}, &record);
         QSignalSpy connected(link.get(), &instrument_link::connection_changed);
         QSignalSpy refused(link.get(), &instrument_link::port_open_failed);
-        link->serial_select_slot(QStringLiteral("/nonexistent/rz410-port"));
+        // A path of this process's own: the serial port's lock file is named after it, and the same test running
+        // beside this one would otherwise hold it, which reads as a permission error.
+        const QString missing = QStringLiteral("/nonexistent/rz410-port-%1").arg(QCoreApplication::applicationPid());
+        link->serial_select_slot(missing);
         QVERIFY(!link->is_connected());
         QVERIFY(!record.any(link_view::ready));
         QCOMPARE(record.views.back().first, link_view::disconnected);
@@ -371,7 +394,7 @@ private slots:
         QCOMPARE(connected.at(0).at(0).toBool(), false);
         // The user hears which port and why, not only a trace that is off by default.
         QCOMPARE(refused.count(), 1);
-        QCOMPARE(refused.at(0).at(0).toString(), QStringLiteral("/nonexistent/rz410-port"));
+        QCOMPARE(refused.at(0).at(0).toString(), missing);
         QVERIFY(!refused.at(0).at(1).toString().isEmpty());
         QCOMPARE(refused.at(0).at(2).toBool(), false);
     }
@@ -427,6 +450,29 @@ private slots:
         qInstallMessageHandler(previous);
         QVERIFY2(messages.filter(QStringLiteral("not open")).isEmpty(), qPrintable(messages.join('\n')));
         QVERIFY(!link->is_connected());
+        QCOMPARE(record.interrupted, 1);
+    }
+
+    void a_hang_up_noticed_before_the_removal_spares_the_next_instrument()
+    {
+        // The port list's poll and the hang-up land in one turn of the event loop: the removal moves the working
+        // port to the other instrument before the link acts on the hang-up it was told of first.
+        sim_instrument a(61), b(62);
+        view_record record;
+        auto link = started_link({&a, &b}, &record);
+        QVERIFY(link->is_connected());
+        b.clear_received();
+        bool removed = false;
+        connect(&link->main_port(), &QSerialPort::errorOccurred, link.get(), [&] {
+            if (!removed)
+                run_ahead_of_queued([&] { link->device_removed(); });
+            removed = true;
+        });
+        unplug_and_unlist(a);
+        QTRY_COMPARE_WITH_TIMEOUT(b.received(), burst(0x0B), 30000);
+        settle();
+        QVERIFY(link->is_connected());
+        QVERIFY(record.last_is(link_view::standby, "Disconnected"));
         QCOMPARE(record.interrupted, 1);
     }
 

@@ -47,8 +47,11 @@ serial_select *open_port_selection(MainWindow &w)
 class main_window_device_test : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { MainWindow::set_link_timeouts(connect_timeout_ms, startup_timeout_ms, watch_interval_ms); }
-    void init() { wd = std::make_unique<temp_workdir>(); }
+    void init()
+    {
+        MainWindow::set_link_timeouts(connect_timeout_ms, startup_timeout_ms, watch_interval_ms);
+        wd = std::make_unique<temp_workdir>();
+    }
     void cleanup()
     {
         qunsetenv("RZ410_EXTRA_PORTS");
@@ -128,6 +131,8 @@ void main_window_device_test::nothing_answering_shows_disconnected()
     quiet.set_identify_behaviour(sim_instrument::identify_behaviour::silent);
     odd.set_identify_behaviour(sim_instrument::identify_behaviour::invalid);
     list_ports({&quiet, &odd});
+    // Nothing here answers, so no answer can be missed: the search gives each port a short wait.
+    MainWindow::set_link_timeouts(silent_port_wait_ms, silent_port_wait_ms, watch_interval_ms);
     MainWindow w;
     settle();
     QCOMPARE(screen(w), QStringLiteral("Disconnected | Disconnected | no start"));
@@ -173,9 +178,9 @@ void main_window_device_test::reset_from_the_device_box_reconnects()
 
 void main_window_device_test::unplugging_the_connected_one_beside_a_decoy_disconnects()
 {
-    // Another USB-serial cable that is not an instrument stays plugged in.
+    // Another USB-serial cable that is not an instrument stays plugged in; its reply is no instrument's.
     sim_instrument a(7), decoy(8);
-    decoy.set_identify_behaviour(sim_instrument::identify_behaviour::silent);
+    decoy.set_identify_behaviour(sim_instrument::identify_behaviour::invalid);
     list_ports({&a, &decoy});
     MainWindow w;
     settle();

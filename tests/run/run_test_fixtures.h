@@ -17,9 +17,12 @@
 
 namespace run_fixtures {
 
-// Passed to MainWindow::set_link_timeouts: searches and the plug-in watch finish within a test's patience.
-constexpr int connect_timeout_ms = 400;
-constexpr int startup_timeout_ms = 250;
+// Passed to MainWindow::set_link_timeouts. The simulated instrument answers from the program's own event loop, so a
+// loaded machine delays its answer as much as the program: one that answers is never waited out. A port that stays
+// silent is waited for in full; a search that meets one uses silent_port_wait_ms.
+constexpr int connect_timeout_ms = 60000;
+constexpr int startup_timeout_ms = 60000;
+constexpr int silent_port_wait_ms = 250;
 constexpr int watch_interval_ms = 50;
 
 // A command as the instrument receives it.

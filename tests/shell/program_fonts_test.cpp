@@ -274,7 +274,7 @@ private slots:
     {
         program_fonts::install();
         qRegisterMetaType<uint8_t>("uint8_t");
-        MainWindow::set_link_timeouts(400, 250, 50);
+        MainWindow::set_link_timeouts(60000, 60000, 50);   // the instrument here answers: never waited out
     }
     void init()
     {
