@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QSlider>
@@ -498,6 +499,9 @@ private slots:
                                              "Open File Location"}));
             });
         }
+        // A folder the desktop cannot open (a never-saved analysis has none) is told, not passed over in silence.
+        w->open_file_loc();
+        QCOMPARE(w->findChildren<QMessageBox *>().size(), 1);
     }
 
     void legend_entry_names_what_it_does()
