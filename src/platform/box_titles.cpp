@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QSpacerItem>
+#include <QWidget>
 #include <algorithm>
 
 namespace platform {
@@ -68,6 +69,17 @@ void fit_title(QMessageBox &box)
     }
     spacer->changeSize(std::max(0, width), 0, QSizePolicy::Fixed, QSizePolicy::Fixed);
     grid->invalidate();
+}
+
+void fit_fixed_window_to_title(QWidget &window)
+{
+    const int width = title_width_needed(window.windowTitle(), window_title_font());
+    const int extra = width - window.width();
+    if (extra <= 0)
+        return;
+    for (QWidget *child : window.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        child->move(child->x() + extra / 2, child->y());
+    window.setFixedSize(width, window.height());
 }
 
 void fit_message_box_titles()

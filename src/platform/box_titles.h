@@ -1,11 +1,12 @@
-// Message boxes as wide as their titles need under a window manager, which draws the title beside the window's
-// icon and buttons and cuts it short where the box is narrower.
+// Message boxes and small windows as wide as their titles need under a window manager, which draws the title
+// beside the window's icon and buttons and cuts it short where the window is narrower.
 #pragma once
 
 #include <QFont>
 #include <QString>
 
 class QMessageBox;
+class QWidget;
 
 namespace platform {
 // The face window titles are drawn in, as far as the platform tells; otherwise its default face, which is no
@@ -17,6 +18,10 @@ int title_width_needed(const QString &title, const QFont &title_font);
 
 // Widens `box` so that its title is shown whole (a box wider already is left as it is). Safe to call again.
 void fit_title(QMessageBox &box);
+
+// Widens a window of fixed size laid out by hand so that its title is shown whole, its content moved along to
+// stay in the middle (a window wide enough already is left as it is).
+void fit_fixed_window_to_title(QWidget &window);
 
 // From now on every message box the program shows is fitted to its title just before it appears. Call once,
 // after the application object exists.

@@ -1,7 +1,9 @@
-// Message boxes are wide enough for the window manager to show their whole title.
+// Message boxes and small fixed windows are wide enough for the window manager to show their whole title.
 #include <QtTest>
 
 #include <QApplication>
+#include <QDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -74,6 +76,25 @@ private slots:
         box.show();
         QVERIFY(box.width() >= title_width_needed(longer, window_title_font()));
         QVERIFY(box.width() > first);
+    }
+
+    // A small window of fixed size laid out by hand: wide enough for its title, its content still in the middle;
+    // one wide enough already keeps its size.
+    void fixed_window_fits_its_title()
+    {
+        for (const QString &title : {QStringLiteral("Connecting.."), QStringLiteral("OK")}) {
+            QDialog window;
+            window.setWindowTitle(title);
+            window.setFixedSize(145, 52);
+            auto *label = new QLabel(QStringLiteral("Connecting.."), &window);
+            label->setGeometry(20, 10, 101, 31);
+            fit_fixed_window_to_title(window);
+            const int needed = title_width_needed(title, window_title_font());
+            QCOMPARE(window.width(), std::max(145, needed));
+            QCOMPARE(window.minimumSize(), window.maximumSize());
+            const int left = label->x(), right = window.width() - label->geometry().right() - 1;
+            QVERIFY2(qAbs(left - right) <= 5, qPrintable(QStringLiteral("%1 %2").arg(left).arg(right)));
+        }
     }
 };
 

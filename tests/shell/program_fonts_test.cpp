@@ -26,6 +26,7 @@
 #include "dialogs/fore_screen.h"
 #include "dialogs/setaxis.h"
 #include "instrument/connecting.h"
+#include "platform/box_titles.h"
 #include "instrument/serial_select.h"
 #include "run/log_page.h"
 #include "run/mainwindow.h"
@@ -320,6 +321,8 @@ private slots:
         CHECK_FITS(&ports);
         connecting waiting;
         CHECK_FITS(&waiting);
+        // Its title is shown whole even by a window manager that keeps its buttons beside it.
+        QVERIFY(waiting.width() >= platform::title_width_needed(waiting.windowTitle(), platform::window_title_font()));
     }
 
     void run_screen_disconnected_and_connected()
