@@ -257,17 +257,9 @@ void qv_analysis_window::on_recent_analyses_itemClicked(QListWidgetItem *)
     set_save_buttons(analysis_list::save_offered(selected.size(), true, a.saved != 0));
 }
 
-void qv_analysis_window::show_key_choice(bool current_moved)
+void qv_analysis_window::show_key_choice()
 {
-    // The keyboard moves the highlight without selecting in the overlay view. The row it lands on is taken up as
-    // a click takes up an unselected row: selected, drawn beside the others and shown, so that the analysis on
-    // show is always the one the save, image and delete commands act on. A key that only changed the selection
-    // (Space on the current row, select all) acts as a click that changed it.
-    const int cur = current_analysis();
-    if (cur >= 0 && current_moved && !ui->recent_analyses->item(cur)->isSelected()) {
-        const signal_hold held = hold({ui->recent_analyses});
-        make_current(cur, true);
-    }
+    // The analysis on show is always the one the save, image and delete commands act on.
     on_recent_analyses_itemClicked(ui->recent_analyses->currentItem());
 }
 

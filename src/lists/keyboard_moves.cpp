@@ -22,9 +22,14 @@ bool keyboard_moves::eventFilter(QObject *watched, QEvent *event)
     delivering = true;
     QCoreApplication::sendEvent(view, event);
     delivering = false;
-    const bool current_moved = view->currentIndex() != current_before;
+    const QModelIndex current = view->currentIndex();
+    const bool current_moved = current != current_before;
+    // The row on show is the one the commands act on, so the row moved to joins the selection.
+    if (current_moved && current.isValid() && view->selectionMode() == QAbstractItemView::MultiSelection &&
+        !view->selectionModel()->isSelected(current))
+        view->selectionModel()->select(current, QItemSelectionModel::Select);
     if (current_moved || view->selectionModel()->selection() != selection_before)
-        emit changed(current_moved);
+        emit changed();
     // Delivered (and passed on to the parents if the list did not want it): it must not be delivered again.
     event->accept();
     return true;

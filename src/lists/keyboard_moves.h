@@ -1,5 +1,6 @@
 // Tells when a key press on a list has made another row current or changed the selection, once the list has
-// handled the key, so that the keyboard can bring a row on show the way a click does.
+// handled the key, so that the keyboard can bring a row on show the way a click does. Where several rows may be
+// selected the keys move only the highlight; the row they move to is selected, as a click on it would be.
 #pragma once
 
 #include <QObject>
@@ -13,9 +14,9 @@ public:
     explicit keyboard_moves(QAbstractItemView *view);
 
 signals:
-    // `current_moved`: another row is current (arrows, Home/End, Page Up/Down, typing a name); false when the
-    // key only changed the selection (Space toggling a row).
-    void changed(bool current_moved);
+    // Another row is current (arrows, Home/End, Page Up/Down, typing a name), or the key changed the selection
+    // (Space toggling a row, select all).
+    void changed();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

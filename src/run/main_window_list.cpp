@@ -195,16 +195,10 @@ void MainWindow::on_listWidget_itemClicked(QListWidgetItem *item)
     update_buttons();
 }
 
-void MainWindow::show_row_from_keyboard(bool current_moved)
+void MainWindow::show_row_from_keyboard()
 {
-    QListWidgetItem *item = ui->listWidget->currentItem();
-    if (!item)
-        return;
-    // In the overlay view the keys move only the focus; the row moved to joins the overlay, as a click on it
-    // would, so that the row the commands act on is one on show. Space, which toggles, is a click already.
-    if (current_moved && ui->listWidget->selectionMode() != QAbstractItemView::SingleSelection)
-        item->setSelected(true);
-    on_listWidget_itemClicked(item);
+    if (QListWidgetItem *item = ui->listWidget->currentItem())
+        on_listWidget_itemClicked(item);
 }
 
 void MainWindow::refresh_experiment_list()

@@ -199,7 +199,7 @@ public:
     static bool file_exists(const QString &path);
 public slots:
     void on_listWidget_itemClicked(QListWidgetItem *item);
-    void show_row_from_keyboard(bool current_moved);
+    void show_row_from_keyboard();
     void on_listWidget_itemDoubleClicked(QListWidgetItem *item);
     void on_listWidget_itemChanged(QListWidgetItem *item);
     void on_Open_Experiment_5_clicked();
