@@ -13,12 +13,12 @@ const series empty_series;
 
 const series &or_empty(const series *s) { return s ? *s : empty_series; }
 
-// A non-negative float count truncated toward zero; negative, NaN and infinite give 0, huge values the cap.
-std::size_t truncated_count(float v, std::size_t cap)
+// A non-negative count truncated toward zero; negative, NaN and infinite give 0, huge values the cap.
+std::size_t truncated_count(double v, std::size_t cap)
 {
     if (!(v > 0))
         return 0;
-    if (!std::isfinite(v) || double(v) >= double(cap))
+    if (!std::isfinite(v) || v >= double(cap))
         return cap;
     return std::size_t(v);
 }
@@ -29,6 +29,24 @@ std::optional<int> slider_count(float v)
     if (!std::isfinite(v) || v < 0)
         return std::nullopt;
     return int(std::min(v, float(std::numeric_limits<int>::max() / 2)));
+}
+
+// How far a stored potential may lie from the one measured: half a unit in the sixth significant digit, as the
+// experiment file keeps it (which also covers single precision).
+double uncertainty(double v)
+{
+    if (v == 0 || !std::isfinite(v))
+        return 0;
+    return 0.5 * std::pow(10.0, std::floor(std::log10(std::abs(v))) - 5);
+}
+
+// A count of points that falls short of a whole number by no more than its potentials' rounding can explain is
+// that whole number: a turning point read back as 1.00022 V instead of 1.000224 V must not move every later cycle
+// one point early. Anything further below stays as it is, for truncation.
+double whole_when_only_rounded(double count, double rounding)
+{
+    const double whole = std::ceil(count);
+    return whole - count <= rounding ? whole : count;
 }
 
 }  // namespace
@@ -55,10 +73,16 @@ potential_range find_potential_range(const series &ch1, const series &ch2, std::
 
 std::size_t cycle_boundary(const cycle_geometry &g, int j)
 {
-    const float s = potential_step_mV(g.resolution);
-    const float a = (g.e_max - g.e_start) + (g.e_max - g.e_min);
-    const float b = 2 * (g.e_max - g.e_min);
-    const float end = (a + b * float(j)) * 1000.0f / s;
+    const double per_volt = 1000.0 / double(potential_step_mV(g.resolution));
+    const double e_max = g.e_max, e_min = g.e_min, e_start = g.e_start;
+    // Points of the first sweep (start up to e_max, down to e_min) and of every later one (e_min -> e_max -> e_min).
+    // Each is a whole number of steps on the instrument's grid; taken apart, neither carries the file's rounding
+    // into later cycles j times over.
+    const double first = whole_when_only_rounded(((e_max - e_start) + (e_max - e_min)) * per_volt,
+                                                 (2 * uncertainty(e_max) + uncertainty(e_min) + uncertainty(e_start)) * per_volt);
+    const double later = whole_when_only_rounded(2 * (e_max - e_min) * per_volt,
+                                                 2 * (uncertainty(e_max) + uncertainty(e_min)) * per_volt);
+    const double end = first + later * double(j);
     // Far beyond any run; keeps the sum of start and length inside size_t.
     constexpr std::size_t cap = std::size_t(1) << 40;
     return truncated_count(end, cap);

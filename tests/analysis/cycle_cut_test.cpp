@@ -49,6 +49,36 @@ private slots:
         }
     }
 
+    // Where each cycle ends: live potentials in single precision, or read back from a file's six digits.
+    void boundaries_data()
+    {
+        QTest::addColumn<float>("e_max");
+        QTest::addColumn<float>("e_min");
+        QTest::addColumn<float>("e_start");
+        QTest::addColumn<int>("resolution");
+        QTest::addColumn<int>("cycle");
+        QTest::addColumn<qint64>("end");
+        // -1000..1000 mV on the 0.736 mV grid: the turns lie at +-1.000224 V, 5436 points a cycle.
+        QTest::newRow("live, cycle 1") << 1.000224f << -1.000224f << -1.000224f << 736 << 0 << qint64(5436);
+        QTest::newRow("live, cycle 3") << 1.000224f << -1.000224f << -1.000224f << 736 << 2 << qint64(16308);
+        QTest::newRow("six digits, cycle 1") << 1.00022f << -1.00022f << -1.00022f << 736 << 0 << qint64(5436);
+        QTest::newRow("six digits, cycle 2") << 1.00022f << -1.00022f << -1.00022f << 736 << 1 << qint64(10872);
+        QTest::newRow("six digits, cycle 201") << 1.00022f << -1.00022f << -1.00022f << 736 << 200 << qint64(1092636);
+        // Short of a whole point by more than rounding: truncated as ever.
+        QTest::newRow("0.6 point short") << 1.0f << -1.0f << -0.9996f << 1 << 0 << qint64(3999);
+        QTest::newRow("off the grid") << 0.5f << -0.5f << 0.0f << 736 << 1 << qint64(4755);
+    }
+
+    void boundaries()
+    {
+        QFETCH(float, e_max);
+        QFETCH(float, e_min);
+        QFETCH(float, e_start);
+        QFETCH(int, resolution);
+        QFETCH(int, cycle);
+        QTEST(qint64(cycle_boundary({e_max, e_min, e_start, uint16_t(resolution)}, cycle)), "end");
+    }
+
     // The instrument's triangle with turning points off the step grid: every later cycle is one sweep from e_min.
     void off_grid_triangles_data()
     {
