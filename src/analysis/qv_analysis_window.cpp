@@ -31,6 +31,9 @@ qv_analysis_window::qv_analysis_window(QWidget *parent)
     ui->setupUi(this);
     setWindowIcon(program_window_icon());
     setup_plot();
+    // The Pearson threshold and window beside their sliders read what the analysis uses, however the value came.
+    ui->slider_rate->show_value_in(ui->label_rate);
+    ui->slider_sample->show_value_in(ui->label_sample);
 
     connect(ui->widget2, &QCustomPlot::mouseMove, this, &qv_analysis_window::onMouseMove);
     connect(ui->actionPort, &QAction::triggered, this, &qv_analysis_window::port_window);

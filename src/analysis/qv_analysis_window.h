@@ -176,6 +176,7 @@ private:
     void show_analysis(int row, bool shown); // the row's cycle and both its tangents, shown or hidden
     void add_to_legend(int row);           // joins the legend entries on show, which keep the list's order
     void show_values(int row);             // the four labels from the row's result
+    void update_hide_button();             // Hide/Show as the selected analyses stand
     void fill_details(const QString &heading);
     void refresh_details();                // the details for the selection as it now stands, after a click
     void show_key_choice();               // what a key press on the list picked, shown as a click shows it

@@ -250,10 +250,8 @@ void qv_analysis_window::analyse_pearson(int row, int exp)
     // The row analysed is made current before its labels and text are rebuilt, so that they describe it and
     // never another row that happened to be current.
     make_current(row, true);
-    if (out.found) {
-        ui->label_sample->setText(QString::number(in.window));
+    if (out.found)
         update_peak_labels();
-    }
 
     show_analysed_row(row);
     on_recent_analyses_itemClicked(ui->recent_analyses->item(row));
@@ -267,7 +265,10 @@ void qv_analysis_window::show_analysed_row(int row)
     curve &a = book.record(row);
     if (ui->Open_Experiment_6->isChecked())
         hide_analyses();
+    // Analysed again, a hidden analysis is drawn again (copy_experiment_to_analysis marked it shown), and the
+    // Hide/Show button says so.
     show_analysis(row, true);
+    update_hide_button();
     a.ch2_curve->setVisible(false);
     update_result_text();
     // An overlay's summary counts the row just analysed; one analysis in hand is named with its lines.

@@ -246,13 +246,7 @@ void qv_analysis_window::on_recent_analyses_itemClicked(QListWidgetItem *)
     ui->widget2->yAxis->setRange(a.i_min, a.i_max);
     replot();
 
-    bool any_hidden = false;
-    for (int r : selected)
-        any_hidden = any_hidden || book.record(r).ch1_shown == 0;
-    {
-        const QSignalBlocker held(ui->Open_Experiment_2);
-        ui->Open_Experiment_2->setChecked(any_hidden);
-    }
+    update_hide_button();
     set_widgets_enabled(a.saved == 0);
     set_save_buttons(analysis_list::save_offered(selected.size(), true, a.saved != 0));
 }
@@ -300,6 +294,10 @@ void qv_analysis_window::on_recent_analyses_itemChanged(QListWidgetItem *item)
         a.saved = 0;
         a.ch1_curve->setName(text);
         a.ch2_curve->setName(text);
+        // The field names the analysis the sliders and the name buttons act on: the row on show keeps it, or
+        // the next analysis would go to a new row under the old name.
+        if (row == current_analysis())
+            ui->analysis_name->setText(text);
         replot();
     }
     // The selection stays as it is: a renamed row that is drawn keeps its place on the plot and in the legend,
@@ -353,6 +351,16 @@ void qv_analysis_window::on_Open_Experiment_2_clicked()
         show_analysis(r, shown);
     }
     replot();
+}
+
+void qv_analysis_window::update_hide_button()
+{
+    // Checked means hidden: so it reads while any selected analysis is hidden, and only then.
+    bool any_hidden = false;
+    for (int r : selected_analyses())
+        any_hidden = any_hidden || book.record(r).ch1_shown == 0;
+    const QSignalBlocker held(ui->Open_Experiment_2);
+    ui->Open_Experiment_2->setChecked(any_hidden);
 }
 
 void qv_analysis_window::update_color(uint8_t anodic_pair, uint8_t cathodic_pair)

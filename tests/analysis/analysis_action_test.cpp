@@ -1,6 +1,6 @@
 // The analyse action on the window: the controls a first analysis sets, the 257th refused, names after saving,
-// the Pearson path writing the row it analysed, sliders at their maxima, skipped smoothing, rotations with no
-// analysis in hand, and anchor ranges that are each cycle's own.
+// the Pearson path writing the row it analysed, sliders at their maxima, turned tangents read as a click shows
+// them, skipped smoothing, rotations with no analysis in hand, and anchor ranges that are each cycle's own.
 #include <QtTest>
 
 #include <QLabel>
@@ -206,8 +206,40 @@ private slots:
         }
         slider("cathodic_2")->setValue(10);
         QCOMPARE(w->analyses().result(0).current_cathodic_2, int16_t(-10));
+    }
 
-        // A turned tangent's values read as the row's selection shows them (and a save copies them).
+    // A turned tangent's values read as the row's selection shows them (and a save copies them): cut, never
+    // rounded. Only values that round to other hundredths than they are cut to tell the two apart.
+    void turned_tangents_read_as_a_click_shows_them_data()
+    {
+        QTest::addColumn<double>("anodic_v");
+        QTest::addColumn<double>("cathodic_v");
+        QTest::addColumn<bool>("maxima");  // both anchors at their maxima first
+        QTest::addColumn<int>("tangent");
+        QTest::addColumn<int>("cathodic_2");
+        QTest::addColumn<bool>("apart");  // every value rounds to other hundredths than it is cut to
+        QTest::newRow("anchors at their maxima, values that round and cut alike") << 0.10 << 0.03 << true << 0 << 10
+                                                                                  << false;
+        // Peaks at 91.008 and 35.808 mV; Ipa 17.388.. and Ipc -19.148.. after the turns.
+        QTest::newRow("values that round and cut apart") << 0.0909 << 0.035968 << false << 12 << -5 << true;
+    }
+    void turned_tangents_read_as_a_click_shows_them()
+    {
+        QFETCH(double, anodic_v);
+        QFETCH(double, cathodic_v);
+        QFETCH(bool, maxima);
+        QFETCH(int, tangent);
+        QFETCH(int, cathodic_2);
+        QFETCH(bool, apart);
+        peak_model m;
+        m.anodic_v = anodic_v, m.cathodic_v = cathodic_v;
+        w->get_from_experiment(voltammogram(source.get(), "CV", 1, 100, m));
+        analyse(w, "A");
+        if (maxima)
+            for (const char *name : {"anodic", "cathodic"})
+                slider(name)->setValue(slider(name)->maximum());
+        slider("tangent")->setValue(tangent);
+        slider("cathodic_2")->setValue(cathodic_2);
         const auto labels = [this] {
             QStringList texts;
             for (const char *label : {"epa", "ipa", "epc", "ipc"})
@@ -217,6 +249,13 @@ private slots:
         const QStringList turned = labels();
         w->on_recent_analyses_itemClicked(list->currentItem());
         QCOMPARE(labels(), turned);
+        if (apart) {  // the row's values are what it says, or it would check nothing
+            const analysis_result &res = w->analyses().result(0);
+            const double exact[] = {qcp::read_points(res.anodic_tangent).keys.at(2) * 1000, res.Ipa,
+                                    qcp::read_points(res.cathodic_tangent).keys.at(2) * 1000, res.Ipc};
+            for (int i = 0; i < 4; ++i)
+                QVERIFY2(QString::number(exact[i], 'f', 2) != turned.at(i), qPrintable(turned.at(i)));
+        }
     }
 
     // The anchor sliders' whole range, minimum included, is each cycle's own: a cycle whose peak lies in its first

@@ -178,6 +178,32 @@ private slots:
         QCOMPARE(box->count(), 0);
     }
 
+    // Analysing a hidden analysis again draws it, and Hide/Show then says it is shown, whatever analysed it.
+    void reanalysis_shows_a_hidden_analysis_data()
+    {
+        QTest::addColumn<int>("method");
+        QTest::addColumn<QString>("slider");  // moved one step; none: the Analyze action
+        QTest::newRow("Peaks, anchor slider") << 0 << "anodic";
+        QTest::newRow("Peaks, Analyze") << 0 << "";
+        QTest::newRow("Pearson's RR, threshold slider") << 1 << "slider_rate";
+    }
+    void reanalysis_shows_a_hidden_analysis()
+    {
+        QFETCH(int, method);
+        QFETCH(QString, slider);
+        analyse(w, "A0", method);
+        auto *hide = child<QToolButton>(w, "Open_Experiment_2");
+        hide->click();
+        QVERIFY(hide->isChecked() && visible_curves(w).isEmpty());
+        if (slider.isEmpty())
+            w->on_actionShow_Peaks_triggered();
+        else
+            QTest::keyClick(child<QSlider>(w, qPrintable(slider)), Qt::Key_Right);
+        QVERIFY(w->analyses().record(0).ch1_curve->visible());
+        QCOMPARE(w->analyses().record(0).ch1_shown, uint8_t(1));
+        QVERIFY(!hide->isChecked());
+    }
+
     // An analysis that finds no tangent draws none, in either method, while the overlay draws the other
     // selected analysis with its own; with two selected, neither is offered to the save buttons.
     void an_analysis_without_tangents_draws_none_data()
@@ -341,6 +367,11 @@ private slots:
         QCOMPARE(selected(), before);
         QCOMPARE(legend_names().contains("renamed"), before.contains(row));
         QCOMPARE(w->analyses().record(row).ch1_curve->visible(), before.contains(row));
+        // The field names the row on show, renamed or not, so that a slider moves that analysis and no new one.
+        QCOMPARE(child<QLineEdit>(w, "analysis_name")->text(), list->currentItem()->text());
+        QTest::keyClick(child<QSlider>(w, "anodic"), Qt::Key_Right);
+        QCOMPARE(list->count(), analyses);
+        QCOMPARE(int(w->analyses().result(current).current_anodic), child<QSlider>(w, "anodic")->value());
     }
 
     // The legend reads as the list does, whichever row was selected or analysed last.

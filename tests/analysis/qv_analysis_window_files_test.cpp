@@ -31,6 +31,12 @@ void press(QWidget *w, const char *button)
 
 QStringList rows_of(QWidget *w) { return rows(child<QListWidget>(w, "recent_analyses")); }
 
+// The numbers beside the Pearson sliders: "threshold window".
+QString readouts(QWidget *w)
+{
+    return child<QLabel>(w, "label_rate")->text() + ' ' + child<QLabel>(w, "label_sample")->text();
+}
+
 // Points as the file keeps them: six significant digits.
 QStringList g6(const QCPCurve *c)
 {
@@ -113,6 +119,7 @@ private slots:
         first->get_from_experiment(voltammogram(source.get(), "scan"));
         first->refresh_ui();
         child<QSlider>(first.get(), "slider_rate")->setValue(9700);
+        QCOMPARE(readouts(first.get()), QStringLiteral("9700 200"));
         const curve &made = first->analyses().record(0);
         const analysis_result &res = first->analyses().result(0);
         QCOMPARE(qcp::point_count(res.anodic_tangent), 4);
@@ -141,6 +148,7 @@ private slots:
         QCOMPARE(stored(back), stored(res));
         QCOMPARE(QVector<int>({opened.rate, opened.saved}), QVector<int>({made.rate, 1}));
         QCOMPARE(child<QSlider>(second.get(), "slider_rate")->value(), 9700);
+        QCOMPARE(readouts(second.get()), QStringLiteral("9700 200"));
         QCOMPARE(second->experiment(0).name, QString("run"));
 
         // Opened again: a new row with a free name, which the legend shows too.
@@ -391,6 +399,7 @@ private slots:
         next_open = dir->path() + "/p.qvr";
         press(w.get(), "Load_Protocol_2");
         QCOMPARE(sliders(), QVector<int>({9999, 150}));
+        QCOMPARE(readouts(w.get()), QStringLiteral("9999 150"));
         QCOMPARE(name->text(), QString("p"));
 
         // No protocol in it: the sliders and the name stay, and the user is told.
