@@ -13,5 +13,6 @@ struct warning_form {
 };
 
 // Sizes `window` for its present title and the texts laid out in `content`: the form's size where they fit it,
-// wider (and taller) only as far as the title or the texts need. Call again after each change of title or texts.
+// wider only as far as the title or a line of text needs, and never wider than the screen, where a line too long
+// wraps and the window grows taller instead. Call again after each change of title or texts.
 void fit_warning_to_texts(QWidget &window, QWidget &content, const warning_form &form);

@@ -14,12 +14,14 @@
 #include "support/slot_warning_guard.h"
 
 #include <QDoubleSpinBox>
+#include <algorithm>
 #include <cmath>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QToolButton>
@@ -235,6 +237,8 @@ private slots:
         QTest::newRow("256") << 256 << QStringLiteral("exp1") << QSize(450, 113);
         // As long as the name fields take.
         QTest::newRow("longest name") << 1 << QStringLiteral("Ferrocene_in_acetonitrile_0.1M_TBAPF6_glassy_carbon_run_012_WE1x") << QSize();
+        // Renamed in the list, wider than the screen: the text wraps.
+        QTest::newRow("wider than the screen") << 1 << QStringLiteral("cyclic run ").repeated(20) << QSize();
     }
     void delete_warnings_show_the_texts_for_their_count()
     {
@@ -244,6 +248,8 @@ private slots:
         dialog_warning_delete_experiment experiment;
         QCOMPARE(experiment.windowTitle(), QStringLiteral("Warning:Delete Experiment"));
         QCOMPARE(experiment.minimumSize(), QSize(450, 113));
+        // Fed after showing, as the openers do.
+        experiment.show();
         experiment.exp_count(count);
         experiment.get_the_name(name);
         const delete_warning_text e = experiment_delete_warning(count, name);
@@ -254,6 +260,7 @@ private slots:
 
         dialog_warning_delete_analysis analysis;
         QCOMPARE(analysis.windowTitle(), QStringLiteral("Warning:Delete Analysis"));
+        analysis.show();
         analysis.analysis_count(count);
         analysis.get_the_name(name);
         const delete_warning_text a = analysis_delete_warning(count, name);
@@ -262,13 +269,16 @@ private slots:
 
         // Title and texts show whole; ordinary names keep the form's size.
         for (QWidget *dialog : {static_cast<QWidget *>(&experiment), static_cast<QWidget *>(&analysis)}) {
-            dialog->show();
-            const int title_width = platform::title_width_needed(dialog->windowTitle(), platform::window_title_font());
+            // As wide as the title needs, or as the screen allows.
+            const int title_width = std::min(platform::title_width_needed(dialog->windowTitle(), platform::window_title_font()),
+                                             dialog->screen()->availableGeometry().width());
             QVERIFY2(dialog->width() >= title_width, qPrintable(QStringLiteral("%1 < %2").arg(dialog->width()).arg(title_width)));
             for (const char *text : {"label", "label_3"}) {
                 const QLabel *label = child<QLabel>(dialog, text);
-                const QSize needed = label->fontMetrics().size(0, label->text());
-                QVERIFY2(needed.width() <= label->contentsRect().width() && needed.height() <= label->contentsRect().height(), text);
+                const QRect inside = label->contentsRect();
+                const QSize needed = label->wordWrap() ? QSize(0, label->heightForWidth(label->width()))
+                                                       : label->fontMetrics().size(0, label->text());
+                QVERIFY2(needed.width() <= inside.width() && needed.height() <= inside.height(), text);
                 QVERIFY(dialog->rect().contains(QRect(label->mapTo(dialog, QPoint(0, 0)), label->size())));
             }
             if (size.isValid())
