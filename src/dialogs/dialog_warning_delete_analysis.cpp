@@ -2,6 +2,7 @@
 #include "dialogs/dialog_warning_delete_analysis.h"
 
 #include "dialogs/dialog_texts.h"
+#include "dialogs/warning_fit.h"
 #include "ui_dialog_warning_delete_analysis.h"
 
 #include <QIcon>
@@ -11,6 +12,7 @@ dialog_warning_delete_analysis::dialog_warning_delete_analysis(QWidget *parent) 
     ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(QIcon(QStringLiteral("Libraries/icons/QV_icons/qv256.ico")));
+    form = {size(), ui->layoutWidget->geometry()};
 }
 
 dialog_warning_delete_analysis::~dialog_warning_delete_analysis() { delete ui; }
@@ -23,6 +25,7 @@ void dialog_warning_delete_analysis::get_the_name(QString name)
     setWindowTitle(text.title);
     ui->label->setText(text.question);
     ui->label_3->setText(text.detail);
+    fit_warning_to_texts(*this, *ui->layoutWidget, form);
 }
 
 void dialog_warning_delete_analysis::on_pushButton_clicked() { close(); }

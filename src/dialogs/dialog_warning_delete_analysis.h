@@ -4,6 +4,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "dialogs/warning_fit.h"
+
 namespace Ui {
 class dialog_warning_delete_analysis;
 }
@@ -33,5 +35,7 @@ private slots:
 private:
     // Each dialog keeps the count it was sent; an int, so that a full list never wraps round.
     int selected_count = 0;
+    // The form's size and the texts' place, which a long name's title or text grows from.
+    warning_form form;
     Ui::dialog_warning_delete_analysis *ui;
 };

@@ -1,6 +1,7 @@
 // Warning before unsaved experiments are discarded at exit.
 #include "dialogs/dialog_warning_save_data.h"
 
+#include "dialogs/warning_fit.h"
 #include "ui_dialog_warning_save_data.h"
 
 #include <QIcon>
@@ -10,6 +11,8 @@ dialog_warning_save_data::dialog_warning_save_data(QWidget *parent)
 {
     ui->setupUi(this);
     setWindowIcon(QIcon(QStringLiteral("Libraries/icons/QV_icons/qv256.ico")));
+    // The same rule as the delete warnings, in case a desktop's faces are larger than the form allows for.
+    fit_warning_to_texts(*this, *ui->layoutWidget, {size(), ui->layoutWidget->geometry()});
 }
 
 dialog_warning_save_data::~dialog_warning_save_data() { delete ui; }

@@ -1,11 +1,10 @@
 // Notices that need no answer, and the desktop's file browser.
 #include "dialogs/user_notice.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QMessageBox>
-#include <QUrl>
 
+#include "platform/folder_opener.h"
 #include "platform/trace.h"
 
 void tell_user(QWidget *parent, const QString &title, const QString &text)
@@ -16,15 +15,20 @@ void tell_user(QWidget *parent, const QString &title, const QString &text)
     box->open();
 }
 
-bool open_folder_location(QWidget *parent, const QString &folder)
+void open_folder_location(QWidget *parent, const QString &folder)
 {
     qCDebug(rz410_trace) << "open folder" << folder;
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
-        return true;
-    // Without a browser to hand (or without a folder) nothing would appear at all.
+    const QString title = QStringLiteral("Open File Location");
+    // Without a folder, or without a desktop able to show it, nothing would appear at all.
+    if (folder.isEmpty()) {
+        tell_user(parent, title, QStringLiteral("The folder of this file is not known."));
+        return;
+    }
     const QString text =
-        folder.isEmpty() ? QStringLiteral("The folder of this file is not known.")
-                         : QStringLiteral("The folder \"%1\" could not be opened.").arg(QDir::toNativeSeparators(folder));
-    tell_user(parent, QStringLiteral("Open File Location"), text);
-    return false;
+        QStringLiteral("The folder \"%1\" could not be opened.").arg(QDir::toNativeSeparators(folder));
+    // Told over the screen that asked; a screen gone meanwhile has no one left to tell.
+    platform::open_folder(folder, parent, [parent, title, text](bool opened) {
+        if (!opened)
+            tell_user(parent, title, text);
+    });
 }

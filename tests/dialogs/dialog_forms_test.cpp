@@ -7,14 +7,21 @@
 #include "dialogs/dialog_texts.h"
 #include "dialogs/fore_screen.h"
 #include "dialogs/setaxis.h"
+#include "dialogs/user_notice.h"
+#include "platform/box_titles.h"
+#include "platform/folder_opener.h"
+#include "shell/program_fonts.h"
 #include "support/slot_warning_guard.h"
 
 #include <QDoubleSpinBox>
+#include <algorithm>
 #include <cmath>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QToolButton>
@@ -72,7 +79,11 @@ class dialog_forms_test : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { qRegisterMetaType<uint8_t>("uint8_t"); }
+    void initTestCase()
+    {
+        qRegisterMetaType<uint8_t>("uint8_t");
+        program_fonts::install();
+    }
 
     void forms_build_without_slot_name_warnings()
     {
@@ -216,31 +227,63 @@ private slots:
         QCOMPARE(run.count(), 1);
         QCOMPARE(pairs_sent(run), QVector<int>({9, 2}));
     }
+    void delete_warnings_show_the_texts_for_their_count_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QSize>("size"); // an empty size: grown to fit, not a given size
+        QTest::newRow("one") << 1 << QStringLiteral("exp1") << QSize(450, 113);
+        // 256 does not fit a byte: the dialogs must keep the whole count.
+        QTest::newRow("256") << 256 << QStringLiteral("exp1") << QSize(450, 113);
+        // As long as the name fields take.
+        QTest::newRow("longest name") << 1 << QStringLiteral("Ferrocene_in_acetonitrile_0.1M_TBAPF6_glassy_carbon_run_012_WE1x") << QSize();
+        // Renamed in the list, wider than the screen: the text wraps.
+        QTest::newRow("wider than the screen") << 1 << QStringLiteral("cyclic run ").repeated(20) << QSize();
+    }
     void delete_warnings_show_the_texts_for_their_count()
     {
-        // 256 does not fit a byte: the dialogs must keep the whole count.
-        for (int count : {1, 256}) {
-            dialog_warning_delete_experiment experiment;
-            QCOMPARE(experiment.windowTitle(), QStringLiteral("Warning:Delete Experiment"));
-            QCOMPARE(experiment.minimumSize(), QSize(450, 113));
-            experiment.exp_count(count);
-            experiment.get_the_name(QStringLiteral("exp1"));
-            const delete_warning_text e = experiment_delete_warning(count, QStringLiteral("exp1"));
-            QCOMPARE((QStringList{experiment.windowTitle(), label_text(&experiment, "label"), label_text(&experiment, "label_3")}),
-                     (QStringList{e.title, e.question, e.detail}));
+        QFETCH(int, count);
+        QFETCH(QString, name);
+        QFETCH(QSize, size);
+        dialog_warning_delete_experiment experiment;
+        QCOMPARE(experiment.windowTitle(), QStringLiteral("Warning:Delete Experiment"));
+        QCOMPARE(experiment.minimumSize(), QSize(450, 113));
+        // Fed after showing, as the openers do.
+        experiment.show();
+        experiment.exp_count(count);
+        experiment.get_the_name(name);
+        const delete_warning_text e = experiment_delete_warning(count, name);
+        QCOMPARE((QStringList{experiment.windowTitle(), label_text(&experiment, "label"), label_text(&experiment, "label_3")}),
+                 (QStringList{e.title, e.question, e.detail}));
+        if (count == 1)
+            QCOMPARE(experiment.windowTitle(), QStringLiteral("Warning:Delete \"") + name + QLatin1Char('"'));
 
-            dialog_warning_delete_analysis analysis;
-            QCOMPARE(analysis.windowTitle(), QStringLiteral("Warning:Delete Analysis"));
-            analysis.analysis_count(count);
-            analysis.get_the_name(QStringLiteral("cv_1"));
-            const delete_warning_text a = analysis_delete_warning(count, QStringLiteral("cv_1"));
-            QCOMPARE((QStringList{analysis.windowTitle(), label_text(&analysis, "label"), label_text(&analysis, "label_3")}),
-                     (QStringList{a.title, a.question, a.detail}));
+        dialog_warning_delete_analysis analysis;
+        QCOMPARE(analysis.windowTitle(), QStringLiteral("Warning:Delete Analysis"));
+        analysis.show();
+        analysis.analysis_count(count);
+        analysis.get_the_name(name);
+        const delete_warning_text a = analysis_delete_warning(count, name);
+        QCOMPARE((QStringList{analysis.windowTitle(), label_text(&analysis, "label"), label_text(&analysis, "label_3")}),
+                 (QStringList{a.title, a.question, a.detail}));
+
+        // Title and texts show whole; ordinary names keep the form's size.
+        for (QWidget *dialog : {static_cast<QWidget *>(&experiment), static_cast<QWidget *>(&analysis)}) {
+            // As wide as the title needs, or as the screen allows.
+            const int title_width = std::min(platform::title_width_needed(dialog->windowTitle(), platform::window_title_font()),
+                                             dialog->screen()->availableGeometry().width());
+            QVERIFY2(dialog->width() >= title_width, qPrintable(QStringLiteral("%1 < %2").arg(dialog->width()).arg(title_width)));
+            for (const char *text : {"label", "label_3"}) {
+                const QLabel *label = child<QLabel>(dialog, text);
+                const QRect inside = label->contentsRect();
+                const QSize needed = label->wordWrap() ? QSize(0, label->heightForWidth(label->width()))
+                                                       : label->fontMetrics().size(0, label->text());
+                QVERIFY2(needed.width() <= inside.width() && needed.height() <= inside.height(), text);
+                QVERIFY(dialog->rect().contains(QRect(label->mapTo(dialog, QPoint(0, 0)), label->size())));
+            }
+            if (size.isValid())
+                QCOMPARE(dialog->size(), size);
         }
-        dialog_warning_delete_experiment one;
-        one.exp_count(1);
-        one.get_the_name(QStringLiteral("exp1"));
-        QCOMPARE(one.windowTitle(), QStringLiteral("Warning:Delete \"exp1\""));
     }
 
     void a_new_delete_warning_does_not_inherit_an_earlier_count()
@@ -424,6 +467,38 @@ private slots:
         child<QPushButton>(&dialog, "pushButton")->click();
         QCOMPARE(run.count(), 1);
         QCOMPARE(analysis.count(), 0);
+    }
+
+    // The desktop's opener is judged by how it ends, whatever the desktop call made of its start.
+    void open_folder_location_tells_when_the_folder_was_not_opened_data()
+    {
+        QTest::addColumn<QStringList>("opener");
+        QTest::addColumn<bool>("told");
+        QTest::newRow("no method available") << QStringList{"sh", "-c", "sleep 0.2; exit 3", "opener"} << true;
+        QTest::newRow("opener crashes") << QStringList{"sh", "-c", "kill -SEGV $$", "opener"} << true;
+        QTest::newRow("no opener installed") << QStringList{"/nonexistent/rz410-opener"} << true;
+        QTest::newRow("opened") << QStringList{"sh", "-c", ": > \"$1/opened\"", "opener"} << false;
+    }
+    void open_folder_location_tells_when_the_folder_was_not_opened()
+    {
+        QFETCH(QStringList, opener);
+        QFETCH(bool, told);
+        QTemporaryDir folder;
+        platform::set_folder_opener_command(opener);
+        QWidget screen;
+        open_folder_location(&screen, folder.path());
+        // The screen is not held while the opener runs: its verdict comes later.
+        QCOMPARE(screen.findChildren<QMessageBox *>().size(), 0);
+        if (told) {
+            QTRY_COMPARE_WITH_TIMEOUT(screen.findChildren<QMessageBox *>().size(), 1, 30000);
+            QVERIFY(screen.findChild<QMessageBox *>()->text().contains(QDir::toNativeSeparators(folder.path())));
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(folder.filePath("opened")), 30000);
+            // The opener is done with its work; a box, were one coming, would follow its exit at once.
+            QTest::qWait(500);
+            QCOMPARE(screen.findChildren<QMessageBox *>().size(), 0);
+        }
+        platform::set_folder_opener_command({});
     }
 
     void front_screen_form()
