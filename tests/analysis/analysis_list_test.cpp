@@ -260,6 +260,48 @@ private slots:
         QCOMPARE(drawn_tangents(row), 2);
     }
 
+    // Any mouse button, and a press dragged across rows, show what they leave selected as a click does: the rows
+    // selected are the rows drawn, and the current row's name and values are on show, a right-click's menu
+    // already acting on it. Starts with rows 0 and 2 selected and row 0 current, or row 0 alone in the single view.
+    void every_button_shows_the_row_it_reaches_data()
+    {
+        QTest::addColumn<bool>("single");
+        QTest::addColumn<int>("button");  // Qt::NoButton: a left press dragged from row 0
+        QTest::addColumn<int>("row");
+        QTest::newRow("single view, middle-click") << true << int(Qt::MiddleButton) << 2;
+        QTest::newRow("single view, drag") << true << int(Qt::NoButton) << 1;
+        QTest::newRow("overlay, right-click and Escape") << false << int(Qt::RightButton) << 1;
+        QTest::newRow("overlay, drag") << false << int(Qt::NoButton) << 1;
+    }
+    void every_button_shows_the_row_it_reaches()
+    {
+        QFETCH(bool, single);
+        QFETCH(int, button);
+        QFETCH(int, row);
+        make(3);
+        for (int r = 0; r < 3; ++r)
+            w->analyses().result(r).Epa = 10.0f * float(r + 1);
+        click_row(list, 1);
+        if (single)
+            child<QToolButton>(w, "Open_Experiment_6")->click();
+        auto *name = child<QLineEdit>(w, "analysis_name");
+        if (button == Qt::NoButton)
+            drag_across_rows(list, 0, row);
+        else
+            click_row_with(list, row, Qt::MouseButton(button),
+                           [&] { QCOMPARE(name->text(), list->currentItem()->text()); });
+        QVERIFY(list->currentItem() && list->currentItem()->isSelected());
+        if (single)
+            QCOMPARE(list->currentRow(), row);
+        QCOMPARE(name->text(), list->currentItem()->text());
+        QCOMPARE(child<QLabel>(w, "epa")->text(), QString::number(10 * (list->currentRow() + 1)));
+        QVector<int> drawn;
+        for (int r = 0; r < 3; ++r)
+            if (drawn_tangents(r) == 2)
+                drawn << r;
+        QCOMPARE(drawn, selected());
+    }
+
     void showing_the_selection_keeps_the_callers_blocks()
     {
         make(2);
@@ -482,6 +524,13 @@ private slots:
         w->clear_all_unsaved();
         QCOMPARE(rows(list), QStringList{"A2"});
         QCOMPARE(items(child<QComboBox>(w, "details_box")), QStringList{"A2"});
+        // What stays selected is what is drawn: the analysis made current, not the saved ones around the gap.
+        analyse(w, "B");
+        analyse(w, "C");
+        w->analyses().record(2).saved = 1;
+        w->clear_all_unsaved();
+        QCOMPARE(rows(list), (QStringList{"A2", "C"}));
+        QCOMPARE(selected(), QVector<int>{list->currentRow()});
     }
 
     void list_menu_entries_need_a_current_row()
