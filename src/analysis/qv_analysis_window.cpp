@@ -12,7 +12,7 @@
 #include "lists/whole_name_rows.h"
 #include "lists/drag_enter.h"
 #include "lists/experiment_list_logic.h"
-#include "lists/keyboard_moves.h"
+#include "lists/user_moves.h"
 #include "lists/selection_before_press.h"
 #include "plot/plot_legend.h"
 #include "plot/qcp_compat.h"
@@ -43,8 +43,9 @@ qv_analysis_window::qv_analysis_window(QWidget *parent)
     ui->recent_analyses->setContextMenuPolicy(Qt::CustomContextMenu);
     show_whole_names(ui->recent_analyses);
     before_press = new selection_before_press(ui->recent_analyses);
-    connect(new keyboard_moves(ui->recent_analyses), &keyboard_moves::changed, this,
-            &qv_analysis_window::show_key_choice);
+    // Watching after the press memory, so that it still sees each press before the list handles it.
+    connect(new user_moves(ui->recent_analyses), &user_moves::changed, this,
+            &qv_analysis_window::show_row_the_user_picked);
     connect(ui->widget2, &QWidget::customContextMenuRequested, this, &qv_analysis_window::ShowContextMenu);
     connect(ui->recent_analyses, &QWidget::customContextMenuRequested, this, &qv_analysis_window::show_select_menu);
     analysis_dir = QStringLiteral("Data/User/") + ui->user_box->currentText() + QStringLiteral("/Analysis");

@@ -179,7 +179,7 @@ private:
     void update_hide_button();             // Hide/Show as the selected analyses stand
     void fill_details(const QString &heading);
     void refresh_details();                // the details for the selection as it now stands, after a click
-    void show_key_choice();               // what a key press on the list picked, shown as a click shows it
+    void show_row_the_user_picked();      // what the keys or any mouse button picked, shown as a click shows it
     void load_controls_from(int row);
     void set_save_buttons(bool enabled);
     void show_no_analysis();               // an empty list: no values or details, Analyze on

@@ -71,6 +71,9 @@ void qv_analysis_window::remove_rows(const QVector<int> &rows)
         const QSignalBlocker held(ui->recent_analyses);
         for (int i = plan.deleted.size() - 1; i >= 0; --i)
             delete ui->recent_analyses->takeItem(plan.deleted.at(i));
+        // Only the analysis made current is drawn after a removal, so it alone stays selected: no row left
+        // selected off the plot for the next command.
+        ui->recent_analyses->clearSelection();
         make_current(plan.current_after, true);
     }
     // The controls and the name field still hold a removed analysis; left so, the next analyse would bring it

@@ -251,7 +251,7 @@ void qv_analysis_window::on_recent_analyses_itemClicked(QListWidgetItem *)
     set_save_buttons(analysis_list::save_offered(selected.size(), true, a.saved != 0));
 }
 
-void qv_analysis_window::show_key_choice()
+void qv_analysis_window::show_row_the_user_picked()
 {
     // The analysis on show is always the one the save, image and delete commands act on.
     on_recent_analyses_itemClicked(ui->recent_analyses->currentItem());

@@ -195,7 +195,7 @@ void MainWindow::on_listWidget_itemClicked(QListWidgetItem *item)
     update_buttons();
 }
 
-void MainWindow::show_row_from_keyboard()
+void MainWindow::show_row_the_user_picked()
 {
     if (QListWidgetItem *item = ui->listWidget->currentItem())
         on_listWidget_itemClicked(item);
@@ -382,11 +382,10 @@ void MainWindow::clear_all_unsaved()
     for (int i = 0; i < records.experiment_count(); ++i)
         if (records[i].saved == 0)
             unsaved.push_back(i);
-    remove_rows(unsaved);
-    if (ui->listWidget->count() > 0) {
-        make_row_current(0);
-        on_listWidget_itemClicked(ui->listWidget->item(0));
-    }
+    // The first row is shown afterwards even when every record was saved.
+    const bool removed = take_rows(unsaved).has_value();
+    if (removed || ui->listWidget->count() > 0)
+        show_row_after_removal(0);
     qcp::replot_hint(ui->widget);
 }
 
@@ -449,17 +448,23 @@ void MainWindow::rebuild_after_delete(uint8_t row)
 
 void MainWindow::move_record(int from, int to) { move_record_into(records[to], records[from]); }
 
-void MainWindow::remove_rows(const QVector<int> &requested)
+void MainWindow::remove_rows(const QVector<int> &rows)
+{
+    if (const std::optional<int> current_after = take_rows(rows))
+        show_row_after_removal(*current_after);
+}
+
+std::optional<int> MainWindow::take_rows(const QVector<int> &requested)
 {
     if (run_under_way()) {
         qCDebug(rz410_trace) << "experiments not deleted: a run is under way";
-        return;
+        return std::nullopt;
     }
     const int count = records.experiment_count();
     const QVector<int> rows = experiment_list::valid_rows(std::min(count, ui->listWidget->count()), requested);
     const experiment_list::deletion_plan plan = experiment_list::plan_deletion(count, rows);
     if (plan.deleted.isEmpty())
-        return;
+        return std::nullopt;
 
     // Looks first, before any curve changes, so that each moved record keeps its own.
     QVector<QPair<curve_look, curve_look>> looks;
@@ -482,16 +487,21 @@ void MainWindow::remove_rows(const QVector<int> &requested)
             delete ui->listWidget->takeItem(plan.deleted[i]);
     }
     ui->details->clear();
-    make_row_current(plan.current_after);
+    return plan.current_after;
+}
 
+void MainWindow::show_row_after_removal(int row)
+{
+    // The row made current is shown and fitted as a click shows it. In the overlay view a row is current only
+    // while it is drawn: with no selected row left none is made current, so that no command acts on a row that
+    // is not on show.
     const bool single = ui->listWidget->selectionMode() == QAbstractItemView::SingleSelection;
-    if (ui->listWidget->count() == 0 || selection_snapshot().isEmpty()) {
+    make_row_current(single || !selection_snapshot().isEmpty() ? row : -1);
+    if (current_row_in_use()) {
+        on_listWidget_itemClicked(ui->listWidget->currentItem());
+    } else {
         const QSignalBlocker blocker(ui->details_box);
         ui->details_box->clear();
-    } else {
-        if (single && current_row_in_use())
-            apply_record_visibility(ui->listWidget->currentRow());
-        refresh_experiment_list();
     }
     update_buttons();
 }

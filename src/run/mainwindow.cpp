@@ -16,7 +16,7 @@
 #include "plot/qcp_compat.h"
 #include "run/live_run.h"
 #include "run/run_start.h"
-#include "lists/keyboard_moves.h"
+#include "lists/user_moves.h"
 #include "lists/whole_name_rows.h"
 #include "shell/settings_file.h"
 #include "ui_mainwindow.h"
@@ -71,8 +71,9 @@ MainWindow::MainWindow(QWidget *parent)
     // save buttons offer.
     connect(ui->listWidget->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MainWindow::update_buttons);
     connect(ui->listWidget->selectionModel(), &QItemSelectionModel::currentChanged, this, &MainWindow::update_buttons);
-    // A row reached from the keyboard is shown as a click shows it; the commands act on the row on show.
-    connect(new keyboard_moves(ui->listWidget), &keyboard_moves::changed, this, &MainWindow::show_row_from_keyboard);
+    // A row reached by the keys or any mouse button is shown as a click shows it; the commands act on the row on
+    // show.
+    connect(new user_moves(ui->listWidget), &user_moves::changed, this, &MainWindow::show_row_the_user_picked);
 
     create_filter_actions();
     // Clock, receive path, settings file, default experiment name and the first estimate.

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "instrument/method_parameters.h"
 #include "plot/curve.h"
@@ -199,7 +200,7 @@ public:
     static bool file_exists(const QString &path);
 public slots:
     void on_listWidget_itemClicked(QListWidgetItem *item);
-    void show_row_from_keyboard();
+    void show_row_the_user_picked();  // a row reached by the keys or any mouse button, shown as a click shows it
     void on_listWidget_itemDoubleClicked(QListWidgetItem *item);
     void on_listWidget_itemChanged(QListWidgetItem *item);
     void on_Open_Experiment_5_clicked();
@@ -232,6 +233,8 @@ private:
     void open_delete_warning(const QVector<int> &rows, const QString &name);
     void move_record(int from, int to);
     void remove_rows(const QVector<int> &rows);
+    std::optional<int> take_rows(const QVector<int> &rows);  // the row to make current next; none when none went
+    void show_row_after_removal(int row);
     QVector<int> pending_delete_rows;  // rows the open delete warning asks about
 
     // context menus and image export

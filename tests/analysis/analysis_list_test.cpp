@@ -81,6 +81,16 @@ class analysis_list_test : public QObject {
         return names;
     }
     QCustomPlot *plot() const { return child<QCustomPlot>(w, "widget2"); }
+    // A0 .. A2 with Epa 10, 20, 30: rows 0 and 2 selected and row 0 current, or row 0 alone in the single view.
+    void three_with_row_1_clicked_out(bool single)
+    {
+        make(3);
+        for (int r = 0; r < 3; ++r)
+            w->analyses().result(r).Epa = 10.0f * float(r + 1);
+        click_row(list, 1);
+        if (single)
+            child<QToolButton>(w, "Open_Experiment_6")->click();
+    }
     // Tangent lines on show with points to draw, of one row or of all.
     int drawn_tangents(int row = -1) const
     {
@@ -250,7 +260,7 @@ private slots:
     }
 
     // A key that moves the highlight shows the row it lands on, as a click would: its name and values, and in
-    // the overlay it joins the rows drawn. Starts with rows 0 and 2 selected and row 0 current.
+    // the overlay it joins the rows drawn.
     void keys_show_the_row_they_pick_data()
     {
         QTest::addColumn<bool>("single");
@@ -271,12 +281,7 @@ private slots:
         QFETCH(int, key);
         QFETCH(int, row);
         QFETCH(QVector<int>, selection);
-        make(3);
-        for (int r = 0; r < 3; ++r)
-            w->analyses().result(r).Epa = 10.0f * float(r + 1);
-        click_row(list, 1);
-        if (single)
-            child<QToolButton>(w, "Open_Experiment_6")->click();
+        three_with_row_1_clicked_out(single);
         QCOMPARE(list->currentRow(), 0);
         QTest::keyClick(list, Qt::Key(key));
         QCOMPARE(list->currentRow(), row);
@@ -284,6 +289,42 @@ private slots:
         QCOMPARE(child<QLineEdit>(w, "analysis_name")->text(), list->item(row)->text());
         QCOMPARE(child<QLabel>(w, "epa")->text(), QString::number(10 * (row + 1)));
         QCOMPARE(drawn_tangents(row), 2);
+    }
+
+    // Any mouse button, and a press dragged across rows, show what they leave selected as a click does: the rows
+    // selected are the rows drawn, the current row's name and values on show, a right-click's menu acting on it.
+    void every_button_shows_the_row_it_reaches_data()
+    {
+        QTest::addColumn<bool>("single");
+        QTest::addColumn<int>("button");  // Qt::NoButton: a left press dragged from row 0
+        QTest::addColumn<int>("row");
+        QTest::newRow("single view, middle-click") << true << int(Qt::MiddleButton) << 2;
+        QTest::newRow("single view, drag") << true << int(Qt::NoButton) << 1;
+        QTest::newRow("overlay, right-click and Escape") << false << int(Qt::RightButton) << 1;
+        QTest::newRow("overlay, drag") << false << int(Qt::NoButton) << 1;
+    }
+    void every_button_shows_the_row_it_reaches()
+    {
+        QFETCH(bool, single);
+        QFETCH(int, button);
+        QFETCH(int, row);
+        three_with_row_1_clicked_out(single);
+        auto *name = child<QLineEdit>(w, "analysis_name");
+        if (button == Qt::NoButton)
+            drag_across_rows(list, 0, row);
+        else
+            click_row_with(list, row, Qt::MouseButton(button),
+                           [&] { QCOMPARE(name->text(), list->currentItem()->text()); });
+        QVERIFY(list->currentItem() && list->currentItem()->isSelected());
+        if (single || button != Qt::NoButton)  // an overlay drag toggles the rows it crosses, its last one too
+            QCOMPARE(list->currentRow(), row);
+        QCOMPARE(name->text(), list->currentItem()->text());
+        QCOMPARE(child<QLabel>(w, "epa")->text(), QString::number(10 * (list->currentRow() + 1)));
+        QVector<int> drawn;
+        for (int r = 0; r < 3; ++r)
+            if (drawn_tangents(r) == 2)
+                drawn << r;
+        QCOMPARE(drawn, selected());
     }
 
     void showing_the_selection_keeps_the_callers_blocks()
@@ -513,6 +554,13 @@ private slots:
         w->clear_all_unsaved();
         QCOMPARE(rows(list), QStringList{"A2"});
         QCOMPARE(items(child<QComboBox>(w, "details_box")), QStringList{"A2"});
+        // What stays selected is what is drawn: the analysis made current, not the saved ones around the gap.
+        analyse(w, "B");
+        analyse(w, "C");
+        w->analyses().record(2).saved = 1;
+        w->clear_all_unsaved();
+        QCOMPARE(rows(list), (QStringList{"A2", "C"}));
+        QCOMPARE(selected(), QVector<int>{list->currentRow()});
     }
 
     void list_menu_entries_need_a_current_row()

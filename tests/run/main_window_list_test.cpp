@@ -51,6 +51,8 @@ private slots:
     void single_view_selects_only_the_current_row();
     void keys_show_the_row_they_move_to_data();
     void keys_show_the_row_they_move_to();
+    void every_button_shows_the_row_it_reaches_data();
+    void every_button_shows_the_row_it_reaches();
     void clear_all_and_clear_all_unsaved();
     void drag_enter_judged_by_last_file();
     void new_name_skips_existing_files();
@@ -71,6 +73,16 @@ private:
     bool enabled(const char *name) { return window->findChild<QToolButton *>(name)->isEnabled(); }
     curve &record(int n) { return window->experiment_records()[n]; }
     int count() { return int(window->experiment_records().experiment_count()); }
+    // Rows "cv", "npv", "bobcv" in the given view, with row 1 alone on show.
+    void show_middle_of_three(bool single_view)
+    {
+        add({"cv", "npv", "bobcv"});
+        window->findChild<QToolButton *>("Open_Experiment_5")->setChecked(single_view);
+        window->on_Open_Experiment_5_clicked();
+        window->unselect_all();
+        list->item(1)->setSelected(true);
+        window->on_listWidget_itemClicked(list->item(1));
+    }
 
     std::unique_ptr<temp_workdir> dir;
     std::unique_ptr<MainWindow> window;
@@ -119,8 +131,9 @@ void main_window_list_test::overlay_delete_of_c_and_e_keeps_a_b_d()
     QCOMPARE(first_value(record(2).ch1_curve), 300.0);
     QCOMPARE(first_value(record(2).ch1_raw_curve), 3000.0);
     QCOMPARE(first_value(record(1).ch1_curve), 100.0);
-    // No surviving row was pulled into the selection by becoming current.
+    // No surviving row was pulled into the selection by becoming current, and none is current off the plot.
     QVERIFY(list->selectedItems().isEmpty());
+    QCOMPARE(list->currentRow(), -1);
     // The freed records are empty and out of the legend.
     for (int i = 3; i < 5; ++i) {
         QCOMPARE(qcp::point_count(record(i).ch1_curve), 0);
@@ -363,11 +376,15 @@ void main_window_list_test::single_view_selects_only_the_current_row()
     QVERIFY(record(1).ch1_curve->visible());
     QVERIFY(!record(0).ch1_curve->visible() && !record(2).ch2_curve->visible());
 
-    // Deleting the one experiment in view leaves the row above it in view.
+    // Deleting the one experiment in view leaves the row above it in view, fitted as a click fits it.
+    record(0).e_max = 8.0f;
+    record(0).i_min = -15.0f;
     window->delete_experiment();
     QCOMPARE(row_texts(list), (QStringList{"A", "C"}));
     QCOMPARE(list->currentRow(), 0);
     QVERIFY(record(0).ch1_curve->visible() && !record(1).ch1_curve->visible());
+    auto *plot = window->findChild<QCustomPlot *>("widget");
+    QVERIFY(plot->xAxis->range().contains(8.0) && plot->yAxis->range().contains(-15.0));
 }
 
 void main_window_list_test::keys_show_the_row_they_move_to_data()
@@ -385,12 +402,7 @@ void main_window_list_test::keys_show_the_row_they_move_to()
     QFETCH(bool, single_view);
     QFETCH(int, key);
     QFETCH(int, row);
-    add({"cv", "npv", "bobcv"});
-    window->findChild<QToolButton *>("Open_Experiment_5")->setChecked(single_view);
-    window->on_Open_Experiment_5_clicked();
-    window->unselect_all();
-    list->item(1)->setSelected(true);
-    window->on_listWidget_itemClicked(list->item(1));
+    show_middle_of_three(single_view);
 
     QTest::keyClick(list, Qt::Key(key));
     QCOMPARE(list->currentRow(), row);
@@ -398,6 +410,43 @@ void main_window_list_test::keys_show_the_row_they_move_to()
     QCOMPARE(record(1).ch1_curve->visible(), !single_view);
     // DETAILS names the row on show: its own lines, or the overlay's summary.
     QVERIFY(row_texts(window->findChild<QListWidget *>("details")).join(' ').contains(list->item(row)->text()));
+}
+
+// Every mouse button and a press dragged across rows show what they select, as a click does: each selected row is
+// drawn, each drawn row selected, the current row among them and DETAILS about them. Starts with row 1 on show.
+void main_window_list_test::every_button_shows_the_row_it_reaches_data()
+{
+    QTest::addColumn<bool>("single_view");
+    QTest::addColumn<int>("button");  // Qt::NoButton: a left press dragged from row 0
+    QTest::addColumn<int>("row");
+    QTest::newRow("single view, middle-click") << true << int(Qt::MiddleButton) << 2;
+    QTest::newRow("single view, right-click and Escape") << true << int(Qt::RightButton) << 2;
+    QTest::newRow("single view, drag") << true << int(Qt::NoButton) << 2;
+    QTest::newRow("overlay view, middle-click") << false << int(Qt::MiddleButton) << 0;
+    QTest::newRow("overlay view, drag") << false << int(Qt::NoButton) << 2;
+}
+
+void main_window_list_test::every_button_shows_the_row_it_reaches()
+{
+    QFETCH(bool, single_view);
+    QFETCH(int, button);
+    QFETCH(int, row);
+    window->show();  // a hidden list takes no drag across its rows
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    show_middle_of_three(single_view);
+
+    if (button == Qt::NoButton)
+        drag_across_rows(list, 0, row);
+    else
+        click_row_with(list, row, Qt::MouseButton(button));
+    QVERIFY(list->currentItem() && list->currentItem()->isSelected());
+    QCOMPARE(list->currentRow(), row);
+    const int selected = list->selectedItems().size();
+    for (int r = 0; r < 3; ++r)
+        QCOMPARE(record(r).ch1_curve->visible(), list->item(r)->isSelected());
+    QCOMPARE(box->count(), selected > 1 ? selected + 1 : 1);
+    if (selected == 1)
+        QCOMPARE(box->itemText(0), list->currentItem()->text());
 }
 
 void main_window_list_test::clear_all_and_clear_all_unsaved()
