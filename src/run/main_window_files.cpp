@@ -435,8 +435,7 @@ void MainWindow::save_with_dialog(int record, const QString &proposed_name)
 
 void MainWindow::on_Save_clicked()
 {
-    QListWidgetItem *current = ui->listWidget->currentItem();
-    if (!current_row_in_use() || !current->isSelected())
+    if (!current_row_on_show())
         return;
     const int row = ui->listWidget->currentRow();
     const int selected = selected_rows();
@@ -464,7 +463,7 @@ bool MainWindow::save_selected_experiment(const QString &path)
 
 void MainWindow::on_export_2_clicked()
 {
-    if (!current_row_in_use() || ui->listWidget->currentRow() == running_record_index())
+    if (!current_row_on_show() || ui->listWidget->currentRow() == running_record_index())
         return;
     const int record = ui->listWidget->currentRow();
     const QString caption = QStringLiteral("Save");

@@ -93,6 +93,12 @@ bool MainWindow::current_row_in_use() const
     return row >= 0 && row < records.experiment_count();
 }
 
+bool MainWindow::current_row_on_show() const
+{
+    // In the overlay view a current row that is not selected is not drawn, nor named in DETAILS.
+    return current_row_in_use() && ui->listWidget->currentItem()->isSelected();
+}
+
 void MainWindow::make_row_current(int row)
 {
     list_selection::make_current(ui->listWidget, row);

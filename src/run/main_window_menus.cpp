@@ -89,9 +89,10 @@ void MainWindow::ShowContextMenu(const QPoint &pos)
 
 void MainWindow::on_Image_clicked()
 {
-    QListWidgetItem *current = ui->listWidget->currentItem();
-    if (ui->listWidget->currentRow() < 0 || !current)
+    // The picture is named after the record on show; a current row left undrawn names nothing in it.
+    if (!current_row_on_show())
         return;
+    const QListWidgetItem *current = ui->listWidget->currentItem();
 
     const plot_image::format format = plot_image::format_from_settings(settings_file::read_lines());
     const QString proposal = plot_image::default_path(ui->user_box->currentText(), current->text(), format);

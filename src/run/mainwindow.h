@@ -223,6 +223,7 @@ protected:
 private:
     QVector<int> selection_snapshot() const;
     bool current_row_in_use() const;
+    bool current_row_on_show() const;  // current, in use and selected: the record a command on "this" acts on
     void make_row_current(int row);
     void set_electrode_boxes(bool w1, bool w2);
     void show_name_in_details(int record, const QString &name);

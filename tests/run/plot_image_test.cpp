@@ -225,6 +225,11 @@ private slots:
         list->setCurrentRow(-1);
         window.on_Image_clicked();
         QCOMPARE(asked, 0);
+        // Current but not selected: not drawn, so not the picture's name.
+        list->setCurrentRow(0);
+        list->clearSelection();
+        window.on_Image_clicked();
+        QCOMPARE(asked, 0);
 
         list->setCurrentRow(0);
         window.on_Image_clicked();
