@@ -40,8 +40,14 @@ float window_slope(const std::vector<double> &v, std::size_t first, std::size_t 
 struct base_slope {
     float raw = 0;    // µA per point, smoothed cycle
     float slope = 0;  // in the frame (potential / span, current / range)
-    float scale = 0;  // µA per point of a normalised slope of 1
 };
+
+// Potential span the slopes of a cycle are normalised with: from its first point to its middle one.
+float normalising_span(const series &cycle)
+{
+    const std::size_t n = cycle.size();
+    return n == 0 ? 0.0f : float(cycle.keys[n / 2]) - float(cycle.keys[0]);
+}
 
 // Slopes of the windows around the anchor; the windows are moved into the cycle where they would leave it.
 // A zero current range, potential step or span gives a flat line rather than an infinite or undefined slope.
@@ -61,8 +67,18 @@ base_slope measure(const series &cycle, const std::vector<double> &smooth, long 
     if (!std::isfinite(slope))
         return s;
     s.slope = slope;
-    s.scale = scale;
     return s;
+}
+
+// Current of the line through (e_anchor, i_anchor) with normalised slope m at the potential e: the slope is taken
+// back to µA per volt with the range and span it was normalised by, so the line has the measured dI/dE whatever
+// the potential steps between anchor and peak (on the instrument's grid they are uneven).
+float line_current(float i_anchor, float e_anchor, float e, float m, float per_volt)
+{
+    if (per_volt == 0)
+        return i_anchor;
+    const float y = i_anchor + (e - e_anchor) * m * per_volt;
+    return std::isfinite(y) ? y : i_anchor;
 }
 
 // tan(atan(slope) + degrees), through the single-precision steps the stored rotations were made with.
@@ -123,6 +139,12 @@ peak_sliders reset_slider_ranges(const series &cycle, const peak_sliders &now)
     return out;
 }
 
+float tangent_volt_scale(const series &cycle, const analysis_result &record)
+{
+    const float scale = (record.cycle_max - record.cycle_min) / normalising_span(cycle);
+    return std::isfinite(scale) ? scale : 0.0f;
+}
+
 int tangent_window(std::size_t n)
 {
     const int w = int((n / 250) & 0xff);
@@ -157,7 +179,7 @@ analysis_result auto_tangent(const series &cycle, const series &smoothed, const 
 
     const std::size_t w = std::size_t(tangent_window(n));
     const float range = max - min;
-    const float span = float(cycle.keys[n / 2]) - float(cycle.keys[0]);
+    const float span = normalising_span(cycle);
     const base_slope an = measure(cycle, smooth, sliders.anodic.value, w, range, span);
     const base_slope ca = measure(cycle, smooth, (long long)(n / 2) + sliders.cathodic.value, w, range, span);
 
@@ -175,8 +197,6 @@ analysis_result auto_tangent(const series &cycle, const series &smoothed, const 
     record.current_cathodic_2 = saturated<int16_t>(sliders.cathodic_2);
     record.anodic_slope = an.slope;
     record.cathodic_slope = ca.slope;
-    record.anodic_slope_scale = an.scale;
-    record.cathodic_slope_scale = ca.scale;
     // The tangents are then drawn at their base slope, which the rotation slots record as rotation 0.
     if (sliders.anodic.enabled)
         record.current_tangent = 0;
@@ -195,7 +215,7 @@ tangent_line anodic_tangent(const series &cycle, const analysis_result &record, 
     const std::size_t a = clamped_index(record.current_anodic, n), p = clamped_index(record.anodic_peak_index, n);
     const float ia = float(cycle.values[a]), ea = float(cycle.keys[a]);
     const float e0 = float(cycle.keys[0]), ep = float(cycle.keys[p]);
-    const float yp = ia + float((long long)p - (long long)a) * m * record.anodic_slope_scale;
+    const float yp = line_current(ia, ea, ep, m, tangent_volt_scale(cycle, record));
 
     float x = ea, y = ia;
     const float se = (yp - ia) / (ep - ea);
@@ -226,7 +246,7 @@ tangent_line cathodic_tangent(const series &cycle, const analysis_result &record
     const std::size_t i = clamped_index((long long)(n / 2) + record.current_cathodic, n);
     const std::size_t p = clamped_index(record.cathodic_peak_index, n);
     const float ic = float(cycle.values[i]), ec = float(cycle.keys[i]), ep = float(cycle.keys[p]);
-    const float yp = ic + float((long long)p - (long long)i) * m * record.cathodic_slope_scale;
+    const float yp = line_current(ic, ec, ep, m, tangent_volt_scale(cycle, record));
 
     float x = ec, y = ic;
     const float se = (yp - ic) / (ep - ec);
