@@ -90,6 +90,42 @@ float rotated(float slope, int degrees)
     return float(std::tan(double(rad)));
 }
 
+// The peaks the tangents run to: the first highest current from 0, and the first lowest from 0 past the middle
+// (over the whole cycle when the cathodic slider is disabled).
+struct tangent_peaks {
+    float max = 0, min = 0;
+    std::size_t maxidx = 0, minidx = 0;
+};
+tangent_peaks find_tangent_peaks(const series &cycle, bool cathodic_enabled)
+{
+    const std::size_t n = cycle.size();
+    tangent_peaks p;
+    for (std::size_t t = 0; t < n; ++t) {
+        const float v = float(cycle.values[t]);
+        if (v > p.max) {
+            p.max = v;
+            p.maxidx = t;
+        }
+        if (v < p.min && (t > n / 2 || !cathodic_enabled)) {
+            p.min = v;
+            p.minidx = t;
+        }
+    }
+    return p;
+}
+
+// The normalised base slope a drawn line was rotated from by `degrees`; 0 for no line or no finite slope.
+float base_slope_of(const tangent_line &line, float per_volt, int degrees)
+{
+    if (line.size() < 3 || per_volt == 0)
+        return 0;
+    const float drawn = float((line.values[2] - line.values[1]) / (line.keys[2] - line.keys[1]) / per_volt);
+    if (!std::isfinite(drawn))
+        return 0;
+    const float base = rotated(drawn, -degrees);
+    return std::isfinite(base) ? base : 0.0f;
+}
+
 constexpr int form_anchor_minimum = 5;
 
 // A slider given a new range and asked for its middle; the value is held within the range. The tangent is
@@ -159,19 +195,9 @@ analysis_result auto_tangent(const series &cycle, const series &smoothed, const 
     if (n < min_tangent_points)
         return record;
 
-    float max = 0, min = 0;
-    std::size_t maxidx = 0, minidx = 0;
-    for (std::size_t t = 0; t < n; ++t) {
-        const float v = float(cycle.values[t]);
-        if (v > max) {
-            max = v;
-            maxidx = t;
-        }
-        if (v < min && (t > n / 2 || !sliders.cathodic.enabled)) {
-            min = v;
-            minidx = t;
-        }
-    }
+    const tangent_peaks peaks = find_tangent_peaks(cycle, sliders.cathodic.enabled);
+    const float max = peaks.max, min = peaks.min;
+    const std::size_t maxidx = peaks.maxidx, minidx = peaks.minidx;
 
     // An unsmoothed cycle leaves no smoothed points; they read as 0 as absent curve points do.
     std::vector<double> smooth(smoothed.values.begin(), smoothed.values.begin() + std::min(smoothed.size(), n));
@@ -202,6 +228,22 @@ analysis_result auto_tangent(const series &cycle, const series &smoothed, const 
         record.current_tangent = 0;
     if (sliders.cathodic.enabled)
         record.current_cathodic_2 = 0;
+    return record;
+}
+
+analysis_result restore_tangent_state(const series &cycle, const tangent_line &anodic, const tangent_line &cathodic,
+                                      analysis_result record)
+{
+    if (cycle.size() < min_tangent_points)
+        return record;
+    const tangent_peaks peaks = find_tangent_peaks(cycle, !cathodic.empty());
+    record.cycle_max = peaks.max;
+    record.cycle_min = peaks.min;
+    record.anodic_peak_index = saturated<uint16_t>((long long)peaks.maxidx);
+    record.cathodic_peak_index = saturated<uint16_t>((long long)peaks.minidx);
+    const float per_volt = tangent_volt_scale(cycle, record);
+    record.anodic_slope = base_slope_of(anodic, per_volt, record.current_tangent);
+    record.cathodic_slope = base_slope_of(cathodic, per_volt, record.current_cathodic_2);
     return record;
 }
 

@@ -124,6 +124,20 @@ private slots:
         const double turn_c = std::atan(drawn_dI_dE(down) / scale) - std::atan(r.cathodic_slope);
         QVERIFY(std::abs(turn_a - 10 * M_PI / 180) < 1e-5);
         QVERIFY(std::abs(turn_c + 10 * M_PI / 180) < 1e-5);
+
+        // Reopened from its file (the turned lines and the slider positions), it turns back to the measured slopes.
+        analysis_result opened;
+        opened.current_anodic = r.current_anodic;
+        opened.current_cathodic = r.current_cathodic;
+        opened.current_tangent = 10;
+        opened.current_cathodic_2 = -10;
+        const analysis_result back = restore_tangent_state(cycle, up, down, opened);
+        QCOMPARE(back.cathodic_peak_index, r.cathodic_peak_index);
+        const tangent_line up_0 = anodic_tangent(cycle, back, d, 0, true);
+        const tangent_line down_0 = cathodic_tangent(cycle, back, d, p.cut.range.e_max, 0, true);
+        QVERIFY(std::abs(drawn_dI_dE(up_0) / drawn_dI_dE(p.anodic) - 1) < 1e-5);
+        QVERIFY(std::abs(drawn_dI_dE(down_0) / drawn_dI_dE(p.cathodic) - 1) < 1e-5);
+        QCOMPARE(up_0.keys[2], p.anodic.keys[2]);
     }
 
     // On the instrument's grid the steps between anchor and peak do not average to those inside the windows; the
