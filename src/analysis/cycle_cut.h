@@ -29,9 +29,10 @@ struct cycle_geometry {
 };
 
 // Estimated index one past the last point of cycle j (cycle 0 runs from the start potential up, down to e_min; later
-// cycles sweep e_min -> e_max -> e_min), counting each sweep by the nominal step. The cuts settle it on the data. Computed in 64 bits and never negative, so long runs keep their later cycles; a
-// sweep that falls short of a whole number of points only by the potentials' rounding counts as that number, so a
-// record read back from its file is cut where it was cut live.
+// cycles sweep e_min -> e_max -> e_min), counting each sweep by the nominal step; the cuts settle it on the data.
+// Computed in 64 bits and never negative, so long runs keep their later cycles; a sweep that falls short of a whole
+// number of points only by the potentials' rounding counts as that number, so a record read back from its file is
+// cut where it was cut live.
 std::size_t cycle_boundary(const cycle_geometry &g, int j);
 
 // The experiment and the selection the analyse action works on.
