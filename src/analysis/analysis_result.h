@@ -23,10 +23,7 @@ struct analysis_result {
     uint16_t current_cathodic = 0, current_anodic = 0;
     int16_t current_tangent = 0, current_cathodic_2 = 0;  // rotations in degrees (cathodic stored negated)
     int16_t anodic_max = 0, cathodic_max = 0;
-    float anodic_slope = 0, cathodic_slope = 0;  // normalised base slopes
-    // Current change per point of a line whose normalised slope is 1 (range x potential step / span, the factor the
-    // slope was normalised with), so that a rotation of 0 redraws the measured slope; 0 when none was measured.
-    float anodic_slope_scale = 0, cathodic_slope_scale = 0;  // µA per point
+    float anodic_slope = 0, cathodic_slope = 0;  // normalised base slopes (see tangent_volt_scale)
     uint8_t channel_index = 0, cycle_index = 0;  // channel and cycle box rows at analysis time
     // Row of the experiment box the analysis was made from (or its file's copy), -1 for none. Names may repeat
     // (an opened file named like an experiment), and experiments never leave the box, so the row stays its own.

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace analysis {
 
@@ -49,6 +50,97 @@ double whole_when_only_rounded(double count, double rounding)
     return whole - count <= rounding ? whole : count;
 }
 
+// Distance between two sample indices.
+std::size_t apart(std::size_t a, std::size_t b) { return a > b ? a - b : b - a; }
+
+// Whether the last change of potential up to sample t was a fall (false when it never changed).
+bool came_down_to(const std::vector<double> &keys, std::size_t t)
+{
+    while (t > 0 && keys[t - 1] == keys[t])
+        --t;
+    return t > 0 && keys[t - 1] > keys[t];
+}
+
+// The sample nearest to `estimate`, at most `reach` either side, where the potential turns at its lower vertex: the
+// potential rises to the next sample and last moved down. Of a vertex reported twice the later sample is the turn,
+// the one the rising sweep leaves from, as a run that starts at its lower vertex begins with it.
+std::optional<std::size_t> nearest_lower_turn(const std::vector<double> &keys, std::size_t estimate,
+                                              std::size_t reach)
+{
+    const std::size_t n = keys.size();
+    if (n < 3)
+        return std::nullopt;
+    const std::size_t lo = std::max<std::size_t>(1, estimate > reach ? estimate - reach : 0);
+    const std::size_t hi = std::min(n - 2, estimate + reach);
+    if (lo > hi)
+        return std::nullopt;
+    bool falling = came_down_to(keys, lo);
+    std::optional<std::size_t> best;
+    for (std::size_t t = lo; t <= hi; ++t) {
+        if (t > lo && keys[t] != keys[t - 1])
+            falling = keys[t - 1] > keys[t];
+        if (!falling || !(keys[t + 1] > keys[t]))
+            continue;
+        if (!best || apart(t, estimate) < apart(*best, estimate))
+            best = t;
+        if (t >= estimate)
+            break;  // every later turn lies further away
+    }
+    return best;
+}
+
+// Ends of cycles 0..j on the chosen electrode's keys. The boundaries computed from the potential range count each
+// sweep by the nominal step; on the instrument's 0.736 mV grid the steps are uneven and the turns lie inside the
+// requested potentials, so that count is off by a fraction of a point a sweep, adding up over the cycles. Each
+// boundary is therefore settled on the nearest lower turn within half a sweep (a cycle holds one), and the next
+// estimate moves with it. Where no turn is found the estimate stands, except that a cycle whose search reaches the
+// end of the points while the potential is still falling (the last cycle of a run, or one stopped early) has not
+// turned yet and runs to the end of the points.
+std::vector<std::size_t> settled_cycle_ends(const std::vector<double> &keys, const cycle_geometry &g, int j)
+{
+    const std::size_t n = keys.size();
+    const bool ends_falling = n > 0 && came_down_to(keys, n - 1);
+    const double half_sweep = (double(g.e_max) - double(g.e_min)) * 1000.0 / double(potential_step_mV(g.resolution));
+    const std::size_t reach = truncated_count(half_sweep, n);
+    std::vector<std::size_t> ends;
+    long long moved = 0;  // how far the last turn found lay from its estimate
+    for (int i = 0; i <= j; ++i) {
+        const std::size_t planned = cycle_boundary(g, i);
+        const std::size_t estimate = std::size_t(std::max(0LL, (long long)planned + moved));
+        const std::optional<std::size_t> turn = reach > 0 ? nearest_lower_turn(keys, estimate, reach) : std::nullopt;
+        if (turn) {
+            moved = (long long)*turn - (long long)planned;
+            ends.push_back(*turn);
+        } else {
+            ends.push_back(ends_falling && reach > 0 && estimate + reach + 1 >= n ? std::max(estimate, n) : estimate);
+        }
+    }
+    return ends;
+}
+
+// The keys the cycles are cut by: the chosen electrode's, or the other one's when it has none.
+const series &cut_electrode(const cycle_source &src)
+{
+    const series &ch1 = or_empty(src.ch1), &ch2 = or_empty(src.ch2);
+    const series &chosen = src.channel_index == 0 ? ch1 : ch2;
+    return !chosen.empty() ? chosen : ch1.empty() ? ch2 : ch1;
+}
+
+// Where the chosen cycle starts and ends (at most the point count); a one-cycle record ends with its points.
+struct cycle_bounds {
+    std::size_t start = 0, end = 0;
+};
+cycle_bounds bounds_of(const cycle_source &src)
+{
+    const series &ch1 = or_empty(src.ch1), &ch2 = or_empty(src.ch2);
+    const std::size_t n = ch1.empty() ? ch2.size() : ch1.size();
+    const int j = src.cycle_index & 0xff;
+    if (src.cycles == 1)
+        return {j == 0 ? 0 : cycle_boundary(src.geometry, j - 1), n};
+    const std::vector<std::size_t> ends = settled_cycle_ends(cut_electrode(src).keys, src.geometry, j);
+    return {j == 0 ? 0 : ends[std::size_t(j) - 1], std::min(n, ends.back())};
+}
+
 }  // namespace
 
 float potential_step_mV(uint16_t resolution)
@@ -88,14 +180,7 @@ std::size_t cycle_boundary(const cycle_geometry &g, int j)
     return truncated_count(end, cap);
 }
 
-std::size_t cycle_end_index(const cycle_source &src)
-{
-    const series &ch1 = or_empty(src.ch1), &ch2 = or_empty(src.ch2);
-    const std::size_t n = ch1.empty() ? ch2.size() : ch1.size();
-    if (src.cycles == 1)
-        return n;
-    return std::min(n, cycle_boundary(src.geometry, src.cycle_index & 0xff));
-}
+std::size_t cycle_end_index(const cycle_source &src) { return bounds_of(src).end; }
 
 cycle_cut cut_cycle(const cycle_source &src)
 {
@@ -112,9 +197,8 @@ cycle_cut cut_cycle(const cycle_source &src)
         out.cycle = electrode;  // the whole curve, as it stands
         return out;
     }
-    const std::size_t end = std::min(cycle_end_index(refreshed), electrode.size());
-    const int j = src.cycle_index & 0xff;
-    const std::size_t start = j == 0 ? 0 : cycle_boundary(refreshed.geometry, j - 1);
+    const cycle_bounds b = bounds_of(refreshed);
+    const std::size_t start = b.start, end = std::min(b.end, electrode.size());
     if (start >= end)
         return out;
     out.cycle.keys.reserve(end - start);

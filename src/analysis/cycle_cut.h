@@ -28,10 +28,11 @@ struct cycle_geometry {
     uint16_t resolution = 0;
 };
 
-// Index one past the last point of cycle j (cycle 0 runs from the start potential up, down to e_min; later cycles
-// sweep e_min -> e_max -> e_min). Computed in 64 bits and never negative, so long runs keep their later cycles; a
-// sweep that falls short of a whole number of points only by the potentials' rounding counts as that number, so a
-// record read back from its file is cut where it was cut live.
+// Estimated index one past the last point of cycle j (cycle 0 runs from the start potential up, down to e_min; later
+// cycles sweep e_min -> e_max -> e_min), counting each sweep by the nominal step; the cuts settle it on the data.
+// Computed in 64 bits and never negative, so long runs keep their later cycles; a sweep that falls short of a whole
+// number of points only by the potentials' rounding counts as that number, so a record read back from its file is
+// cut where it was cut live.
 std::size_t cycle_boundary(const cycle_geometry &g, int j);
 
 // The experiment and the selection the analyse action works on.
@@ -45,7 +46,11 @@ struct cycle_source {
     int channel_index = 0;        // current index of the channel box: 0 electrode 1, else electrode 2
 };
 
-// End index of the chosen cycle (the whole point count for a one-cycle record), at most the point count.
+// End index of the chosen cycle (the whole point count for a one-cycle record), at most the point count. Each
+// boundary is the estimate of cycle_boundary settled on the nearest sample of the chosen electrode where the potential
+// turns at its lower vertex, within half a sweep; so every cycle begins at its lower turn (the first at point 0)
+// whatever the step, and a cycle that has not turned when the points end (the last one, or a run stopped early)
+// runs to their end. Where the data shows no turn the estimate stands.
 std::size_t cycle_end_index(const cycle_source &src);
 
 // The cut cycle (keys and values pass through single precision) and the record's refreshed extremes.
@@ -54,7 +59,8 @@ struct cycle_cut {
     potential_range range;  // store in the experiment's e_max / e_min, and copy into the analysis record
 };
 // The analyse action's cut: refresh the experiment's extremes from its data, then cut the chosen cycle of the chosen
-// electrode with them. A cycle whose start lies beyond the points is empty.
+// electrode with them, between the boundaries cycle_end_index gives. A cycle whose start lies beyond the points is
+// empty.
 cycle_cut cut_cycle(const cycle_source &src);
 
 // Potential step between the experiment's first two points (electrode 1, or electrode 2 when 1 has none):

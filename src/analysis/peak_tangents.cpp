@@ -40,8 +40,14 @@ float window_slope(const std::vector<double> &v, std::size_t first, std::size_t 
 struct base_slope {
     float raw = 0;    // µA per point, smoothed cycle
     float slope = 0;  // in the frame (potential / span, current / range)
-    float scale = 0;  // µA per point of a normalised slope of 1
 };
+
+// Potential span the slopes of a cycle are normalised with: from its first point to its middle one.
+float normalising_span(const series &cycle)
+{
+    const std::size_t n = cycle.size();
+    return n == 0 ? 0.0f : float(cycle.keys[n / 2]) - float(cycle.keys[0]);
+}
 
 // Slopes of the windows around the anchor; the windows are moved into the cycle where they would leave it.
 // A zero current range, potential step or span gives a flat line rather than an infinite or undefined slope.
@@ -61,8 +67,18 @@ base_slope measure(const series &cycle, const std::vector<double> &smooth, long 
     if (!std::isfinite(slope))
         return s;
     s.slope = slope;
-    s.scale = scale;
     return s;
+}
+
+// Current of the line through (e_anchor, i_anchor) with normalised slope m at the potential e: the slope is taken
+// back to µA per volt with the range and span it was normalised by, so the line has the measured dI/dE whatever
+// the potential steps between anchor and peak (on the instrument's grid they are uneven).
+float line_current(float i_anchor, float e_anchor, float e, float m, float per_volt)
+{
+    if (per_volt == 0)
+        return i_anchor;
+    const float y = i_anchor + (e - e_anchor) * m * per_volt;
+    return std::isfinite(y) ? y : i_anchor;
 }
 
 // tan(atan(slope) + degrees), through the single-precision steps the stored rotations were made with.
@@ -72,6 +88,42 @@ float rotated(float slope, int degrees)
     const float deg = float(theta * 57.29577951308232);
     const float rad = float((deg + float(degrees)) * 0.017453292519943295);
     return float(std::tan(double(rad)));
+}
+
+// The peaks the tangents run to: the first highest current from 0, and the first lowest from 0 past the middle
+// (over the whole cycle when the cathodic slider is disabled).
+struct tangent_peaks {
+    float max = 0, min = 0;
+    std::size_t maxidx = 0, minidx = 0;
+};
+tangent_peaks find_tangent_peaks(const series &cycle, bool cathodic_enabled)
+{
+    const std::size_t n = cycle.size();
+    tangent_peaks p;
+    for (std::size_t t = 0; t < n; ++t) {
+        const float v = float(cycle.values[t]);
+        if (v > p.max) {
+            p.max = v;
+            p.maxidx = t;
+        }
+        if (v < p.min && (t > n / 2 || !cathodic_enabled)) {
+            p.min = v;
+            p.minidx = t;
+        }
+    }
+    return p;
+}
+
+// The normalised base slope a drawn line was rotated from by `degrees`; 0 for no line or no finite slope.
+float base_slope_of(const tangent_line &line, float per_volt, int degrees)
+{
+    if (line.size() < 3 || per_volt == 0)
+        return 0;
+    const float drawn = float((line.values[2] - line.values[1]) / (line.keys[2] - line.keys[1]) / per_volt);
+    if (!std::isfinite(drawn))
+        return 0;
+    const float base = rotated(drawn, -degrees);
+    return std::isfinite(base) ? base : 0.0f;
 }
 
 constexpr int form_anchor_minimum = 5;
@@ -123,6 +175,12 @@ peak_sliders reset_slider_ranges(const series &cycle, const peak_sliders &now)
     return out;
 }
 
+float tangent_volt_scale(const series &cycle, const analysis_result &record)
+{
+    const float scale = (record.cycle_max - record.cycle_min) / normalising_span(cycle);
+    return std::isfinite(scale) ? scale : 0.0f;
+}
+
 int tangent_window(std::size_t n)
 {
     const int w = int((n / 250) & 0xff);
@@ -137,19 +195,9 @@ analysis_result auto_tangent(const series &cycle, const series &smoothed, const 
     if (n < min_tangent_points)
         return record;
 
-    float max = 0, min = 0;
-    std::size_t maxidx = 0, minidx = 0;
-    for (std::size_t t = 0; t < n; ++t) {
-        const float v = float(cycle.values[t]);
-        if (v > max) {
-            max = v;
-            maxidx = t;
-        }
-        if (v < min && (t > n / 2 || !sliders.cathodic.enabled)) {
-            min = v;
-            minidx = t;
-        }
-    }
+    const tangent_peaks peaks = find_tangent_peaks(cycle, sliders.cathodic.enabled);
+    const float max = peaks.max, min = peaks.min;
+    const std::size_t maxidx = peaks.maxidx, minidx = peaks.minidx;
 
     // An unsmoothed cycle leaves no smoothed points; they read as 0 as absent curve points do.
     std::vector<double> smooth(smoothed.values.begin(), smoothed.values.begin() + std::min(smoothed.size(), n));
@@ -157,7 +205,7 @@ analysis_result auto_tangent(const series &cycle, const series &smoothed, const 
 
     const std::size_t w = std::size_t(tangent_window(n));
     const float range = max - min;
-    const float span = float(cycle.keys[n / 2]) - float(cycle.keys[0]);
+    const float span = normalising_span(cycle);
     const base_slope an = measure(cycle, smooth, sliders.anodic.value, w, range, span);
     const base_slope ca = measure(cycle, smooth, (long long)(n / 2) + sliders.cathodic.value, w, range, span);
 
@@ -175,13 +223,27 @@ analysis_result auto_tangent(const series &cycle, const series &smoothed, const 
     record.current_cathodic_2 = saturated<int16_t>(sliders.cathodic_2);
     record.anodic_slope = an.slope;
     record.cathodic_slope = ca.slope;
-    record.anodic_slope_scale = an.scale;
-    record.cathodic_slope_scale = ca.scale;
     // The tangents are then drawn at their base slope, which the rotation slots record as rotation 0.
     if (sliders.anodic.enabled)
         record.current_tangent = 0;
     if (sliders.cathodic.enabled)
         record.current_cathodic_2 = 0;
+    return record;
+}
+
+analysis_result restore_tangent_state(const series &cycle, const tangent_line &anodic, const tangent_line &cathodic,
+                                      analysis_result record)
+{
+    if (cycle.size() < min_tangent_points)
+        return record;
+    const tangent_peaks peaks = find_tangent_peaks(cycle, !cathodic.empty());
+    record.cycle_max = peaks.max;
+    record.cycle_min = peaks.min;
+    record.anodic_peak_index = saturated<uint16_t>((long long)peaks.maxidx);
+    record.cathodic_peak_index = saturated<uint16_t>((long long)peaks.minidx);
+    const float per_volt = tangent_volt_scale(cycle, record);
+    record.anodic_slope = base_slope_of(anodic, per_volt, record.current_tangent);
+    record.cathodic_slope = base_slope_of(cathodic, per_volt, record.current_cathodic_2);
     return record;
 }
 
@@ -195,7 +257,7 @@ tangent_line anodic_tangent(const series &cycle, const analysis_result &record, 
     const std::size_t a = clamped_index(record.current_anodic, n), p = clamped_index(record.anodic_peak_index, n);
     const float ia = float(cycle.values[a]), ea = float(cycle.keys[a]);
     const float e0 = float(cycle.keys[0]), ep = float(cycle.keys[p]);
-    const float yp = ia + float((long long)p - (long long)a) * m * record.anodic_slope_scale;
+    const float yp = line_current(ia, ea, ep, m, tangent_volt_scale(cycle, record));
 
     float x = ea, y = ia;
     const float se = (yp - ia) / (ep - ea);
@@ -226,7 +288,7 @@ tangent_line cathodic_tangent(const series &cycle, const analysis_result &record
     const std::size_t i = clamped_index((long long)(n / 2) + record.current_cathodic, n);
     const std::size_t p = clamped_index(record.cathodic_peak_index, n);
     const float ic = float(cycle.values[i]), ec = float(cycle.keys[i]), ep = float(cycle.keys[p]);
-    const float yp = ic + float((long long)p - (long long)i) * m * record.cathodic_slope_scale;
+    const float yp = line_current(ic, ec, ep, m, tangent_volt_scale(cycle, record));
 
     float x = ec, y = ic;
     const float se = (yp - ic) / (ep - ec);

@@ -42,6 +42,18 @@ int tangent_window(std::size_t n);
 analysis_result auto_tangent(const series &cycle, const series &smoothed, const peak_sliders &sliders,
                              analysis_result record);
 
+// Current change per volt of a line whose normalised slope is 1 on this cycle: the record's current range over the
+// potential span the slopes were normalised with (the cycle's first point to its middle one). Taken from the cycle
+// and the record wherever a tangent is drawn, so a rotation turns the measured slope however the analysis came to
+// hand. 0 (a flat line) where the span or range gives no finite scale.
+float tangent_volt_scale(const series &cycle, const analysis_result &record);
+
+// What the rotations need of an analysis read from its file, which keeps the cycle, the drawn lines and the slider
+// positions but not the slopes: the peaks searched as auto_tangent does, and the base slopes the stored lines were
+// turned from by the stored rotations. So a reopened analysis turns the slope it was saved with. Other fields kept.
+analysis_result restore_tangent_state(const series &cycle, const tangent_line &anodic, const tangent_line &cathodic,
+                                      analysis_result record);
+
 // The anodic tangent rotated by v degrees from its base slope (the `tangent` slider's slot; store v in
 // current_tangent). d is first_step() of the experiment. Empty when `enabled` is false or the cycle has 4 points
 // or fewer.

@@ -12,6 +12,7 @@
 
 #include "analysis/analysis_file.h"
 #include "analysis/analysis_naming.h"
+#include "analysis/peak_tangents.h"
 #include "analysis/qv_analysis_window.h"
 #include "files/file_naming.h"
 #include "platform/trace.h"
@@ -155,6 +156,13 @@ void qv_analysis_window::fill_opened_record(int n, const QString &base, const an
     res.current_cathodic = f.current_cathodic;
     res.current_tangent = f.current_tangent;
     res.current_cathodic_2 = f.current_cathodic_2;
+    // The file keeps the drawn lines and their rotations, not the slopes they were turned from; a rotation needs them.
+    const auto points_of = [](QCPCurve *c) {
+        const qcp::points p = qcp::read_points(c);
+        return analysis::make_series(p.keys, p.values);
+    };
+    res = analysis::restore_tangent_state(points_of(a.ch1_curve), points_of(res.anodic_tangent),
+                                          points_of(res.cathodic_tangent), res);
     res.method_text = f.method;
     res.rr = f.rr;
     res.sample = f.sample;

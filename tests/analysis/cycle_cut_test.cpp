@@ -2,7 +2,9 @@
 #include <QtTest>
 
 #include "analysis/cycle_cut.h"
+#include "grid_sweep.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace analysis;
@@ -112,6 +114,60 @@ private slots:
             QVERIFY(std::abs(int(c.size()) - 2 * sweep) <= 2);
             QVERIFY(std::abs(c.keys.front() - cut.range.e_min) <= tolerance);
             QVERIFY(std::abs(c.keys[c.size() / 2] - cut.range.e_max) <= tolerance);
+        }
+    }
+
+    // Long runs on the instrument's grid, live or read back from a file: every cycle begins at the sample where
+    // the potential turns at its lower vertex (the first at sample 0) and ends just before the next one; a run
+    // stopped early ends its last cycle with its points. Cycle 0 ends at `first`, every later one `period` on.
+    void cycles_begin_at_lower_turns_data()
+    {
+        QTest::addColumn<double>("start");
+        QTest::addColumn<double>("high");
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("step");
+        QTest::addColumn<int>("resolution");
+        QTest::addColumn<int>("cycles");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<bool>("six_digits");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("period");
+        QTest::newRow("1 mV, 50 cycles") << -400.0 << 600.0 << -400.0 << 1.0 << 1 << 50 << 100000 << false << 2000 << 2000;
+        QTest::newRow("2 mV") << -400.0 << 600.0 << -400.0 << 2.0 << 2 << 50 << 50000 << false << 1000 << 1000;
+        QTest::newRow("5 mV") << -400.0 << 600.0 << -400.0 << 5.0 << 5 << 50 << 20000 << false << 400 << 400;
+        QTest::newRow("0.736 mV") << -400.0 << 600.0 << -400.0 << grid_mV << 736 << 50 << 135800 << false << 2716 << 2716;
+        QTest::newRow("1 mV from 0 V") << 0.0 << 600.0 << -400.0 << 1.0 << 1 << 3 << 5600 << false << 1600 << 2000;
+        QTest::newRow("1 mV, stopped in cycle 31") << -400.0 << 600.0 << -400.0 << 1.0 << 1 << 50 << 61234 << false << 2000 << 2000;
+        QTest::newRow("1 mV, stopped a point before a turn") << -400.0 << 600.0 << -400.0 << 1.0 << 1 << 50 << 59999 << false << 2000 << 2000;
+        QTest::newRow("1 mV, six digits") << -400.0 << 600.0 << -400.0 << 1.0 << 1 << 50 << 100000 << true << 2000 << 2000;
+        QTest::newRow("standard run") << -1000.0 << 1000.0 << -1000.0 << grid_mV << 736 << 3 << 16308 << false << 5436 << 5436;
+        QTest::newRow("standard run, six digits") << -1000.0 << 1000.0 << -1000.0 << grid_mV << 736 << 3 << 16308 << true << 5436 << 5436;
+    }
+
+    void cycles_begin_at_lower_turns()
+    {
+        QFETCH(double, start);
+        QFETCH(double, high);
+        QFETCH(double, low);
+        QFETCH(double, step);
+        QFETCH(int, resolution);
+        QFETCH(int, cycles);
+        QFETCH(int, points);
+        QFETCH(bool, six_digits);
+        QFETCH(int, first);
+        QFETCH(int, period);
+        series rec;
+        const std::vector<double> keys = grid_sweep(start, high, low, step, points, six_digits);
+        for (std::size_t t = 0; t < keys.size(); ++t)
+            rec.append(keys[t], double(t));  // the value of point t is t, so a cut shows its bounds
+        const cycle_geometry g{0, 0, float(keys[0]), uint16_t(resolution)};
+        for (int j = 0; j < cycles; ++j) {
+            const int from = j == 0 ? 0 : first + (j - 1) * period, to = std::min(first + j * period, points);
+            const series c = cut_cycle({&rec, &rec, g, uint16_t(cycles), cycles, j, j % 2}).cycle;
+            const QByteArray told = "cycle " + QByteArray::number(j) + ": [" +
+                                    QByteArray::number(c.empty() ? -1 : c.values.front()) + ", " +
+                                    QByteArray::number(c.empty() ? -1 : c.values.back() + 1) + ")";
+            QVERIFY2(from < to ? !c.empty() && c.values.front() == from && c.values.back() == to - 1 : c.empty(), told);
         }
     }
 

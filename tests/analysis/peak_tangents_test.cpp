@@ -2,7 +2,9 @@
 #include <QtTest>
 
 #include "analysis/peaks_analysis.h"
+#include "grid_sweep.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace analysis;
@@ -43,6 +45,20 @@ peaks_analysis analyse(const series &cycle, const peak_sliders &sliders = {})
 double drawn_slope(const tangent_line &line, long long anchor, long long peak)
 {
     return (line.values[2] - line.values[1]) / double(peak - anchor);
+}
+
+// Current change per volt from the anchor (second point) to the line's point at the peak potential (third).
+double drawn_dI_dE(const tangent_line &line) { return (line.values[2] - line.values[1]) / (line.keys[2] - line.keys[1]); }
+
+// Potential change per point the slope windows at `anchor` see: mean of the w keys from it minus that of the w before.
+double window_step(const std::vector<double> &keys, std::size_t anchor, std::size_t w)
+{
+    double front = 0, back = 0;
+    for (std::size_t i = anchor; i < anchor + w; ++i) {
+        front += keys[i];
+        back += keys[i - w];
+    }
+    return (front - back) / double(w * w);
 }
 
 bool finite_line(const tangent_line &line)
@@ -103,10 +119,64 @@ private slots:
         const float d = first_step(cycle, {});
         const tangent_line up = anodic_tangent(cycle, r, d, 10, true);
         const tangent_line down = cathodic_tangent(cycle, r, d, p.cut.range.e_max, 10, true);
-        const double turn_a = std::atan(drawn_slope(up, a, r.anodic_peak_index) / r.anodic_slope_scale) - std::atan(r.anodic_slope);
-        const double turn_c = std::atan(drawn_slope(down, c, r.cathodic_peak_index) / r.cathodic_slope_scale) - std::atan(r.cathodic_slope);
+        const double scale = tangent_volt_scale(cycle, r);
+        const double turn_a = std::atan(drawn_dI_dE(up) / scale) - std::atan(r.anodic_slope);
+        const double turn_c = std::atan(drawn_dI_dE(down) / scale) - std::atan(r.cathodic_slope);
         QVERIFY(std::abs(turn_a - 10 * M_PI / 180) < 1e-5);
         QVERIFY(std::abs(turn_c + 10 * M_PI / 180) < 1e-5);
+
+        // Reopened from its file (the turned lines and the slider positions), it turns back to the measured slopes.
+        analysis_result opened;
+        opened.current_anodic = r.current_anodic;
+        opened.current_cathodic = r.current_cathodic;
+        opened.current_tangent = 10;
+        opened.current_cathodic_2 = -10;
+        const analysis_result back = restore_tangent_state(cycle, up, down, opened);
+        QCOMPARE(back.cathodic_peak_index, r.cathodic_peak_index);
+        const tangent_line up_0 = anodic_tangent(cycle, back, d, 0, true);
+        const tangent_line down_0 = cathodic_tangent(cycle, back, d, p.cut.range.e_max, 0, true);
+        QVERIFY(std::abs(drawn_dI_dE(up_0) / drawn_dI_dE(p.anodic) - 1) < 1e-5);
+        QVERIFY(std::abs(drawn_dI_dE(down_0) / drawn_dI_dE(p.cathodic) - 1) < 1e-5);
+        QCOMPARE(up_0.keys[2], p.anodic.keys[2]);
+    }
+
+    // On the instrument's grid the steps between anchor and peak do not average to those inside the windows; the
+    // line at rotation 0 still has the dI/dE the windows measured. The cycles run -400 -> 600 -> -400 mV, the last
+    // one from 0 V up, so that its middle point is not the turn.
+    void measured_slope_on_the_grid_data()
+    {
+        QTest::addColumn<double>("step");
+        QTest::addColumn<double>("start");
+        QTest::addColumn<int>("points");
+        QTest::newRow("1 mV") << 1.0 << -400.0 << 2000;
+        QTest::newRow("2 mV") << 2.0 << -400.0 << 1000;
+        QTest::newRow("5 mV") << 5.0 << -400.0 << 400;
+        QTest::newRow("0.736 mV") << grid_mV << -400.0 << 2716;
+        QTest::newRow("1 mV, first cycle from 0 V") << 1.0 << 0.0 << 1600;
+    }
+
+    void measured_slope_on_the_grid()
+    {
+        QFETCH(double, step);
+        QFETCH(double, start);
+        QFETCH(int, points);
+        const std::vector<double> keys = grid_sweep(start, 600, -400, step, points);
+        const std::size_t top = std::size_t(std::max_element(keys.begin(), keys.end()) - keys.begin());
+        const auto bell = [](double x) { return std::exp(-0.5 * std::pow(x / 0.05, 2)); };
+        series cycle;
+        for (std::size_t t = 0; t < keys.size(); ++t) {
+            const double e = keys[t];
+            cycle.append(e, t <= top ? 2 + 5 * e + 6 * bell(e - 0.15) : -2 + 3 * e - 5 * bell(e + 0.05));
+        }
+        const peaks_analysis p = analyse(cycle);
+        const analysis_result &r = p.record;
+        const std::size_t w = std::size_t(tangent_window(cycle.size()));
+        const double anodic = r.anodic_raw_slope / window_step(cycle.keys, r.current_anodic, w);
+        const double cathodic = r.cathodic_raw_slope / window_step(cycle.keys, cycle.size() / 2 + r.current_cathodic, w);
+        const QByteArray told = QByteArray::number(drawn_dI_dE(p.anodic)) + " / " + QByteArray::number(anodic) + ", " +
+                                QByteArray::number(drawn_dI_dE(p.cathodic)) + " / " + QByteArray::number(cathodic);
+        QVERIFY2(std::abs(drawn_dI_dE(p.anodic) / anodic - 1) < 1e-4, told);
+        QVERIFY2(std::abs(drawn_dI_dE(p.cathodic) / cathodic - 1) < 1e-4, told);
     }
 
     // Anchors at their maxima sit on the peaks; flat currents leave no range to normalise by. Neither gives NaN.
