@@ -24,9 +24,14 @@ details_view details_for(bool single_view, const QString &current_name, const QS
     return view;
 }
 
+int row_on_show(int current_row, const QVector<int> &selected)
+{
+    return current_row >= 0 && selected.contains(current_row) ? current_row : -1;
+}
+
 QVector<int> rows_to_draw(bool single_view, int current_row, const QVector<int> &selected)
 {
-    if (current_row < 0 || selected.isEmpty())
+    if (row_on_show(current_row, selected) < 0)
         return {};
     if (single_view || selected.size() <= 1)
         return {current_row};

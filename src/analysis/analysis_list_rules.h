@@ -24,8 +24,12 @@ struct details_view {
 details_view details_for(bool single_view, const QString &current_name, const QStringList &current_lines,
                          const QStringList &selected_names, const QString &heading);
 
+// The row whose analysis is on show, the one every command on "this analysis" acts on: the current row while it
+// is selected, or -1. In the overlay view a current row left unselected is neither drawn nor named in the details.
+int row_on_show(int current_row, const QVector<int> &selected);
+
 // The rows whose analyses are drawn: the current one alone in the single view or with one selected,
-// otherwise every selected row in the list's order. Nothing without a current row or a selection.
+// otherwise every selected row in the list's order. Nothing while no row is on show.
 QVector<int> rows_to_draw(bool single_view, int current_row, const QVector<int> &selected);
 
 // The save buttons are offered for one analysis in hand that is not in a file; with no current row they

@@ -165,6 +165,8 @@ private:
 
     // list helpers (qv_analysis_window_list.cpp)
     int current_analysis() const;          // the list's current row, or -1
+    // The row on show, or -1: what every command on "this analysis" acts on (save, image, folder, delete, colours).
+    int analysis_on_show() const;
     int analysis_count() const;            // rows in the list (never more than the records)
     QVector<int> selected_analyses() const; // selected rows in the selection model's order
     QStringList selected_names() const;

@@ -290,8 +290,8 @@ void qv_analysis_window::on_cathodic_2_valueChanged(int degrees) { draw_rotated_
 
 void qv_analysis_window::draw_rotated_tangent(bool anodic, int degrees)
 {
-    // With no analysis in hand there is no tangent to turn.
-    const int k = current_analysis();
+    // With no analysis on show there is no tangent to turn: one not drawn would change unseen.
+    const int k = analysis_on_show();
     if (k < 0)
         return;
     const curve &a = book.record(k);

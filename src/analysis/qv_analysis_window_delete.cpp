@@ -31,7 +31,9 @@ void qv_analysis_window::open_delete_warning()
 
 void qv_analysis_window::on_Delete_Analysis_2_clicked()
 {
-    if (current_analysis() < 0)
+    // The warning names the analysis on show and counts the selection; with nothing on show it would ask about
+    // an analysis not drawn and delete none.
+    if (analysis_on_show() < 0)
         return;
     open_delete_warning();
 }

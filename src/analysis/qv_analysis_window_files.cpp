@@ -145,7 +145,8 @@ bool qv_analysis_window::write_analysis_file(const QString &path, int row, const
 
 void qv_analysis_window::on_Save_Analysis_clicked()
 {
-    const int row = current_analysis();
+    // The menu's Save Analysis comes here too: it saves what the plot shows, never a row left undrawn.
+    const int row = analysis_on_show();
     if (row >= 0)
         save_with_dialog(row);
 }
@@ -205,7 +206,7 @@ void qv_analysis_window::save_analysis_auto(int mode)
     int row = -1;
     QString name;
     if (mode == 3) {
-        row = current_analysis();
+        row = analysis_on_show();
         if (row < 0)
             return;
         name = ui->recent_analyses->item(row)->text();
@@ -289,7 +290,8 @@ void qv_analysis_window::on_actioncompare_triggered() { on_Load_Protocol_2_click
 void qv_analysis_window::on_Image_clicked()
 {
     const plot_image::format format = plot_image::format_from_settings(settings_file::read_lines());
-    const int row = current_analysis();
+    // The picture is named after the analysis on show; with none drawn it would be an empty plot under its name.
+    const int row = analysis_on_show();
     if (row < 0)
         return;
     const QString proposal =

@@ -40,6 +40,11 @@ int qv_analysis_window::current_analysis() const
     return row >= 0 && row < analysis_count() ? row : -1;
 }
 
+int qv_analysis_window::analysis_on_show() const
+{
+    return analysis_list::row_on_show(current_analysis(), selected_analyses());
+}
+
 QVector<int> qv_analysis_window::selected_analyses() const
 {
     return list_selection::selected_rows(ui->recent_analyses, analysis_count());
@@ -343,8 +348,11 @@ void qv_analysis_window::on_Open_Experiment_6_clicked()
 
 void qv_analysis_window::on_Open_Experiment_2_clicked()
 {
-    if (current_analysis() < 0)
+    if (analysis_on_show() < 0) {
+        // The click toggled the button; with nothing on show there is nothing it hid or showed.
+        update_hide_button();
         return;
+    }
     const bool shown = !ui->Open_Experiment_2->isChecked();
     for (int r : selected_analyses()) {
         book.record(r).ch1_shown = shown ? 1 : 0;
@@ -417,7 +425,7 @@ void qv_analysis_window::clear_all()
 
 void qv_analysis_window::open_file_loc()
 {
-    const int row = current_analysis();
+    const int row = analysis_on_show();
     if (row < 0)
         return;
     const QString &folder = book.result(row).folder;

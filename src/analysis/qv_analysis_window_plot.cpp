@@ -66,7 +66,8 @@ void qv_analysis_window::updateaxis(double y_upper, double y_lower, double x_upp
 void qv_analysis_window::on_Center_clicked()
 {
     ui->widget2->axisRect()->insetLayout()->setInsetRect(0, QRectF(0, 0, 0, 0));
-    const int cur = current_analysis();
+    // The ranges of the analysis on show; with nothing drawn there is nothing to centre on.
+    const int cur = analysis_on_show();
     if (cur < 0)
         return;
     const curve &a = book.record(cur);
@@ -88,17 +89,18 @@ void qv_analysis_window::ShowContextMenu(const QPoint &pos)
 void qv_analysis_window::show_select_menu(const QPoint &pos)
 {
     QMenu menu(tr("Select menu"), this);
-    const bool enabled = current_analysis() >= 0;
-    auto add = [&menu, enabled, this](const QString &text, void (qv_analysis_window::*slot)()) {
+    const bool listed = current_analysis() >= 0;
+    auto add = [&menu, this](const QString &text, void (qv_analysis_window::*slot)(), bool enabled) {
         QAction *action = menu.addAction(text);
         action->setEnabled(enabled);
         connect(action, &QAction::triggered, this, slot);
     };
-    add(tr("Select All"), &qv_analysis_window::select_all);
-    add(tr("Unselect All"), &qv_analysis_window::unselect_all);
-    add(tr("Clear All"), &qv_analysis_window::clear_all);
-    add(tr("Clear All Unsaved"), &qv_analysis_window::clear_all_unsaved);
-    add(tr("Open File Location"), &qv_analysis_window::open_file_loc);
+    add(tr("Select All"), &qv_analysis_window::select_all, listed);
+    add(tr("Unselect All"), &qv_analysis_window::unselect_all, listed);
+    add(tr("Clear All"), &qv_analysis_window::clear_all, listed);
+    add(tr("Clear All Unsaved"), &qv_analysis_window::clear_all_unsaved, listed);
+    // The folder is that of the analysis on show: with none drawn the entry has nothing to open.
+    add(tr("Open File Location"), &qv_analysis_window::open_file_loc, analysis_on_show() >= 0);
     // The list reports the point in its viewport, inside the frame.
     menu.exec(ui->recent_analyses->viewport()->mapToGlobal(pos));
 }

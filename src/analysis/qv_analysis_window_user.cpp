@@ -83,7 +83,8 @@ void qv_analysis_window::on_actionAbout_triggered()
 
 void qv_analysis_window::on_Open_Experiment_3_clicked()
 {
-    const int row = current_analysis();
+    // The picker recolours the tangents drawn, starting from those of the analysis on show.
+    const int row = analysis_on_show();
     if (row < 0)
         return;
     auto *picker = new Change_Graph_Color(nullptr);

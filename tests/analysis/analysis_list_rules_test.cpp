@@ -18,18 +18,22 @@ private slots:
         QTest::addColumn<QStringList>("box");
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QVector<int>>("drawn");
+        QTest::addColumn<int>("on_show");  // the current row is 1
         const QStringList own{"CV_1", "Rate(mV/sec): 100"};
         QTest::newRow("one selected") << false << QStringList{"b"} << QVector<int>{1} << QStringList{"b"} << own
-                                      << QVector<int>{1};
+                                      << QVector<int>{1} << 1;
         QTest::newRow("none selected") << false << QStringList{} << QVector<int>{} << QStringList{"b"} << own
-                                       << QVector<int>{};
+                                       << QVector<int>{} << -1;
         QTest::newRow("overlay of three") << false << QStringList{"a", "c", "b"} << QVector<int>{0, 2, 1}
                                           << QStringList{"3 Analysis", "a", "c", "b"}
                                           << QStringList{"3 analysis are selected:", "a", "c", "b"}
-                                          << QVector<int>{0, 1, 2};
+                                          << QVector<int>{0, 1, 2} << 1;
         // The single view draws the current row only, however many rows a caller names.
         QTest::newRow("single view") << true << QStringList{"a", "b"} << QVector<int>{0, 1} << QStringList{"b"}
-                                     << own << QVector<int>{1};
+                                     << own << QVector<int>{1} << 1;
+        // A current row out of the selection is not on show, nor the others drawn around it.
+        QTest::newRow("single view, current unselected") << true << QStringList{"a"} << QVector<int>{0}
+                                                         << QStringList{"b"} << own << QVector<int>{} << -1;
     }
     void details_and_drawn_rows()
     {
@@ -41,6 +45,7 @@ private slots:
         QTEST(view.box_entries, "box");
         QTEST(view.lines, "lines");
         QTEST(rows_to_draw(single, 1, selected_rows), "drawn");
+        QTEST(row_on_show(1, selected_rows), "on_show");
         QCOMPARE(rows_to_draw(single, -1, selected_rows), QVector<int>{});
     }
 

@@ -448,7 +448,7 @@ private slots:
         const QCPCurveDataContainer *points_of_4 = w->analyses().record(4).ch1_curve->data().data();
         list->clearSelection();
         list->item(1)->setSelected(true);
-        list->item(3)->setSelected(true);
+        list->setCurrentRow(3, QItemSelectionModel::Select);  // on show, as the last row a click selects
         QSignalSpy count(w, &qv_analysis_window::analysis_number);
         child<QToolButton>(w, "Delete_Analysis_2")->click();
         dialog_warning_delete_analysis *warning = nullptr;
@@ -563,24 +563,46 @@ private slots:
         QCOMPARE(selected(), QVector<int>{list->currentRow()});
     }
 
+    // Open File Location also needs the current row on show: in the overlay view the only selected row clicked
+    // off stays current, drawn nowhere, and neither its folder, its tangent, Hide/Show, the colour picker nor
+    // Center act on it.
     void list_menu_entries_need_a_current_row()
     {
-        for (bool filled : {false, true}) {
-            if (filled)
+        for (const int state : {0, 1, 2}) {  // empty, one analysis on show, that analysis clicked off
+            if (state == 1)
                 make(1);
+            if (state == 2)
+                click_row(list, 0);
             with_popup([&] { w->show_select_menu(QPoint(5, 5)); }, [&](QMenu *m) {
                 QStringList texts;
                 for (QAction *a : m->actions()) {
                     texts << a->text();
-                    QCOMPARE(a->isEnabled(), filled);
+                    QCOMPARE(a->isEnabled(), state == 1 || (state == 2 && a->text() != "Open File Location"));
                 }
                 QCOMPARE(texts, (QStringList{"Select All", "Unselect All", "Clear All", "Clear All Unsaved",
                                              "Open File Location"}));
             });
+            if (state == 1) {
+                // A folder the desktop cannot open (a never-saved analysis has none) is told, not passed over.
+                w->open_file_loc();
+                QCOMPARE(w->findChildren<QMessageBox *>().size(), 1);
+            }
         }
-        // A folder the desktop cannot open (a never-saved analysis has none) is told, not passed over in silence.
         w->open_file_loc();
         QCOMPARE(w->findChildren<QMessageBox *>().size(), 1);
+        const analysis_result &res = w->analyses().result(0);
+        const int turned = res.current_tangent;
+        QTest::keyClick(child<QSlider>(w, "tangent"), Qt::Key_Right);
+        QCOMPARE(int(res.current_tangent), turned);
+        auto *hide = child<QToolButton>(w, "Open_Experiment_2");
+        hide->click();
+        QVERIFY(!hide->isChecked());
+        QSignalSpy picker_fed(w, &qv_analysis_window::current_color);
+        w->on_Open_Experiment_3_clicked();
+        QCOMPARE(picker_fed.count(), 0);
+        plot()->xAxis->setRange(2, 3);
+        child<QToolButton>(w, "Center")->click();
+        QCOMPARE(plot()->xAxis->range(), QCPRange(2, 3));
     }
 
     void legend_entry_names_what_it_does()

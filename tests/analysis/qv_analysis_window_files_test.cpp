@@ -12,6 +12,7 @@
 
 #include "analysis/analysis_file.h"
 #include "analysis_window_fixtures.h"
+#include "platform/folder_opener.h"
 #include "shell/app_state.h"
 #include "support/slot_warning_guard.h"
 #include "support/temp_workdir.h"
@@ -108,6 +109,7 @@ private slots:
 
     void cleanup()
     {
+        platform::set_folder_opener_command({});
         app_state::startup_analysis_path.clear();
         source.reset();
         dir.reset();
@@ -409,6 +411,61 @@ private slots:
         QCOMPARE(sliders(), QVector<int>({9999, 150}));
         QCOMPARE(name->text(), QString("p"));
         QCOMPARE(messages.size(), 1);
+    }
+
+    // In the overlay view a click or Space on the only selected analysis leaves it current but drawn nowhere:
+    // Image, Save Analysis, the quick save, Open File Location and Delete leave it alone until it is on show again.
+    void commands_act_only_on_the_analysis_on_show_data()
+    {
+        QTest::addColumn<bool>("by_key");
+        QTest::newRow("clicked off") << false;
+        QTest::newRow("Space") << true;
+    }
+    void commands_act_only_on_the_analysis_on_show()
+    {
+        QFETCH(bool, by_key);
+        // The opener notes which phase started it; the folder, appended last, is not looked at.
+        const QString opened = dir->path() + "/opened";
+        const auto opener_of = [&](const QString &phase, const char *delay) {
+            platform::set_folder_opener_command({"sh", "-c", QString("sleep %1; echo \"$1\" >> \"$0\"").arg(delay),
+                                                 opened, phase});
+        };
+        opener_of("off", "0");
+        auto w = make_window();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        open(w.get(), write_sample(user_folder + "/a.qva"));
+        auto *list = child<QListWidget>(w.get(), "recent_analyses");
+        const auto toggle = [&] {
+            if (by_key)
+                QTest::keyClick(list, Qt::Key_Space);
+            else
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        };
+        const auto act = [&] {
+            press(w.get(), "Image");
+            child<QAction>(w.get(), "actionSave")->trigger();
+            press(w.get(), "Save_Analysis_3");  // its own file: written over without a dialog
+            w->open_file_loc();
+        };
+        QSignalSpy delete_asked(w.get(), &qv_analysis_window::analysis_number);
+
+        toggle();
+        QVERIFY(list->currentRow() == 0 && !list->item(0)->isSelected());
+        act();
+        press(w.get(), "Delete_Analysis_2");
+        QCOMPARE(save_proposals, QStringList());
+        QCOMPARE(dir->read_file(user_folder + "/a.qva"), sample_file());
+        QCOMPARE(delete_asked.count(), 0);
+
+        toggle();
+        QVERIFY(list->item(0)->isSelected());
+        opener_of("on", "1");  // later than any opener started while off, had there been one
+        act();
+        QCOMPARE(save_proposals, (QStringList{"Data/User/ann/Plots/a.png", dir->path() + '/' + user_folder + "/a"}));
+        QVERIFY(dir->read_file(user_folder + "/a.qva") != sample_file());
+        QTRY_VERIFY_WITH_TIMEOUT(dir->read_file("opened").contains("on\n"), 30000);
+        QCOMPARE(dir->read_file("opened"), QByteArray("on\n"));
     }
 
     void plot_image_follows_the_setting_data()
