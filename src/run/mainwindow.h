@@ -399,6 +399,8 @@ private:
     void instrument_lost_during_run();
     void choose_filter_mode(int mode);
     void refilter_selection(float filter_hz);
+    void show_raw_curves(int index);      // the record's raw samples become its shown curves
+    void take_drawn_extremes(int index);  // the record's current extremes become those of its shown curves
     std::array<bool, 7> checked_filter_modes() const;
     bool run_active = false;
     int run_record = -1;
