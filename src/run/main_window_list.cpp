@@ -313,6 +313,9 @@ void MainWindow::toggle_multi_selection()
         ui->listWidget->setSelectionMode(QAbstractItemView::MultiSelection);
     } else {
         show_only_current_row();
+        // The boxes may still speak for the overlay's selection; now they stand for the one record drawn.
+        const curve &record = records[ui->listWidget->currentRow()];
+        set_electrode_boxes(record.ch1_shown != 0, record.ch2_shown != 0);
         apply_detail_colors(ui->listWidget->currentRow());
     }
     qcp::replot_hint(ui->widget);

@@ -1,7 +1,9 @@
 // The run screen's experiment list through the window: deletion and compaction, renaming, views, drops, names.
 #include <QtTest>
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
@@ -12,6 +14,7 @@
 #include "plot/qcp_compat.h"
 #include "run/mainwindow.h"
 #include "run_test_fixtures.h"
+#include "shell/settings_box.h"
 #include "support/list_rows.h"
 #include "support/temp_workdir.h"
 
@@ -49,6 +52,8 @@ private slots:
     void time_based_click_drops_potential_rows();
     void rename_makes_row_italic_and_unsaved();
     void single_view_selects_only_the_current_row();
+    void single_view_boxes_show_the_electrodes_drawn_data();
+    void single_view_boxes_show_the_electrodes_drawn();
     void keys_show_the_row_they_move_to_data();
     void keys_show_the_row_they_move_to();
     void every_button_shows_the_row_it_reaches_data();
@@ -385,6 +390,43 @@ void main_window_list_test::single_view_selects_only_the_current_row()
     QVERIFY(record(0).ch1_curve->visible() && !record(1).ch1_curve->visible());
     auto *plot = window->findChild<QCustomPlot *>("widget");
     QVERIFY(plot->xAxis->range().contains(8.0) && plot->yAxis->range().contains(-15.0));
+}
+
+void main_window_list_test::single_view_boxes_show_the_electrodes_drawn_data()
+{
+    QTest::addColumn<bool>("from_settings_box");
+    QTest::newRow("toolbar button") << false;
+    QTest::newRow("settings box, Single, Save") << true;
+}
+
+// Overlay of a WE1-only record and two of both electrodes: the boxes are cleared, as the flags disagree. In the
+// single view that follows, they speak for the one record drawn.
+void main_window_list_test::single_view_boxes_show_the_electrodes_drawn()
+{
+    QFETCH(bool, from_settings_box);
+    add({"we1", "both", "both too"});
+    record(0).ch2_shown = 0;
+    window->select_all();
+    window->on_listWidget_itemClicked(list->item(0));
+    auto *w1 = window->findChild<QCheckBox *>("w1_check");
+    auto *w2 = window->findChild<QCheckBox *>("w2_check");
+    QVERIFY(!w1->isChecked() && !w2->isChecked());
+
+    if (from_settings_box) {
+        window->on_settings_clicked();
+        auto *settings = visible_window<settings_box>();
+        QVERIFY(settings);
+        settings->findChild<QComboBox *>("Plot_Mode")->setCurrentIndex(1);
+        settings->findChild<QPushButton *>("pushButton_3")->click();
+    } else {
+        window->findChild<QToolButton *>("Open_Experiment_5")->click();
+    }
+    QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
+    QCOMPARE(box->itemText(0), QStringLiteral("we1"));
+    QVERIFY(record(0).ch1_curve->visible() && !record(0).ch2_curve->visible());
+    QVERIFY(w1->isChecked() && !w2->isChecked());
+    w1->click();  // one click hides the curve the box stands for
+    QVERIFY(!record(0).ch1_curve->visible());
 }
 
 void main_window_list_test::keys_show_the_row_they_move_to_data()
