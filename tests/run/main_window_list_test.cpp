@@ -76,6 +76,26 @@ private:
         warning->findChild<QPushButton *>(button)->click();
     }
     bool enabled(const char *name) { return window->findChild<QToolButton *>(name)->isEnabled(); }
+    // What DETAILS shows: its entries and lines, the boxes, the swatches, the hide toggle, the record buttons.
+    QStringList details_look()
+    {
+        QStringList look{QString::number(box->count()), row_texts(window->findChild<QListWidget *>("details")).join('|')};
+        for (const char *name : {"w1_check", "w2_check"})
+            look << name + QString(window->findChild<QCheckBox *>(name)->isChecked() ? " ticked" : " clear");
+        for (const char *name : {"w1_color_line", "w2_color_line"})
+            look << window->findChild<QLabel *>(name)->styleSheet();
+        look << QString(window->findChild<QToolButton *>("Open_Experiment_2")->isChecked() ? "hidden" : "shown");
+        for (const char *name : {"Save_Experiment", "Delete_Experiment", "Save_Experiment_2"})
+            look << name + QString(enabled(name) ? " on" : " off");
+        return look;
+    }
+    // Whether the plot draws a legend, after a redraw.
+    bool legend_drawn()
+    {
+        auto *plot = window->findChild<QCustomPlot *>("widget");
+        plot->replot();
+        return plot->legend->realVisibility();
+    }
     curve &record(int n) { return window->experiment_records()[n]; }
     int count() { return int(window->experiment_records().experiment_count()); }
     // Rows "cv", "npv", "bobcv" in the given view, with row 1 alone on show.
@@ -493,7 +513,11 @@ void main_window_list_test::every_button_shows_the_row_it_reaches()
 
 void main_window_list_test::clear_all_and_clear_all_unsaved()
 {
+    // Nothing to list: no bare legend frame in the plot's corner.
+    const QStringList at_start = details_look();
+    QVERIFY(!legend_drawn());
     add({"A", "B", "C", "D"});
+    QVERIFY(legend_drawn());
     record(0).saved = 0;
     record(2).saved = 0;
     window->clear_all_unsaved();
@@ -502,6 +526,10 @@ void main_window_list_test::clear_all_and_clear_all_unsaved()
     QCOMPARE(first_value(record(1).ch1_curve), 300.0);
     QCOMPARE(list->currentRow(), 0);
 
+    window->findChild<QToolButton *>("Open_Experiment_2")->click();  // hidden, as the last record may be
+    record(0).saved = 0;
+    window->update_buttons();
+    QVERIFY(details_look() != at_start);
     window->clear_all();
     QCOMPARE(list->count(), 0);
     QCOMPARE(box->count(), 0);
@@ -510,6 +538,19 @@ void main_window_list_test::clear_all_and_clear_all_unsaved()
     QCOMPARE(qcp::point_count(record(1).ch2_raw_curve), 0);
     QVERIFY(!in_legend(record(0).ch1_curve));
     QVERIFY(record(0).name.isEmpty());
+    // DETAILS and the plot as at start, the buttons that act on a record off.
+    QCOMPARE(details_look(), at_start);
+    QVERIFY(!enabled("Delete_Experiment_2"));
+    QVERIFY(!legend_drawn());
+    QVERIFY(window->findChild<QCustomPlot *>("widget")->legend->visible());  // the legend switch stays on
+
+    // Clear All Unsaved that leaves no row does the same.
+    add({"E"});
+    record(0).saved = 0;
+    window->clear_all_unsaved();
+    QCOMPARE(list->count(), 0);
+    QCOMPARE(details_look(), at_start);
+    QVERIFY(!enabled("Delete_Experiment_2"));
 }
 
 void main_window_list_test::drag_enter_judged_by_last_file()
