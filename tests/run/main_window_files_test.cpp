@@ -295,6 +295,7 @@ void main_window_files_test::save_needs_a_selected_current_row_and_export_append
     next_save_path = path(experiments + "other.qve");
     window->on_Save_clicked();
     window->on_actionSave_triggered();
+    window->on_export_2_clicked();  // not drawn, so not exported either
     QVERIFY(save_calls.isEmpty());
     QVERIFY(!dir->exists(experiments + "other.qve"));
 
