@@ -1,6 +1,8 @@
 // How experiment curves look and where Center puts the axes.
 #include "plot/curve_display.h"
 
+#include "plot/qcp_compat.h"
+
 #include <algorithm>
 
 QPen electrode_pen(const QColor &colour)
@@ -16,6 +18,17 @@ QString swatch_style(const QColor &colour)
 QString blank_swatch_style()
 {
     return QStringLiteral("background-color: rgb(255,255,255);");
+}
+
+run_extremes drawn_extremes(const QVector<qcp::points> &curves)
+{
+    run_extremes extremes;
+    for (const qcp::points &c : curves) {
+        const int n = std::min(c.keys.size(), c.values.size());
+        for (int i = 0; i < n; ++i)
+            update_extremes(extremes, float(c.keys[i]), float(c.values[i]));
+    }
+    return extremes;
 }
 
 namespace {

@@ -6,6 +6,12 @@
 #include <QString>
 #include <QVector>
 
+#include "instrument/sample_decoding.h"
+
+namespace qcp {
+struct points;
+}
+
 // Solid, one pixel, filled with the electrode's colour, round caps and joins.
 QPen electrode_pen(const QColor &colour);
 
@@ -19,6 +25,11 @@ struct record_extent {
     double e_min = 0, e_max = 0;  // V (ms for the time-based methods)
     double i_min = 0, i_max = 0;  // µA
 };
+
+// The extremes of the points an experiment draws, all its curves together, gathered point by point as a run
+// gathers its samples; `any` stays false when no curve holds a point. After a re-filter the record's current
+// extremes must be these, or Center and every fit of the axes would cut the curve as drawn.
+run_extremes drawn_extremes(const QVector<qcp::points> &curves);
 
 // The ranges Center sets: start from the current experiment, widen by every selected one. The x range is set
 // only when it has some width (a run that never changed potential keeps the present x range); nothing is

@@ -16,6 +16,13 @@ void setup_legend(QCustomPlot *plot, const QFont &window_font)
     plot->axisRect()->insetLayout()->setInsetRect(0, QRectF(0, 0, 0, 0));
 }
 
+void draw_legend_only_with_items(QCustomPlot *plot)
+{
+    // The legend and its items are the only things on their layer.
+    if (QCPLayer *layer = plot->legend->layer())
+        layer->setVisible(plot->legend->itemCount() > 0);
+}
+
 void legend_press(QCustomPlot *plot, QPoint pointer, legend_drag_state &state)
 {
     if (plot->legend->selectTest(pointer, false) <= 0)

@@ -75,6 +75,12 @@ void MainWindow::paint_swatches_blank()
     ui->w2_color_line->setStyleSheet(blank_swatch_style());
 }
 
+void MainWindow::paint_swatches_as_at_start()
+{
+    ui->w1_color_line->setStyleSheet(start_swatch_styles[0]);
+    ui->w2_color_line->setStyleSheet(start_swatch_styles[1]);
+}
+
 // ---- colours ------------------------------------------------------------------------------------
 
 QPen MainWindow::we1_pen(int record) const

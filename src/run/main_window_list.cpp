@@ -313,6 +313,9 @@ void MainWindow::toggle_multi_selection()
         ui->listWidget->setSelectionMode(QAbstractItemView::MultiSelection);
     } else {
         show_only_current_row();
+        // The boxes may still speak for the overlay's selection; now they stand for the one record drawn.
+        const curve &record = records[ui->listWidget->currentRow()];
+        set_electrode_boxes(record.ch1_shown != 0, record.ch2_shown != 0);
         apply_detail_colors(ui->listWidget->currentRow());
     }
     qcp::replot_hint(ui->widget);
@@ -375,9 +378,8 @@ void MainWindow::clear_all()
             release_record_curves(i);
         records.shrink_to(0);
         ui->listWidget->clear();
-        ui->details_box->clear();
     }
-    ui->details->clear();
+    show_no_record_in_details();
     qcp::replot_hint(ui->widget);
     platform::give_back_freed_memory();
 }
@@ -505,10 +507,27 @@ void MainWindow::show_row_after_removal(int row)
     make_row_current(single || !selection_snapshot().isEmpty() ? row : -1);
     if (current_row_in_use()) {
         on_listWidget_itemClicked(ui->listWidget->currentItem());
+    } else if (ui->listWidget->count() == 0) {
+        show_no_record_in_details();
     } else {
         const QSignalBlocker blocker(ui->details_box);
         ui->details_box->clear();
     }
+    update_buttons();
+}
+
+void MainWindow::show_no_record_in_details()
+{
+    // An emptied list leaves DETAILS as it stood at start: no record named, none of its colours, electrodes or
+    // hiding, and the buttons that act on a record off.
+    {
+        const QSignalBlocker blocker(ui->details_box);
+        ui->details_box->clear();
+    }
+    ui->details->clear();
+    set_electrode_boxes(false, false);
+    ui->Open_Experiment_2->setChecked(false);
+    paint_swatches_as_at_start();
     update_buttons();
 }
 

@@ -40,4 +40,5 @@ void MainWindow::beforeReplot()
 {
     // Free placement would otherwise stretch the legend over its rectangle.
     qcp::limit_legend_to_contents(ui->widget->legend);
+    draw_legend_only_with_items(ui->widget);
 }

@@ -17,6 +17,7 @@
 #include "filtering/curve_filtering.h"
 #include "instrument/instrument_link.h"
 #include "instrument/parameter_frames.h"
+#include "plot/curve_display.h"
 #include "plot/curve_palette.h"
 #include "plot/qcp_compat.h"
 #include "run/live_run.h"
@@ -515,7 +516,27 @@ void MainWindow::filter_experiment(uint16_t index)
         sync_curve(record.ch1_curve, curve_filtering::refiltered_record(raw1, record.filter_hz, fs, layout));
     if (raw2.keys.size() > 4)
         sync_curve(record.ch2_curve, curve_filtering::refiltered_record(raw2, record.filter_hz, fs, layout));
+    take_drawn_extremes(index);
     qcp::replot_hint(ui->widget);
+}
+
+void MainWindow::show_raw_curves(int index)
+{
+    curve &record = records[index];
+    sync_curve(record.ch1_curve, series_of(record.ch1_raw_curve));
+    sync_curve(record.ch2_curve, series_of(record.ch2_raw_curve));
+    take_drawn_extremes(index);
+}
+
+void MainWindow::take_drawn_extremes(int index)
+{
+    // Another cut-off raises or lowers the peaks: Center and every fit of the axes must hold the curve as drawn.
+    curve &record = records[index];
+    const run_extremes drawn = drawn_extremes({qcp::read_points(record.ch1_curve), qcp::read_points(record.ch2_curve)});
+    if (!drawn.any)
+        return;
+    record.i_min = drawn.i_min;
+    record.i_max = drawn.i_max;
 }
 
 void MainWindow::refilter_selection(float filter_hz)
@@ -530,8 +551,7 @@ void MainWindow::refilter_selection(float filter_hz)
         curve &record = records[r];
         record.filter_hz = filter_hz;
         if (curve_filtering::is_raw_cutoff(filter_hz)) {
-            sync_curve(record.ch1_curve, series_of(record.ch1_raw_curve));
-            sync_curve(record.ch2_curve, series_of(record.ch2_raw_curve));
+            show_raw_curves(r);
             qcp::replot_hint(ui->widget);
         } else {
             filter_experiment(uint16_t(r));
@@ -559,9 +579,8 @@ void MainWindow::show_raw_data()
     const int row = ui->listWidget->currentRow();
     if (row < 0 || row >= records.experiment_count() || row == running_record_index())
         return;
-    curve &record = records[row];
-    sync_curve(record.ch1_curve, series_of(record.ch1_raw_curve));
-    sync_curve(record.ch2_curve, series_of(record.ch2_raw_curve));
+    const curve &record = records[row];
+    show_raw_curves(row);
     qCDebug(rz410_trace) << "show raw data():" << qcp::point_count(record.ch1_raw_curve)
                          << qcp::point_count(record.ch1_curve) << row;
     qcp::replot_hint(ui->widget);

@@ -40,6 +40,7 @@ MainWindow::MainWindow(QWidget *parent)
 {
     qRegisterMetaType<curve>("curve");
     ui->setupUi(this);
+    start_swatch_styles = {ui->w1_color_line->styleSheet(), ui->w2_color_line->styleSheet()};
 
     setFixedSize(maximumSize());
     qCDebug(rz410_trace) << "horizontal pixel density ratio" << platform::horizontal_density_ratio();

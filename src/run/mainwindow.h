@@ -119,6 +119,7 @@ private:
     bool summary_entry_current() const;
     void paint_swatches(const QColor &ch1, const QColor &ch2);
     void paint_swatches_blank();
+    void paint_swatches_as_at_start();
     void toggle_electrode_graph(int record, bool ch1);
     void redraw();
     void set_legend_entry(QCPCurve *c, bool shown) const;
@@ -131,6 +132,7 @@ private:
     Ui::MainWindow *ui;
     legend_drag_state legend_drag;
     uint8_t legend_shown = 1;
+    std::array<QString, 2> start_swatch_styles;  // the swatches' look while no record is in DETAILS
     run_screen_state &state;
 
     // session: settings, closing, users, hand-over
@@ -236,6 +238,7 @@ private:
     void remove_rows(const QVector<int> &rows);
     std::optional<int> take_rows(const QVector<int> &rows);  // the row to make current next; none when none went
     void show_row_after_removal(int row);
+    void show_no_record_in_details();
     QVector<int> pending_delete_rows;  // rows the open delete warning asks about
 
     // context menus and image export
@@ -399,6 +402,8 @@ private:
     void instrument_lost_during_run();
     void choose_filter_mode(int mode);
     void refilter_selection(float filter_hz);
+    void show_raw_curves(int index);      // the record's raw samples become its shown curves
+    void take_drawn_extremes(int index);  // the record's current extremes become those of its shown curves
     std::array<bool, 7> checked_filter_modes() const;
     bool run_active = false;
     int run_record = -1;

@@ -232,19 +232,29 @@ private slots:
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QSize>("size"); // an empty size: grown to fit, not a given size
-        QTest::newRow("one") << 1 << QStringLiteral("exp1") << QSize(450, 113);
+        QTest::addColumn<QString>("face"); // the texts' face where it is not the program's own
+        QTest::newRow("one") << 1 << QStringLiteral("exp1") << QSize(450, 113) << QString();
         // 256 does not fit a byte: the dialogs must keep the whole count.
-        QTest::newRow("256") << 256 << QStringLiteral("exp1") << QSize(450, 113);
+        QTest::newRow("256") << 256 << QStringLiteral("exp1") << QSize(450, 113) << QString();
         // As long as the name fields take.
-        QTest::newRow("longest name") << 1 << QStringLiteral("Ferrocene_in_acetonitrile_0.1M_TBAPF6_glassy_carbon_run_012_WE1x") << QSize();
+        QTest::newRow("longest name") << 1 << QStringLiteral("Ferrocene_in_acetonitrile_0.1M_TBAPF6_glassy_carbon_run_012_WE1x")
+                                      << QSize() << QString();
         // Renamed in the list, wider than the screen: the text wraps.
-        QTest::newRow("wider than the screen") << 1 << QStringLiteral("cyclic run ").repeated(20) << QSize();
+        QTest::newRow("wider than the screen") << 1 << QStringLiteral("cyclic run ").repeated(20) << QSize() << QString();
+        // A desktop whose texts are in a wider face than its titles: the text lines, not the title, set the width.
+        QTest::newRow("texts wider than the title") << 1 << QStringLiteral("DPV_ferrocene_01") << QSize()
+                                                    << QStringLiteral("DejaVu Sans");
     }
     void delete_warnings_show_the_texts_for_their_count()
     {
         QFETCH(int, count);
         QFETCH(QString, name);
         QFETCH(QSize, size);
+        QFETCH(QString, face);
+        const QFont program_font = QApplication::font();
+        const auto restore_font = qScopeGuard([&] { QApplication::setFont(program_font); });
+        if (!face.isEmpty())
+            QApplication::setFont(QFont(face, program_font.pointSize()));
         dialog_warning_delete_experiment experiment;
         QCOMPARE(experiment.windowTitle(), QStringLiteral("Warning:Delete Experiment"));
         QCOMPARE(experiment.minimumSize(), QSize(450, 113));
@@ -273,12 +283,18 @@ private slots:
             const int title_width = std::min(platform::title_width_needed(dialog->windowTitle(), platform::window_title_font()),
                                              dialog->screen()->availableGeometry().width());
             QVERIFY2(dialog->width() >= title_width, qPrintable(QStringLiteral("%1 < %2").arg(dialog->width()).arg(title_width)));
+            const bool screen_wide = dialog->width() >= dialog->screen()->availableGeometry().width();
             for (const char *text : {"label", "label_3"}) {
                 const QLabel *label = child<QLabel>(dialog, text);
                 const QRect inside = label->contentsRect();
                 const QSize needed = label->wordWrap() ? QSize(0, label->heightForWidth(label->width()))
                                                        : label->fontMetrics().size(0, label->text());
                 QVERIFY2(needed.width() <= inside.width() && needed.height() <= inside.height(), text);
+                // Each line whole on a line of its own; only a window as wide as the screen breaks them, between
+                // words, so a name in them still shows whole.
+                QVERIFY2(screen_wide || !label->wordWrap(), text);
+                for (const QString &word : label->text().split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+                    QVERIFY2(label->fontMetrics().horizontalAdvance(word) <= inside.width(), qPrintable(word));
                 QVERIFY(dialog->rect().contains(QRect(label->mapTo(dialog, QPoint(0, 0)), label->size())));
             }
             if (size.isValid())

@@ -71,6 +71,8 @@ private slots:
     void the_256th_experiment_is_refused();
     void list_refilter_uses_the_recorded_electrodes_rate();
     void list_refilter_smooths_stored_chrono_steps_apart();
+    void center_holds_a_refiltered_curve_as_drawn_data();
+    void center_holds_a_refiltered_curve_as_drawn();
     void drop_opens_only_lower_case_qve();
     void opened_names_are_unique_and_folder_is_remembered();
     void open_button_refills_the_form();
@@ -293,6 +295,7 @@ void main_window_files_test::save_needs_a_selected_current_row_and_export_append
     next_save_path = path(experiments + "other.qve");
     window->on_Save_clicked();
     window->on_actionSave_triggered();
+    window->on_export_2_clicked();  // not drawn, so not exported either
     QVERIFY(save_calls.isEmpty());
     QVERIFY(!dir->exists(experiments + "other.qve"));
 
@@ -691,6 +694,54 @@ void main_window_files_test::list_refilter_smooths_stored_chrono_steps_apart()
     for (int i = 0; i < flat.size(); ++i)
         QVERIFY2(std::fabs(shown.values[i] - flat[i]) < 1e-9, qPrintable(QString::number(i)));
     QCOMPARE(qcp::point_count(chrono.ch2_curve), 0);
+}
+
+void main_window_files_test::center_holds_a_refiltered_curve_as_drawn_data()
+{
+    QTest::addColumn<float>("saved_hz");
+    QTest::addColumn<float>("chosen_hz");  // 0: Raw Data
+    QTest::newRow("0.5 Hz, then 5 Hz: the peak grows") << 0.5f << 5.0f;
+    QTest::newRow("5 Hz, then 0.5 Hz: the peak shrinks") << 5.0f << 0.5f;
+    QTest::newRow("0.5 Hz, then Raw Data") << 0.5f << 0.0f;
+}
+
+// A differential pulse record saved with one cut-off, its extremes those of the file's smoothed rows, is
+// re-filtered with another: Center then fits the y axis to the curves as drawn, neither cutting the peak nor
+// leaving it small.
+void main_window_files_test::center_holds_a_refiltered_curve_as_drawn()
+{
+    QFETCH(float, saved_hz);
+    QFETCH(float, chosen_hz);
+    const QMap<float, void (MainWindow::*)()> choices{
+        {0.0f, &MainWindow::filt_menuraw}, {0.5f, &MainWindow::filt_menu05}, {5.0f, &MainWindow::filt_menu5}};
+    open_sample(method_index::differential_pulse, "dpv.qve");
+    QVector<double> keys, peak1, peak2;
+    for (int i = 0; i < 400; ++i) {
+        keys << -0.5 + 0.003 * i;
+        peak1 << 30.0 * std::exp(-std::pow((i - 200) / 4.0, 2)) + ((i * 7919) % 13 - 6) * 0.05;
+        peak2 << 0.5 * peak1.last() - 1.0;
+    }
+    qcp::set_points(record(0).ch1_raw_curve, keys, peak1);
+    qcp::set_points(record(0).ch2_raw_curve, keys, peak2);
+    const auto drawn = [this] {
+        QVector<double> values = qcp::read_points(record(0).ch1_curve).values;
+        values += qcp::read_points(record(0).ch2_curve).values;
+        return QCPRange(*std::min_element(values.begin(), values.end()), *std::max_element(values.begin(), values.end()));
+    };
+    refilter_row(0, choices.value(saved_hz));
+    // As the file gives them: the smoothed rows' extremes, 0 included.
+    record(0).i_min = float(std::min(0.0, drawn().lower));
+    record(0).i_max = float(std::max(0.0, drawn().upper));
+
+    refilter_row(0, choices.value(chosen_hz));
+    QCOMPARE(record(0).filter_hz, chosen_hz);
+    child<QListWidget>("listWidget")->item(0)->setSelected(true);
+    window->on_Center_clicked();
+    const QCPRange y = window->findChild<QCustomPlot *>("widget")->yAxis->range();
+    const QCPRange want = drawn();
+    const auto near = [](double a, double b) { return std::fabs(a - b) <= 1e-4 * std::max(1.0, std::fabs(b)); };
+    QVERIFY2(near(y.lower, want.lower) && near(y.upper, want.upper),
+             qPrintable(QString("y %1..%2, drawn %3..%4").arg(y.lower).arg(y.upper).arg(want.lower).arg(want.upper)));
 }
 
 void main_window_files_test::protocol_round_trip_data()

@@ -1,7 +1,9 @@
 // The run screen's experiment list through the window: deletion and compaction, renaming, views, drops, names.
 #include <QtTest>
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
@@ -12,6 +14,7 @@
 #include "plot/qcp_compat.h"
 #include "run/mainwindow.h"
 #include "run_test_fixtures.h"
+#include "shell/settings_box.h"
 #include "support/list_rows.h"
 #include "support/temp_workdir.h"
 
@@ -49,6 +52,8 @@ private slots:
     void time_based_click_drops_potential_rows();
     void rename_makes_row_italic_and_unsaved();
     void single_view_selects_only_the_current_row();
+    void single_view_boxes_show_the_electrodes_drawn_data();
+    void single_view_boxes_show_the_electrodes_drawn();
     void keys_show_the_row_they_move_to_data();
     void keys_show_the_row_they_move_to();
     void every_button_shows_the_row_it_reaches_data();
@@ -71,6 +76,26 @@ private:
         warning->findChild<QPushButton *>(button)->click();
     }
     bool enabled(const char *name) { return window->findChild<QToolButton *>(name)->isEnabled(); }
+    // What DETAILS shows: its entries and lines, the boxes, the swatches, the hide toggle, the record buttons.
+    QStringList details_look()
+    {
+        QStringList look{QString::number(box->count()), row_texts(window->findChild<QListWidget *>("details")).join('|')};
+        for (const char *name : {"w1_check", "w2_check"})
+            look << name + QString(window->findChild<QCheckBox *>(name)->isChecked() ? " ticked" : " clear");
+        for (const char *name : {"w1_color_line", "w2_color_line"})
+            look << window->findChild<QLabel *>(name)->styleSheet();
+        look << QString(window->findChild<QToolButton *>("Open_Experiment_2")->isChecked() ? "hidden" : "shown");
+        for (const char *name : {"Save_Experiment", "Delete_Experiment", "Save_Experiment_2"})
+            look << name + QString(enabled(name) ? " on" : " off");
+        return look;
+    }
+    // Whether the plot draws a legend, after a redraw.
+    bool legend_drawn()
+    {
+        auto *plot = window->findChild<QCustomPlot *>("widget");
+        plot->replot();
+        return plot->legend->realVisibility();
+    }
     curve &record(int n) { return window->experiment_records()[n]; }
     int count() { return int(window->experiment_records().experiment_count()); }
     // Rows "cv", "npv", "bobcv" in the given view, with row 1 alone on show.
@@ -387,6 +412,43 @@ void main_window_list_test::single_view_selects_only_the_current_row()
     QVERIFY(plot->xAxis->range().contains(8.0) && plot->yAxis->range().contains(-15.0));
 }
 
+void main_window_list_test::single_view_boxes_show_the_electrodes_drawn_data()
+{
+    QTest::addColumn<bool>("from_settings_box");
+    QTest::newRow("toolbar button") << false;
+    QTest::newRow("settings box, Single, Save") << true;
+}
+
+// Overlay of a WE1-only record and two of both electrodes: the boxes are cleared, as the flags disagree. In the
+// single view that follows, they speak for the one record drawn.
+void main_window_list_test::single_view_boxes_show_the_electrodes_drawn()
+{
+    QFETCH(bool, from_settings_box);
+    add({"we1", "both", "both too"});
+    record(0).ch2_shown = 0;
+    window->select_all();
+    window->on_listWidget_itemClicked(list->item(0));
+    auto *w1 = window->findChild<QCheckBox *>("w1_check");
+    auto *w2 = window->findChild<QCheckBox *>("w2_check");
+    QVERIFY(!w1->isChecked() && !w2->isChecked());
+
+    if (from_settings_box) {
+        window->on_settings_clicked();
+        auto *settings = visible_window<settings_box>();
+        QVERIFY(settings);
+        settings->findChild<QComboBox *>("Plot_Mode")->setCurrentIndex(1);
+        settings->findChild<QPushButton *>("pushButton_3")->click();
+    } else {
+        window->findChild<QToolButton *>("Open_Experiment_5")->click();
+    }
+    QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
+    QCOMPARE(box->itemText(0), QStringLiteral("we1"));
+    QVERIFY(record(0).ch1_curve->visible() && !record(0).ch2_curve->visible());
+    QVERIFY(w1->isChecked() && !w2->isChecked());
+    w1->click();  // one click hides the curve the box stands for
+    QVERIFY(!record(0).ch1_curve->visible());
+}
+
 void main_window_list_test::keys_show_the_row_they_move_to_data()
 {
     QTest::addColumn<bool>("single_view");
@@ -451,7 +513,11 @@ void main_window_list_test::every_button_shows_the_row_it_reaches()
 
 void main_window_list_test::clear_all_and_clear_all_unsaved()
 {
+    // Nothing to list: no bare legend frame in the plot's corner.
+    const QStringList at_start = details_look();
+    QVERIFY(!legend_drawn());
     add({"A", "B", "C", "D"});
+    QVERIFY(legend_drawn());
     record(0).saved = 0;
     record(2).saved = 0;
     window->clear_all_unsaved();
@@ -460,6 +526,10 @@ void main_window_list_test::clear_all_and_clear_all_unsaved()
     QCOMPARE(first_value(record(1).ch1_curve), 300.0);
     QCOMPARE(list->currentRow(), 0);
 
+    window->findChild<QToolButton *>("Open_Experiment_2")->click();  // hidden, as the last record may be
+    record(0).saved = 0;
+    window->update_buttons();
+    QVERIFY(details_look() != at_start);
     window->clear_all();
     QCOMPARE(list->count(), 0);
     QCOMPARE(box->count(), 0);
@@ -468,6 +538,19 @@ void main_window_list_test::clear_all_and_clear_all_unsaved()
     QCOMPARE(qcp::point_count(record(1).ch2_raw_curve), 0);
     QVERIFY(!in_legend(record(0).ch1_curve));
     QVERIFY(record(0).name.isEmpty());
+    // DETAILS and the plot as at start, the buttons that act on a record off.
+    QCOMPARE(details_look(), at_start);
+    QVERIFY(!enabled("Delete_Experiment_2"));
+    QVERIFY(!legend_drawn());
+    QVERIFY(window->findChild<QCustomPlot *>("widget")->legend->visible());  // the legend switch stays on
+
+    // Clear All Unsaved that leaves no row does the same.
+    add({"E"});
+    record(0).saved = 0;
+    window->clear_all_unsaved();
+    QCOMPARE(list->count(), 0);
+    QCOMPARE(details_look(), at_start);
+    QVERIFY(!enabled("Delete_Experiment_2"));
 }
 
 void main_window_list_test::drag_enter_judged_by_last_file()

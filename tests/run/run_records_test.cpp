@@ -6,6 +6,7 @@
 #include "plot/curve_display.h"
 #include "plot/curve_palette.h"
 #include "plot/plot_geometry.h"
+#include "plot/qcp_compat.h"
 #include "run/record_store.h"
 #include "run/run_state.h"
 #include "support/temp_workdir.h"
@@ -207,6 +208,13 @@ private slots:
         const fitted_ranges waiting = fit_run_ranges({0.0, 600000.0, false, {}}, {});
         QVERIFY(waiting.set_x && !waiting.set_y);
         QCOMPARE(waiting.x_upper, 600000.0);
+
+        // A re-filtered record's current extremes: those of all its drawn curves, an empty one among them.
+        const run_extremes drawn = drawn_extremes({{{0.1, 0.2}, {3.0, 12.5}}, {}, {{0.1, 0.2, 0.3}, {2.0, -1.5, 4.0}}});
+        QVERIFY(drawn.any);
+        QCOMPARE(drawn.i_min, -1.5f);
+        QCOMPARE(drawn.i_max, 12.5f);
+        QVERIFY(!drawn_extremes({{}, {}}).any);
     }
 };
 
