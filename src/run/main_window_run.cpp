@@ -360,6 +360,10 @@ void MainWindow::end_run(run_ending how)
         link->main_port().clear(QSerialPort::AllDirections);
         state.rx_buffer.clear();
     }
+    show_run_curves(true);
+    // The final pass may carry a smoothed peak beyond the samples' own extremes: the finished record keeps those of
+    // its curves as drawn, as a re-filter and a reopened file do, so that every later fit of the axes holds them.
+    take_drawn_extremes(run_record);
     // During the run the axes held its span and the curves shown beside it, as long as its row was selected.
     // When it ends, the finished record and every curve shown with it (overlay view) lie inside the axes.
     if (run_path->decoding().extremes.any) {
@@ -368,8 +372,8 @@ void MainWindow::end_run(run_ending how)
             if (shown != run_record && !records[shown].hidden)
                 include_in_axes(shown);
         }
+        qcp::replot_hint(ui->widget);
     }
-    show_run_curves(true);
     // The record's curves hold the run now; the receive path's own copies of its samples are let go (before the
     // autosave, whose progress box turns the event loop, in which the next run may start).
     run_path = std::make_unique<live_run>();
@@ -531,6 +535,8 @@ void MainWindow::show_raw_curves(int index)
 void MainWindow::take_drawn_extremes(int index)
 {
     // Another cut-off raises or lowers the peaks: Center and every fit of the axes must hold the curve as drawn.
+    if (!valid_record(index))
+        return;
     curve &record = records[index];
     const run_extremes drawn = drawn_extremes({qcp::read_points(record.ch1_curve), qcp::read_points(record.ch2_curve)});
     if (!drawn.any)

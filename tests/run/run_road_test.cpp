@@ -35,6 +35,8 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();   // the sanitizer 
 #include "instrument/method_names.h"
 #include "instrument/parameter_frames.h"
 #include "instrument/sample_decoding.h"
+#include "plot/curve_display.h"
+#include "plot/qcp_compat.h"
 #include "run/mainwindow.h"
 #include "run/method_setup.h"
 #include "run_test_fixtures.h"
@@ -397,6 +399,11 @@ private slots:
         // The final pass leaves the shown curves complete as well, smoothed where the cut-off asks for it.
         QCOMPARE(record.ch1_curve->data()->size(), int(sent.we1.size()));
         QCOMPARE(record.ch2_curve->data()->size(), int(sent.we2.size()));
+        // Its current extremes are those of the curves as drawn, which the axes hold.
+        const run_extremes drawn = drawn_extremes({qcp::read_points(record.ch1_curve), qcp::read_points(record.ch2_curve)});
+        QCOMPARE(qMakePair(record.i_min, record.i_max), qMakePair(drawn.i_min, drawn.i_max));
+        const QCPRange y = child<QCustomPlot>(*w, "widget")->yAxis->range();
+        QVERIFY(y.lower <= drawn.i_min && y.upper >= drawn.i_max);
         QCOMPARE(record.method, method_name(m));
         QCOMPARE(record.channel_code, built.channel_code);
         QCOMPARE(child<QListWidget>(*w, "listWidget")->item(n)->text(), record.name);
