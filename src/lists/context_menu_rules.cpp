@@ -58,7 +58,8 @@ list_menu list_menu_for(const screen_state &state)
         menu.open_file_location = false;
         menu.filter_submenu = false;
     } else {
-        if (current->directory.isEmpty())
+        // The folder is that of the record on show: a current row left unselected is not drawn.
+        if (current->directory.isEmpty() || !current->selected)
             menu.open_file_location = false;
         menu.checked_filter = filter_entry_for_cutoff(common_cutoff(state));
     }

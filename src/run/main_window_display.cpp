@@ -368,7 +368,7 @@ void MainWindow::open_file_loc()
 {
     const int current = ui->listWidget->currentRow();
     qCDebug(rz410_trace) << "open folder of row" << current;
-    if (!valid_record(current))
+    if (!current_row_on_show())
         return;
     open_folder_location(this, records[current].directory);
 }

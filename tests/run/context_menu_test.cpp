@@ -117,6 +117,10 @@ private slots:
         m = list_menu_for(s);
         QCOMPARE(actions_of(m), (std::array<bool, 5>{{true, true, true, true, true}}));
         QVERIFY(m.filter_submenu);
+
+        // A current row left unselected is not drawn: there is no record on show whose folder could be opened.
+        s.current_row = 1;
+        QCOMPARE(actions_of(list_menu_for(s)), (std::array<bool, 5>{{true, true, true, true, false}}));
     }
 
     void common_cutoff_of_the_selection()
@@ -207,7 +211,10 @@ private slots:
         QCOMPARE(actions_of(m), (std::array<bool, 5>{{false, false, true, false, false}}));
         QVERIFY(m.filter_submenu);
 
+        // Single view: the current row is the one selected.
         s.current_row = 1;
+        s.rows[0].selected = false;
+        s.rows[1].selected = true;
         s.overlay_checked = false;
         m = list_menu_for(s);
         QVERIFY(m.select_all && m.unselect_all && m.open_file_location);

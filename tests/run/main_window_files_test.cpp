@@ -21,6 +21,7 @@
 #include "filtering/curve_filtering.h"
 #include "instrument/method_names.h"
 #include "plot/qcp_compat.h"
+#include "platform/folder_opener.h"
 #include "run/mainwindow.h"
 #include "run/record_conversion.h"
 #include "shell/app_state.h"
@@ -298,8 +299,18 @@ void main_window_files_test::save_needs_a_selected_current_row_and_export_append
     window->on_export_2_clicked();  // not drawn, so not exported either
     QVERIFY(save_calls.isEmpty());
     QVERIFY(!dir->exists(experiments + "other.qve"));
-
+    // Nor is its folder opened; the opener started once the row is on show again comes later, so by the time it
+    // has run an opener started now would have run too.
+    platform::set_folder_opener_command({"sh", "-c", ": > \"$1/unseen\"", "opener"});
+    window->open_file_loc();
     list->item(0)->setSelected(true);
+    platform::set_folder_opener_command({"sh", "-c", ": > \"$1/opened\"", "opener"});
+    window->open_file_loc();
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record(0).directory + "/opened"), 60000);
+    QVERIFY(!QFile::exists(record(0).directory + "/unseen"));
+    platform::set_folder_opener_command({});
+    QFile::remove(record(0).directory + "/opened");
+
     record(0).saved = 0;
     const QString folder_before = window->screen_state().experiments_dir;
     next_save_path = path("sheet");
