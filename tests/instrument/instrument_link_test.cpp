@@ -339,13 +339,31 @@ private slots:
         QVERIFY(!link->is_connected());
     }
 
+    void instruments_plugged_in_together_are_all_identified_data()
+    {
+        QTest::addColumn<QString>("notices");
+        QTest::newRow("one notice naming both") << "named";
+        // Windows says nothing of which port came, and may tell of each cable: the second notice comes while
+        // the first port is being identified.
+        QTest::newRow("a notice per cable, naming none") << "unnamed twice";
+        QTest::newRow("the same notice twice") << "named twice";
+        // The probe processes events before it asks, and a notice can be handled right there.
+        QTest::newRow("a notice as the first probe starts") << "unnamed inside";
+    }
+
     void instruments_plugged_in_together_are_all_identified()
     {
+        QFETCH(QString, notices);
         sim_instrument a(101);
         auto link = started_link({&a});
         sim_instrument b(102), c(103);
         list_ports({&a, &b, &c});
-        link->device_arrived({b.slave_path(), c.slave_path()});
+        const QStringList both{b.slave_path(), c.slave_path()};
+        if (notices == "unnamed inside")
+            run_ahead_of_queued([&] { link->device_arrived(); });
+        link->device_arrived(notices.startsWith("unnamed") ? QStringList() : both);
+        if (notices.endsWith("twice"))
+            link->device_arrived(notices.startsWith("unnamed") ? QStringList() : both);
         QTRY_COMPARE_WITH_TIMEOUT(int(link->device_count()), 3, sim_delivery_cap_ms);
         QCOMPARE(link->devices().port_names[1], b.slave_path());
         QCOMPARE(link->devices().port_names[2], c.slave_path());
