@@ -73,6 +73,7 @@ void instrument_link::close_ports()
 {
     connect_timer.stop();
     probe_queue.clear();
+    probing_port.clear();
     close_connecting_window();
     probe_port_.close();
     main_port_.close();
@@ -201,10 +202,12 @@ void instrument_link::ask_for_id(const QString &port)
 
 void instrument_link::connect_to_port()
 {
-    qCDebug(rz410_trace) << "serial wait p_name:" << connect_port_name;
+    // Taken now: a device-change notice handled in the event processing below empties connect_port_name.
+    const QString port = connect_port_name;
+    qCDebug(rz410_trace) << "serial wait p_name:" << port;
     connect_cancelled = false;
     connect_timer.start(connect_timeout);
-    if (connect_port_name.isEmpty()) {
+    if (port.isEmpty()) {
         probe_port_.close();
         return;
     }
@@ -213,13 +216,14 @@ void instrument_link::connect_to_port()
         platform::place_over(connecting_window.get(), opener);
     connecting_window->show();
     QCoreApplication::processEvents();
-    emit ask_id(connect_port_name);
+    emit ask_id(port);
 }
 
 void instrument_link::cancel_connection()
 {
     connect_cancelled = true;
     connect_timer.stop();
+    probing_port.clear();
     close_connecting_window();
     // A reset nobody answered must not leave later instruments waiting for a reset reply.
     reidentify = reidentify_idle;
@@ -237,7 +241,12 @@ void instrument_link::serialReceived_check()
     const QString answered_port = probe_port_name;
     id_reply_buffer.remove(0, identify_reply_size);
     probe_port_.close();
-    connect_timer.stop();
+    // A late answer from a port given up before may come while the next probe gets ready: that probe, and the
+    // wait for its answer, go on.
+    if (probing_port.isEmpty() || answered_port == probing_port) {
+        connect_timer.stop();
+        probing_port.clear();
+    }
 
     if (reply.valid) {
         const int known = table.index_of_port(answered_port);
@@ -405,14 +414,21 @@ void instrument_link::device_arrived(const QStringList &appeared)
     // When the system says which ports appeared, each of them is probed in turn: a bridge port
     // that is not an instrument must not be probed again in place of the one just plugged in, and
     // two cables plugged in together must both be identified. Without that list, the first bridge
-    // port not in the table is probed.
+    // port not in the table is probed. A port waiting for its probe or under it is no news: the same
+    // arrival told again, or the next cable's notice, must not have it identified twice in place of the
+    // port that did come.
+    QStringList unprobed;
+    for (const QString &name : watch_ports) {
+        if (!probe_queue.contains(name) && name != probing_port)
+            unprobed << name;
+    }
     if (appeared.isEmpty()) {
-        const QString port = first_unknown_port(table, watch_ports);
-        if (!port.isEmpty() && !probe_queue.contains(port))
+        const QString port = first_unknown_port(table, unprobed);
+        if (!port.isEmpty())
             probe_queue << port;
     } else {
-        for (const QString &name : watch_ports) {
-            if (appeared.contains(name) && table.index_of_port(name) < 0 && !probe_queue.contains(name))
+        for (const QString &name : unprobed) {
+            if (appeared.contains(name) && table.index_of_port(name) < 0)
                 probe_queue << name;
         }
     }
@@ -422,14 +438,19 @@ void instrument_link::device_arrived(const QStringList &appeared)
 
 void instrument_link::probe_next()
 {
-    if (scanning || probe_queue.isEmpty())
+    if (scanning || !probing_port.isEmpty() || probe_queue.isEmpty())
         return;
     if (table.full()) {
         probe_queue.clear();
         return;
     }
-    connect_port_name = probe_queue.takeFirst();
+    probing_port = probe_queue.takeFirst();
+    connect_port_name = probing_port;
     QCoreApplication::processEvents();
+    // A notice handled just now empties connect_port_name; the ports may have been closed altogether.
+    if (probing_port.isEmpty())
+        return;
+    connect_port_name = probing_port;
     connect_to_port();
 }
 

@@ -146,8 +146,11 @@ private:
     QByteArray id_reply_buffer;
     QString connect_port_name;
     QStringList watch_ports;
-    // Newly appeared ports still to be identified, one at a time.
+    // Newly appeared ports still to be identified, one at a time, and the one being identified now: from the
+    // moment it leaves the queue until it answers or its time runs out. A notice handled meanwhile must neither
+    // queue it again nor take its place.
     QStringList probe_queue;
+    QString probing_port;
     bool connect_cancelled = false;
     bool show_disconnected = false;
     link_view shown_view = link_view::disconnected;  // what the run screen was last told
