@@ -50,6 +50,7 @@ qv_analysis_window::qv_analysis_window(QWidget *parent)
     connect(ui->recent_analyses, &QWidget::customContextMenuRequested, this, &qv_analysis_window::show_select_menu);
     analysis_dir = QStringLiteral("Data/User/") + ui->user_box->currentText() + QStringLiteral("/Analysis");
     setAcceptDrops(true);
+    rotation_sliders_off();
     open_startup_analysis();
 }
 

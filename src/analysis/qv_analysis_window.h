@@ -167,6 +167,7 @@ private:
     int current_analysis() const;          // the list's current row, or -1
     // The row on show, or -1: what every command on "this analysis" acts on (save, image, folder, delete, colours).
     int analysis_on_show() const;
+    QVector<int> analyses_drawn() const;   // the rows on the plot: none without one on show
     int analysis_count() const;            // rows in the list (never more than the records)
     QVector<int> selected_analyses() const; // selected rows in the selection model's order
     QStringList selected_names() const;
@@ -185,6 +186,7 @@ private:
     void load_controls_from(int row);
     void set_save_buttons(bool enabled);
     void show_no_analysis();               // an empty list: no values or details, Analyze on
+    void rotation_sliders_off();           // nothing on show: no tangent for them to turn
 
     // the analyse action (qv_analysis_window_analyse.cpp)
     QString unique_analysis_name(const QString &base) const;  // base, or base_1, base_2 ... past saved rows

@@ -212,9 +212,11 @@ void qv_analysis_window::save_analysis_auto(int mode)
         name = ui->recent_analyses->item(row)->text();
     } else {
         // Without a row of that name there is nothing to save; another analysis must not go under this name.
+        // A row left undrawn is not saved either (the field keeps the name of a current row clicked off), as
+        // with the Save button: with nothing on show, none is.
         name = ui->analysis_name->text();
         const std::optional<int> named = last_row_named(row_texts(), name);
-        if (!named)
+        if (!named || !analyses_drawn().contains(*named))
             return;
         row = *named;
     }

@@ -45,6 +45,11 @@ int qv_analysis_window::analysis_on_show() const
     return analysis_list::row_on_show(current_analysis(), selected_analyses());
 }
 
+QVector<int> qv_analysis_window::analyses_drawn() const
+{
+    return analysis_list::rows_to_draw(ui->Open_Experiment_6->isChecked(), analysis_on_show(), selected_analyses());
+}
+
 QVector<int> qv_analysis_window::selected_analyses() const
 {
     return list_selection::selected_rows(ui->recent_analyses, analysis_count());
@@ -164,6 +169,15 @@ void qv_analysis_window::show_no_analysis()
     ui->details->clear();
     ui->Stop->setEnabled(true);
     set_save_buttons(false);
+    rotation_sliders_off();
+}
+
+void qv_analysis_window::rotation_sliders_off()
+{
+    // No tangent is drawn to turn: a rotation slider that moved would show a turn never applied. A row shown
+    // again sets them to its stored rotation and enables them as its saved state allows.
+    ui->tangent->setEnabled(false);
+    ui->cathodic_2->setEnabled(false);
 }
 
 void qv_analysis_window::set_save_buttons(bool enabled)
@@ -216,6 +230,7 @@ void qv_analysis_window::on_recent_analyses_itemClicked(QListWidgetItem *)
         const signal_hold held = hold({ui->details_box});
         ui->details->clear();
         ui->details_box->clear();
+        rotation_sliders_off();
         replot();
         return;
     }
@@ -238,8 +253,7 @@ void qv_analysis_window::on_recent_analyses_itemClicked(QListWidgetItem *)
     }
 
     // Only the analyses drawn are in the legend.
-    const bool single = ui->Open_Experiment_6->isChecked();
-    for (int r : analysis_list::rows_to_draw(single, cur, selected)) {
+    for (int r : analyses_drawn()) {
         show_analysis(r, book.record(r).ch1_shown != 0);
         book.record(r).ch1_curve->addToLegend();
     }

@@ -26,11 +26,7 @@ void qv_analysis_window::mouseMoveSignal(QMouseEvent *event) { legend_move(ui->w
 
 void qv_analysis_window::mouseReleaseSignal(QMouseEvent *) { legend_release(ui->widget2, legend_drag); }
 
-void qv_analysis_window::beforeReplot()
-{
-    // Free placement would otherwise stretch the legend over its rectangle.
-    qcp::limit_legend_to_contents(ui->widget2->legend);
-}
+void qv_analysis_window::beforeReplot() { fit_legend_before_replot(ui->widget2); }
 
 void qv_analysis_window::legend_menu()
 {

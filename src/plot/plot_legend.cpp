@@ -16,8 +16,9 @@ void setup_legend(QCustomPlot *plot, const QFont &window_font)
     plot->axisRect()->insetLayout()->setInsetRect(0, QRectF(0, 0, 0, 0));
 }
 
-void draw_legend_only_with_items(QCustomPlot *plot)
+void fit_legend_before_replot(QCustomPlot *plot)
 {
+    qcp::limit_legend_to_contents(plot->legend);
     // The legend and its items are the only things on their layer.
     if (QCPLayer *layer = plot->legend->layer())
         layer->setVisible(plot->legend->itemCount() > 0);

@@ -18,9 +18,11 @@ struct legend_drag_state {
     std::array<double, 2> offset{{0.0, 0.0}};  // grab point - legend corner, in fractions of the inset area
 };
 
-// An empty legend would draw its bare frame in the plot's corner (at start, after the list is emptied, with
-// nothing selected): it is drawn only while it lists a curve. Its own visibility stays the user's legend switch.
-void draw_legend_only_with_items(QCustomPlot *plot);
+// Before each replot of either screen's plot: the legend as small as its entries (free placement would stretch it
+// over its rectangle), and drawn only while it lists a curve, since an empty one would draw its bare frame in the
+// plot's corner (at start, after the list is emptied, with nothing on show). Its own visibility stays the user's
+// legend switch.
+void fit_legend_before_replot(QCustomPlot *plot);
 
 // A press inside the legend starts a drag (and holds the plot's own range drag); elsewhere nothing happens.
 void legend_press(QCustomPlot *plot, QPoint pointer, legend_drag_state &state);

@@ -36,9 +36,4 @@ void MainWindow::mouseMoveSignal(QMouseEvent *event) { legend_move(ui->widget, e
 
 void MainWindow::mouseReleaseSignal(QMouseEvent *) { legend_release(ui->widget, legend_drag); }
 
-void MainWindow::beforeReplot()
-{
-    // Free placement would otherwise stretch the legend over its rectangle.
-    qcp::limit_legend_to_contents(ui->widget->legend);
-    draw_legend_only_with_items(ui->widget);
-}
+void MainWindow::beforeReplot() { fit_legend_before_replot(ui->widget); }

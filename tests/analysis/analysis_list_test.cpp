@@ -565,14 +565,27 @@ private slots:
 
     // Open File Location also needs the current row on show: in the overlay view the only selected row clicked
     // off stays current, drawn nowhere, and neither its folder, its tangent, Hide/Show, the colour picker nor
-    // Center act on it.
+    // Center act on it. With nothing on show the legend draws no empty frame and the rotation sliders are off;
+    // shown again, the row has both, the sliders at its stored rotation.
     void list_menu_entries_need_a_current_row()
     {
+        auto *tangent = child<QSlider>(w, "tangent");
+        auto *cathodic_2 = child<QSlider>(w, "cathodic_2");
+        const auto legend_drawn = [&] {
+            plot()->replot();
+            return plot()->legend->realVisibility();
+        };
         for (const int state : {0, 1, 2}) {  // empty, one analysis on show, that analysis clicked off
-            if (state == 1)
+            if (state == 1) {
                 make(1);
+                tangent->setValue(7);
+                cathodic_2->setValue(-4);
+            }
             if (state == 2)
                 click_row(list, 0);
+            QCOMPARE(legend_drawn(), state == 1);
+            QCOMPARE(tangent->isEnabled(), state == 1);
+            QCOMPARE(cathodic_2->isEnabled(), state == 1);
             with_popup([&] { w->show_select_menu(QPoint(5, 5)); }, [&](QMenu *m) {
                 QStringList texts;
                 for (QAction *a : m->actions()) {
@@ -591,9 +604,8 @@ private slots:
         w->open_file_loc();
         QCOMPARE(w->findChildren<QMessageBox *>().size(), 1);
         const analysis_result &res = w->analyses().result(0);
-        const int turned = res.current_tangent;
-        QTest::keyClick(child<QSlider>(w, "tangent"), Qt::Key_Right);
-        QCOMPARE(int(res.current_tangent), turned);
+        QTest::keyClick(tangent, Qt::Key_Right);
+        QCOMPARE(int(res.current_tangent), 7);
         auto *hide = child<QToolButton>(w, "Open_Experiment_2");
         hide->click();
         QVERIFY(!hide->isChecked());
@@ -603,6 +615,12 @@ private slots:
         plot()->xAxis->setRange(2, 3);
         child<QToolButton>(w, "Center")->click();
         QCOMPARE(plot()->xAxis->range(), QCPRange(2, 3));
+
+        click_row(list, 0);
+        QVERIFY(legend_drawn());
+        QVERIFY(tangent->isEnabled() && cathodic_2->isEnabled());
+        QCOMPARE(QVector<int>({tangent->value(), cathodic_2->value()}), QVector<int>({7, -4}));
+        QCOMPARE(QVector<int>({res.current_tangent, res.current_cathodic_2}), QVector<int>({7, 4}));
     }
 
     void legend_entry_names_what_it_does()

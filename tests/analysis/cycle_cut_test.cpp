@@ -139,6 +139,8 @@ private slots:
         QTest::newRow("1 mV from 0 V") << 0.0 << 600.0 << -400.0 << 1.0 << 1 << 3 << 5600 << false << 1600 << 2000;
         QTest::newRow("1 mV, stopped in cycle 31") << -400.0 << 600.0 << -400.0 << 1.0 << 1 << 50 << 61234 << false << 2000 << 2000;
         QTest::newRow("1 mV, stopped a point before a turn") << -400.0 << 600.0 << -400.0 << 1.0 << 1 << 50 << 59999 << false << 2000 << 2000;
+        // The grid turns (-100.096, +100.096 mV) lie outside the requested ones: each estimate runs ahead of its turn.
+        QTest::newRow("1 mV, turns outside") << -100.0 << 100.0 << -100.0 << 1.0 << 1 << 20 << 8000 << false << 400 << 400;
         QTest::newRow("1 mV, six digits") << -400.0 << 600.0 << -400.0 << 1.0 << 1 << 50 << 100000 << true << 2000 << 2000;
         QTest::newRow("standard run") << -1000.0 << 1000.0 << -1000.0 << grid_mV << 736 << 3 << 16308 << false << 5436 << 5436;
         QTest::newRow("standard run, six digits") << -1000.0 << 1000.0 << -1000.0 << grid_mV << 736 << 3 << 16308 << true << 5436 << 5436;

@@ -9,7 +9,8 @@
 constexpr double grid_mV = 0.736;
 
 // `count` samples of the triangle start -> high -> low -> high ..., requested in steps of step_mV and reported as
-// the nearest grid point (V): at 1, 2 and 5 mV the steps come out uneven and the turns inside the requested ones.
+// the nearest grid point (V): at 1, 2 and 5 mV the steps come out uneven and the turns off the requested ones
+// (inside from -400 to 600 mV, outside from -100 to 100 mV).
 // At the native step (grid_mV) the sweep moves one grid unit a sample between the grid points nearest its vertices.
 // With `six_digits` every potential is read back as an experiment file keeps it, to six significant digits.
 inline std::vector<double> grid_sweep(double start_mV, double high_mV, double low_mV, double step_mV, long count,

@@ -126,6 +126,15 @@ private slots:
         const analysis_result &res = first->analyses().result(0);
         QCOMPARE(qcp::point_count(res.anodic_tangent), 4);
 
+        // Saved turned: the file keeps the turned lines and the rotations, not the slopes they were turned from.
+        const auto turn = [](QWidget *w, int anodic, int cathodic) {
+            child<QSlider>(w, "tangent")->setValue(anodic);
+            child<QSlider>(w, "cathodic_2")->setValue(cathodic);
+        };
+        turn(first.get(), 15, 9);
+        const qcp::points live[] = {qcp::read_points(res.anodic_tangent), qcp::read_points(res.cathodic_tangent)};
+        turn(first.get(), 6, -4);
+
         // Typed without its extension into another folder: ".qva" is added and the base name taken.
         QDir().mkpath("elsewhere");
         next_save = dir->path() + "/elsewhere/run.1";
@@ -152,6 +161,26 @@ private slots:
         QCOMPARE(child<QSlider>(second.get(), "slider_rate")->value(), 9700);
         QCOMPARE(readouts(second.get()), QStringLiteral("9700 200"));
         QCOMPARE(second->experiment(0).name, QString("run"));
+
+        // Renamed (so unsaved, its sliders live again) and turned further, the reopened lines are those the same
+        // turns drew live, to the six digits the file keeps of the cycle.
+        auto *list = child<QListWidget>(second.get(), "recent_analyses");
+        list->item(0)->setText("run turned");
+        second->on_recent_analyses_itemClicked(list->item(0));
+        turn(second.get(), 15, 9);
+        const qcp::points reopened[] = {qcp::read_points(back.anodic_tangent), qcp::read_points(back.cathodic_tangent)};
+        const double tolerance = 1e-5 * (made.i_max - made.i_min);
+        for (int line = 0; line < 2; ++line) {
+            QCOMPARE(reopened[line].keys.size(), 4);
+            for (int i = 0; i < 4; ++i) {
+                const QPointF got(reopened[line].keys[i], reopened[line].values[i]);
+                const QPointF want(live[line].keys[i], live[line].values[i]);
+                QVERIFY2(std::abs(got.x() - want.x()) < 1e-6 && std::abs(got.y() - want.y()) < tolerance,
+                         qPrintable(QString("line %1 point %2: (%3 V, %4 uA), live (%5 V, %6 uA)").arg(line).arg(i)
+                                        .arg(got.x()).arg(got.y()).arg(want.x()).arg(want.y())));
+            }
+        }
+        list->item(0)->setText("run");
 
         // Opened again: a new row with a free name, which the legend shows too.
         open(second.get(), next_save + ".qva");
@@ -414,16 +443,20 @@ private slots:
     }
 
     // In the overlay view a click or Space on the only selected analysis leaves it current but drawn nowhere:
-    // Image, Save Analysis, the quick save, Open File Location and Delete leave it alone until it is on show again.
+    // Image, Save Analysis, either quick save (the one beside the name field finds it by the name the field
+    // keeps), Open File Location and Delete leave it alone until it is on show again.
     void commands_act_only_on_the_analysis_on_show_data()
     {
         QTest::addColumn<bool>("by_key");
-        QTest::newRow("clicked off") << false;
-        QTest::newRow("Space") << true;
+        QTest::addColumn<QByteArray>("quick_save");
+        QTest::newRow("clicked off") << false << QByteArray("Save_Analysis_3");
+        QTest::newRow("Space") << true << QByteArray("Save_Analysis_3");
+        QTest::newRow("quick save by name") << false << QByteArray("Save_Analysis_2");
     }
     void commands_act_only_on_the_analysis_on_show()
     {
         QFETCH(bool, by_key);
+        QFETCH(QByteArray, quick_save);
         // The opener notes which phase started it; the folder, appended last, is not looked at.
         const QString opened = dir->path() + "/opened";
         const auto opener_of = [&](const QString &phase, const char *delay) {
@@ -445,13 +478,14 @@ private slots:
         const auto act = [&] {
             press(w.get(), "Image");
             child<QAction>(w.get(), "actionSave")->trigger();
-            press(w.get(), "Save_Analysis_3");  // its own file: written over without a dialog
+            press(w.get(), quick_save.constData());  // its own file: written over without a dialog
             w->open_file_loc();
         };
         QSignalSpy delete_asked(w.get(), &qv_analysis_window::analysis_number);
 
         toggle();
         QVERIFY(list->currentRow() == 0 && !list->item(0)->isSelected());
+        QCOMPARE(child<QLineEdit>(w.get(), "analysis_name")->text(), QStringLiteral("a"));
         act();
         press(w.get(), "Delete_Analysis_2");
         QCOMPARE(save_proposals, QStringList());
