@@ -744,12 +744,23 @@ void main_window_files_test::center_holds_a_refiltered_curve_as_drawn()
     record(0).i_min = float(std::min(0.0, drawn().lower));
     record(0).i_max = float(std::max(0.0, drawn().upper));
 
+    QCustomPlot *plot = window->findChild<QCustomPlot *>("widget");
+    const QCPRange before = plot->yAxis->range();
     refilter_row(0, choices.value(chosen_hz));
     QCOMPARE(record(0).filter_hz, chosen_hz);
+    // The re-filter alone widens the axes to hold the curves as drawn (to the record's single precision), and
+    // never narrows them.
+    const QCPRange kept = plot->yAxis->range();
+    const QCPRange want = drawn();
+    const double slack = 1e-5 * std::max(1.0, std::max(std::fabs(want.lower), std::fabs(want.upper)));
+    QVERIFY2(kept.lower <= std::min(before.lower, want.lower + slack)
+                 && kept.upper >= std::max(before.upper, want.upper - slack),
+             qPrintable(QString("y %1..%2, before %3..%4, drawn %5..%6")
+                            .arg(kept.lower).arg(kept.upper).arg(before.lower).arg(before.upper)
+                            .arg(want.lower).arg(want.upper)));
     child<QListWidget>("listWidget")->item(0)->setSelected(true);
     window->on_Center_clicked();
-    const QCPRange y = window->findChild<QCustomPlot *>("widget")->yAxis->range();
-    const QCPRange want = drawn();
+    const QCPRange y = plot->yAxis->range();
     const auto near = [](double a, double b) { return std::fabs(a - b) <= 1e-4 * std::max(1.0, std::fabs(b)); };
     QVERIFY2(near(y.lower, want.lower) && near(y.upper, want.upper),
              qPrintable(QString("y %1..%2, drawn %3..%4").arg(y.lower).arg(y.upper).arg(want.lower).arg(want.upper)));
