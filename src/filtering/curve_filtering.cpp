@@ -14,6 +14,7 @@ const QString chronoamperometry = QStringLiteral("Chronoamperometry");
 const QString differential_pulse = QStringLiteral("Diff. Pulse Voltammetry");
 const QString normal_pulse = QStringLiteral("Normal Pulse Voltammetry");
 const QString linear_sweep = QStringLiteral("Linear Sweep Voltammetry");
+const QString cyclic = QStringLiteral("Cyclic Voltammetry");
 const QString period_prefix = QStringLiteral("Period(ms): ");
 
 // QVector::resize detaches (copies) a shared vector even when the size stays; a pass often hands back the live
@@ -117,16 +118,19 @@ float common_cutoff(float current, const QVector<float> &selected)
     return current;
 }
 
-double sampling_rate_hz(const QString &method, double rate, bool both_electrodes)
+double sampling_rate_hz(const QString &method, double rate, bool both_electrodes, uint16_t resolution)
 {
     if (method == differential_pulse)
         return rate > 0 ? 1000.0 / rate : 0.0;
     if (method == amperometric || method == chronoamperometry)
         return both_electrodes ? double(two_electrode_rate_hz) : double(one_electrode_rate_hz);
+    // A sweep takes one sample per potential step: at `rate` mV/s in s mV steps that is rate / s a second.
+    if (method == cyclic || method == linear_sweep)
+        return rate / double(whole_step_mV(resolution));
     return rate;
 }
 
-double record_sampling_rate_hz(const QString &method, uint16_t rate, bool both_electrodes,
+double record_sampling_rate_hz(const QString &method, uint16_t rate, bool both_electrodes, uint16_t resolution,
                                const QStringList &details)
 {
     if (method == differential_pulse || method == normal_pulse) {
@@ -140,7 +144,7 @@ double record_sampling_rate_hz(const QString &method, uint16_t rate, bool both_e
             break;
         }
     }
-    return sampling_rate_hz(method, rate, both_electrodes);
+    return sampling_rate_hz(method, rate, both_electrodes, resolution);
 }
 
 bool both_electrodes_of_channel(uint8_t channel_code) { return channel_code == 3; }

@@ -58,13 +58,16 @@ constexpr double one_electrode_period_ms = 1.3978125;
 constexpr int order_cap = 500;      // every pass
 constexpr int order_cap_we2 = 300;  // the live and final WE2 pass of records that are not chronoamperometry
 
-// Sampling rate by method name: differential pulse 1000 / rate (rate holding the pulse period in ms),
-// amperometric and chronoamperometry the fixed rate of the electrodes recorded, every other method `rate`.
-double sampling_rate_hz(const QString &method, double rate, bool both_electrodes);
+// Sampling rate by method name: cyclic and linear sweep `rate` (mV/s) over the potential step `resolution`
+// (mV, or 736) counted by whole_step_mV, so 1 mV, 0.736 mV and unknown steps give `rate` itself; differential
+// pulse 1000 / rate (rate holding the pulse period in ms); amperometric and chronoamperometry the fixed rate of
+// the electrodes recorded; every other method `rate`.
+double sampling_rate_hz(const QString &method, double rate, bool both_electrodes, uint16_t resolution);
 
-// The same for a record. A pulse method's details carry its "Period(ms): " line; the rate is taken from it
-// because `rate` means 1000 / period in a record made by a run but the period (or width) in one read from a file.
-double record_sampling_rate_hz(const QString &method, uint16_t rate, bool both_electrodes,
+// The same for a record; every pass takes its rate from here. A pulse method's details carry its
+// "Period(ms): " line; the rate is taken from it because `rate` means 1000 / period in a record made by a run
+// but the period (or width) in one read from a file.
+double record_sampling_rate_hz(const QString &method, uint16_t rate, bool both_electrodes, uint16_t resolution,
                                const QStringList &details);
 
 // Electrodes recorded: a run knows them from its channel code, a stored record from which raw curves hold points.

@@ -504,7 +504,8 @@ void MainWindow::filter_experiment(uint16_t index)
     const curve_filtering::series raw2 = series_of(record.ch2_raw_curve);
     // The electrodes recorded are those with samples, whatever the show/hide boxes say.
     const bool both = curve_filtering::both_electrodes_of_raw(raw1.keys.size(), raw2.keys.size());
-    const double fs = curve_filtering::record_sampling_rate_hz(record.method, record.rate, both, record.details);
+    const double fs =
+        curve_filtering::record_sampling_rate_hz(record.method, record.rate, both, record.resolution, record.details);
     qCDebug(rz410_trace) << "cut off:" << curve_filtering::normalised_cutoff(record.filter_hz, fs);
     // The point counts come from the raw curves: the shown ones may have been left short by an earlier pass.
     curve_filtering::stored_layout layout;

@@ -115,30 +115,60 @@ private slots:
                  QVector<float>({2.0f, -1.0f, 0.0f, -1.0f, 1.0f}));
     }
 
+    void sampling_rate_table_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("resolution");  // the potential step: mV, 736 for 0.736 mV, 0 when none is known
+        QTest::addColumn<bool>("both");
+        QTest::addColumn<double>("want");
+        const double both = double(300.62247f), one = double(715.4035f);
+        const QString cv = "Cyclic Voltammetry", lsv = "Linear Sweep Voltammetry";
+        // A sweep's samples lie one step apart: v mV/s in s mV steps give v / s a second.
+        QTest::newRow("cyclic 1 mV") << cv << 100 << 1 << true << 100.0;
+        QTest::newRow("cyclic 0.736 mV counts as 1 mV") << cv << 100 << step_736_uV << true << 100.0;
+        QTest::newRow("cyclic, no step known") << cv << 100 << 0 << false << 100.0;
+        QTest::newRow("cyclic 2 mV") << cv << 20 << 2 << false << 10.0;
+        QTest::newRow("cyclic 5 mV") << cv << 100 << 5 << true << 20.0;
+        QTest::newRow("cyclic 10 mV") << cv << 100 << 10 << false << 10.0;
+        QTest::newRow("linear sweep 1 mV") << lsv << 50 << 1 << false << 50.0;
+        QTest::newRow("linear sweep 0.736 mV") << lsv << 50 << step_736_uV << false << 50.0;
+        QTest::newRow("linear sweep 5 mV") << lsv << 50 << 5 << false << 10.0;
+        // The step is no part of the other methods' rates.
+        QTest::newRow("square wave") << "Square Wave Voltammetry" << 25 << 5 << false << 25.0;
+        QTest::newRow("normal pulse") << "Normal Pulse Voltammetry" << 25 << 5 << false << 25.0;
+        QTest::newRow("differential pulse") << "Diff. Pulse Voltammetry" << 20 << 5 << false << 50.0;
+        QTest::newRow("differential pulse, period 0") << "Diff. Pulse Voltammetry" << 0 << 1 << false << 0.0;
+        QTest::newRow("amperometric, both") << "Amperometric" << 1 << 5 << true << both;
+        QTest::newRow("amperometric, one") << "Amperometric" << 1 << 5 << false << one;
+        QTest::newRow("chronoamperometry, both") << "Chronoamperometry" << 200 << 1 << true << both;
+        QTest::newRow("chronoamperometry, one") << "Chronoamperometry" << 200 << 1 << false << one;
+    }
     void sampling_rate_table()
     {
-        const double both = double(300.62247f), one = double(715.4035f);
-        QCOMPARE((QVector<double>{sampling_rate_hz("Cyclic Voltammetry", 100, true),
-                                  sampling_rate_hz("Square Wave Voltammetry", 25, false),
-                                  sampling_rate_hz("Diff. Pulse Voltammetry", 20, false),
-                                  sampling_rate_hz("Amperometric", 1, true), sampling_rate_hz("Amperometric", 1, false),
-                                  sampling_rate_hz("Chronoamperometry", 200, true),
-                                  sampling_rate_hz("Chronoamperometry", 200, false),
-                                  sampling_rate_hz("Diff. Pulse Voltammetry", 0, false)}),
-                 QVector<double>({100.0, 25.0, 50.0, both, one, both, one, 0.0}));
+        QFETCH(QString, method);
+        QFETCH(int, rate);
+        QFETCH(int, resolution);
+        QFETCH(bool, both);
+        QFETCH(double, want);
+        QCOMPARE(sampling_rate_hz(method, rate, both, uint16_t(resolution)), want);
+        QCOMPARE(record_sampling_rate_hz(method, uint16_t(rate), both, uint16_t(resolution), {}), want);
+    }
 
+    void pulse_and_electrode_rates()
+    {
         // Pulse records: the period line of the details decides, whichever meaning `rate` has.
         const QStringList dpv = {"Diff. Pulse Voltammetry", "Ei(mV): -1000", "Ef(mV): 1000", "Step(mV): 2",
                                  "Width(ms): 10",           "Period(ms): 300"};
-        QCOMPARE(record_sampling_rate_hz("Diff. Pulse Voltammetry", 3, false, dpv), 1000.0 / 300);
-        QCOMPARE(record_sampling_rate_hz("Diff. Pulse Voltammetry", 300, false, dpv), 1000.0 / 300);
+        QCOMPARE(record_sampling_rate_hz("Diff. Pulse Voltammetry", 3, false, 1, dpv), 1000.0 / 300);
+        QCOMPARE(record_sampling_rate_hz("Diff. Pulse Voltammetry", 300, false, 1, dpv), 1000.0 / 300);
         QStringList npv = dpv;
         npv[0] = "Normal Pulse Voltammetry";
         npv[5] = "Period(ms): 40";
-        QCOMPARE(record_sampling_rate_hz("Normal Pulse Voltammetry", 5, false, npv), 25.0);
+        QCOMPARE(record_sampling_rate_hz("Normal Pulse Voltammetry", 5, false, 1, npv), 25.0);
         // Without the line the table applies.
-        QCOMPARE(record_sampling_rate_hz("Diff. Pulse Voltammetry", 20, false, {}), 50.0);
-        QCOMPARE(record_sampling_rate_hz("Normal Pulse Voltammetry", 25, false, {}), 25.0);
+        QCOMPARE(record_sampling_rate_hz("Diff. Pulse Voltammetry", 20, false, 1, {}), 50.0);
+        QCOMPARE(record_sampling_rate_hz("Normal Pulse Voltammetry", 25, false, 1, {}), 25.0);
 
         // The electrodes recorded, not the show/hide boxes.
         QVERIFY(both_electrodes_of_channel(3));

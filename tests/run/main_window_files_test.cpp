@@ -72,6 +72,8 @@ private slots:
     void the_256th_experiment_is_refused();
     void list_refilter_uses_the_recorded_electrodes_rate();
     void list_refilter_smooths_stored_chrono_steps_apart();
+    void list_refilter_keeps_a_coarse_sweeps_peak_data();
+    void list_refilter_keeps_a_coarse_sweeps_peak();
     void center_holds_a_refiltered_curve_as_drawn_data();
     void center_holds_a_refiltered_curve_as_drawn();
     void drop_opens_only_lower_case_qve();
@@ -705,6 +707,41 @@ void main_window_files_test::list_refilter_smooths_stored_chrono_steps_apart()
     for (int i = 0; i < flat.size(); ++i)
         QVERIFY2(std::fabs(shown.values[i] - flat[i]) < 1e-9, qPrintable(QString::number(i)));
     QCOMPARE(qcp::point_count(chrono.ch2_curve), 0);
+}
+
+void main_window_files_test::list_refilter_keeps_a_coarse_sweeps_peak_data()
+{
+    QTest::addColumn<int>("method");
+    QTest::newRow("cyclic") << int(method_index::cyclic);
+    QTest::newRow("linear sweep") << int(method_index::linear_sweep);
+}
+
+// A sweep saved at 100 mV/s in 5 mV steps (20 samples a second, the step from the file's resolution line),
+// a Gaussian peak 90 mV wide at half height: re-filtered at 5 Hz, its shown peak keeps the samples' height and
+// potential.
+void main_window_files_test::list_refilter_keeps_a_coarse_sweeps_peak()
+{
+    QFETCH(int, method);
+    experiment_data r = method_record(method_index(method));
+    r.rate = 100;
+    r.resolution = 5;
+    r.ch1 = r.ch1_raw = r.ch2 = r.ch2_raw = point_series();
+    const double sigma_mV = 90.0 / 2.3548;
+    for (int i = 0; i <= 200; ++i) {
+        const double mV = -400.0 + 5.0 * i;
+        r.ch1_raw.append(mV / 1000.0, 2.0 + 40.0 * std::exp(-0.5 * std::pow((mV - 230.0) / sigma_mV, 2)));
+    }
+    r.ch1 = r.ch1_raw;
+    dir->write_file(experiments + "coarse.qve", file_of(r));
+    open(experiments + "coarse.qve");
+    QCOMPARE(record(0).resolution, uint16_t(5));
+    refilter_row(0, &MainWindow::filt_menu5);
+    const qcp::points shown = qcp::read_points(record(0).ch1_curve);
+    QCOMPARE(shown.keys, qcp::read_points(record(0).ch1_raw_curve).keys);
+    const auto top = std::max_element(shown.values.begin(), shown.values.end());
+    const double height = *top - 2.0;
+    QVERIFY2(std::fabs(height - 40.0) < 0.01 * 40.0, qPrintable(QString("peak %1 over 40").arg(height)));
+    QVERIFY(std::fabs(shown.keys[int(top - shown.values.begin())] - 0.23) < 1e-6);
 }
 
 void main_window_files_test::center_holds_a_refiltered_curve_as_drawn_data()
