@@ -37,8 +37,14 @@ float mode_cutoff_hz(int mode);
 // with nothing checked it is 0.5, and the 0.5 Hz action itself is never consulted.
 float selected_filter_cutoff(const std::array<bool, filter_mode_count> &checked);
 
+// How fast a method's page sweeps the potential, in mV/s (single precision): the cyclic and linear sweep
+// pages' own rates, a pulse method's pulses per second times its step, square wave's frequency times its step.
+// 0 for chronoamperometry, amperometry and a pulse period of 0.
+float page_scan_rate_mV_s(method_index method, const method_pages &pages);
+
 // Cut-off stored in a new record at run start: `selected` (from selected_filter_cutoff) unless it is -1,
-// then the automatic rule for the method from the rate on its page.
+// then the automatic rule: a voltammetric method's scan rate / 20 on the ladder 10, 5, 2, 1, 0.5 Hz;
+// chronoamperometry raw data, amperometry 5 Hz.
 float run_cutoff_hz(float selected, method_index method, const method_pages &pages);
 
 // A cut-off this close to 0 means raw data.

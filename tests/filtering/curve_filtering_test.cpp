@@ -75,37 +75,66 @@ private slots:
                  QVector<float>({0.0f, 0.5f, 10.0f, -1.0f, -1.0f}));
     }
 
+    void automatic_cutoff_per_method_data()
+    {
+        // The cyclic page keeps the form's 20 mV/s on every row but its own, so a method reading it shows.
+        QTest::addColumn<int>("method");
+        QTest::addColumn<int>("rate");    // Scan_Rate or lsv_rate (mV/s), swv_freq (Hz)
+        QTest::addColumn<int>("period");  // dpv_period or npv_period (ms)
+        QTest::addColumn<int>("step");    // Scan_step, or the pulse method's step (mV)
+        QTest::addColumn<float>("want");
+        const int cv = int(method_index::cyclic), lsv = int(method_index::linear_sweep);
+        const int dpv = int(method_index::differential_pulse), swv = int(method_index::square_wave);
+        const int npv = int(method_index::normal_pulse);
+        QTest::newRow("cyclic 20 mV/s: r = 1") << cv << 20 << 0 << 1 << 1.0f;
+        QTest::newRow("cyclic 15 mV/s: 0.75 is not above 0.75") << cv << 15 << 0 << 1 << 0.5f;
+        QTest::newRow("cyclic 50 mV/s") << cv << 50 << 0 << 1 << 2.0f;
+        QTest::newRow("cyclic 100 mV/s, 1 mV") << cv << 100 << 0 << 1 << 5.0f;
+        QTest::newRow("cyclic 100 mV/s, 0.736 mV") << cv << 100 << 0 << step_736_uV << 5.0f;
+        QTest::newRow("cyclic 100 mV/s, 5 mV") << cv << 100 << 0 << 5 << 5.0f;
+        // Each threshold belongs to the row below it: exactly 30, 70 and 150 mV/s are not above 1.5, 3.5 and 7.5.
+        QTest::newRow("cyclic 30") << cv << 30 << 0 << 1 << 1.0f;
+        QTest::newRow("cyclic 31") << cv << 31 << 0 << 1 << 2.0f;
+        QTest::newRow("cyclic 70") << cv << 70 << 0 << 1 << 2.0f;
+        QTest::newRow("cyclic 71") << cv << 71 << 0 << 1 << 5.0f;
+        QTest::newRow("cyclic 150") << cv << 150 << 0 << 1 << 5.0f;
+        QTest::newRow("cyclic 151") << cv << 151 << 0 << 1 << 10.0f;
+        QTest::newRow("linear sweep 100 mV/s, its own rate") << lsv << 100 << 0 << 1 << 5.0f;
+        QTest::newRow("linear sweep 151 mV/s") << lsv << 151 << 0 << 1 << 10.0f;
+        QTest::newRow("square wave 15 Hz, 4 mV") << swv << 15 << 0 << 4 << 2.0f;
+        QTest::newRow("square wave 25 Hz, 4 mV") << swv << 25 << 0 << 4 << 5.0f;
+        QTest::newRow("square wave 20 Hz, 2 mV (the form's)") << swv << 20 << 0 << 2 << 2.0f;
+        QTest::newRow("square wave 50 Hz, 3 mV: exactly 7.5") << swv << 50 << 0 << 3 << 5.0f;
+        QTest::newRow("differential pulse 100 ms, 5 mV") << dpv << 0 << 100 << 5 << 2.0f;
+        QTest::newRow("differential pulse 20 ms, 2 mV (the form's)") << dpv << 0 << 20 << 2 << 5.0f;
+        QTest::newRow("differential pulse 60 ms, 9 mV: exactly 7.5") << dpv << 0 << 60 << 9 << 5.0f;
+        QTest::newRow("normal pulse 100 ms, 5 mV") << npv << 0 << 100 << 5 << 2.0f;
+        QTest::newRow("normal pulse 10 ms, 10 mV (the form's)") << npv << 0 << 10 << 10 << 10.0f;
+        // No rate at all: the lowest cut-off, no division by zero.
+        QTest::newRow("normal pulse, period 0") << npv << 0 << 0 << 10 << 0.5f;
+        QTest::newRow("normal pulse, step 0") << npv << 0 << 10 << 0 << 0.5f;
+        QTest::newRow("chronoamperometry: raw data") << int(method_index::chronoamperometry) << 500 << 10 << 5 << 0.0f;
+        QTest::newRow("amperometry: 5 Hz") << int(method_index::amperometry) << 500 << 10 << 5 << 5.0f;
+    }
     void automatic_cutoff_per_method()
     {
+        QFETCH(int, method);
+        QFETCH(int, rate);
+        QFETCH(int, period);
+        QFETCH(int, step);
+        QFETCH(float, want);
+        const method_index m = method_index(method);
         method_pages p;
-        p.cv.rate_mV_s = 20;  // r = 1
-        QCOMPARE(run_cutoff_hz(-1, method_index::cyclic, p), 1.0f);
-        p.cv.rate_mV_s = 15;  // r = 0.75 is not above 0.75
-        QCOMPARE(run_cutoff_hz(-1, method_index::cyclic, p), 0.5f);
-        p.cv.rate_mV_s = 50;  // 2.5
-        QCOMPARE(run_cutoff_hz(-1, method_index::cyclic, p), 2.0f);
-        p.cv.rate_mV_s = 100;  // 5
-        QCOMPARE(run_cutoff_hz(-1, method_index::cyclic, p), 5.0f);
-        // Each threshold belongs to the row below it: exactly 30, 70 and 150 mV/s are not above 1.5, 3.5 and 7.5.
-        const std::pair<int, float> edges[] = {{30, 1.0f}, {31, 2.0f}, {70, 2.0f}, {71, 5.0f}, {150, 5.0f}};
-        for (const auto &edge : edges) {
-            p.cv.rate_mV_s = edge.first;
-            QCOMPARE(run_cutoff_hz(-1, method_index::cyclic, p), edge.second);
-        }
-        p.cv.rate_mV_s = 151;  // 7.55
-        p.lsv.rate_mV_s = 1;   // linear sweep reads the cyclic page's rate
-        QCOMPARE(run_cutoff_hz(-1, method_index::linear_sweep, p), 10.0f);
-        p.dpv.period_ms = 20;  // 50 / 20 = 2.5
-        QCOMPARE(run_cutoff_hz(-1, method_index::differential_pulse, p), 2.0f);
-        p.swv.freq_Hz = 20;
-        QCOMPARE(run_cutoff_hz(-1, method_index::square_wave, p), 1.0f);
-        p.npv.period_ms = 0;  // no rate at all: the lowest cut-off, no division by zero
-        QCOMPARE(run_cutoff_hz(-1, method_index::normal_pulse, p), 0.5f);
-        QCOMPARE(run_cutoff_hz(-1, method_index::chronoamperometry, p), 0.0f);
-        QCOMPARE(run_cutoff_hz(-1, method_index::amperometry, p), 5.0f);
+        if (m == method_index::cyclic)
+            p.cv.rate_mV_s = rate;
+        p.cv.step = step;
+        p.lsv.rate_mV_s = p.swv.freq_Hz = rate;
+        p.dpv.period_ms = p.npv.period_ms = period;
+        p.dpv.step_mV = p.swv.step_mV = p.npv.step_mV = step;
+        QCOMPARE(run_cutoff_hz(-1, m, p), want);
         // A fixed choice wins for every method.
-        QCOMPARE(run_cutoff_hz(2, method_index::chronoamperometry, p), 2.0f);
-        QCOMPARE(run_cutoff_hz(0, method_index::amperometry, p), 0.0f);
+        QCOMPARE(run_cutoff_hz(2, m, p), 2.0f);
+        QCOMPARE(run_cutoff_hz(0, m, p), 0.0f);
     }
 
     void common_cutoff_of_selection()
