@@ -14,6 +14,7 @@ const QString chronoamperometry = QStringLiteral("Chronoamperometry");
 const QString differential_pulse = QStringLiteral("Diff. Pulse Voltammetry");
 const QString normal_pulse = QStringLiteral("Normal Pulse Voltammetry");
 const QString linear_sweep = QStringLiteral("Linear Sweep Voltammetry");
+const QString cyclic = QStringLiteral("Cyclic Voltammetry");
 const QString period_prefix = QStringLiteral("Period(ms): ");
 
 // QVector::resize detaches (copies) a shared vector even when the size stays; a pass often hands back the live
@@ -53,8 +54,12 @@ float cutoff_for_rate(float r)
     return 0.5f;
 }
 
-// Samples per second of a pulse method with this period; a period of 0 gives no rate (the lowest cut-off).
-float pulse_rate(int period_ms) { return period_ms > 0 ? 1000.0f / float(period_ms) : 0.0f; }
+// Scan rate of a pulse method: step / period, in mV/s; a period of 0 gives no rate (the lowest cut-off).
+// The step is multiplied before the division so that rates on the ladder's edges come out exact.
+float pulse_scan_rate(int step_mV, int period_ms)
+{
+    return period_ms > 0 ? 1000.0f * float(step_mV) / float(period_ms) : 0.0f;
+}
 
 }  // namespace
 
@@ -89,21 +94,32 @@ float selected_filter_cutoff(const std::array<bool, filter_mode_count> &checked)
     return result;
 }
 
+float page_scan_rate_mV_s(method_index method, const method_pages &pages)
+{
+    switch (method) {
+    case method_index::cyclic: return float(pages.cv.rate_mV_s);
+    case method_index::linear_sweep: return float(pages.lsv.rate_mV_s);
+    case method_index::differential_pulse: return pulse_scan_rate(pages.dpv.step_mV, pages.dpv.period_ms);
+    case method_index::square_wave: return float(pages.swv.freq_Hz) * float(pages.swv.step_mV);
+    case method_index::normal_pulse: return pulse_scan_rate(pages.npv.step_mV, pages.npv.period_ms);
+    case method_index::chronoamperometry:
+    case method_index::amperometry: break;
+    }
+    return 0.0f;
+}
+
 float run_cutoff_hz(float selected, method_index method, const method_pages &pages)
 {
     if (selected != -1.0f)
         return selected;
     switch (method) {
-    case method_index::cyclic:
-    case method_index::linear_sweep:  // the cyclic page's rate serves linear sweep as well
-        return cutoff_for_rate(float(pages.cv.rate_mV_s) / 20.0f);
-    case method_index::differential_pulse: return cutoff_for_rate(pulse_rate(pages.dpv.period_ms) / 20.0f);
-    case method_index::square_wave: return cutoff_for_rate(float(pages.swv.freq_Hz) / 20.0f);
-    case method_index::normal_pulse: return cutoff_for_rate(pulse_rate(pages.npv.period_ms) / 20.0f);
     case method_index::chronoamperometry: return 0.0f;
     case method_index::amperometry: return 5.0f;
+    default:
+        // A peak a sweep passes at v mV/s lasts about its width / v seconds: the cut-off follows the scan rate,
+        // whatever the samples per second, so that the smoothing keeps the peaks of every method.
+        return cutoff_for_rate(page_scan_rate_mV_s(method, pages) / 20.0f);
     }
-    return 0.5f;
 }
 
 bool is_raw_cutoff(float filter_hz) { return filter_hz > -0.001f && filter_hz < 0.001f; }
@@ -117,16 +133,19 @@ float common_cutoff(float current, const QVector<float> &selected)
     return current;
 }
 
-double sampling_rate_hz(const QString &method, double rate, bool both_electrodes)
+double sampling_rate_hz(const QString &method, double rate, bool both_electrodes, uint16_t resolution)
 {
     if (method == differential_pulse)
         return rate > 0 ? 1000.0 / rate : 0.0;
     if (method == amperometric || method == chronoamperometry)
         return both_electrodes ? double(two_electrode_rate_hz) : double(one_electrode_rate_hz);
+    // A sweep takes one sample per potential step: at `rate` mV/s in s mV steps that is rate / s a second.
+    if (method == cyclic || method == linear_sweep)
+        return rate / double(whole_step_mV(resolution));
     return rate;
 }
 
-double record_sampling_rate_hz(const QString &method, uint16_t rate, bool both_electrodes,
+double record_sampling_rate_hz(const QString &method, uint16_t rate, bool both_electrodes, uint16_t resolution,
                                const QStringList &details)
 {
     if (method == differential_pulse || method == normal_pulse) {
@@ -140,7 +159,7 @@ double record_sampling_rate_hz(const QString &method, uint16_t rate, bool both_e
             break;
         }
     }
-    return sampling_rate_hz(method, rate, both_electrodes);
+    return sampling_rate_hz(method, rate, both_electrodes, resolution);
 }
 
 bool both_electrodes_of_channel(uint8_t channel_code) { return channel_code == 3; }

@@ -37,8 +37,14 @@ float mode_cutoff_hz(int mode);
 // with nothing checked it is 0.5, and the 0.5 Hz action itself is never consulted.
 float selected_filter_cutoff(const std::array<bool, filter_mode_count> &checked);
 
+// How fast a method's page sweeps the potential, in mV/s (single precision): the cyclic and linear sweep
+// pages' own rates, a pulse method's pulses per second times its step, square wave's frequency times its step.
+// 0 for chronoamperometry, amperometry and a pulse period of 0.
+float page_scan_rate_mV_s(method_index method, const method_pages &pages);
+
 // Cut-off stored in a new record at run start: `selected` (from selected_filter_cutoff) unless it is -1,
-// then the automatic rule for the method from the rate on its page.
+// then the automatic rule: a voltammetric method's scan rate / 20 on the ladder 10, 5, 2, 1, 0.5 Hz;
+// chronoamperometry raw data, amperometry 5 Hz.
 float run_cutoff_hz(float selected, method_index method, const method_pages &pages);
 
 // A cut-off this close to 0 means raw data.
@@ -58,13 +64,16 @@ constexpr double one_electrode_period_ms = 1.3978125;
 constexpr int order_cap = 500;      // every pass
 constexpr int order_cap_we2 = 300;  // the live and final WE2 pass of records that are not chronoamperometry
 
-// Sampling rate by method name: differential pulse 1000 / rate (rate holding the pulse period in ms),
-// amperometric and chronoamperometry the fixed rate of the electrodes recorded, every other method `rate`.
-double sampling_rate_hz(const QString &method, double rate, bool both_electrodes);
+// Sampling rate by method name: cyclic and linear sweep `rate` (mV/s) over the potential step `resolution`
+// (mV, or 736) counted by whole_step_mV, so 1 mV, 0.736 mV and unknown steps give `rate` itself; differential
+// pulse 1000 / rate (rate holding the pulse period in ms); amperometric and chronoamperometry the fixed rate of
+// the electrodes recorded; every other method `rate`.
+double sampling_rate_hz(const QString &method, double rate, bool both_electrodes, uint16_t resolution);
 
-// The same for a record. A pulse method's details carry its "Period(ms): " line; the rate is taken from it
-// because `rate` means 1000 / period in a record made by a run but the period (or width) in one read from a file.
-double record_sampling_rate_hz(const QString &method, uint16_t rate, bool both_electrodes,
+// The same for a record; every pass takes its rate from here. A pulse method's details carry its
+// "Period(ms): " line; the rate is taken from it because `rate` means 1000 / period in a record made by a run
+// but the period (or width) in one read from a file.
+double record_sampling_rate_hz(const QString &method, uint16_t rate, bool both_electrodes, uint16_t resolution,
                                const QStringList &details);
 
 // Electrodes recorded: a run knows them from its channel code, a stored record from which raw curves hold points.

@@ -18,6 +18,13 @@ constexpr int method_count = 7;
 // The potential step meaning "0.736 mV"; every other step is whole millivolts.
 constexpr int step_736_uV = 736;
 
+// A potential step in whole millivolts as the scan-rate limits count it: the 0.736 mV step, and a step of 0
+// (none known), count as 1 mV. A sweep at v mV/s in these steps takes v / step samples a second.
+constexpr int whole_step_mV(int step)
+{
+    return (step <= 0 || step == step_736_uV) ? 1 : step;
+}
+
 struct cv_parameters {           // page 0
     int er1_mV = -1000;
     int er2_mV = 1000;

@@ -11,7 +11,9 @@ void live_run::start(const live_run_setup &setup, const parameter_frame_result &
     span_ = {built.x_lower, built.x_upper};
     ctx_ = start_decoding(setup.method, built);
     const bool both = both_electrodes();
-    fs_ = curve_filtering::record_sampling_rate_hz(setup.method_name, setup.rate, both, setup.details);
+    // The step the instrument was told is the one its samples lie apart.
+    fs_ = curve_filtering::record_sampling_rate_hz(setup.method_name, setup.rate, both, built.resolution,
+                                                   setup.details);
     layout_ = curve_filtering::make_chrono_layout(setup.rate, setup.cycles, setup.lead_time_s, both);
     for (int e = 0; e < electrodes; ++e) {
         live_[size_t(e)] = curve_filtering::series();

@@ -314,6 +314,14 @@ void MainWindow::include_in_axes(int record)
     ui->widget->yAxis->setRange(y);
 }
 
+void MainWindow::include_selection_in_axes()
+{
+    for (int record : selection_snapshot()) {
+        if (!records[record].hidden)
+            include_in_axes(record);
+    }
+}
+
 void MainWindow::set_axis_ranges(const fitted_ranges &fit)
 {
     if (fit.set_x)

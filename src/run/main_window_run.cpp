@@ -368,10 +368,7 @@ void MainWindow::end_run(run_ending how)
     // When it ends, the finished record and every curve shown with it (overlay view) lie inside the axes.
     if (run_path->decoding().extremes.any) {
         include_in_axes(run_record);
-        for (int shown : selection_snapshot()) {
-            if (shown != run_record && !records[shown].hidden)
-                include_in_axes(shown);
-        }
+        include_selection_in_axes();
         qcp::replot_hint(ui->widget);
     }
     // The record's curves hold the run now; the receive path's own copies of its samples are let go (before the
@@ -507,7 +504,8 @@ void MainWindow::filter_experiment(uint16_t index)
     const curve_filtering::series raw2 = series_of(record.ch2_raw_curve);
     // The electrodes recorded are those with samples, whatever the show/hide boxes say.
     const bool both = curve_filtering::both_electrodes_of_raw(raw1.keys.size(), raw2.keys.size());
-    const double fs = curve_filtering::record_sampling_rate_hz(record.method, record.rate, both, record.details);
+    const double fs =
+        curve_filtering::record_sampling_rate_hz(record.method, record.rate, both, record.resolution, record.details);
     qCDebug(rz410_trace) << "cut off:" << curve_filtering::normalised_cutoff(record.filter_hz, fs);
     // The point counts come from the raw curves: the shown ones may have been left short by an earlier pass.
     curve_filtering::stored_layout layout;
@@ -563,6 +561,10 @@ void MainWindow::refilter_selection(float filter_hz)
             filter_experiment(uint16_t(r));
         }
     }
+    // A lighter cut-off, or the raw samples, may carry a peak past the axes: the curves on show stay whole,
+    // as at the end of a run. The axes never narrow here, so a view the user widened is kept.
+    include_selection_in_axes();
+    qcp::replot_hint(ui->widget);
     set_filter_label(curve_filtering::filter_value_text(filter_hz));
 }
 

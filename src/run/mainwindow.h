@@ -126,6 +126,7 @@ private:
     void show_curve(QCPCurve *c);
     void set_axis_ranges(const fitted_ranges &fit);
     bool fit_axes_to_run();  // false, changing nothing, when no run is under way in view
+    void include_selection_in_axes();  // widens the axes to hold every selected record not hidden
 
     const std::array<QColor, 24> palette;
     record_store records;

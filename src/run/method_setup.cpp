@@ -35,8 +35,7 @@ scan_step_box scan_step_box_for(int requested)
 int rate_step_mV(int scan_step)
 {
     // Through the step box's own rule, so a value on its way to another unit counts as where it ends up.
-    const int settled = scan_step_box_for(scan_step).value;
-    return settled == step_736_uV ? 1 : settled;
+    return whole_step_mV(scan_step_box_for(scan_step).value);
 }
 
 rate_limits rate_limits_for(int scan_step, bool we1, bool we2, int scan_rate, int lsv_rate)

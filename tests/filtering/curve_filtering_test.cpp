@@ -75,37 +75,66 @@ private slots:
                  QVector<float>({0.0f, 0.5f, 10.0f, -1.0f, -1.0f}));
     }
 
+    void automatic_cutoff_per_method_data()
+    {
+        // The cyclic page keeps the form's 20 mV/s on every row but its own, so a method reading it shows.
+        QTest::addColumn<int>("method");
+        QTest::addColumn<int>("rate");    // Scan_Rate or lsv_rate (mV/s), swv_freq (Hz)
+        QTest::addColumn<int>("period");  // dpv_period or npv_period (ms)
+        QTest::addColumn<int>("step");    // Scan_step, or the pulse method's step (mV)
+        QTest::addColumn<float>("want");
+        const int cv = int(method_index::cyclic), lsv = int(method_index::linear_sweep);
+        const int dpv = int(method_index::differential_pulse), swv = int(method_index::square_wave);
+        const int npv = int(method_index::normal_pulse);
+        QTest::newRow("cyclic 20 mV/s: r = 1") << cv << 20 << 0 << 1 << 1.0f;
+        QTest::newRow("cyclic 15 mV/s: 0.75 is not above 0.75") << cv << 15 << 0 << 1 << 0.5f;
+        QTest::newRow("cyclic 50 mV/s") << cv << 50 << 0 << 1 << 2.0f;
+        QTest::newRow("cyclic 100 mV/s, 1 mV") << cv << 100 << 0 << 1 << 5.0f;
+        QTest::newRow("cyclic 100 mV/s, 0.736 mV") << cv << 100 << 0 << step_736_uV << 5.0f;
+        QTest::newRow("cyclic 100 mV/s, 5 mV") << cv << 100 << 0 << 5 << 5.0f;
+        // Each threshold belongs to the row below it: exactly 30, 70 and 150 mV/s are not above 1.5, 3.5 and 7.5.
+        QTest::newRow("cyclic 30") << cv << 30 << 0 << 1 << 1.0f;
+        QTest::newRow("cyclic 31") << cv << 31 << 0 << 1 << 2.0f;
+        QTest::newRow("cyclic 70") << cv << 70 << 0 << 1 << 2.0f;
+        QTest::newRow("cyclic 71") << cv << 71 << 0 << 1 << 5.0f;
+        QTest::newRow("cyclic 150") << cv << 150 << 0 << 1 << 5.0f;
+        QTest::newRow("cyclic 151") << cv << 151 << 0 << 1 << 10.0f;
+        QTest::newRow("linear sweep 100 mV/s, its own rate") << lsv << 100 << 0 << 1 << 5.0f;
+        QTest::newRow("linear sweep 151 mV/s") << lsv << 151 << 0 << 1 << 10.0f;
+        QTest::newRow("square wave 15 Hz, 4 mV") << swv << 15 << 0 << 4 << 2.0f;
+        QTest::newRow("square wave 25 Hz, 4 mV") << swv << 25 << 0 << 4 << 5.0f;
+        QTest::newRow("square wave 20 Hz, 2 mV (the form's)") << swv << 20 << 0 << 2 << 2.0f;
+        QTest::newRow("square wave 50 Hz, 3 mV: exactly 7.5") << swv << 50 << 0 << 3 << 5.0f;
+        QTest::newRow("differential pulse 100 ms, 5 mV") << dpv << 0 << 100 << 5 << 2.0f;
+        QTest::newRow("differential pulse 20 ms, 2 mV (the form's)") << dpv << 0 << 20 << 2 << 5.0f;
+        QTest::newRow("differential pulse 60 ms, 9 mV: exactly 7.5") << dpv << 0 << 60 << 9 << 5.0f;
+        QTest::newRow("normal pulse 100 ms, 5 mV") << npv << 0 << 100 << 5 << 2.0f;
+        QTest::newRow("normal pulse 10 ms, 10 mV (the form's)") << npv << 0 << 10 << 10 << 10.0f;
+        // No rate at all: the lowest cut-off, no division by zero.
+        QTest::newRow("normal pulse, period 0") << npv << 0 << 0 << 10 << 0.5f;
+        QTest::newRow("normal pulse, step 0") << npv << 0 << 10 << 0 << 0.5f;
+        QTest::newRow("chronoamperometry: raw data") << int(method_index::chronoamperometry) << 500 << 10 << 5 << 0.0f;
+        QTest::newRow("amperometry: 5 Hz") << int(method_index::amperometry) << 500 << 10 << 5 << 5.0f;
+    }
     void automatic_cutoff_per_method()
     {
+        QFETCH(int, method);
+        QFETCH(int, rate);
+        QFETCH(int, period);
+        QFETCH(int, step);
+        QFETCH(float, want);
+        const method_index m = method_index(method);
         method_pages p;
-        p.cv.rate_mV_s = 20;  // r = 1
-        QCOMPARE(run_cutoff_hz(-1, method_index::cyclic, p), 1.0f);
-        p.cv.rate_mV_s = 15;  // r = 0.75 is not above 0.75
-        QCOMPARE(run_cutoff_hz(-1, method_index::cyclic, p), 0.5f);
-        p.cv.rate_mV_s = 50;  // 2.5
-        QCOMPARE(run_cutoff_hz(-1, method_index::cyclic, p), 2.0f);
-        p.cv.rate_mV_s = 100;  // 5
-        QCOMPARE(run_cutoff_hz(-1, method_index::cyclic, p), 5.0f);
-        // Each threshold belongs to the row below it: exactly 30, 70 and 150 mV/s are not above 1.5, 3.5 and 7.5.
-        const std::pair<int, float> edges[] = {{30, 1.0f}, {31, 2.0f}, {70, 2.0f}, {71, 5.0f}, {150, 5.0f}};
-        for (const auto &edge : edges) {
-            p.cv.rate_mV_s = edge.first;
-            QCOMPARE(run_cutoff_hz(-1, method_index::cyclic, p), edge.second);
-        }
-        p.cv.rate_mV_s = 151;  // 7.55
-        p.lsv.rate_mV_s = 1;   // linear sweep reads the cyclic page's rate
-        QCOMPARE(run_cutoff_hz(-1, method_index::linear_sweep, p), 10.0f);
-        p.dpv.period_ms = 20;  // 50 / 20 = 2.5
-        QCOMPARE(run_cutoff_hz(-1, method_index::differential_pulse, p), 2.0f);
-        p.swv.freq_Hz = 20;
-        QCOMPARE(run_cutoff_hz(-1, method_index::square_wave, p), 1.0f);
-        p.npv.period_ms = 0;  // no rate at all: the lowest cut-off, no division by zero
-        QCOMPARE(run_cutoff_hz(-1, method_index::normal_pulse, p), 0.5f);
-        QCOMPARE(run_cutoff_hz(-1, method_index::chronoamperometry, p), 0.0f);
-        QCOMPARE(run_cutoff_hz(-1, method_index::amperometry, p), 5.0f);
+        if (m == method_index::cyclic)
+            p.cv.rate_mV_s = rate;
+        p.cv.step = step;
+        p.lsv.rate_mV_s = p.swv.freq_Hz = rate;
+        p.dpv.period_ms = p.npv.period_ms = period;
+        p.dpv.step_mV = p.swv.step_mV = p.npv.step_mV = step;
+        QCOMPARE(run_cutoff_hz(-1, m, p), want);
         // A fixed choice wins for every method.
-        QCOMPARE(run_cutoff_hz(2, method_index::chronoamperometry, p), 2.0f);
-        QCOMPARE(run_cutoff_hz(0, method_index::amperometry, p), 0.0f);
+        QCOMPARE(run_cutoff_hz(2, m, p), 2.0f);
+        QCOMPARE(run_cutoff_hz(0, m, p), 0.0f);
     }
 
     void common_cutoff_of_selection()
@@ -115,30 +144,60 @@ private slots:
                  QVector<float>({2.0f, -1.0f, 0.0f, -1.0f, 1.0f}));
     }
 
+    void sampling_rate_table_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("resolution");  // the potential step: mV, 736 for 0.736 mV, 0 when none is known
+        QTest::addColumn<bool>("both");
+        QTest::addColumn<double>("want");
+        const double both = double(300.62247f), one = double(715.4035f);
+        const QString cv = "Cyclic Voltammetry", lsv = "Linear Sweep Voltammetry";
+        // A sweep's samples lie one step apart: v mV/s in s mV steps give v / s a second.
+        QTest::newRow("cyclic 1 mV") << cv << 100 << 1 << true << 100.0;
+        QTest::newRow("cyclic 0.736 mV counts as 1 mV") << cv << 100 << step_736_uV << true << 100.0;
+        QTest::newRow("cyclic, no step known") << cv << 100 << 0 << false << 100.0;
+        QTest::newRow("cyclic 2 mV") << cv << 20 << 2 << false << 10.0;
+        QTest::newRow("cyclic 5 mV") << cv << 100 << 5 << true << 20.0;
+        QTest::newRow("cyclic 10 mV") << cv << 100 << 10 << false << 10.0;
+        QTest::newRow("linear sweep 1 mV") << lsv << 50 << 1 << false << 50.0;
+        QTest::newRow("linear sweep 0.736 mV") << lsv << 50 << step_736_uV << false << 50.0;
+        QTest::newRow("linear sweep 5 mV") << lsv << 50 << 5 << false << 10.0;
+        // The step is no part of the other methods' rates.
+        QTest::newRow("square wave") << "Square Wave Voltammetry" << 25 << 5 << false << 25.0;
+        QTest::newRow("normal pulse") << "Normal Pulse Voltammetry" << 25 << 5 << false << 25.0;
+        QTest::newRow("differential pulse") << "Diff. Pulse Voltammetry" << 20 << 5 << false << 50.0;
+        QTest::newRow("differential pulse, period 0") << "Diff. Pulse Voltammetry" << 0 << 1 << false << 0.0;
+        QTest::newRow("amperometric, both") << "Amperometric" << 1 << 5 << true << both;
+        QTest::newRow("amperometric, one") << "Amperometric" << 1 << 5 << false << one;
+        QTest::newRow("chronoamperometry, both") << "Chronoamperometry" << 200 << 1 << true << both;
+        QTest::newRow("chronoamperometry, one") << "Chronoamperometry" << 200 << 1 << false << one;
+    }
     void sampling_rate_table()
     {
-        const double both = double(300.62247f), one = double(715.4035f);
-        QCOMPARE((QVector<double>{sampling_rate_hz("Cyclic Voltammetry", 100, true),
-                                  sampling_rate_hz("Square Wave Voltammetry", 25, false),
-                                  sampling_rate_hz("Diff. Pulse Voltammetry", 20, false),
-                                  sampling_rate_hz("Amperometric", 1, true), sampling_rate_hz("Amperometric", 1, false),
-                                  sampling_rate_hz("Chronoamperometry", 200, true),
-                                  sampling_rate_hz("Chronoamperometry", 200, false),
-                                  sampling_rate_hz("Diff. Pulse Voltammetry", 0, false)}),
-                 QVector<double>({100.0, 25.0, 50.0, both, one, both, one, 0.0}));
+        QFETCH(QString, method);
+        QFETCH(int, rate);
+        QFETCH(int, resolution);
+        QFETCH(bool, both);
+        QFETCH(double, want);
+        QCOMPARE(sampling_rate_hz(method, rate, both, uint16_t(resolution)), want);
+        QCOMPARE(record_sampling_rate_hz(method, uint16_t(rate), both, uint16_t(resolution), {}), want);
+    }
 
+    void pulse_and_electrode_rates()
+    {
         // Pulse records: the period line of the details decides, whichever meaning `rate` has.
         const QStringList dpv = {"Diff. Pulse Voltammetry", "Ei(mV): -1000", "Ef(mV): 1000", "Step(mV): 2",
                                  "Width(ms): 10",           "Period(ms): 300"};
-        QCOMPARE(record_sampling_rate_hz("Diff. Pulse Voltammetry", 3, false, dpv), 1000.0 / 300);
-        QCOMPARE(record_sampling_rate_hz("Diff. Pulse Voltammetry", 300, false, dpv), 1000.0 / 300);
+        QCOMPARE(record_sampling_rate_hz("Diff. Pulse Voltammetry", 3, false, 1, dpv), 1000.0 / 300);
+        QCOMPARE(record_sampling_rate_hz("Diff. Pulse Voltammetry", 300, false, 1, dpv), 1000.0 / 300);
         QStringList npv = dpv;
         npv[0] = "Normal Pulse Voltammetry";
         npv[5] = "Period(ms): 40";
-        QCOMPARE(record_sampling_rate_hz("Normal Pulse Voltammetry", 5, false, npv), 25.0);
+        QCOMPARE(record_sampling_rate_hz("Normal Pulse Voltammetry", 5, false, 1, npv), 25.0);
         // Without the line the table applies.
-        QCOMPARE(record_sampling_rate_hz("Diff. Pulse Voltammetry", 20, false, {}), 50.0);
-        QCOMPARE(record_sampling_rate_hz("Normal Pulse Voltammetry", 25, false, {}), 25.0);
+        QCOMPARE(record_sampling_rate_hz("Diff. Pulse Voltammetry", 20, false, 1, {}), 50.0);
+        QCOMPARE(record_sampling_rate_hz("Normal Pulse Voltammetry", 25, false, 1, {}), 25.0);
 
         // The electrodes recorded, not the show/hide boxes.
         QVERIFY(both_electrodes_of_channel(3));

@@ -34,15 +34,16 @@ curve_filtering::series ramp(int n, double slope)
     return s;
 }
 
-// A cyclic run on both electrodes, 20 mV/s, with the frames of `samples` potentials.
+// A cyclic run on both electrodes, 20 mV/s in `step_mV` steps, with the frames of `samples` potentials.
 struct cyclic_run {
     parameter_frame_result built;
     live_run run;
     QByteArray stream;
     // `wavy` gives a current the filters visibly change (a ramp comes through any of them unchanged).
-    explicit cyclic_run(int samples, float filter_hz, bool wavy = false)
+    explicit cyclic_run(int samples, float filter_hz, bool wavy = false, int step_mV = 1)
     {
         method_pages pages;
+        pages.cv.step = step_mV;
         run_settings settings;
         settings.we1 = settings.we2 = true;
         built = build_parameter_frame(method_index::cyclic, pages, settings, details_context{});
@@ -164,23 +165,29 @@ private slots:
     void each_electrode_keeps_its_own_order_cap_data()
     {
         // Above 1,200 samples a quarter of the length passes the WE2 cap (300) and, up to 2,000, not WE1's (500).
+        // The samples come one potential step apart: 20 mV/s gives 20 a second in 1 mV steps, 4 in 5 mV steps.
         QTest::addColumn<int>("samples");
-        QTest::newRow("below both caps") << 1000;
-        QTest::newRow("past the WE2 cap") << 1300;
-        QTest::newRow("past both caps") << 2400;
+        QTest::addColumn<int>("step_mV");
+        QTest::newRow("below both caps") << 1000 << 1;
+        QTest::newRow("past the WE2 cap") << 1300 << 1;
+        QTest::newRow("past both caps") << 2400 << 1;
+        QTest::newRow("past both caps, 5 mV steps") << 2400 << 5;
     }
     void each_electrode_keeps_its_own_order_cap()
     {
         QFETCH(int, samples);
-        cyclic_run r(samples, 0.5f, true);
+        QFETCH(int, step_mV);
+        cyclic_run r(samples, 0.5f, true, step_mV);
         QByteArray rx = r.stream;
         r.run.receive(rx);
-        const double fs = curve_filtering::record_sampling_rate_hz(method_name(method_index::cyclic), 20, true,
-                                                                   r.built.details);
+        const double fs = 20.0 / step_mV;
         const int caps[live_run::electrodes] = {curve_filtering::order_cap, curve_filtering::order_cap_we2};
         for (int e = 0; e < live_run::electrodes; ++e) {
+            // A batch pass, then the final one, each against the same passes with the electrode's own cap at the
+            // samples' own rate, and with the other electrode's cap.
+            QVERIFY(r.run.pass(e, false));
+            const curve_filtering::series batch = r.run.shown(e);
             QVERIFY(r.run.pass(e, true));
-            // The same final pass with the electrode's own cap, and with the other electrode's.
             curve_filtering::series expected[2];
             for (int which = 0; which < 2; ++which) {
                 curve_filtering::live_settings s;
@@ -189,6 +196,9 @@ private slots:
                 s.order_cap = caps[which == 0 ? e : 1 - e];
                 s.hold_back = 20;
                 curve_filtering::live_filter_state state;
+                QVERIFY(state.pass(r.run.live(e), s, false));
+                if (which == 0)
+                    QCOMPARE(batch.values, state.shown().values);
                 QVERIFY(state.pass(r.run.live(e), s, true));
                 expected[which] = state.shown();
             }

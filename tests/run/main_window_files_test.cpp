@@ -72,6 +72,8 @@ private slots:
     void the_256th_experiment_is_refused();
     void list_refilter_uses_the_recorded_electrodes_rate();
     void list_refilter_smooths_stored_chrono_steps_apart();
+    void list_refilter_keeps_a_coarse_sweeps_peak_data();
+    void list_refilter_keeps_a_coarse_sweeps_peak();
     void center_holds_a_refiltered_curve_as_drawn_data();
     void center_holds_a_refiltered_curve_as_drawn();
     void drop_opens_only_lower_case_qve();
@@ -707,6 +709,41 @@ void main_window_files_test::list_refilter_smooths_stored_chrono_steps_apart()
     QCOMPARE(qcp::point_count(chrono.ch2_curve), 0);
 }
 
+void main_window_files_test::list_refilter_keeps_a_coarse_sweeps_peak_data()
+{
+    QTest::addColumn<int>("method");
+    QTest::newRow("cyclic") << int(method_index::cyclic);
+    QTest::newRow("linear sweep") << int(method_index::linear_sweep);
+}
+
+// A sweep saved at 100 mV/s in 5 mV steps (20 samples a second, the step from the file's resolution line),
+// a Gaussian peak 90 mV wide at half height: re-filtered at 5 Hz, its shown peak keeps the samples' height and
+// potential.
+void main_window_files_test::list_refilter_keeps_a_coarse_sweeps_peak()
+{
+    QFETCH(int, method);
+    experiment_data r = method_record(method_index(method));
+    r.rate = 100;
+    r.resolution = 5;
+    r.ch1 = r.ch1_raw = r.ch2 = r.ch2_raw = point_series();
+    const double sigma_mV = 90.0 / 2.3548;
+    for (int i = 0; i <= 200; ++i) {
+        const double mV = -400.0 + 5.0 * i;
+        r.ch1_raw.append(mV / 1000.0, 2.0 + 40.0 * std::exp(-0.5 * std::pow((mV - 230.0) / sigma_mV, 2)));
+    }
+    r.ch1 = r.ch1_raw;
+    dir->write_file(experiments + "coarse.qve", file_of(r));
+    open(experiments + "coarse.qve");
+    QCOMPARE(record(0).resolution, uint16_t(5));
+    refilter_row(0, &MainWindow::filt_menu5);
+    const qcp::points shown = qcp::read_points(record(0).ch1_curve);
+    QCOMPARE(shown.keys, qcp::read_points(record(0).ch1_raw_curve).keys);
+    const auto top = std::max_element(shown.values.begin(), shown.values.end());
+    const double height = *top - 2.0;
+    QVERIFY2(std::fabs(height - 40.0) < 0.01 * 40.0, qPrintable(QString("peak %1 over 40").arg(height)));
+    QVERIFY(std::fabs(shown.keys[int(top - shown.values.begin())] - 0.23) < 1e-6);
+}
+
 void main_window_files_test::center_holds_a_refiltered_curve_as_drawn_data()
 {
     QTest::addColumn<float>("saved_hz");
@@ -744,12 +781,23 @@ void main_window_files_test::center_holds_a_refiltered_curve_as_drawn()
     record(0).i_min = float(std::min(0.0, drawn().lower));
     record(0).i_max = float(std::max(0.0, drawn().upper));
 
+    QCustomPlot *plot = window->findChild<QCustomPlot *>("widget");
+    const QCPRange before = plot->yAxis->range();
     refilter_row(0, choices.value(chosen_hz));
     QCOMPARE(record(0).filter_hz, chosen_hz);
+    // The re-filter alone widens the axes to hold the curves as drawn (to the record's single precision), and
+    // never narrows them.
+    const QCPRange kept = plot->yAxis->range();
+    const QCPRange want = drawn();
+    const double slack = 1e-5 * std::max(1.0, std::max(std::fabs(want.lower), std::fabs(want.upper)));
+    QVERIFY2(kept.lower <= std::min(before.lower, want.lower + slack)
+                 && kept.upper >= std::max(before.upper, want.upper - slack),
+             qPrintable(QString("y %1..%2, before %3..%4, drawn %5..%6")
+                            .arg(kept.lower).arg(kept.upper).arg(before.lower).arg(before.upper)
+                            .arg(want.lower).arg(want.upper)));
     child<QListWidget>("listWidget")->item(0)->setSelected(true);
     window->on_Center_clicked();
-    const QCPRange y = window->findChild<QCustomPlot *>("widget")->yAxis->range();
-    const QCPRange want = drawn();
+    const QCPRange y = plot->yAxis->range();
     const auto near = [](double a, double b) { return std::fabs(a - b) <= 1e-4 * std::max(1.0, std::fabs(b)); };
     QVERIFY2(near(y.lower, want.lower) && near(y.upper, want.upper),
              qPrintable(QString("y %1..%2, drawn %3..%4").arg(y.lower).arg(y.upper).arg(want.lower).arg(want.upper)));
