@@ -150,11 +150,14 @@ void instrument_link::port_failed(QSerialPort &port, QSerialPort::SerialPortErro
                 lose_working_port();
                 return;
             }
-            // The start-up search moves on at once. A plug-in probe ends as at a removal: the port may be back
-            // under its name before any poll sees it go, and is then probed as an arrival.
+            // The start-up search moves on at once. A port no entry holds counts as removed, and a plug-in probe
+            // of it ends: the port may be back under its name before any poll sees it go, and is then probed as
+            // an arrival. An entry's port (a reset, a switch) is left for the watch to see go.
             probe_port_.close();
-            forget_port(probe_port_name);
-            if (!probing_port.isEmpty() && probing_port == probe_port_name)
+            const QString name = probe_port_name;
+            if (table.index_of_port(name) < 0)
+                forget_port(name);
+            if (!probing_port.isEmpty() && probing_port == name)
                 cancel_connection();
         },
         Qt::QueuedConnection);
@@ -250,18 +253,13 @@ void instrument_link::connect_to_port()
 
 void instrument_link::cancel_connection()
 {
-    end_probe();
-    probe_next();
-}
-
-void instrument_link::end_probe()
-{
     connect_cancelled = true;
     connect_timer.stop();
     probing_port.clear();
     close_connecting_window();
     // A reset nobody answered must not leave later instruments waiting for a reset reply.
     reidentify = reidentify_idle;
+    probe_next();
 }
 
 void instrument_link::close_connecting_window() { connecting_window->close(); }

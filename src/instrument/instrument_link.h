@@ -124,8 +124,6 @@ private:
     // Takes out every entry whose port is not in `present`, as a removal notice does. True when the connected
     // instrument was among them (the run has then ended and the view says so).
     bool remove_missing_entries(const QStringList &present);
-    // Stops waiting for the answer of the probe under way.
-    void end_probe();
     void write_command(QSerialPort &port, uint8_t command);
     void connect_entry(int index);
     void show_ready();
