@@ -86,8 +86,20 @@ void instrument_link::start_device_watch(int interval_ms)
         connect(watcher.get(), &platform::device_watcher::ports_arrived, this,
                 [this](const QStringList &names) { device_arrived(names); });
         connect(watcher.get(), &platform::device_watcher::ports_removed, this, [this] { device_removed(); });
+        // A port that came while the search was walking its list was probed by nobody: the watch reports it.
+        if (searched) {
+            watcher->start_from(searched_ports);
+            return;
+        }
     }
     watcher->start();
+}
+
+void instrument_link::forget_port(const QString &name)
+{
+    searched_ports.removeAll(name);
+    if (watcher)
+        watcher->forget(name);
 }
 
 bool instrument_link::send_parameter_frame(const std::array<uint8_t, 20> &frame)
@@ -134,10 +146,19 @@ void instrument_link::port_failed(QSerialPort &port, QSerialPort::SerialPortErro
         [this, failed, closings, opening] {
             if (*closings != opening)
                 return;
-            if (failed == &main_port_)
+            if (failed == &main_port_) {
                 lose_working_port();
-            else
-                probe_port_.close();   // the start-up search and a plug-in probe move on at once
+                return;
+            }
+            // The start-up search moves on at once. A port no entry holds counts as removed, and a plug-in probe
+            // of it ends: the port may be back under its name before any poll sees it go, and is then probed as
+            // an arrival. An entry's port (a reset, a switch) is left for the watch to see go.
+            probe_port_.close();
+            const QString name = probe_port_name;
+            if (table.index_of_port(name) < 0)
+                forget_port(name);
+            if (!probing_port.isEmpty() && probing_port == name)
+                cancel_connection();
         },
         Qt::QueuedConnection);
 }
@@ -147,8 +168,16 @@ void instrument_link::lose_working_port()
     if (!main_port_.isOpen())
         return;
     // As with an unplug: the run ends with what arrived (the run screen may still take what the port holds),
-    // then the port is closed so that no empty reads go on. The entry stays in the table: if the device node
-    // is gone the removal takes it, and if it came back (a quick replug) choosing it connects it again.
+    // then the port is closed so that no empty reads go on. The entry leaves the table at once and the watch
+    // forgets the name: an instrument back on it within one poll is no change of the port list, and would
+    // otherwise never be probed.
+    const QString port = main_port_name;
+    forget_port(port);
+    QStringList kept = port_names();
+    kept.removeAll(port);
+    if (remove_missing_entries(kept))
+        return;
+    // A port the table does not hold (chosen by name): only the connection is lost.
     emit run_interrupted();
     main_port_.close();
     show_disconnected = false;
@@ -173,7 +202,10 @@ QStringList instrument_link::present_bridge_ports() const { return platform::bri
 void instrument_link::find_device_port()
 {
     scanning = true;
-    for (const QString &name : present_bridge_ports()) {
+    const std::vector<platform::serial_port_entry> ports = lister.ports();
+    searched_ports = platform::port_names(ports);
+    searched = true;
+    for (const QString &name : platform::bridge_port_names(ports)) {
         ask_for_id(name);
         connect_cancelled = false;
         connect_timer.start(startup_timeout);
@@ -459,8 +491,19 @@ void instrument_link::device_removed()
     connect_port_name.clear();
     qCDebug(rz410_trace) << "device removed";
     const QStringList present = present_bridge_ports();
+    remove_missing_entries(present);
+    // The port under probe went: its answer can no longer come, and if the port returns, its arrival must find
+    // nothing under way for it.
+    if (!probing_port.isEmpty() && !present.contains(probing_port)) {
+        probe_port_.close();
+        cancel_connection();
+    }
+}
+
+bool instrument_link::remove_missing_entries(const QStringList &present)
+{
     if (table.device_count == 0)
-        return;
+        return false;
 
     // Judged by which ports went away, not by how many bridge ports are left: another
     // USB-serial cable must not hide the instrument's removal.
@@ -479,7 +522,7 @@ void instrument_link::device_removed()
         }
     }
     if (!any_removed)
-        return;
+        return false;
 
     if (table.device_count == 0) {
         current_index = 0;
@@ -488,7 +531,7 @@ void instrument_link::device_removed()
         emit run_interrupted();
         show_disconnected_view(link_view::all_gone);
         emit connection_changed(false);
-        return;
+        return true;
     }
     if (current_removed) {
         main_port_.close();
@@ -496,4 +539,5 @@ void instrument_link::device_removed()
         emit run_interrupted();
         serial_select_slot(table.port_names[current_index]);
     }
+    return current_removed;
 }

@@ -63,7 +63,8 @@ public:
     bool any_serial_port() const;
 
     // Follows plug-in and removal by polling the port list (builds without the native device-change
-    // message). Safe to call again; the interval is shortened only by tests.
+    // message), starting from the list the start-up search walked when there was one. Safe to call again; the
+    // interval is shortened only by tests.
     void start_device_watch(int interval_ms = 1000);
 
     // Closes both ports and stops waiting for any answer, for a window that hands over to a new one.
@@ -118,6 +119,11 @@ private:
     // A hang-up, end of input or vanished device on a port: the port is of no more use.
     void port_failed(QSerialPort &port, QSerialPort::SerialPortError error);
     void lose_working_port();
+    // A hung-up line counts as its port's removal: a poll finding the name again must report an arrival.
+    void forget_port(const QString &name);
+    // Takes out every entry whose port is not in `present`, as a removal notice does. True when the connected
+    // instrument was among them (the run has then ended and the view says so).
+    bool remove_missing_entries(const QStringList &present);
     void write_command(QSerialPort &port, uint8_t command);
     void connect_entry(int index);
     void show_ready();
@@ -146,6 +152,9 @@ private:
     QByteArray id_reply_buffer;
     QString connect_port_name;
     QStringList watch_ports;
+    // Every port the start-up search listed: the device watch starts from them.
+    QStringList searched_ports;
+    bool searched = false;
     // Newly appeared ports still to be identified, one at a time, and the one being identified now: from the
     // moment it leaves the queue until it answers or its time runs out. A notice handled meanwhile must neither
     // queue it again nor take its place.

@@ -17,15 +17,20 @@ void device_watcher::start()
     timer.start();
 }
 
+void device_watcher::start_from(const QStringList &names)
+{
+    known = names;
+    primed = true;
+    timer.start();
+}
+
 void device_watcher::stop() { timer.stop(); }
+
+void device_watcher::forget(const QString &name) { known.removeAll(name); }
 
 void device_watcher::poll()
 {
-    QStringList now;
-    for (const serial_port_entry &port : lister.ports()) {
-        if (!port.name.isEmpty())
-            now << port.name;
-    }
+    const QStringList now = port_names(lister.ports());
     if (!primed) {
         known = now;
         primed = true;

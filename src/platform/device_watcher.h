@@ -19,7 +19,13 @@ public:
                             QObject *parent = nullptr);
 
     void start();
+    // Starts with `names` as the previous list in place of a first look: what differs from it (a port that came
+    // or went while the caller was busy with that list) is reported at the first poll.
+    void start_from(const QStringList &names);
     void stop();
+    // Takes `name` off the previous list, so that the next poll finding it reports an arrival: the name of a port
+    // whose line hung up may be back, with another device behind it, before any poll could see it go.
+    void forget(const QString &name);
     // One comparison with the previous list; the timer calls this, tests may too.
     void poll();
 

@@ -21,6 +21,16 @@ QStringList bridge_port_names(const std::vector<serial_port_entry> &ports)
     return names;
 }
 
+QStringList port_names(const std::vector<serial_port_entry> &ports)
+{
+    QStringList names;
+    for (const serial_port_entry &port : ports) {
+        if (!port.name.isEmpty())
+            names << port.name;
+    }
+    return names;
+}
+
 QStringList parse_extra_ports(const QString &value)
 {
     QStringList paths;

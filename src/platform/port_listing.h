@@ -23,6 +23,8 @@ bool is_bridge_port(const serial_port_entry &port);
 
 // Names of the bridge ports in list order, skipping empty names.
 QStringList bridge_port_names(const std::vector<serial_port_entry> &ports);
+// Names of all ports in list order, skipping empty names.
+QStringList port_names(const std::vector<serial_port_entry> &ports);
 
 // Splits a colon-separated list of device paths; empty items are dropped.
 QStringList parse_extra_ports(const QString &value);

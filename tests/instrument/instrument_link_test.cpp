@@ -14,6 +14,7 @@
 #include "instrument/instrument_link.h"
 #include "instrument/serial_select.h"
 #include "support/listed_ports.h"
+#include "support/private_terminal.h"
 #include "support/sim_instrument.h"
 #include "support/sim_waits.h"
 
@@ -318,16 +319,30 @@ private slots:
         QCOMPARE(int(link->device_count()), 1);
     }
 
+    void first_instrument_plugged_in_later_is_connected_and_its_removal_noticed_data()
+    {
+        QTest::addColumn<bool>("during_search");
+        QTest::newRow("after the search") << false;
+        // The search walks the list it took at its start, waiting on a silent port; the watch begins after it.
+        QTest::newRow("while the search waits on a silent port") << true;
+    }
+
     void first_instrument_plugged_in_later_is_connected_and_its_removal_noticed()
     {
+        QFETCH(bool, during_search);
+        sim_instrument quiet(16), a(17);
+        quiet.set_identify_behaviour(behaviour::silent);
         view_record record;
-        auto link = make_link({}, &record);
+        auto link = make_link(during_search ? std::vector<sim_instrument *>{&quiet} : std::vector<sim_instrument *>{},
+                              &record, {answer_wait_ms, 400});
+        if (during_search)
+            QTimer::singleShot(0, [&] { list_ports({&quiet, &a}); });
         link->find_device_port();
         QCOMPARE(int(link->device_count()), 0);
         link->start_device_watch(30);
 
-        sim_instrument a(17);
-        list_ports({&a});
+        if (!during_search)
+            list_ports({&a});
         QTRY_VERIFY_WITH_TIMEOUT(link->is_connected(), sim_delivery_cap_ms);
         QCOMPARE(int(link->current_device_id()), 17);
         QVERIFY_RECEIVES(a, identify_reset_command, connect_command);
@@ -337,6 +352,52 @@ private slots:
         unplug_and_unlist(a);
         QTRY_COMPARE_WITH_TIMEOUT(int(link->device_count()), 0, sim_delivery_cap_ms);
         QVERIFY(!link->is_connected());
+    }
+
+    void a_port_back_under_its_name_is_identified_again_data()
+    {
+        QTest::addColumn<bool>("under_probe");
+        QTest::addColumn<bool>("hang_up");
+        // A cable out and in, a USB reset, a restart: the name is back before any poll could see it go.
+        QTest::newRow("the working port hangs up") << false << true;
+        QTest::newRow("the port under a plug-in probe hangs up") << true << true;
+        // A poll sees the name go, and a later one sees it back; the probe's line itself stays quiet.
+        QTest::newRow("the port under a plug-in probe goes and comes back") << true << false;
+    }
+
+    void a_port_back_under_its_name_is_identified_again()
+    {
+        QFETCH(bool, under_probe);
+        QFETCH(bool, hang_up);
+        // The first instrument is connected, or keeps its probe waiting; the second comes under the same name.
+        sim_instrument first(81), second(82);
+        if (under_probe)
+            first.set_identify_behaviour(behaviour::silent);
+        private_terminal socket(first.slave_path());
+        const auto list_socket = [&socket] { qputenv("RZ410_EXTRA_PORTS", socket.path().toLocal8Bit()); };
+        // A probe nothing ends outlasts every wait below.
+        auto link = make_link({}, nullptr, {2 * answer_wait_ms, answer_wait_ms});
+        if (!under_probe)
+            list_socket();
+        link->find_device_port();
+        link->start_device_watch(30);
+        if (under_probe) {
+            list_socket();
+            QTRY_VERIFY_WITH_TIMEOUT(!first.received().isEmpty(), sim_delivery_cap_ms);
+        }
+        QCOMPARE(link->is_connected(), !under_probe);
+
+        if (hang_up) {
+            first.unplug();
+        } else {
+            socket.remove();
+            QTRY_VERIFY_WITH_TIMEOUT(!link->connecting_shown(), sim_delivery_cap_ms);   // the probe ended with it
+        }
+        socket.point_to(second.slave_path());
+        QTRY_COMPARE_WITH_TIMEOUT(int(link->current_device_id()), 82, sim_delivery_cap_ms);
+        QVERIFY(link->is_connected());
+        QCOMPARE(int(link->device_count()), 1);
+        QCOMPARE(link->devices().port_names[0], socket.path());
     }
 
     void instruments_plugged_in_together_are_all_identified_data()
@@ -451,11 +512,11 @@ private slots:
         a.unplug();
         QTRY_VERIFY_WITH_TIMEOUT(!link->is_connected(), sim_delivery_cap_ms);
         QCOMPARE(record.interrupted, 1);
-        QVERIFY(record.last_is(link_view::disconnected, "Disconnected"));
+        // A hang-up is the port's removal: the entry goes at once, as the last one's unplug.
+        QVERIFY(record.last_is(link_view::all_gone, "Disconnected"));
         QCOMPARE(connected.count(), 1);
         QCOMPARE(connected.at(0).at(0).toBool(), false);
-        // The entry stays for a replug on the same path; a watch would take it once the node is gone for good.
-        QCOMPARE(int(link->device_count()), 1);
+        QCOMPARE(int(link->device_count()), 0);
 
         // Commands meant for the lost instrument go nowhere, and say nothing about closed devices.
         static QStringList messages;
@@ -465,7 +526,7 @@ private slots:
         link->send_stop_command();
         link->configure_led();
         link->send_close_command();
-        link->qv_select(0);   // Change Device to the lost entry: its port does not open
+        link->qv_select(0);   // Change Device to an entry no longer there
         // The calls say what they say at once; the pause only lets anything they queued speak as well.
         QTest::qWait(100);
         qInstallMessageHandler(previous);

@@ -84,6 +84,30 @@ private slots:
         watcher.poll();   // nothing changed, nothing reported
         QCOMPARE(arrived.count(), 1);
         QCOMPARE(removed.count(), 1);
+
+        // A port whose line hung up is forgotten: still listed at the next poll, it has come again.
+        watcher.forget("c");
+        watcher.poll();
+        QCOMPARE(arrived.count(), 2);
+        QCOMPARE(arrived.at(1).at(0).toStringList(), QStringList({"c"}));
+        QCOMPARE(removed.count(), 1);
+    }
+
+    void watcher_started_from_a_list_reports_what_differs_at_its_first_poll()
+    {
+        // The list the start-up search walked: "b" went and "c" came while it was busy.
+        fixed_lister lister;
+        lister.list = {bridge("a"), bridge("c")};
+        device_watcher watcher(lister, 60000);
+        QSignalSpy arrived(&watcher, &device_watcher::ports_arrived);
+        QSignalSpy removed(&watcher, &device_watcher::ports_removed);
+        watcher.start_from({"a", "b"});
+        watcher.poll();
+        QCOMPARE(removed.count(), 1);
+        QCOMPARE(removed.at(0).at(0).toStringList(), QStringList({"b"}));
+        QCOMPARE(arrived.count(), 1);
+        QCOMPARE(arrived.at(0).at(0).toStringList(), QStringList({"c"}));
+        watcher.stop();
     }
 
     void device_change_messages_are_classified()

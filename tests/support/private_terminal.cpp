@@ -31,3 +31,9 @@ void private_terminal::remove()
         QFile::remove(link);
     linked = false;
 }
+
+void private_terminal::point_to(const QString &device)
+{
+    remove();
+    linked = !link.isEmpty() && QFile::link(device, link);
+}

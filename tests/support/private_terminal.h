@@ -18,6 +18,8 @@ public:
     QString path() const { return link; }
     // The name disappears, as a device node does when its cable is pulled; path() still tells what it was.
     void remove();
+    // The same name now leads to `device`, as a port's name does when another instrument is plugged in there.
+    void point_to(const QString &device);
 
 private:
     QString link;
