@@ -492,6 +492,12 @@ void instrument_link::device_removed()
     qCDebug(rz410_trace) << "device removed";
     const QStringList present = present_bridge_ports();
     remove_missing_entries(present);
+    // A port that left before its turn has nothing to answer, and its probe would only report a port that
+    // cannot be opened; if it returns, that is an arrival of its own.
+    for (int i = probe_queue.size() - 1; i >= 0; --i) {
+        if (!present.contains(probe_queue[i]))
+            probe_queue.removeAt(i);
+    }
     // The port under probe went: its answer can no longer come, and if the port returns, its arrival must find
     // nothing under way for it.
     if (!probing_port.isEmpty() && !present.contains(probing_port)) {

@@ -303,20 +303,36 @@ private slots:
         QCOMPARE(link->current_device_index(), 0);
     }
 
+    void silent_newcomer_is_given_up_at_its_time_out_data()
+    {
+        QTest::addColumn<bool>("neighbour_goes");
+        QTest::newRow("a neighbour that answers") << false;
+        // Plugged in with it and pulled out again while waiting for its turn: there is nothing left to probe.
+        QTest::newRow("a queued neighbour goes") << true;
+    }
+
     void silent_newcomer_is_given_up_at_its_time_out()
     {
+        QFETCH(bool, neighbour_goes);
         sim_instrument a(74);
         auto link = started_link({&a}, nullptr, unanswered_plug_in);
         QCOMPARE(int(link->device_count()), 1);
+        QSignalSpy refused(link.get(), &instrument_link::port_open_failed);
 
         // "Connecting.." closes at the time-out and nothing is added.
-        sim_instrument quiet(73);
+        sim_instrument quiet(73), neighbour(75);
         quiet.set_identify_behaviour(behaviour::silent);
-        list_ports({&a, &quiet});
-        link->device_arrived({quiet.slave_path()});
+        list_ports({&a, &quiet, &neighbour});
+        link->device_arrived({quiet.slave_path(), neighbour.slave_path()});
         QVERIFY(link->connecting_shown());
+        if (neighbour_goes) {
+            unplug_and_unlist(neighbour);
+            link->device_removed();
+        }
+        // The neighbour's probe, or its failure to open, follows the time-out at once.
         QTRY_VERIFY_WITH_TIMEOUT(!link->connecting_shown(), sim_delivery_cap_ms);
-        QCOMPARE(int(link->device_count()), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(int(link->device_count()), neighbour_goes ? 1 : 2, sim_delivery_cap_ms);
+        QCOMPARE(refused.count(), 0);
     }
 
     void first_instrument_plugged_in_later_is_connected_and_its_removal_noticed_data()
