@@ -13,7 +13,7 @@ peaks_analysis run_peaks(const peaks_input &in)
     out.cut = cut_cycle(in.source);
     const series &cycle = out.cut.cycle;
     out.sliders = reset_slider_ranges(cycle, in.sliders);
-    out.smoothing = smooth_cycle(cycle, in.rate);
+    out.smoothing = smooth_cycle(cycle, in.rate, in.step_mV);
     out.record = auto_tangent(cycle, out.smoothing.curve, out.sliders, in.record);
 
     const float d = first_step(ch1, ch2);

@@ -12,6 +12,7 @@
 
 #include "analysis/analysis_file.h"
 #include "analysis/analysis_naming.h"
+#include "analysis/analysis_smoothing.h"
 #include "analysis/peak_tangents.h"
 #include "analysis/qv_analysis_window.h"
 #include "files/file_naming.h"
@@ -205,7 +206,8 @@ int qv_analysis_window::add_experiment_copy(int n)
     e.cycles = 1;
     e.e_start = p.keys.isEmpty() ? 0.0f : float(p.keys.first());
     e.method = QStringLiteral("Cyclic Voltammetry");
-    e.resolution = 0;
+    // The file keeps no step; the saved cycle's own spacing gives the one it was smoothed at.
+    e.resolution = uint16_t(analysis::step_of_potentials(std::vector<double>(p.keys.begin(), p.keys.end())));
     e.channel_code = 1;
     e.ch1_shown = 1;
     experiments[size_t(k)] = e;

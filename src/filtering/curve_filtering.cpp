@@ -54,11 +54,12 @@ float cutoff_for_rate(float r)
     return 0.5f;
 }
 
-// Scan rate of a pulse method: step / period, in mV/s; a period of 0 gives no rate (the lowest cut-off).
-// The step is multiplied before the division so that rates on the ladder's edges come out exact.
-float pulse_scan_rate(int step_mV, int period_ms)
+// `amount` a pulse period, a second: a pulse method's scan rate (its step, mV/s) or its pulses per second (1).
+// A period of 0 gives no rate. The amount is multiplied before the division so that rates on the ladder's edges
+// come out exact.
+float per_second(int amount, int period_ms)
 {
-    return period_ms > 0 ? 1000.0f * float(step_mV) / float(period_ms) : 0.0f;
+    return period_ms > 0 ? 1000.0f * float(amount) / float(period_ms) : 0.0f;
 }
 
 }  // namespace
@@ -99,13 +100,39 @@ float page_scan_rate_mV_s(method_index method, const method_pages &pages)
     switch (method) {
     case method_index::cyclic: return float(pages.cv.rate_mV_s);
     case method_index::linear_sweep: return float(pages.lsv.rate_mV_s);
-    case method_index::differential_pulse: return pulse_scan_rate(pages.dpv.step_mV, pages.dpv.period_ms);
+    case method_index::differential_pulse: return per_second(pages.dpv.step_mV, pages.dpv.period_ms);
     case method_index::square_wave: return float(pages.swv.freq_Hz) * float(pages.swv.step_mV);
-    case method_index::normal_pulse: return pulse_scan_rate(pages.npv.step_mV, pages.npv.period_ms);
+    case method_index::normal_pulse: return per_second(pages.npv.step_mV, pages.npv.period_ms);
     case method_index::chronoamperometry:
     case method_index::amperometry: break;
     }
     return 0.0f;
+}
+
+float page_sampling_rate_hz(method_index method, const method_pages &pages)
+{
+    switch (method) {
+    case method_index::cyclic: return float(pages.cv.rate_mV_s) / float(whole_step_mV(pages.cv.step));
+    // Linear sweep steps by the cyclic page's step, as its frame tells the instrument.
+    case method_index::linear_sweep: return float(pages.lsv.rate_mV_s) / float(whole_step_mV(pages.cv.step));
+    case method_index::differential_pulse: return per_second(1, pages.dpv.period_ms);
+    case method_index::square_wave: return float(pages.swv.freq_Hz);
+    case method_index::normal_pulse: return per_second(1, pages.npv.period_ms);
+    case method_index::chronoamperometry:
+    case method_index::amperometry: break;
+    }
+    return 0.0f;
+}
+
+float automatic_cutoff_hz(float scan_rate_mV_s, float fs_hz)
+{
+    // A peak a sweep passes at v mV/s lasts about its width / v seconds: the cut-off follows the scan rate,
+    // whatever the samples per second, so that the smoothing keeps the peaks of every method. A ladder value
+    // at or above the sampling rate would leave the curve raw; v / 20 is then step / 20 of the sampling rate,
+    // below it for every step under 20 mV.
+    const float r = scan_rate_mV_s / 20.0f;
+    const float ladder = cutoff_for_rate(r);
+    return (fs_hz > 0.0f && !(ladder < fs_hz)) ? r : ladder;
 }
 
 float run_cutoff_hz(float selected, method_index method, const method_pages &pages)
@@ -116,9 +143,7 @@ float run_cutoff_hz(float selected, method_index method, const method_pages &pag
     case method_index::chronoamperometry: return 0.0f;
     case method_index::amperometry: return 5.0f;
     default:
-        // A peak a sweep passes at v mV/s lasts about its width / v seconds: the cut-off follows the scan rate,
-        // whatever the samples per second, so that the smoothing keeps the peaks of every method.
-        return cutoff_for_rate(page_scan_rate_mV_s(method, pages) / 20.0f);
+        return automatic_cutoff_hz(page_scan_rate_mV_s(method, pages), page_sampling_rate_hz(method, pages));
     }
 }
 
@@ -180,6 +205,15 @@ double normalised_cutoff(float filter_hz, double fs)
 int filter_order(int n, int cap) { return std::max(0, std::min(n / 4, cap)); }
 
 bool batch_pass_due(bool running, int live_points) { return running && live_points > 3; }
+
+int live_hold_back(method_index method, uint16_t rate, double fs)
+{
+    // The newest second of samples still moves with every batch. A sweep in steps coarser than 1 mV takes fewer
+    // than `rate` samples a second; holding back `rate` of them would keep the curve seconds behind the scan.
+    if ((method == method_index::cyclic || method == method_index::linear_sweep) && fs > 0 && std::isfinite(fs))
+        return int(std::ceil(fs));
+    return rate;
+}
 
 // ---- live_filter_state ----
 

@@ -42,8 +42,17 @@ float selected_filter_cutoff(const std::array<bool, filter_mode_count> &checked)
 // 0 for chronoamperometry, amperometry and a pulse period of 0.
 float page_scan_rate_mV_s(method_index method, const method_pages &pages);
 
+// Samples a second of a run set up on these pages: a sweep's rate over its step (whole_step_mV), a pulse
+// method's pulses per second, square wave's frequency. 0 for the time-based methods and a pulse period of 0.
+float page_sampling_rate_hz(method_index method, const method_pages &pages);
+
+// The automatic cut-off of a sweep at `scan_rate_mV_s` whose samples come `fs_hz` a second: scan rate / 20 on
+// the ladder 10, 5, 2, 1, 0.5 Hz, or the scan rate / 20 itself where the ladder's value does not lie below fs
+// (a slow sweep, which the ladder would leave raw). With no sampling rate known (0) the ladder's value stands.
+float automatic_cutoff_hz(float scan_rate_mV_s, float fs_hz);
+
 // Cut-off stored in a new record at run start: `selected` (from selected_filter_cutoff) unless it is -1,
-// then the automatic rule: a voltammetric method's scan rate / 20 on the ladder 10, 5, 2, 1, 0.5 Hz;
+// then the automatic rule: automatic_cutoff_hz of a voltammetric method's scan rate and sampling rate;
 // chronoamperometry raw data, amperometry 5 Hz.
 float run_cutoff_hz(float selected, method_index method, const method_pages &pages);
 
@@ -100,8 +109,12 @@ struct live_settings {
     float filter_hz = 0;
     double fs = 0;            // from record_sampling_rate_hz
     int order_cap = curve_filtering::order_cap;
-    int hold_back = 0;        // the record's rate: newest samples kept off the shown curve during a run
+    int hold_back = 0;        // from live_hold_back: newest samples kept off the shown curve during a run
 };
+
+// Samples a live pass keeps off the shown curve during a run: one second of a sweep's samples (fs rounded up),
+// the record's `rate` for every other method.
+int live_hold_back(method_index method, uint16_t rate, double fs);
 
 // A batch pass runs only while a run is in progress and its live curve holds more than 3 points.
 bool batch_pass_due(bool running, int live_points);

@@ -44,7 +44,7 @@ bool live_run::pass(int electrode, bool final)
     s.filter_hz = setup_.filter_hz;
     s.fs = fs_;
     s.order_cap = electrode == 0 ? curve_filtering::order_cap : curve_filtering::order_cap_we2;
-    s.hold_back = setup_.rate;
+    s.hold_back = curve_filtering::live_hold_back(setup_.method, setup_.rate, fs_);
     return live_filters_[e].pass(live_[e], s, final);
 }
 

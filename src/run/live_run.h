@@ -19,7 +19,7 @@ struct live_run_setup {
     method_index method = method_index::cyclic;
     QString method_name;        // the record's method text, which picks the sampling rate
     float filter_hz = 0;        // the record's cut-off
-    uint16_t rate = 0;          // the record's rate: samples held back during a run; the step time of chronoamperometry
+    uint16_t rate = 0;          // the record's rate (mV/s, pulses a second); chronoamperometry's step time
     uint16_t cycles = 1;        // chronoamperometry steps
     uint8_t lead_time_s = 0;
     QStringList details;        // pulse methods read their period from here

@@ -579,8 +579,24 @@ void MainWindow::on_listWidget_itemChanged(QListWidgetItem *item)
     const QString text = item->text();
     if (text == record.name)
         return;
+    record.name = text;
+    mark_unsaved(row);
+    record.ch1_curve->setName(experiment_list::we1_curve_name(text));
+    record.ch2_curve->setName(experiment_list::we2_curve_name(text));
+    show_name_in_details(row, text);
+    // A rename leaves what is on show as it was: a row out of view keeps its curves off the plot and the legend.
+    if (item->isSelected())
+        apply_record_visibility(row);
+    qcp::replot_hint(ui->widget);
+}
+
+void MainWindow::mark_unsaved(int row)
+{
+    QListWidgetItem *item = ui->listWidget->item(row);
+    if (!item || row >= records.experiment_count())
+        return;
     {
-        // The font change is itself an item change; it must not come back here.
+        // The font change is itself an item change; it must not come back to the rename slot.
         const QSignalBlocker blocker(ui->listWidget);
         QFont font = item->font();
         font.setFamily(row_font_family);
@@ -588,20 +604,12 @@ void MainWindow::on_listWidget_itemChanged(QListWidgetItem *item)
         font.setWeight(QFont::Normal);
         item->setFont(font);
     }
-    record.name = text;
-    record.saved = 0;
-    record.ch1_curve->setName(experiment_list::we1_curve_name(text));
-    record.ch2_curve->setName(experiment_list::we2_curve_name(text));
-    show_name_in_details(row, text);
-    // A rename leaves what is on show as it was: a row out of view keeps its curves off the plot and the legend.
-    if (item->isSelected())
-        apply_record_visibility(row);
+    records[row].saved = 0;
     // The running record stays without a file until its run has ended.
     const bool may_save = row != running_record_index();
     ui->Save->setEnabled(may_save);
     ui->actionSave->setEnabled(may_save);
     ui->Save_Experiment_2->setEnabled(may_save);
-    qcp::replot_hint(ui->widget);
 }
 
 void MainWindow::show_name_in_details(int record, const QString &name)

@@ -230,6 +230,7 @@ private:
     void make_row_current(int row);
     void set_electrode_boxes(bool w1, bool w2);
     void show_name_in_details(int record, const QString &name);
+    void mark_unsaved(int row);  // a change the record's file lacks: italic row, Save on, asked for at closing
     bool selected_flags_agree() const;
     bool run_under_way() const;
     void show_only_current_row();

@@ -87,10 +87,10 @@ struct peak_model {
 };
 
 // A cyclic-voltammetry record as the run screen hands it over: both electrodes (electrode 2 the mirror of
-// electrode 1), `cycles` triangles from -0.5 V to 0.5 V and back at the standard 0.736 mV step, starting at the
-// low end. Its curves live on `source`, the run screen's plot.
+// electrode 1), `cycles` triangles from -0.5 V to 0.5 V and back in steps of `resolution` (mV, or 736 for the
+// standard 0.736 mV), starting at the low end. Its curves live on `source`, the run screen's plot.
 inline curve voltammogram(QCustomPlot *source, const QString &name, int cycles = 1, uint16_t rate = 100,
-                          const peak_model &m = peak_model{})
+                          const peak_model &m = peak_model{}, uint16_t resolution = 736)
 {
     curve c;
     c.name = name;
@@ -98,7 +98,7 @@ inline curve voltammogram(QCustomPlot *source, const QString &name, int cycles =
     c.method = QStringLiteral("Cyclic Voltammetry");
     c.cycles = uint16_t(cycles);
     c.rate = rate;
-    c.resolution = 736;
+    c.resolution = resolution;
     c.ch1_colour = pair_colour_ch1(1);
     c.ch2_colour = pair_colour_ch2(1);
     c.e_min = -0.5f, c.e_max = 0.5f, c.e_start = -0.5f;
@@ -107,8 +107,8 @@ inline curve voltammogram(QCustomPlot *source, const QString &name, int cycles =
     c.details = QStringList{QStringLiteral("Cyclic Voltammetry"), QStringLiteral("User: ann")};
     c.ch1_curve = new QCPCurve(source->xAxis, source->yAxis);
     c.ch2_curve = new QCPCurve(source->xAxis, source->yAxis);
-    const double step = 0.000736;
-    const int sweep = int(1.0 / step);  // points from one end to the other
+    const double step = resolution == 736 ? 0.000736 : resolution / 1000.0;
+    const int sweep = int(1.0 / step + 1e-9);  // points from one end to the other
     QVector<double> keys, values, mirrored;
     for (int t = 0; t < 2 * sweep * cycles; ++t) {
         const int k = t % (2 * sweep);

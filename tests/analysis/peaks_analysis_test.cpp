@@ -4,6 +4,8 @@
 #include <QtTest>
 
 #include "analysis/peaks_analysis.h"
+#include "grid_sweep.h"
+#include "instrument/method_parameters.h"
 
 #include <algorithm>
 #include <cmath>
@@ -84,6 +86,45 @@ private slots:
         QVERIFY2(separation >= 55 && separation <= 65, qPrintable(QString::number(separation)));
         QVERIFY2(std::abs(middle - formal_potential * 1000) <= 3, qPrintable(QString::number(middle)));
         QVERIFY(p.values.Ipa > 0 && p.values.Ipc < 0);
+    }
+
+    // Two Gaussian peaks of 8 µA (anodic at 0.2 V, cathodic at 0.1 V, 50 mV wide) on a sloping baseline with a
+    // charging offset, one cycle -0.5 -> 0.8 -> -0.5 V on the 0.736 mV grid: the tangents at the default anchors
+    // must give back 8 µA at every step, the cycle smoothed at the rate its samples come (rate / step).
+    void gaussian_couple_at_every_step_data()
+    {
+        QTest::addColumn<double>("step_mV");
+        QTest::addColumn<int>("rate");
+        QTest::newRow("0.736 mV") << grid_mV << 100;
+        QTest::newRow("1 mV") << 1.0 << 100;
+        QTest::newRow("5 mV") << 5.0 << 100;
+        QTest::newRow("10 mV at 400 mV/s") << 10.0 << 400;
+        QTest::newRow("20 mV: the cut-off reaches the samples' rate") << 20.0 << 100;
+    }
+    void gaussian_couple_at_every_step()
+    {
+        QFETCH(double, step_mV);
+        QFETCH(int, rate);
+        const long half = std::lround(1300 / step_mV);
+        series cycle;
+        const std::vector<double> keys = grid_sweep(-500, 800, -500, step_mV, 2 * half + 1);
+        for (std::size_t t = 0; t < keys.size(); ++t) {
+            const bool up = long(t) < half;
+            const double e = keys[t];
+            const double peak = up ? 8 * std::exp(-0.5 * std::pow((e - 0.2) / 0.05, 2))
+                                   : -8 * std::exp(-0.5 * std::pow((e - 0.1) / 0.05, 2));
+            cycle.append(e, 2.0 * e + (up ? 1.5 : -1.5) + peak);
+        }
+        peaks_input in;
+        in.source.ch1 = &cycle;
+        in.source.geometry = {0.8f, -0.5f, -0.5f, uint16_t(step_mV == grid_mV ? step_736_uV : int(step_mV))};
+        in.rate = uint16_t(rate);
+        in.step_mV = whole_step_mV(in.source.geometry.resolution);
+        in.sliders.anodic.maximum = in.sliders.cathodic.maximum = -1;
+        const peaks_analysis p = run_peaks(in);
+        qInfo("Ipa %.3f uA, Ipc %.3f uA", p.values.Ipa, p.values.Ipc);
+        QVERIFY2(std::abs(p.values.Ipa / 8 - 1) < 0.01, qPrintable(QString::number(p.values.Ipa)));
+        QVERIFY2(std::abs(p.values.Ipc / -8 - 1) < 0.01, qPrintable(QString::number(p.values.Ipc)));
     }
 };
 

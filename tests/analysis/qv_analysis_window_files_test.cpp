@@ -198,6 +198,33 @@ private slots:
         QVERIFY(messages.first().contains("cut short"));
     }
 
+    // Its file keeps no step: a reopened 5 mV analysis, its anchor moved, is smoothed and analysed as live.
+    void reopened_coarse_analysis_moves_as_it_did_live()
+    {
+        auto first = make_window();
+        first->get_from_experiment(voltammogram(source.get(), "coarse", 1, 100, peak_model{}, 5));
+        first->refresh_ui();
+        const analysis_result &res = first->analyses().result(0);
+        child<QSlider>(first.get(), "anodic")->setValue(80);
+        const qcp::points live = qcp::read_points(res.anodic_tangent);
+        QVERIFY2(std::abs(res.Ipa / peak_model{}.height_uA - 1) < 0.01, qPrintable(QString::number(res.Ipa)));
+        child<QSlider>(first.get(), "anodic")->setValue(30);
+        next_save = dir->path() + "/coarse";
+        press(first.get(), "Save_Analysis");
+
+        auto second = make_window();
+        open(second.get(), next_save + ".qva");
+        auto *list = child<QListWidget>(second.get(), "recent_analyses");
+        list->item(0)->setText("coarse moved");  // unsaved, its sliders live again
+        second->on_recent_analyses_itemClicked(list->item(0));
+        child<QSlider>(second.get(), "anodic")->setValue(80);
+        const qcp::points moved = qcp::read_points(second->analyses().result(0).anodic_tangent);
+        QCOMPARE(moved.keys.size(), 4);
+        for (int i = 0; i < 4; ++i)
+            QVERIFY2(std::abs(moved.values[i] - live.values[i]) < 1e-4,
+                     qPrintable(QString("point %1: %2 uA, live %3 uA").arg(i).arg(moved.values[i]).arg(live.values[i])));
+    }
+
     void quick_save_writes_only_over_the_analysis_own_file()
     {
         auto w = make_window();

@@ -146,16 +146,28 @@ private slots:
         QVERIFY(whole.run.live(1).values.last() < 0);
     }
 
+    void live_passes_hold_back_the_newest_samples_until_the_end_data()
+    {
+        // One second of samples at 20 mV/s: 20 in 1 mV steps, 2 in 10 mV steps (not ten seconds' worth).
+        QTest::addColumn<int>("step_mV");
+        QTest::addColumn<int>("held");
+        QTest::newRow("1 mV") << 1 << 20;
+        QTest::newRow("0.736 mV counts as 1 mV") << int(step_736_uV) << 20;
+        QTest::newRow("3 mV: a second rounded up") << 3 << 7;
+        QTest::newRow("10 mV") << 10 << 2;
+    }
     void live_passes_hold_back_the_newest_samples_until_the_end()
     {
-        cyclic_run r(100, 0.5f);
-        QByteArray rx = r.stream.left(15 * 2 * sample_frame_size);
+        QFETCH(int, step_mV);
+        QFETCH(int, held);
+        cyclic_run r(100, 0.5f, false, step_mV);
+        QByteArray rx = r.stream.left((held - 1) * 2 * sample_frame_size);
         r.run.receive(rx);
-        QVERIFY(!r.run.pass(0, false));   // fewer than `rate` samples: nothing to show yet
-        rx += r.stream.mid(15 * 2 * sample_frame_size);
+        QVERIFY(!r.run.pass(0, false));   // less than a second of samples: nothing to show yet
+        rx += r.stream.mid((held - 1) * 2 * sample_frame_size);
         r.run.receive(rx);
         QVERIFY(r.run.pass(0, false));
-        QCOMPARE(r.run.shown(0).values.size(), 100 - 20);
+        QCOMPARE(r.run.shown(0).values.size(), 100 - held);
         QVERIFY(r.run.pass(0, true));
         QCOMPARE(r.run.shown(0).values.size(), 100);
         // Smoothing keeps the ramp a ramp (odd extension at both ends) and changes nothing of its length.
@@ -194,7 +206,7 @@ private slots:
                 s.filter_hz = 0.5f;
                 s.fs = fs;
                 s.order_cap = caps[which == 0 ? e : 1 - e];
-                s.hold_back = 20;
+                s.hold_back = 20 / step_mV;  // one second of samples
                 curve_filtering::live_filter_state state;
                 QVERIFY(state.pass(r.run.live(e), s, false));
                 if (which == 0)

@@ -384,6 +384,21 @@ void main_window_list_test::rename_makes_row_italic_and_unsaved()
     record(0).saved = 1;
     list->item(0)->setText("unseen");
     QCOMPARE(int(record(0).saved), 1);
+
+    // Another cut-off from the list's Filter menu changes what the file would hold, as a rename does; the same
+    // cut-off again does not.
+    add({"kept"});
+    window->unselect_all();
+    list->item(2)->setSelected(true);
+    list->setCurrentRow(2);
+    window->findChild<QToolButton *>("Save")->setEnabled(false);
+    window->filt_menu10();
+    QVERIFY(list->item(2)->font().italic());
+    QCOMPARE(int(record(2).saved), 0);
+    QVERIFY(enabled("Save"));
+    record(2).saved = 1;
+    window->filt_menu10();
+    QCOMPARE(int(record(2).saved), 1);
 }
 
 void main_window_list_test::single_view_selects_only_the_current_row()
