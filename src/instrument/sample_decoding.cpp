@@ -253,6 +253,14 @@ void update_extremes(run_extremes &e, float x, float current_uA)
     e.axis_high = std::max(e.axis_high, current_uA);
 }
 
+void widen_axis_extremes(run_extremes &extremes, const run_extremes &drawn)
+{
+    if (!extremes.any || !drawn.any)
+        return;
+    extremes.axis_low = std::min(extremes.axis_low, drawn.i_min);
+    extremes.axis_high = std::max(extremes.axis_high, drawn.i_max);
+}
+
 axis_range y_axis_range(const run_extremes &e)
 {
     const double lo = e.axis_low;

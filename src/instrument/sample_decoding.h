@@ -74,6 +74,8 @@ struct axis_range {
 
 // Folds one point into the extremes.
 void update_extremes(run_extremes &extremes, float x, float current_uA);
+// Widens the current range the y axis is fitted to (axis_low / axis_high) by the currents of `drawn`.
+void widen_axis_extremes(run_extremes &extremes, const run_extremes &drawn);
 // The y range shown for the anchors: a tenth of room on the outside of each.
 axis_range y_axis_range(const run_extremes &extremes);
 

@@ -15,6 +15,7 @@ void live_run::start(const live_run_setup &setup, const parameter_frame_result &
     fs_ = curve_filtering::record_sampling_rate_hz(setup.method_name, setup.rate, both, built.resolution,
                                                    setup.details);
     layout_ = curve_filtering::make_chrono_layout(setup.rate, setup.cycles, setup.lead_time_s, both);
+    drawn_ = run_extremes();
     for (int e = 0; e < electrodes; ++e) {
         live_[size_t(e)] = curve_filtering::series();
         live_filters_[size_t(e)].reset();
@@ -48,16 +49,26 @@ bool live_run::pass(int electrode, bool final)
     return live_filters_[e].pass(live_[e], s, final);
 }
 
+bool live_run::take_drawn(int electrode, int from)
+{
+    const curve_filtering::series &points = shown(electrode);
+    const run_extremes before = drawn_;
+    const int n = std::min(points.keys.size(), points.values.size());
+    for (int i = std::max(0, from); i < n; ++i)
+        update_extremes(drawn_, float(points.keys[i]), float(points.values[i]));
+    return drawn_.any != before.any || drawn_.i_min < before.i_min || drawn_.i_max > before.i_max;
+}
+
 const curve_filtering::series &live_run::shown(int electrode) const
 {
     const size_t e = size_t(electrode);
     return setup_.method == method_index::chronoamperometry ? chrono_filters_[e].shown() : live_filters_[e].shown();
 }
 
-void sync_curve(QCPCurve *c, const curve_filtering::series &points, sync_mode mode)
+int sync_curve(QCPCurve *c, const curve_filtering::series &points, sync_mode mode)
 {
     if (!c)
-        return;
+        return 0;
     const QSharedPointer<QCPCurveDataContainer> data = c->data();
     const int n = std::min(points.keys.size(), points.values.size());
     const int held = data->size();
@@ -88,10 +99,11 @@ void sync_curve(QCPCurve *c, const curve_filtering::series &points, sync_mode mo
     else if (same < held)
         data->removeAfter(same - 0.5);   // drops running indexes same, same + 1, ...
     if (same == n)
-        return;
+        return same;
     QVector<QCPCurveData> tail;
     tail.reserve(n - same);
     for (int i = same; i < n; ++i)
         tail.append(QCPCurveData(i, points.keys[i], points.values[i]));
     data->add(tail, true);
+    return same;
 }

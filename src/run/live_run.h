@@ -44,6 +44,11 @@ public:
     bool pass(int electrode, bool final);
     // The points the record's shown curve holds after the last pass.
     const curve_filtering::series &shown(int electrode) const;
+    // Folds the shown points from `from` on (those a pass drew anew) into drawn(); true when its current range
+    // grew. A smoothed curve swings past the samples where the current jumps (a sweep's turn), so the axes of a
+    // run under way must hold these as well as the samples.
+    bool take_drawn(int electrode, int from);
+    const run_extremes &drawn() const { return drawn_; }
 
     const run_decoding_context &decoding() const { return ctx_; }
     const live_run_setup &setup() const { return setup_; }
@@ -57,6 +62,7 @@ private:
     axis_range span_;
     run_decoding_context ctx_;
     double fs_ = 0;
+    run_extremes drawn_;
     curve_filtering::chrono_layout layout_;
     std::array<curve_filtering::series, electrodes> live_;
     std::array<curve_filtering::live_filter_state, electrodes> live_filters_;
@@ -71,5 +77,6 @@ enum class sync_mode {
 };
 
 // Makes the curve hold exactly `points` (running index = position), keeping the leading points that already
-// match and rewriting only the rest. Live passes change the tail of a long run, so this stays cheap.
-void sync_curve(QCPCurve *c, const curve_filtering::series &points, sync_mode mode = sync_mode::compare_all);
+// match and rewriting only the rest; returns how many it kept. Live passes change the tail of a long run, so
+// this stays cheap.
+int sync_curve(QCPCurve *c, const curve_filtering::series &points, sync_mode mode = sync_mode::compare_all);

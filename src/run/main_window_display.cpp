@@ -340,7 +340,8 @@ bool MainWindow::fit_axes_to_run()
     run_extent extent;
     extent.span_from = run_path->span().lower;
     extent.span_to = run_path->span().upper;
-    const run_extremes &live = run_path->decoding().extremes;
+    run_extremes live = run_path->decoding().extremes;
+    widen_axis_extremes(live, run_path->drawn());
     if (live.any) {
         const axis_range y = y_axis_range(live);
         extent.has_samples = true;

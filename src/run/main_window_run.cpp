@@ -319,6 +319,7 @@ void MainWindow::show_run_curves(bool final)
     const curve &record = records[run_record];
     QCPCurve *raw[2] = {record.ch1_raw_curve, record.ch2_raw_curve};
     QCPCurve *shown[2] = {record.ch1_curve, record.ch2_curve};
+    bool drawn_grew = false;
     for (int e = 0; e < live_run::electrodes; ++e) {
         const int n = run_path->live_count(e);
         // A batch pass waits for a few samples; the final pass always runs, so even a very short run keeps
@@ -329,8 +330,11 @@ void MainWindow::show_run_curves(bool final)
         // The final pass compares every point, so the finished record is exact whatever happened before.
         const sync_mode mode = final ? sync_mode::compare_all : sync_mode::growing_prefix;
         sync_curve(raw[e], run_path->live(e), mode);
-        sync_curve(shown[e], run_path->shown(e), mode);
+        const int kept = sync_curve(shown[e], run_path->shown(e), mode);
+        drawn_grew = run_path->take_drawn(e, kept) || drawn_grew;
     }
+    if (drawn_grew && !final)
+        fit_axes_to_run();
     if (final) {
         live_redraw->stop();
         qcp::replot_hint(ui->widget);

@@ -365,7 +365,23 @@ private slots:
         QFETCH(bool, we1);
         QFETCH(bool, we2);
         const method_index m = static_cast<method_index>(method);
-        const method_pages pages = short_pages();
+        method_pages pages = short_pages();
+        // Every redraw during the run holds the running curves as drawn: a smoothed curve swings past the samples
+        // where the current jumps, as at the turn of a cyclic sweep, here in 10 mV steps.
+        if (m == method_index::cyclic)
+            pages.cv = {-300, 700, -300, true, 200, 1, 10};
+        auto *plot = child<QCustomPlot>(*w, "widget");
+        QStringList outside;
+        const QMetaObject::Connection watch = connect(plot, &QCustomPlot::afterReplot, this, [&] {
+            const int running = w->running_record_index();
+            if (running < 0)
+                return;
+            const curve &r = w->experiment_records()[running];
+            const run_extremes drawn = drawn_extremes({qcp::read_points(r.ch1_curve), qcp::read_points(r.ch2_curve)});
+            const QCPRange y = plot->yAxis->range();
+            if (drawn.any && (drawn.i_min < y.lower || drawn.i_max > y.upper))
+                outside << QString("%1..%2 in %3..%4").arg(drawn.i_min).arg(drawn.i_max).arg(y.lower).arg(y.upper);
+        });
         const int n = start(m, pages, we1, we2);
         QVERIFY2(n >= 0, qPrintable(errors.join('\n')));
         QVERIFY(w->run_in_progress());
@@ -375,6 +391,8 @@ private slots:
         QCOMPARE(start_stop(*w), qMakePair(false, true));
 
         QVERIFY2(wait_for([&] { return !w->run_in_progress(); }), "the run never ended");
+        disconnect(watch);
+        QVERIFY2(outside.isEmpty(), qPrintable(outside.join('\n')));
         QCOMPARE(status(*w), QStringLiteral("Ready"));
         QVERIFY(!w->screen_state().run_clock->isActive());
         QCOMPARE(start_stop(*w), qMakePair(true, false));
