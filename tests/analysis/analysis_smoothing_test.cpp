@@ -2,7 +2,6 @@
 #include <QtTest>
 
 #include "analysis/analysis_smoothing.h"
-#include "grid_sweep.h"
 
 using namespace analysis;
 
@@ -14,35 +13,22 @@ private slots:
     void cutoff_data()
     {
         QTest::addColumn<int>("rate");
-        QTest::addColumn<int>("step");  // mV
         QTest::addColumn<float>("hz");
-        QTest::newRow("1") << 1 << 1 << 0.5f;
-        QTest::newRow("15 is not above 15") << 15 << 1 << 0.5f;
-        QTest::newRow("16") << 16 << 1 << 1.0f;
-        QTest::newRow("30 is not above 30") << 30 << 1 << 1.0f;
-        QTest::newRow("31") << 31 << 1 << 2.0f;
-        QTest::newRow("70 is not above 70") << 70 << 1 << 2.0f;
-        QTest::newRow("71") << 71 << 1 << 5.0f;
-        QTest::newRow("150 is not above 150") << 150 << 1 << 5.0f;
-        QTest::newRow("151") << 151 << 1 << 10.0f;
-        // The run screen's rule: where the ladder reaches the samples' rate, rate / 20.
-        QTest::newRow("100 at 5 mV: the ladder") << 100 << 5 << 5.0f;
-        QTest::newRow("2 at 5 mV: 0.5 Hz is above 0.4") << 2 << 5 << 0.1f;
+        QTest::newRow("1") << 1 << 0.5f;
+        QTest::newRow("15 is not above 15") << 15 << 0.5f;
+        QTest::newRow("16") << 16 << 1.0f;
+        QTest::newRow("30 is not above 30") << 30 << 1.0f;
+        QTest::newRow("31") << 31 << 2.0f;
+        QTest::newRow("70 is not above 70") << 70 << 2.0f;
+        QTest::newRow("71") << 71 << 5.0f;
+        QTest::newRow("150 is not above 150") << 150 << 5.0f;
+        QTest::newRow("151") << 151 << 10.0f;
     }
 
     void cutoff()
     {
         QFETCH(int, rate);
-        QFETCH(int, step);
-        QTEST(smoothing_cutoff_hz(uint16_t(rate), step), "hz");
-    }
-
-    // A cycle read from a file keeps no step: its potentials' mean spacing gives it, on the 0.736 mV grid too.
-    void step_of_a_cycle()
-    {
-        QCOMPARE(step_of_potentials(grid_sweep(-500, 800, -500, 5, 521)), 5);
-        QCOMPARE(step_of_potentials(grid_sweep(-500, 800, -500, grid_mV, 3533)), 1);
-        QCOMPARE(step_of_potentials({0.1}), 1);
+        QTEST(smoothing_cutoff_hz(uint16_t(rate)), "hz");
     }
 
     void order()

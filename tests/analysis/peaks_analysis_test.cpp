@@ -96,7 +96,6 @@ private slots:
         QTest::addColumn<double>("step_mV");
         QTest::addColumn<int>("rate");
         QTest::newRow("0.736 mV") << grid_mV << 100;
-        QTest::newRow("1 mV") << 1.0 << 100;
         QTest::newRow("5 mV") << 5.0 << 100;
         QTest::newRow("10 mV at 400 mV/s") << 10.0 << 400;
         QTest::newRow("20 mV: the cut-off reaches the samples' rate") << 20.0 << 100;
@@ -107,13 +106,9 @@ private slots:
         QFETCH(int, rate);
         const long half = std::lround(1300 / step_mV);
         series cycle;
-        const std::vector<double> keys = grid_sweep(-500, 800, -500, step_mV, 2 * half + 1);
-        for (std::size_t t = 0; t < keys.size(); ++t) {
-            const bool up = long(t) < half;
-            const double e = keys[t];
-            const double peak = up ? 8 * std::exp(-0.5 * std::pow((e - 0.2) / 0.05, 2))
-                                   : -8 * std::exp(-0.5 * std::pow((e - 0.1) / 0.05, 2));
-            cycle.append(e, 2.0 * e + (up ? 1.5 : -1.5) + peak);
+        for (const double e : grid_sweep(-500, 800, -500, step_mV, 2 * half + 1)) {
+            const double up = cycle.size() < std::size_t(half) ? 1 : -1, centre = up > 0 ? 0.2 : 0.1;
+            cycle.append(e, 2.0 * e + up * (1.5 + 8 * std::exp(-0.5 * std::pow((e - centre) / 0.05, 2))));
         }
         peaks_input in;
         in.source.ch1 = &cycle;
@@ -122,7 +117,6 @@ private slots:
         in.step_mV = whole_step_mV(in.source.geometry.resolution);
         in.sliders.anodic.maximum = in.sliders.cathodic.maximum = -1;
         const peaks_analysis p = run_peaks(in);
-        qInfo("Ipa %.3f uA, Ipc %.3f uA", p.values.Ipa, p.values.Ipc);
         QVERIFY2(std::abs(p.values.Ipa / 8 - 1) < 0.01, qPrintable(QString::number(p.values.Ipa)));
         QVERIFY2(std::abs(p.values.Ipc / -8 - 1) < 0.01, qPrintable(QString::number(p.values.Ipc)));
     }
