@@ -149,6 +149,8 @@ float run_cutoff_hz(float selected, method_index method, const method_pages &pag
 
 bool is_raw_cutoff(float filter_hz) { return filter_hz > -0.001f && filter_hz < 0.001f; }
 
+bool same_cutoff(float a, float b) { return a == b || (is_raw_cutoff(a) && is_raw_cutoff(b)); }
+
 float common_cutoff(float current, const QVector<float> &selected)
 {
     for (float v : selected) {

@@ -58,6 +58,8 @@ float run_cutoff_hz(float selected, method_index method, const method_pages &pag
 
 // A cut-off this close to 0 means raw data.
 bool is_raw_cutoff(float filter_hz);
+// Whether two cut-offs smooth alike: equal, or both raw data.
+bool same_cutoff(float a, float b);
 
 // Cut-off shared by the selected records: `current` (the current row's) when every selected one equals it,
 // -1 otherwise; NaN never equals anything.

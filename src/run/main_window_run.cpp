@@ -559,11 +559,9 @@ void MainWindow::refilter_selection(float filter_hz)
         curve &record = records[r];
         // Another cut-off changes what the record's file would hold (its filter line and DATA); the same one
         // chosen again changes nothing.
-        const bool same = record.filter_hz == filter_hz
-                          || (curve_filtering::is_raw_cutoff(record.filter_hz) && curve_filtering::is_raw_cutoff(filter_hz));
-        record.filter_hz = filter_hz;
-        if (!same)
+        if (!curve_filtering::same_cutoff(record.filter_hz, filter_hz))
             mark_unsaved(r);
+        record.filter_hz = filter_hz;
         if (curve_filtering::is_raw_cutoff(filter_hz)) {
             show_raw_curves(r);
             qcp::replot_hint(ui->widget);
