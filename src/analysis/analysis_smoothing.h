@@ -10,9 +10,9 @@
 namespace analysis {
 
 // Cut-off in Hz for a scan rate in mV/s swept in steps of step_mV (whole mV): the run screen's automatic rule.
-// At 1 mV: above 150 -> 10, above 70 -> 5, above 30 -> 2, above 15 -> 1, else 0.5; where that reaches the
-// samples' own rate (rate / step), rate / 20.
-float smoothing_cutoff_hz(uint16_t rate, int step_mV = 1);
+// At 1 mV: above 200 -> rate / 20, above 150 -> 10, above 70 -> 5, above 30 -> 2, above 15 -> 1, else 0.5;
+// where that reaches the samples' own rate (rate / step), rate / 20.
+float smoothing_cutoff_hz(uint16_t rate, int step_mV);
 
 // Filter order for a cycle of n points: n / 4, at most 500 (capped before it is narrowed to 16 bits).
 int smoothing_order(std::size_t n);
@@ -30,6 +30,6 @@ struct smoothing_outcome {
 // The "Peaks" path's smoothing step, run on every re-analysis: a cycle of `rate` mV/s in steps of step_mV
 // (whole mV) is smoothed at the rate its samples come. Where the cut-off reaches that rate (steps of 20 mV and
 // more) there is nothing to remove, and the cycle is handed back as it is.
-smoothing_outcome smooth_cycle(const series &cycle, uint16_t rate, int step_mV = 1);
+smoothing_outcome smooth_cycle(const series &cycle, uint16_t rate, int step_mV);
 
 }  // namespace analysis

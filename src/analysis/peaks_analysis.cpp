@@ -1,6 +1,8 @@
 // One whole "Peaks" analysis.
 #include "analysis/peaks_analysis.h"
 
+#include "instrument/method_parameters.h"
+
 namespace analysis {
 
 peaks_analysis run_peaks(const peaks_input &in)
@@ -13,7 +15,8 @@ peaks_analysis run_peaks(const peaks_input &in)
     out.cut = cut_cycle(in.source);
     const series &cycle = out.cut.cycle;
     out.sliders = reset_slider_ranges(cycle, in.sliders);
-    out.smoothing = smooth_cycle(cycle, in.rate, in.step_mV);
+    // The record's own step, the one its cycles are cut by, sets how fast its samples come.
+    out.smoothing = smooth_cycle(cycle, in.rate, whole_step_mV(in.source.geometry.resolution));
     out.record = auto_tangent(cycle, out.smoothing.curve, out.sliders, in.record);
 
     const float d = first_step(ch1, ch2);

@@ -11,8 +11,7 @@ namespace analysis {
 
 struct peaks_input {
     cycle_source source;    // experiment, channel and cycle
-    uint16_t rate = 0;      // the experiment's scan rate, mV/s
-    int step_mV = 1;        // its potential step in whole mV (whole_step_mV): with the rate, samples a second
+    uint16_t rate = 0;      // the experiment's scan rate, mV/s; with source.geometry's step, samples a second
     peak_sliders sliders;   // the four sliders as they stand
     analysis_result record; // the analysed row's result as it stands
 };

@@ -16,7 +16,6 @@
 #include "analysis/peaks_analysis.h"
 #include "analysis/pearson_scan.h"
 #include "analysis/qv_analysis_window.h"
-#include "instrument/method_parameters.h"
 #include "lists/experiment_list_logic.h"
 #include "plot/curve_display.h"
 #include "plot/qcp_compat.h"
@@ -202,7 +201,6 @@ void qv_analysis_window::analyse_peaks(int row, int exp)
     analysis::peaks_input in;
     in.source = cycle_source_for(exp, e.ch1, e.ch2);
     in.rate = a.rate;
-    in.step_mV = whole_step_mV(experiments[size_t(exp)].resolution);
     in.sliders = {slider_of(ui->anodic), slider_of(ui->cathodic), ui->tangent->value(), ui->cathodic_2->value()};
     in.record = res;
     const analysis::peaks_analysis out = analysis::run_peaks(in);

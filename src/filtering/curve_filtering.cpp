@@ -40,11 +40,13 @@ void follow(series &to, const series &from, int n)
     std::copy(from.values.constData() + have, from.values.constData() + n, to.values.data() + have);
 }
 
+constexpr float ladder_top_hz = 10.0f;
+
 // Automatic cut-off from the method's rate figure r (all single precision, as the menu thresholds are).
 float cutoff_for_rate(float r)
 {
     if (r > 7.5f)
-        return 10.0f;
+        return ladder_top_hz;
     if (r > 3.5f)
         return 5.0f;
     if (r > 1.5f)
@@ -127,12 +129,14 @@ float page_sampling_rate_hz(method_index method, const method_pages &pages)
 float automatic_cutoff_hz(float scan_rate_mV_s, float fs_hz)
 {
     // A peak a sweep passes at v mV/s lasts about its width / v seconds: the cut-off follows the scan rate,
-    // whatever the samples per second, so that the smoothing keeps the peaks of every method. A ladder value
-    // at or above the sampling rate would leave the curve raw; v / 20 is then step / 20 of the sampling rate,
-    // below it for every step under 20 mV.
+    // whatever the samples per second, so that the smoothing keeps the peaks of every method. The ladder only
+    // rounds v / 20 up to a menu value: above its top a fixed 10 Hz would flatten the peaks of a fast sweep, and a
+    // ladder value at or above the sampling rate would leave a slow one raw; v / 20 itself serves both. It is
+    // step / 20 of the sampling rate, below it for every step under 20 mV (else the samples are shown as they are).
     const float r = scan_rate_mV_s / 20.0f;
     const float ladder = cutoff_for_rate(r);
-    return (fs_hz > 0.0f && !(ladder < fs_hz)) ? r : ladder;
+    const bool on_ladder = !(r > ladder_top_hz) && (fs_hz <= 0.0f || ladder < fs_hz);
+    return on_ladder ? ladder : r;
 }
 
 float run_cutoff_hz(float selected, method_index method, const method_pages &pages)

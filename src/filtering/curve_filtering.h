@@ -47,8 +47,9 @@ float page_scan_rate_mV_s(method_index method, const method_pages &pages);
 float page_sampling_rate_hz(method_index method, const method_pages &pages);
 
 // The automatic cut-off of a sweep at `scan_rate_mV_s` whose samples come `fs_hz` a second: scan rate / 20 on
-// the ladder 10, 5, 2, 1, 0.5 Hz, or the scan rate / 20 itself where the ladder's value does not lie below fs
-// (a slow sweep, which the ladder would leave raw). With no sampling rate known (0) the ladder's value stands.
+// the ladder 10, 5, 2, 1, 0.5 Hz, or the scan rate / 20 itself where it lies above the ladder's top (a fast
+// sweep) or the ladder's value does not lie below fs (a slow sweep, which the ladder would leave raw). With no
+// sampling rate known (0) the ladder's value stands up to its top.
 float automatic_cutoff_hz(float scan_rate_mV_s, float fs_hz);
 
 // Cut-off stored in a new record at run start: `selected` (from selected_filter_cutoff) unless it is -1,

@@ -98,7 +98,9 @@ private slots:
         QTest::newRow("0.736 mV") << grid_mV << 100;
         QTest::newRow("5 mV") << 5.0 << 100;
         QTest::newRow("10 mV at 400 mV/s") << 10.0 << 400;
+        QTest::newRow("5 mV at 1000 mV/s: above the ladder's top") << 5.0 << 1000;
         QTest::newRow("20 mV: the cut-off reaches the samples' rate") << 20.0 << 100;
+        QTest::newRow("25 mV: the cut-off above the samples' rate") << 25.0 << 100;
     }
     void gaussian_couple_at_every_step()
     {
@@ -114,7 +116,6 @@ private slots:
         in.source.ch1 = &cycle;
         in.source.geometry = {0.8f, -0.5f, -0.5f, uint16_t(step_mV == grid_mV ? step_736_uV : int(step_mV))};
         in.rate = uint16_t(rate);
-        in.step_mV = whole_step_mV(in.source.geometry.resolution);
         in.sliders.anodic.maximum = in.sliders.cathodic.maximum = -1;
         const peaks_analysis p = run_peaks(in);
         QVERIFY2(std::abs(p.values.Ipa / 8 - 1) < 0.01, qPrintable(QString::number(p.values.Ipa)));

@@ -109,7 +109,7 @@ private slots:
         QTest::newRow("differential pulse 20 ms, 2 mV (the form's)") << dpv << 0 << 20 << 2 << 5.0f;
         QTest::newRow("differential pulse 60 ms, 9 mV: exactly 7.5") << dpv << 0 << 60 << 9 << 5.0f;
         QTest::newRow("normal pulse 100 ms, 5 mV") << npv << 0 << 100 << 5 << 2.0f;
-        QTest::newRow("normal pulse 10 ms, 10 mV (the form's)") << npv << 0 << 10 << 10 << 10.0f;
+        QTest::newRow("normal pulse 10 ms, 10 mV (the form's): 50 Hz, above the ladder") << npv << 0 << 10 << 10 << 50.0f;
         // Where the ladder reaches the samples' own rate (rate / step) it would leave the curve raw: scan rate / 20.
         QTest::newRow("cyclic 1 mV/s, 1 mV: the ladder") << cv << 1 << 0 << 1 << 0.5f;
         QTest::newRow("cyclic 2 mV/s, 5 mV") << cv << 2 << 0 << 5 << 0.1f;
@@ -117,6 +117,13 @@ private slots:
         QTest::newRow("differential pulse 2 s, 2 mV") << dpv << 0 << 2000 << 2 << 0.05f;
         QTest::newRow("normal pulse 2 s, 10 mV") << npv << 0 << 2000 << 10 << 0.25f;
         QTest::newRow("square wave 2 Hz, 40 mV: at its rate, nothing to smooth") << swv << 2 << 0 << 40 << 4.0f;
+        // Above the ladder's top a fixed 10 Hz would flatten a fast sweep's peaks: scan rate / 20.
+        QTest::newRow("cyclic 200 mV/s: the ladder's top") << cv << 200 << 0 << 1 << 10.0f;
+        QTest::newRow("cyclic 201 mV/s") << cv << 201 << 0 << 1 << 10.05f;
+        QTest::newRow("cyclic 1000 mV/s, 5 mV") << cv << 1000 << 0 << 5 << 50.0f;
+        QTest::newRow("square wave 100 Hz, 10 mV") << swv << 100 << 0 << 10 << 50.0f;
+        QTest::newRow("square wave 200 Hz, 20 mV: at its rate") << swv << 200 << 0 << 20 << 200.0f;
+        QTest::newRow("differential pulse 10 ms, 10 mV") << dpv << 0 << 10 << 10 << 50.0f;
         // No rate at all: the lowest cut-off, no division by zero.
         QTest::newRow("normal pulse, period 0") << npv << 0 << 0 << 10 << 0.5f;
         QTest::newRow("normal pulse, step 0") << npv << 0 << 10 << 0 << 0.5f;

@@ -34,30 +34,35 @@ curve_filtering::series ramp(int n, double slope)
     return s;
 }
 
-// A cyclic run on both electrodes, 20 mV/s in `step_mV` steps, with the frames of `samples` potentials.
-struct cyclic_run {
+// A run on both electrodes with the frames of `samples` potentials: cyclic at 20 mV/s in `step_mV` steps, or
+// amperometry (whose record's rate is 1) with time-indexed frames.
+struct sample_run {
     parameter_frame_result built;
     live_run run;
     QByteArray stream;
     // `wavy` gives a current the filters visibly change (a ramp comes through any of them unchanged).
-    explicit cyclic_run(int samples, float filter_hz, bool wavy = false, int step_mV = 1)
+    explicit sample_run(int samples, float filter_hz, bool wavy = false, int step_mV = 1,
+                        method_index method = method_index::cyclic)
     {
         method_pages pages;
         pages.cv.step = step_mV;
         run_settings settings;
         settings.we1 = settings.we2 = true;
-        built = build_parameter_frame(method_index::cyclic, pages, settings, details_context{});
+        built = build_parameter_frame(method, pages, settings, details_context{});
         live_run_setup setup;
-        setup.method = method_index::cyclic;
-        setup.method_name = method_name(method_index::cyclic);
+        setup.method = method;
+        setup.method_name = method_name(method);
         setup.filter_hz = filter_hz;
-        setup.rate = 20;
+        setup.rate = method == method_index::amperometry ? 1 : 20;
         setup.details = built.details;
         run.start(setup, built);
         for (int k = 0; k < samples; ++k) {
             for (uint8_t e : {uint8_t(1), uint8_t(2)}) {
                 sample_frame_values v;
+                if (method == method_index::amperometry)
+                    v.type = sample_frame_type::time_indexed;
                 v.electrode = e;
+                v.sample_index = uint16_t(k);
                 v.potential_V = -0.5 + k * 0.001;
                 v.current_uA = float(e == 1 ? k * 0.05 : -k * 0.05);
                 if (wavy)
@@ -128,7 +133,7 @@ private slots:
 
     void samples_land_on_their_electrode_whatever_the_splits()
     {
-        cyclic_run whole(120, 0.5f), pieces(120, 0.5f);
+        sample_run whole(120, 0.5f), pieces(120, 0.5f);
         QByteArray rx = whole.stream;
         const decoded_batch all = whole.run.receive(rx);
         QCOMPARE(int(all.samples.size()), 240);
@@ -148,19 +153,24 @@ private slots:
 
     void live_passes_hold_back_the_newest_samples_until_the_end_data()
     {
-        // One second of samples at 20 mV/s: 20 in 1 mV steps, 2 in 10 mV steps (not ten seconds' worth).
+        // One second of a sweep's samples at 20 mV/s: 20 in 1 mV steps, 2 in 10 mV steps (not ten seconds' worth).
+        // Other methods hold back the record's rate.
+        QTest::addColumn<int>("method");
         QTest::addColumn<int>("step_mV");
         QTest::addColumn<int>("held");
-        QTest::newRow("1 mV") << 1 << 20;
-        QTest::newRow("0.736 mV counts as 1 mV") << int(step_736_uV) << 20;
-        QTest::newRow("3 mV: a second rounded up") << 3 << 7;
-        QTest::newRow("10 mV") << 10 << 2;
+        const int cv = int(method_index::cyclic);
+        QTest::newRow("1 mV") << cv << 1 << 20;
+        QTest::newRow("0.736 mV counts as 1 mV") << cv << int(step_736_uV) << 20;
+        QTest::newRow("3 mV: a second rounded up") << cv << 3 << 7;
+        QTest::newRow("10 mV") << cv << 10 << 2;
+        QTest::newRow("amperometry: its rate, not its 301 samples a second") << int(method_index::amperometry) << 1 << 1;
     }
     void live_passes_hold_back_the_newest_samples_until_the_end()
     {
+        QFETCH(int, method);
         QFETCH(int, step_mV);
         QFETCH(int, held);
-        cyclic_run r(100, 0.5f, false, step_mV);
+        sample_run r(100, 0.5f, false, step_mV, method_index(method));
         QByteArray rx = r.stream.left((held - 1) * 2 * sample_frame_size);
         r.run.receive(rx);
         QVERIFY(!r.run.pass(0, false));   // less than a second of samples: nothing to show yet
@@ -189,7 +199,7 @@ private slots:
     {
         QFETCH(int, samples);
         QFETCH(int, step_mV);
-        cyclic_run r(samples, 0.5f, true, step_mV);
+        sample_run r(samples, 0.5f, true, step_mV);
         QByteArray rx = r.stream;
         r.run.receive(rx);
         const double fs = 20.0 / step_mV;
@@ -222,7 +232,7 @@ private slots:
 
     void a_raw_cut_off_shows_the_samples_unchanged()
     {
-        cyclic_run r(30, 0.0f);
+        sample_run r(30, 0.0f);
         QByteArray rx = r.stream;
         r.run.receive(rx);
         QVERIFY(r.run.pass(1, true));
@@ -231,7 +241,7 @@ private slots:
 
     void the_end_frame_stops_the_batch_and_empties_the_buffer()
     {
-        cyclic_run r(10, 0.5f);
+        sample_run r(10, 0.5f);
         QByteArray rx = r.stream.left(4 * 2 * sample_frame_size) + encode_end_of_run_frame(sample_frame_size) +
                         r.stream.mid(4 * 2 * sample_frame_size);
         const decoded_batch b = r.run.receive(rx);
