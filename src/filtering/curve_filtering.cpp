@@ -155,15 +155,6 @@ bool is_raw_cutoff(float filter_hz) { return filter_hz > -0.001f && filter_hz < 
 
 bool same_cutoff(float a, float b) { return a == b || (is_raw_cutoff(a) && is_raw_cutoff(b)); }
 
-float common_cutoff(float current, const QVector<float> &selected)
-{
-    for (float v : selected) {
-        if (!(v == current))  // NaN compares unequal, also to itself
-            return -1.0f;
-    }
-    return current;
-}
-
 double sampling_rate_hz(const QString &method, double rate, bool both_electrodes, uint16_t resolution)
 {
     if (method == differential_pulse)

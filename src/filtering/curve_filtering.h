@@ -62,10 +62,6 @@ bool is_raw_cutoff(float filter_hz);
 // Whether two cut-offs smooth alike: equal, or both raw data.
 bool same_cutoff(float a, float b);
 
-// Cut-off shared by the selected records: `current` (the current row's) when every selected one equals it,
-// -1 otherwise; NaN never equals anything.
-float common_cutoff(float current, const QVector<float> &selected);
-
 // ---- Sampling rate and order ----
 
 constexpr float two_electrode_rate_hz = 300.62247f;  // time-based methods, both electrodes recorded

@@ -602,19 +602,6 @@ void MainWindow::show_raw_data()
     qcp::replot_hint(ui->widget);
 }
 
-float MainWindow::selection_common_cutoff() const
-{
-    const int current = ui->listWidget->currentRow();
-    if (current < 0 || current >= records.experiment_count())
-        return -1.0f;
-    QVector<float> selected;
-    for (const QModelIndex &row : ui->listWidget->selectionModel()->selectedRows(0)) {
-        if (row.row() < records.experiment_count())
-            selected.push_back(records[row.row()].filter_hz);
-    }
-    return curve_filtering::common_cutoff(records[current].filter_hz, selected);
-}
-
 void MainWindow::set_filter_label(const QString &value)
 {
     QListWidget *list = ui->listWidget;

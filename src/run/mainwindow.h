@@ -329,7 +329,6 @@ public:
     void update_duration();
     void filter_experiment(uint16_t index);
     float selected_filter_cutoff() const;
-    float selection_common_cutoff() const;  // the list's Filter submenu marks this cut-off; -1 when they differ
     void set_filter_label(const QString &value);
 public slots:
     void on_Start_clicked();

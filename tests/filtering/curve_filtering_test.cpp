@@ -151,13 +151,6 @@ private slots:
         QCOMPARE(run_cutoff_hz(0, m, p), 0.0f);
     }
 
-    void common_cutoff_of_selection()
-    {
-        QCOMPARE((QVector<float>{common_cutoff(2.0f, {2.0f, 2.0f}), common_cutoff(2.0f, {2.0f, 5.0f}),
-                                 common_cutoff(0.0f, {0.0f}), common_cutoff(NAN, {NAN}), common_cutoff(1.0f, {})}),
-                 QVector<float>({2.0f, -1.0f, 0.0f, -1.0f, 1.0f}));
-    }
-
     void sampling_rate_table_data()
     {
         QTest::addColumn<QString>("method");
